@@ -1,0 +1,33 @@
+# Flags every target of ours gets: strict warnings, and the sanitizer of the build.
+if(KELVO_SANITIZE AND KELVO_TSAN)
+    message(FATAL_ERROR "KELVO_SANITIZE and KELVO_TSAN cannot be combined")
+endif()
+if(KELVO_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+if(KELVO_TSAN)
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
+function(kelvo_strict target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror)
+endfunction()
+
+# A static library for one layer, from every source in its folder.
+function(kelvo_layer name dir)
+    file(GLOB _sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    add_library(${name} STATIC ${_sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    kelvo_strict(${name})
+endfunction()
+
+# A GoogleTest executable from every source in a test folder, registered with ctest.
+function(kelvo_test name dir)
+    file(GLOB _sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    add_executable(${name} ${_sources})
+    target_link_libraries(${name} PRIVATE ${ARGN} kelvo_testsupport)
+    kelvo_strict(${name})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 180)
+endfunction()

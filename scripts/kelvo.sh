@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Set-up, build and run. Usage: scripts/kelvo.sh demo | test | build
+# Installs what is missing (Debian 12, as root), builds in build/, then runs the demo or the tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake g++ ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
+          libgtest-dev libgmock-dev libbenchmark-dev)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+jobs=$(nproc)
+
+build() {  # build DIR [cmake options...]
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+run_tests() {  # run_tests DIR
+    (cd "$1" && ctest --output-on-failure -j "$jobs" --timeout 300)
+}
+
+install_missing
+case "${1:-demo}" in
+    demo)
+        build build
+        ./build/tools/kelvo-smoke
+        ;;
+    test)
+        build build
+        run_tests build
+        echo "== again with AddressSanitizer and UndefinedBehaviorSanitizer =="
+        build build-asan -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF
+        ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+        ;;
+    build)
+        build build
+        ;;
+    *)
+        echo "usage: $0 demo | test | build" >&2
+        exit 2
+        ;;
+esac

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMutex>
+
+#include <atomic>
+#include <QString>
+#include <QStringList>
+
+// Collects every Qt log line written while it lives (from any thread), in order.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    QStringList lines() const;
+    int count(const QString& line) const;
+    void clear();
+
+private:
+    static void handler(QtMsgType type, const QMessageLogContext& context, const QString& message);
+    static std::atomic<LogCapture*> active_;
+    mutable QMutex mutex_;
+    QStringList lines_;
+    QtMessageHandler previous_;
+};

@@ -1,0 +1,122 @@
+#include "link/frame.h"
+#include "link/framedecoder.h"
+#include "logcapture.h"
+
+#include <QByteArray>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using kelvo::Frame;
+using kelvo::FrameDecoder;
+
+namespace {
+
+const QByteArray kRobotFrame = QByteArray::fromHex("4E66000C20027B22726F626F74223A317D0AFAC1F6A0");
+const QByteArray kEmptyFrame = QByteArray::fromHex("4E660000210243D5ABD3");
+
+std::vector<Frame> drain(FrameDecoder& decoder) {
+    std::vector<Frame> frames;
+    Frame frame;
+    while (decoder.next(&frame)) frames.push_back(frame);
+    return frames;
+}
+
+}  // namespace
+
+TEST(Crc32, CheckValueAndEmptyRange) {
+    EXPECT_EQ(kelvo::crc32(QByteArray("123456789")), 0xCBF43926u);
+    EXPECT_EQ(kelvo::crc32(QByteArray()), 0u);
+}
+
+TEST(FrameEncoding, WorkedExamples) {
+    EXPECT_EQ(kelvo::encodeFrame(0x2002, "{\"robot\":1}\n"), kRobotFrame);
+    EXPECT_EQ(kelvo::encodeFrame(0x2102, QByteArray()), kEmptyFrame);
+}
+
+TEST(FrameEncoding, RefusesPayloadBeyondLengthField) {
+    LogCapture log;
+    EXPECT_EQ(kelvo::encodeFrame(0x50B4, QByteArray(65535, 'x')).size(), 65545);
+    EXPECT_TRUE(kelvo::encodeFrame(0x50B4, QByteArray(65536, 'x')).isEmpty());
+    EXPECT_EQ(log.lines().size(), 1);
+}
+
+TEST(FrameDecoding, ShortBufferWaitsAndEmptyPayloadIsAFrame) {
+    FrameDecoder decoder;
+    decoder.append(kEmptyFrame.left(9));
+    EXPECT_TRUE(drain(decoder).empty());
+    EXPECT_EQ(decoder.pending(), 9);
+    decoder.append(kEmptyFrame.mid(9));
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].command, 0x2102);
+    EXPECT_TRUE(frames[0].payload.isEmpty());
+    EXPECT_EQ(decoder.pending(), 0);
+}
+
+TEST(FrameDecoding, SeveralFramesInOneReadAndOneFrameOverManyReads) {
+    FrameDecoder decoder;
+    decoder.append(kRobotFrame + kEmptyFrame + kRobotFrame);
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].command, 0x2002);
+    EXPECT_EQ(frames[0].payload, "{\"robot\":1}\n");
+    EXPECT_EQ(frames[1].command, 0x2102);
+    EXPECT_EQ(frames[2].command, 0x2002);
+
+    int delivered = 0;
+    for (char byte : kRobotFrame) {
+        decoder.append(&byte, 1);
+        delivered += static_cast<int>(drain(decoder).size());
+    }
+    EXPECT_EQ(delivered, 1);
+}
+
+TEST(FrameDecoding, GarbageAndBadCrcResynchroniseByteByByte) {
+    LogCapture log;
+    FrameDecoder decoder;
+    QByteArray corrupt = kRobotFrame;
+    corrupt[10] = 'X';
+    // A lone magic byte followed by anything else is one garbage byte.
+    decoder.append(QByteArray("\x01\x02\x4E", 3) + kEmptyFrame + corrupt + kRobotFrame);
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].command, 0x2102);
+    EXPECT_EQ(frames[1].payload, "{\"robot\":1}\n");
+    EXPECT_EQ(log.count("onTcpSocketReadyRead: head error"), 3 + corrupt.size() - 1);
+    EXPECT_EQ(log.count("onTcpSocketReadyRead: crc32 error"), 1);
+    EXPECT_EQ(log.count("fac1f6a0"), 1);
+}
+
+TEST(FrameDecoding, DamagedLengthHoldsFramesBackUntilItsBytesArrive) {
+    LogCapture log;
+    FrameDecoder decoder;
+    QByteArray damaged = kRobotFrame;
+    damaged[2] = 0x01;  // length 0x010C: 268 payload bytes expected
+    decoder.append(damaged + kEmptyFrame);
+    EXPECT_TRUE(drain(decoder).empty());
+    decoder.append(QByteArray(300, '\0'));
+    decoder.append(kRobotFrame);
+    const auto frames = drain(decoder);
+    // The held-back frame is found again by resynchronisation, then the later one.
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].command, 0x2102);
+    EXPECT_EQ(frames[1].command, 0x2002);
+    EXPECT_EQ(log.count("onTcpSocketReadyRead: crc32 error"), 1);
+}
+
+TEST(FrameDecoding, SilentModeLogsNoHeadErrors) {
+    LogCapture log;
+    FrameDecoder decoder(FrameDecoder::HeadErrors::Silent);
+    decoder.append(QByteArray(50, 'g') + kRobotFrame);
+    EXPECT_EQ(drain(decoder).size(), 1u);
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST(FrameDecoding, TrailingGarbageKeepsLessThanAFrame) {
+    FrameDecoder decoder(FrameDecoder::HeadErrors::Silent);
+    decoder.append(QByteArray(1 << 20, 'g'));
+    EXPECT_TRUE(drain(decoder).empty());
+    EXPECT_EQ(decoder.pending(), kelvo::kFrameOverhead - 1);
+}

@@ -1,0 +1,114 @@
+#include "link/jsonwire.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace json = kelvo::json;
+
+TEST(JsonWire, RealsKeepExactlyOneTrailingZero) {
+    const struct {
+        double value;
+        const char* text;
+    } table[] = {
+        {50.0, "50.0"},         {0.5, "0.50"},
+        {1.25, "1.250"},        {0.0, "0.0"},
+        {1e-7, "0.00000010"},   {-2.5, "-2.50"},
+        {2.5, "2.50"},          {123.456789012345, "123.456789012345"},
+        {1e-13, "0.0"},         {-0.0, "-0.0"},
+        {1234567.0, "1234567.0"}, {0.1, "0.10"},
+        {1e20, "100000000000000000000.0"},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(json::formatReal(row.value), row.text) << row.value;
+    }
+}
+
+TEST(JsonWire, CompactObjectsSortedArraysInOrderOneLineFeed) {
+    Json::Value root;
+    root["robot"] = 1;
+    root["pos"].append(1.0);
+    root["pos"].append(-2.5);
+    root["coord"] = 0;
+    root["Zeta"] = true;
+    root["nested"]["b"] = Json::Value();
+    root["nested"]["a"] = Json::Value(Json::arrayValue);
+    root["big"] = Json::Value(Json::UInt64(18446744073709551615ull));
+    root["neg"] = Json::Value(Json::Int64(-9007199254740993ll));
+    EXPECT_EQ(json::write(root).value(),
+              "{\"Zeta\":true,\"big\":18446744073709551615,\"coord\":0,"
+              "\"neg\":-9007199254740993,\"nested\":{\"a\":[],\"b\":null},"
+              "\"pos\":[1.0,-2.50],\"robot\":1}\n");
+    EXPECT_EQ(json::write(Json::Value(Json::objectValue)).value(), "{}\n");
+}
+
+TEST(JsonWire, TextIsRawUtf8WithOnlyRequiredEscapes) {
+    Json::Value root;
+    root["jobname"] = "机器人1 \"q\" \\ / \x01\t\n\x7f";
+    EXPECT_EQ(json::write(root).value(),
+              QByteArray("{\"jobname\":\"机器人1 \\\"q\\\" \\\\ / \\u0001\\t\\n\x7f\"}\n"));
+}
+
+TEST(JsonWire, NonFiniteRealsAreRefused) {
+    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(),
+                       -std::numeric_limits<double>::infinity()}) {
+        Json::Value root;
+        root["data"][0]["pos"].append(bad);
+        EXPECT_FALSE(json::write(root).has_value());
+        EXPECT_EQ(json::formatReal(bad), "");
+    }
+}
+
+TEST(JsonWire, ParseStopsAtNulReplacesBadUtf8AllowsComments) {
+    auto v = json::parse(QByteArray("{\"a\":1}\0garbage", 15));
+    ASSERT_TRUE(v);
+    EXPECT_EQ((*v)["a"].asInt(), 1);
+
+    v = json::parse("{\"data\":\"\xff\xfe ok\"}");
+    ASSERT_TRUE(v);
+    EXPECT_EQ(json::text((*v)["data"]), QString::fromUtf8("\xEF\xBF\xBD\xEF\xBF\xBD ok"));
+
+    v = json::parse("/* controller */ {\"a\": 2 // trailing\n}");
+    ASSERT_TRUE(v);
+    EXPECT_EQ((*v)["a"].asInt(), 2);
+
+    EXPECT_EQ(json::text((*json::parse("{\"n\":\"\\u673a\\u5668\\u4eba1\"}"))["n"]),
+              QString::fromUtf8("机器人1"));
+}
+
+TEST(JsonWire, MalformedAndHostileInputYieldsNoValue) {
+    for (const char* bad : {"", "abc", "{", "{\"a\":}", "[1,2", "\x01\x02"}) {
+        EXPECT_FALSE(json::parse(bad)) << bad;
+    }
+    const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+    EXPECT_FALSE(json::parse(deep));
+    const QByteArray fine = QByteArray(50, '[') + QByteArray(50, ']');
+    EXPECT_TRUE(json::parse(fine));
+}
+
+TEST(JsonWire, SafeReadersNeverThrowOnWrongTypes) {
+    const Json::Value v = *json::parse(
+        R"({"i":7,"r":2.9,"s":"x","a":[1,"b"],"o":{"k":1},"t":true,"huge":1e300})");
+    int i = -1;
+    EXPECT_TRUE(json::toInt(json::member(v, "i"), &i));
+    EXPECT_EQ(i, 7);
+    EXPECT_TRUE(json::toInt(json::member(v, "r"), &i));
+    EXPECT_EQ(i, 2);
+    EXPECT_FALSE(json::toInt(json::member(v, "s"), &i));
+    EXPECT_FALSE(json::toInt(json::member(v, "huge"), &i));
+    EXPECT_FALSE(json::toInt(json::member(v, "a"), &i));
+    EXPECT_EQ(i, 2);
+    EXPECT_EQ(json::intOr(json::member(v, "missing"), 5), 0);  // absent reads as 0
+    EXPECT_EQ(json::intOr(json::member(v, "o"), 5), 5);
+    EXPECT_EQ(json::doubleOr(json::member(v, "r")), 2.9);
+    EXPECT_TRUE(json::boolOr(json::member(v, "t")));
+    EXPECT_EQ(json::text(json::member(v, "i")), QString());
+    EXPECT_TRUE(json::has(v, "s"));
+    EXPECT_FALSE(json::has(json::member(v, "s"), "s"));
+    EXPECT_FALSE(json::has(json::member(v, "a"), "x"));
+    EXPECT_TRUE(json::member(json::member(v, "a"), "x").isNull());
+    EXPECT_EQ(json::intOr(json::element(json::member(v, "a"), 0)), 1);
+    EXPECT_TRUE(json::element(json::member(v, "a"), 9).isNull());
+    EXPECT_TRUE(json::element(json::member(v, "o"), 0).isNull());
+}
