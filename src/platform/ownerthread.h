@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+
+namespace kelvo::platform {
+
+// Runs `create` in the thread that is to own the library's Qt objects, and returns once it has run.
+//
+// With a QCoreApplication in the process (a Qt host, or the attach step on Windows) that is the
+// calling thread: the host's event loop delivers the library's queued reports there. Without one,
+// the library starts an event thread of its own that creates the application object and runs its
+// loop, so reports and transfers progress while the host does anything or nothing.
+//
+// At process exit `teardown` runs in that same thread, and the library's own thread, if any, is
+// stopped and joined. Both happen from an atexit handler registered here, which runs before Qt's
+// own statics are destroyed; a static destructor would run too late.
+//
+// Meant to be called once; later calls run `create` in the same owner thread and replace nothing.
+void runInOwnerThread(const std::function<void()>& create, std::function<void()> teardown);
+
+// Whether the library started an event thread of its own.
+bool ownsEventThread();
+
+}  // namespace kelvo::platform
