@@ -1,0 +1,102 @@
+#pragma once
+
+#include "link/framedecoder.h"
+#include "link/tcpsocket.h"
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QRecursiveMutex>
+#include <QSemaphore>
+#include <QSharedPointer>
+#include <QString>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+
+namespace kelvo {
+
+// The one long-lived control connection. Its own thread owns the socket, cuts frames, sends the
+// heartbeat, drops a silent controller and rebuilds the link on every check tick until stopped.
+//
+// Link states as (needReconnect_, connected_): Idle (false, false), Pending (true, false),
+// Attempting (false, false, inside a check tick), Connected (false, true).
+//
+// Threads: the object itself belongs to the creating thread; the loop, the timers, the socket and
+// every slot run in the connection thread. receivedData is emitted there and meant for direct
+// connections; connectSucceed reaches objects of other threads queued. Lock order: socketMutex_
+// before pingMutex_, never the reverse.
+class TcpConnectModulePrivate : public QThread {
+    Q_OBJECT
+
+public:
+    // Production uses port 6000 and time base 300000 (check tick 1666 ms, liveness check 2000 ms).
+    TcpConnectModulePrivate(const QString& ip, const quint16& port, const int& timeBase);
+    // Waits for the thread, and so for a connection attempt in progress (at most 5 s).
+    ~TcpConnectModulePrivate() override;
+
+    // Starts the connection thread and returns once it is Pending; the first attempt follows at
+    // the first check tick.
+    void startNetThread();
+
+    // From any thread; never waits for network I/O. True means handed to the socket, not
+    // delivered. False (frame dropped) while the link is not Connected or the payload does not
+    // fit a frame.
+    bool sendFrame(quint16 command, const QByteArray& payload);
+
+    // Traffic seen elsewhere (the transfer connection) also counts as a sign of life.
+    void setLastPingTime(const QDateTime& time);
+
+    // These three block until the connection thread has closed the socket and handled the close,
+    // so the state they leave is final. Do not call them while holding a lock that receivers of
+    // receivedData take.
+    void changeIp(const QString& ip);
+    void stopConnect();
+    void startConnect();
+
+signals:
+    void receivedData(quint16 command, QByteArray data);
+    void connectSucceed(int succeed);
+    void closeCurrentSocket();
+
+public slots:
+    void closeCurrentSocketInNowThread();
+    void onTcpSocketStateChanged(QAbstractSocket::SocketState socketState);
+    void onTcpSocketReadyRead();
+    void onTcpSocketCheck();
+    void onCheckHeartBeat();
+    void TcpSocketError(QAbstractSocket::SocketError);
+
+protected:
+    void run() override;
+
+private:
+    void rebuildLink();
+    void sendHeartBeat();
+    void closeSocket();
+    void handleFrame(const Frame& frame);
+    void touchLastPingTime();
+    qint64 secsSinceLastPing();
+    void runInLinkThread(const std::function<void()>& task);
+
+    std::atomic<bool> closing_{false};
+    std::atomic<bool> needReconnect_{false};
+    std::atomic<bool> connected_{false};
+    QString ip_;
+    quint16 port_;
+    int timeBase_;
+    QSharedPointer<TcpSocket> tcpSocket_;
+    QRecursiveMutex socketMutex_;
+    QRecursiveMutex pingMutex_;
+    QSemaphore startSemaphore_{0};
+    QSharedPointer<QEventLoop> eventLoop_;
+    QSharedPointer<QTimer> checkTimer_;
+    QSharedPointer<QTimer> heartBeatTimer_;
+    FrameDecoder recvBuffer_;
+    QDateTime lastPingTime_;
+};
+
+}  // namespace kelvo
