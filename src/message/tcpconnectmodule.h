@@ -11,7 +11,13 @@
 
 #include <atomic>
 
+namespace Json {
+class Value;
+}
+namespace kelvo {
 class TcpConnectModulePrivate;
+struct Report;
+}  // namespace kelvo
 
 // The message layer: owns the connection thread, passes sends down, and turns every received
 // frame into the one signal its command word names. Report signals are emitted in the connection
@@ -393,6 +399,10 @@ public slots:
     void onReceivedData(quint16 command, QByteArray data);
 
 private:
-    QSharedPointer<TcpConnectModulePrivate> d_;
+    void dispatch(const kelvo::Report& report, const QByteArray& data);
+    bool sendObject(quint16 command, const Json::Value& object);
+    int robotNumber() const;
+
+    QSharedPointer<kelvo::TcpConnectModulePrivate> d_;
     std::atomic<RobotNumberSource> robotNumber_;
 };

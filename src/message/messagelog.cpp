@@ -1,0 +1,3 @@
+#include "message/messagelog.h"
+
+Q_LOGGING_CATEGORY(lcMessage, "kelvo.message")
