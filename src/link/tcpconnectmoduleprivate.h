@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QEventLoop>
-#include <QRecursiveMutex>
+#include <QObject>
 #include <QSemaphore>
 #include <QSharedPointer>
 #include <QString>
@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 namespace kelvo {
 
@@ -89,14 +90,17 @@ private:
     quint16 port_;
     int timeBase_;
     QSharedPointer<TcpSocket> tcpSocket_;
-    QRecursiveMutex socketMutex_;
-    QRecursiveMutex pingMutex_;
+    // Standard mutexes, so that ThreadSanitizer sees the ordering they give.
+    std::recursive_mutex socketMutex_;
+    std::recursive_mutex pingMutex_;
     QSemaphore startSemaphore_{0};
     QSharedPointer<QEventLoop> eventLoop_;
     QSharedPointer<QTimer> checkTimer_;
     QSharedPointer<QTimer> heartBeatTimer_;
     FrameDecoder recvBuffer_;
     QDateTime lastPingTime_;
+    // Lives in the connection thread: the target of work handed over from other threads.
+    QObject linkContext_;
 };
 
 }  // namespace kelvo

@@ -1,0 +1,301 @@
+#include "link/tcpconnectmoduleprivate.h"
+
+#include "link/frame.h"
+#include "link/jsonwire.h"
+#include "link/linklog.h"
+
+#include <QMetaObject>
+
+#include <exception>
+
+namespace kelvo {
+
+namespace {
+
+constexpr quint16 kHeartBeat = 0x7266;
+constexpr quint16 kHeartBeatReply = 0x7267;
+constexpr int kConnectWaitMs = 5000;
+constexpr qint64 kSilenceLimitSecs = 6;
+
+// Refused, host not found, closed by the peer and unknown are everyday losses, not worth a line.
+bool isExpectedLoss(QAbstractSocket::SocketError error) {
+    switch (error) {
+        case QAbstractSocket::UnknownSocketError:
+        case QAbstractSocket::ConnectionRefusedError:
+        case QAbstractSocket::RemoteHostClosedError:
+        case QAbstractSocket::HostNotFoundError:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+TcpConnectModulePrivate::TcpConnectModulePrivate(const QString& ip, const quint16& port,
+                                                 const int& timeBase)
+    : ip_(ip), port_(port), timeBase_(timeBase), lastPingTime_(QDateTime::currentDateTimeUtc()) {
+    linkContext_.moveToThread(this);
+}
+
+TcpConnectModulePrivate::~TcpConnectModulePrivate() {
+    closing_ = true;
+    if (isRunning()) {
+        QMetaObject::invokeMethod(
+            &linkContext_, [this] { eventLoop_->quit(); }, Qt::QueuedConnection);
+    }
+    wait();
+}
+
+void TcpConnectModulePrivate::startNetThread() {
+    if (isRunning()) {
+        return;
+    }
+    start(QThread::InheritPriority);
+    startSemaphore_.acquire();
+}
+
+bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& payload) {
+    const QByteArray frame = encodeFrame(command, payload);
+    if (frame.isEmpty() || needReconnect_ || !connected_) {
+        return false;
+    }
+    std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+    if (!tcpSocket_) {
+        return false;
+    }
+    tcpSocket_->write(frame);
+    return true;
+}
+
+void TcpConnectModulePrivate::setLastPingTime(const QDateTime& time) {
+    std::lock_guard<std::recursive_mutex> lock(pingMutex_);
+    lastPingTime_ = time;
+}
+
+// The flags are set in the connection thread right after the close, so no check tick can slip in
+// between and turn the final state back into an attempt.
+void TcpConnectModulePrivate::changeIp(const QString& ip) {
+    runInLinkThread([this, &ip] {
+        ip_ = ip;
+        emit closeCurrentSocket();
+        needReconnect_ = true;
+        connected_ = false;
+    });
+    emit connectSucceed(0);
+}
+
+void TcpConnectModulePrivate::stopConnect() {
+    qCDebug(lcLink) << "手动停止";
+    runInLinkThread([this] {
+        emit closeCurrentSocket();
+        needReconnect_ = false;
+        connected_ = false;
+    });
+    emit connectSucceed(0);
+}
+
+void TcpConnectModulePrivate::startConnect() {
+    qCDebug(lcLink) << "手动开始";
+    needReconnect_ = true;
+    connected_ = false;
+    if (isRunning()) {
+        QMetaObject::invokeMethod(
+            &linkContext_, [this] { onTcpSocketCheck(); }, Qt::QueuedConnection);
+    }
+}
+
+// Runs the task in the connection thread and waits for it. The connection thread never waits for
+// the caller, so this cannot deadlock; at worst it waits for a connection attempt (5 s).
+void TcpConnectModulePrivate::runInLinkThread(const std::function<void()>& task) {
+    if (!isRunning() || QThread::currentThread() == this) {
+        task();
+        return;
+    }
+    QMetaObject::invokeMethod(&linkContext_, task, Qt::BlockingQueuedConnection);
+}
+
+void TcpConnectModulePrivate::run() {
+    eventLoop_.reset(new QEventLoop);
+    checkTimer_.reset(new QTimer);
+    heartBeatTimer_.reset(new QTimer);
+    connect(checkTimer_.data(), &QTimer::timeout, this, &TcpConnectModulePrivate::onTcpSocketCheck,
+            Qt::DirectConnection);
+    checkTimer_->setInterval(timeBase_ / 180);
+    connect(heartBeatTimer_.data(), &QTimer::timeout, this,
+            &TcpConnectModulePrivate::onCheckHeartBeat, Qt::DirectConnection);
+    heartBeatTimer_->setInterval(timeBase_ / 150);
+    checkTimer_->start();
+    heartBeatTimer_->start();
+    connect(this, &TcpConnectModulePrivate::closeCurrentSocket, this,
+            &TcpConnectModulePrivate::closeCurrentSocketInNowThread, Qt::DirectConnection);
+
+    needReconnect_ = true;
+    startSemaphore_.release();
+    eventLoop_->exec();
+
+    disconnect(this, &TcpConnectModulePrivate::closeCurrentSocket, this,
+               &TcpConnectModulePrivate::closeCurrentSocketInNowThread);
+    checkTimer_.reset();
+    heartBeatTimer_.reset();
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        if (tcpSocket_) {
+            tcpSocket_->disconnect(this);
+        }
+        tcpSocket_.reset();
+    }
+    eventLoop_.reset();
+}
+
+void TcpConnectModulePrivate::onTcpSocketCheck() {
+    if (closing_) {
+        return;
+    }
+    if (needReconnect_) {
+        rebuildLink();
+    } else if (connected_) {
+        sendHeartBeat();
+    }
+}
+
+// The socket mutex covers only the swap of the socket: senders of other threads are never held
+// up by the connection wait, and while not Connected they do not touch the socket anyway.
+void TcpConnectModulePrivate::rebuildLink() {
+    qCDebug(lcLink) << "重置网络连接";
+    needReconnect_ = false;
+    connected_ = false;
+    touchLastPingTime();
+
+    // Deleted later: a receiver that spins the event loop inside one of the socket's own signals
+    // must not have the socket deleted under it.
+    QSharedPointer<TcpSocket> socket(new TcpSocket, &QObject::deleteLater);
+    connect(socket.data(), &QAbstractSocket::stateChanged, this,
+            &TcpConnectModulePrivate::onTcpSocketStateChanged, Qt::DirectConnection);
+    connect(socket.data(), &QIODevice::readyRead, this,
+            &TcpConnectModulePrivate::onTcpSocketReadyRead, Qt::DirectConnection);
+    connect(socket.data(), &QAbstractSocket::errorOccurred, this,
+            &TcpConnectModulePrivate::TcpSocketError, Qt::DirectConnection);
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        if (tcpSocket_) {
+            tcpSocket_->disconnect(this);
+        }
+        tcpSocket_ = socket;
+    }
+    socket->connectToHost(ip_, port_, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    socket->waitForConnected(kConnectWaitMs);
+}
+
+void TcpConnectModulePrivate::sendHeartBeat() {
+    Json::Value body(Json::objectValue);
+    body["time"] = Json::UInt64(QDateTime::currentSecsSinceEpoch());
+    if (const auto payload = json::write(body)) {
+        sendFrame(kHeartBeat, *payload);
+    }
+}
+
+void TcpConnectModulePrivate::onCheckHeartBeat() {
+    if (closing_ || !connected_ || secsSinceLastPing() <= kSilenceLimitSecs) {
+        return;
+    }
+    qCDebug(lcLink) << "连接超时 主动断开";
+    closeSocket();
+    needReconnect_ = true;
+    connected_ = false;
+    emit connectSucceed(0);
+}
+
+void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketState socketState) {
+    if (needReconnect_ || closing_) {
+        return;
+    }
+    if (socketState == QAbstractSocket::ConnectedState) {
+        qCDebug(lcLink) << "连接成功";
+        needReconnect_ = false;
+        connected_ = true;
+        touchLastPingTime();
+        emit connectSucceed(1);
+        return;
+    }
+    if (socketState != QAbstractSocket::UnconnectedState) {
+        return;
+    }
+    const QAbstractSocket::SocketError error =
+        tcpSocket_ ? tcpSocket_->error() : QAbstractSocket::UnknownSocketError;
+    if (!isExpectedLoss(error)) {
+        qCDebug(lcLink) << "onTcpSocketStateChanged:"
+                        << ": unknow error:" << error;
+    }
+    connected_ = false;
+    emit connectSucceed(0);
+    if (closing_) {
+        return;
+    }
+    emit closeCurrentSocket();
+    needReconnect_ = true;
+    connected_ = false;
+    emit connectSucceed(0);
+}
+
+void TcpConnectModulePrivate::onTcpSocketReadyRead() {
+    if (needReconnect_ || closing_ || !tcpSocket_) {
+        return;
+    }
+    recvBuffer_.append(tcpSocket_->readAll());
+    Frame frame;
+    while (!closing_ && recvBuffer_.next(&frame)) {
+        handleFrame(frame);
+    }
+}
+
+void TcpConnectModulePrivate::handleFrame(const Frame& frame) {
+    if (frame.command == kHeartBeat) {
+        sendFrame(kHeartBeat, frame.payload);
+        return;
+    }
+    touchLastPingTime();
+    if (frame.command == kHeartBeatReply) {
+        return;
+    }
+    // Receivers run here, in the connection thread; one that throws must not take the loop down.
+    try {
+        emit receivedData(frame.command, frame.payload);
+    } catch (const std::exception& e) {
+        qCWarning(lcLink) << "receivedData:" << e.what();
+    }
+}
+
+void TcpConnectModulePrivate::closeCurrentSocketInNowThread() {
+    if (!tcpSocket_) {
+        return;
+    }
+    closeSocket();
+    qCDebug(lcLink) << "tcpSocket_->close()";
+}
+
+// A close with unsent bytes would leave the socket Closing and report the loss later, after the
+// caller has settled the link state; aborting the rest makes the loss happen now.
+void TcpConnectModulePrivate::closeSocket() {
+    const QSharedPointer<TcpSocket> socket = tcpSocket_;
+    if (!socket) {
+        return;
+    }
+    socket->close();
+    if (socket->state() != QAbstractSocket::UnconnectedState) {
+        socket->abort();
+    }
+}
+
+void TcpConnectModulePrivate::TcpSocketError(QAbstractSocket::SocketError) {}
+
+void TcpConnectModulePrivate::touchLastPingTime() {
+    setLastPingTime(QDateTime::currentDateTimeUtc());
+}
+
+qint64 TcpConnectModulePrivate::secsSinceLastPing() {
+    std::lock_guard<std::recursive_mutex> lock(pingMutex_);
+    return lastPingTime_.secsTo(QDateTime::currentDateTimeUtc());
+}
+
+}  // namespace kelvo
