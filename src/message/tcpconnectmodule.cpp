@@ -56,6 +56,8 @@ Json::Value object(const char* key, int value) {
 
 TcpConnectModule::TcpConnectModule(const QString& ip, const quint16& port, const int& timeBase)
     : d_(new kelvo::TcpConnectModulePrivate(ip, port, timeBase)), robotNumber_(nullptr) {
+    // Receivers connect by name, and queued connections need the position type by name too.
+    qRegisterMetaType<QVector<double>>("QVector<double>");
     connect(d_.data(), &kelvo::TcpConnectModulePrivate::receivedData, this,
             &TcpConnectModule::onReceivedData, Qt::DirectConnection);
     connect(d_.data(), &kelvo::TcpConnectModulePrivate::connectSucceed, this,
