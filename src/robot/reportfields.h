@@ -1,0 +1,19 @@
+#pragma once
+
+#include "link/jsonwire.h"
+
+#include <optional>
+
+namespace kelvo {
+
+// A member that is present and holds an integer (or a number or boolean that converts to one);
+// nullopt otherwise, so a wrong-typed member counts as missing.
+inline std::optional<int> intMember(const Json::Value& report, const char* key) {
+    int value = 0;
+    if (!json::has(report, key) || !json::toInt(json::member(report, key), &value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,3 @@
+#include "robot/robotlog.h"
+
+Q_LOGGING_CATEGORY(lcRobot, "kelvo.robot")

@@ -1,0 +1,423 @@
+// Reports that update the state cache; the answering ones also release waiting requesters.
+
+#include "link/jsonwire.h"
+#include "message/commandwords.h"
+#include "robot/reportfields.h"
+#include "robot/reportroute.h"
+#include "robot/robot.h"
+#include "robot/sleepwithevents.h"
+
+#include <QMutexLocker>
+
+#include <optional>
+
+namespace json = kelvo::json;
+using kelvo::intMember;
+
+namespace {
+
+constexpr int kTeachMode = 0;
+constexpr int kRunMode = 2;
+constexpr int kJogAllowedServoStatus = 3;
+constexpr quint8 kUserCoordinates = 3;
+// The positioner's own coordinate system: coordinate reports are ignored while it is selected.
+constexpr int kPositionerCoordinate = 7;
+constexpr int kIoReportSize = 128;
+constexpr int kCachedIoPoints = 16;
+constexpr int kCurrentPositionValues = 7;
+constexpr int kCachedPositionValues = 6;
+constexpr int kSyncAxes = 5;
+
+// Set at load, cleared by the first valid mode report, which is announced even when unchanged.
+std::atomic<bool> firstModeReportPending{true};
+
+double elementAt(const Json::Value& report, const char* key, int index) {
+    return json::doubleOr(json::element(json::member(report, key), index));
+}
+
+// Element i of an integer array member; missing, short or wrong-typed entries read as 0.
+int intElementAt(const Json::Value& report, const char* key, int index) {
+    return json::intOr(json::element(json::member(report, key), index));
+}
+
+void readIntegers(const Json::Value& report, const char* key, double* cache) {
+    for (int i = 0; i < kCachedIoPoints; ++i)
+        cache[i] = intElementAt(report, key, i);
+}
+
+// The low byte of 48 + value: "1" for 1; unsigned arithmetic keeps hostile values defined.
+char digitOf(int value) {
+    return static_cast<char>(48u + static_cast<unsigned>(value));
+}
+
+// "robot coord v1 ... v7" with each part present only when its member is.
+QByteArray positionText(const Json::Value& report, const char* key) {
+    QByteArray text;
+    for (const char* prefix : {"robot", "coord"}) {
+        if (json::has(report, prefix)) {
+            text += QByteArray::number(json::intOr(json::member(report, prefix))) + ' ';
+        }
+    }
+    if (json::has(report, key)) {
+        for (int i = 0; i < kCurrentPositionValues; ++i) {
+            if (i > 0)
+                text += ' ';
+            text += QString::number(elementAt(report, key, i), 'f', 4).toLatin1();
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+void Robot::routeStatusReports() {
+    using kelvo::PayloadRoute;
+    TcpConnectModule* from = connection_.data();
+    // These answer queries and must run in the connection thread: a requester blocked in
+    // waitForReply processes no events.
+    kelvo::connectRoutes<QByteArray>(
+        from, this,
+        {
+            {&TcpConnectModule::receivedCoordinationMode,
+             &Robot::robot_net_slot_coordChangedProcess},
+            {&TcpConnectModule::receivedServoStatus, &Robot::robot_net_slot_servoChangedProcess},
+            {&TcpConnectModule::receivedSpeedInfo, &Robot::robot_net_slot_velocityProcess},
+            {&TcpConnectModule::receivedOperationMode, &Robot::robot_net_slot_modeProcess},
+            {&TcpConnectModule::receivedDoutStatus, &Robot::robot_net_slot_doutProcess},
+            {&TcpConnectModule::receivedDinStatus, &Robot::robot_net_slot_dinProcess},
+            {&TcpConnectModule::receivedAoutStatus, &Robot::robot_net_slot_aoutProcess},
+            {&TcpConnectModule::receivedAinStatus, &Robot::robot_net_slot_ainProcess},
+            {&TcpConnectModule::receivedProRunStatus, &Robot::robot_net_slot_prorunstatus},
+            {&TcpConnectModule::recriveMoreRobotCurPosition,
+             &Robot::robot_net_slot_MoreRobotCurPosition},
+            {&TcpConnectModule::recvCurEXPosition, &Robot::robot_net_slot_curEXPosition},
+        },
+        Qt::DirectConnection);
+    kelvo::connectRoutes<QByteArray>(
+        from, this,
+        {
+            {&TcpConnectModule::receivedSocketState, &Robot::robot_net_slot_SocketState},
+            {&TcpConnectModule::receivedDeadmanStatus,
+             &Robot::robot_net_slot_deadmanChangedProcess},
+            {&TcpConnectModule::receivedDeadManMode, &Robot::robot_net_slot_DeadManMode},
+            {&TcpConnectModule::receivedToolInfo, &Robot::robot_net_slot_ToolChangedProcess},
+            {&TcpConnectModule::receivedTeachModeType, &Robot::robot_net_slot_teachtype},
+            {&TcpConnectModule::receivedFbCmdMode, &Robot::robot_net_slot_fb},
+            {&TcpConnectModule::receivedRobotType, &Robot::robot_net_slot_robotType},
+            {&TcpConnectModule::receiveRobotSum, &Robot::robot_net_slot_robotSum},
+            {&TcpConnectModule::receivedChangeRobot, &Robot::robot_net_slot_changeRobot},
+            {&TcpConnectModule::recvSyncPositonerSwitch,
+             &Robot::robot_net_slot_SyncPositonerSwitch},
+            {&TcpConnectModule::receiveUploadAnswer, &Robot::robot_net_slot_UploadAnswer},
+        });
+    connect(from, &TcpConnectModule::connectSucceed, this, &Robot::robot_net_slot_connectSucceed);
+}
+
+template <typename Write>
+void Robot::writeCacheAndWake(Write write) {
+    QMutexLocker lock(&requestMutex_);
+    write();
+    ++replyGeneration_;
+    replyCondition_.wakeAll();
+}
+
+// ---- Answering reports ----
+
+void Robot::robot_net_slot_servoChangedProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    const int mode = json::intOr(json::member(*report, "mode"));
+    const int robot = json::intOr(json::member(*report, "robot"));
+    const int status = json::intOr(json::member(*report, "status"));
+
+    // In teach mode only the robot selected for teaching speaks for the servo state.
+    if (!(operationMode_ == kTeachMode && robot != teachRobotNumber()))
+        servoStatus_ = status;
+    if (mode == 1 && robot >= 1 && robot <= 4) {
+        robotServoStatus_[robot - 1] = status;
+        void (Robot::*const buttonText[])() = {
+            &Robot::updateR1MotButtonText, &Robot::updateR2MotButtonText,
+            &Robot::updateR3MotButtonText, &Robot::updateR4MotButtonText};
+        emit(this->*buttonText[robot - 1])();
+    }
+    const char bytes[] = {static_cast<char>(mode), static_cast<char>(robot),
+                          static_cast<char>(status)};
+    emit robot_servo_changed(QByteArray(bytes, sizeof bytes));
+    if (!(operationMode_ == kTeachMode && status == kJogAllowedServoStatus)) {
+        emit show_hide_Axis_widget(0);
+    }
+    wakeWaiters();
+}
+
+void Robot::robot_net_slot_modeProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    const std::optional<int> mode = intMember(*report, "mode");
+    if (!mode || *mode < kTeachMode || *mode > kRunMode)
+        return;
+
+    const bool changed = operationMode_.exchange(*mode) != *mode;
+    // The controller answers with the teach type (0x2106).
+    if (*mode == kTeachMode)
+        sendCommand(kelvo::cmd::kQueryTeachModeType, QByteArray());
+    const bool first = firstModeReportPending.exchange(false);
+    if (changed || first)
+        emit robot_mode_changed(static_cast<OperationMode>(*mode));
+    wakeWaiters();
+}
+
+void Robot::robot_net_slot_coordChangedProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    const std::optional<int> robot = intMember(*report, "robot");
+    if (!robot || *robot != currentRobotNumber() || syncPositionerCoord_ == kPositionerCoordinate) {
+        return;
+    }
+    if (const std::optional<int> coord = intMember(*report, "coord")) {
+        coordMode_ = static_cast<quint8>(*coord);
+        emit robot_coord_changed(coordMode_);
+        // The controller answers with the user coordinate system in use (0x3C0C).
+        if (coordMode_ == kUserCoordinates) {
+            sendToCurrentRobot(kelvo::cmd::kQueryCurrentUserCoords, Json::Value(Json::objectValue));
+        }
+    }
+    wakeWaiters();
+}
+
+void Robot::robot_net_slot_velocityProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    const std::optional<int> speed = intMember(*report, "speed");
+    if (!speed)
+        return;
+    jogSpeed_ = *speed;
+    emit robot_speed_changed(static_cast<qint8>(*speed));
+    wakeWaiters();
+}
+
+void Robot::robot_net_slot_doutProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report || !json::has(*report, "status")) {
+        wakeWaiters();
+        return;
+    }
+    QByteArray display(kIoReportSize, '\0');
+    for (int i = 0; i < kIoReportSize; ++i) {
+        display[i] = static_cast<char>(intElementAt(*report, "status", i));
+    }
+    emit robot_dout_display(display);
+    writeCacheAndWake([&] { readIntegers(*report, "status", doutValues_); });
+}
+
+void Robot::robot_net_slot_dinProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report || !json::has(*report, "status")) {
+        wakeWaiters();
+        return;
+    }
+    QByteArray display(kIoReportSize, '\0');
+    for (int i = 0; i < kIoReportSize; ++i) {
+        display[i] = static_cast<char>(intElementAt(*report, "status", i));
+    }
+    emit robot_din_display(display);
+    writeCacheAndWake([&] { readIntegers(*report, "status", dinValues_); });
+}
+
+void Robot::robot_net_slot_aoutProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report || !json::has(*report, "value")) {
+        wakeWaiters();
+        return;
+    }
+    writeCacheAndWake([&] { readIntegers(*report, "value", aoutValues_); });
+}
+
+void Robot::robot_net_slot_ainProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report || !json::has(*report, "value")) {
+        wakeWaiters();
+        return;
+    }
+    writeCacheAndWake([&] { readIntegers(*report, "value", ainValues_); });
+}
+
+void Robot::robot_net_slot_prorunstatus(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    QByteArray text;
+    if (report) {
+        const std::optional<int> robot = intMember(*report, "robot");
+        const std::optional<int> status = intMember(*report, "status");
+        if (robot)
+            text += digitOf(*robot);
+        if (status)
+            text += digitOf(*status);
+        runningState_ = status.value_or(0);
+    }
+    emit pro_run_status(text);
+    wakeWaiters();
+}
+
+void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    QByteArray posText;
+    QByteArray posDegText;
+    if (report) {
+        posText = positionText(*report, "pos");
+        posDegText = positionText(*report, "posDeg");
+    }
+    emit receive_moreRobot_CurPosition(posText, posDegText);
+    if (!report || !json::has(*report, "pos")) {
+        wakeWaiters();
+        return;
+    }
+    writeCacheAndWake([&] {
+        for (int i = 0; i < kCachedPositionValues; ++i) {
+            currentPosition_[i] = elementAt(*report, "pos", i);
+        }
+    });
+}
+
+void Robot::robot_net_slot_curEXPosition(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report) {
+        wakeWaiters();
+        return;
+    }
+    // Only the joint coordinates (0) answer the library's query; others are for someone else.
+    if (intMember(*report, "coord") != 0)
+        return;
+    if (!json::has(*report, "posSync")) {
+        wakeWaiters();
+        return;
+    }
+    writeCacheAndWake([&] {
+        for (int i = 0; i < kSyncAxes; ++i)
+            syncPosition_[i] = elementAt(*report, "posSync", i);
+    });
+}
+
+void Robot::robot_net_slot_SocketState(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    bool open = false;
+    if (report && json::has(*report, "open") &&
+        json::toBool(json::member(*report, "open"), &open)) {
+        socketOpen_ = open;
+    }
+    wakeWaiters();
+}
+
+// ---- Other state reports ----
+
+void Robot::robot_net_slot_deadmanChangedProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    if (const std::optional<int> deadman = intMember(*report, "deadman")) {
+        deadmanStatus_ = *deadman;
+        emit deadmanStateChange(*deadman);
+    }
+}
+
+void Robot::robot_net_slot_DeadManMode(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    emit deadmanModeChange(json::intOr(json::member(*report, "deadmanMode")) == 1,
+                           json::intOr(json::member(*report, "deadmanPort")));
+}
+
+void Robot::robot_net_slot_ToolChangedProcess(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    if (const std::optional<int> tool = intMember(*report, "curToolNum")) {
+        currentToolNumber_ = *tool;
+        emit robot_tool_changed(*tool);
+    }
+}
+
+void Robot::robot_net_slot_teachtype(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    const std::optional<int> type = intMember(*report, "teachType");
+    if (type == 0) {
+        teachTypeText_ = QStringLiteral("点动");
+    } else if (type == 1) {
+        teachTypeText_ = QStringLiteral("拖拽");
+    }
+}
+
+void Robot::robot_net_slot_fb(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    bool on = false;
+    if (report && json::has(*report, "switch") &&
+        json::toBool(json::member(*report, "switch"), &on)) {
+        fbCmdMode_ = on;
+    }
+}
+
+void Robot::robot_net_slot_robotType(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    if (const std::optional<int> type = intMember(*report, "type")) {
+        robotType_ = *type;
+        emit robot_change_CurRobotType(static_cast<RobotType>(*type));
+    }
+}
+
+void Robot::robot_net_slot_robotSum(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    if (const std::optional<int> sum = intMember(*report, "sum")) {
+        robotCount_ = *sum;
+        emit robot_change_RobotSum(*sum);
+    }
+}
+
+void Robot::robot_net_slot_changeRobot(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    const std::optional<int> mode = intMember(*report, "mode");
+    const std::optional<int> robot = intMember(*report, "robot");
+    if (!mode || !robot)
+        return;
+    setCurrentRobot(*mode, *robot);
+    emit robot_change_CurRobot(*mode, *robot);
+}
+
+void Robot::robot_net_slot_SyncPositonerSwitch(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (!report)
+        return;
+    if (const std::optional<int> num = intMember(*report, "num")) {
+        syncPositionerCoord_ = *num;
+        // With the positioner selected, its coordinate system is addressed as the next robot.
+        const bool positioner = *num == kPositionerCoordinate;
+        Json::Value payload;
+        payload["coord"] = positioner ? coordMode_.load() : 0;
+        payload["robot"] = currentRobotNumber() + (positioner ? 1 : 0);
+        sendCommand(kelvo::cmd::kSetCoordinationMode, payload);
+    }
+    kelvo::sleepWithEvents(100);
+    emit robot_outterAxis_num();
+}
+
+void Robot::robot_net_slot_UploadAnswer(QByteArray data) {
+    const std::optional<Json::Value> report = json::parse(data);
+    if (report && json::has(*report, "answer")) {
+        uploadAnswer_ = json::text(json::member(*report, "answer"));
+    }
+}
+
+void Robot::robot_net_slot_connectSucceed(int state) {
+    connected_ = state != 0;
+    emit robot_connect_succeed(state);
+}
