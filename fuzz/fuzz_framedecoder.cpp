@@ -9,7 +9,8 @@
 // Feeds the input in pieces whose sizes come from its first byte; every frame cut must be sound.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QLoggingCategory::setFilterRules("kelvo.link.debug=false");
-    if (size == 0) return 0;
+    if (size == 0)
+        return 0;
     const size_t step = 1 + data[0] % 64;
     kelvo::FrameDecoder decoder;
     kelvo::Frame frame;

@@ -4,8 +4,8 @@
 
 // Whatever parses must read safely and write back without throwing.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto value = kelvo::json::parse(
-        QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size)));
+    const auto value =
+        kelvo::json::parse(QByteArray(reinterpret_cast<const char*>(data), static_cast<int>(size)));
     if (value) {
         (void)kelvo::json::intOr(kelvo::json::member(*value, "robot"));
         (void)kelvo::json::text(kelvo::json::member(*value, "data"));

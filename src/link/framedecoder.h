@@ -13,7 +13,8 @@ struct Frame {
 // Cuts frames out of a byte stream. Garbage and bad CRCs cost one byte of resynchronisation each,
 // so a good frame that starts inside a damaged region is still found at its own magic bytes.
 // Consumed bytes are tracked by an offset and compacted once per append, which keeps
-// resynchronisation over long garbage linear. A plain class, so fuzzers and benchmarks can drive it.
+// resynchronisation over long garbage linear. A plain class, so fuzzers and benchmarks can drive
+// it.
 class FrameDecoder {
 public:
     // The control connection logs every skipped byte; the transfer connection skips silently.

@@ -22,13 +22,27 @@ void writeText(std::string& out, const char* begin, const char* end) {
     for (const char* p = begin; p != end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     out += "\\u00";
@@ -44,10 +58,18 @@ void writeText(std::string& out, const char* begin, const char* end) {
 
 bool writeValue(std::string& out, const Json::Value& value) {
     switch (value.type()) {
-        case Json::nullValue: out += "null"; return true;
-        case Json::intValue: out += std::to_string(value.asLargestInt()); return true;
-        case Json::uintValue: out += std::to_string(value.asLargestUInt()); return true;
-        case Json::booleanValue: out += value.asBool() ? "true" : "false"; return true;
+        case Json::nullValue:
+            out += "null";
+            return true;
+        case Json::intValue:
+            out += std::to_string(value.asLargestInt());
+            return true;
+        case Json::uintValue:
+            out += std::to_string(value.asLargestUInt());
+            return true;
+        case Json::booleanValue:
+            out += value.asBool() ? "true" : "false";
+            return true;
         case Json::realValue: {
             const std::string real = formatReal(value.asDouble());
             out += real;
@@ -63,8 +85,10 @@ bool writeValue(std::string& out, const Json::Value& value) {
         case Json::arrayValue: {
             out += '[';
             for (Json::ArrayIndex i = 0; i < value.size(); ++i) {
-                if (i > 0) out += ',';
-                if (!writeValue(out, value[i])) return false;
+                if (i > 0)
+                    out += ',';
+                if (!writeValue(out, value[i]))
+                    return false;
             }
             out += ']';
             return true;
@@ -74,13 +98,15 @@ bool writeValue(std::string& out, const Json::Value& value) {
             bool first = true;
             // Members iterate in ascending byte order of their keys.
             for (auto it = value.begin(); it != value.end(); ++it) {
-                if (!first) out += ',';
+                if (!first)
+                    out += ',';
                 first = false;
                 const char* end = nullptr;
                 const char* begin = it.memberName(&end);
                 writeText(out, begin, end);
                 out += ':';
-                if (!writeValue(out, *it)) return false;
+                if (!writeValue(out, *it))
+                    return false;
             }
             out += '}';
             return true;
@@ -107,7 +133,8 @@ const Json::Value& nullValue() {
 }  // namespace
 
 std::string formatReal(double value) {
-    if (!std::isfinite(value)) return {};
+    if (!std::isfinite(value))
+        return {};
     const int size = std::snprintf(nullptr, 0, "%#.12f", value);
     std::string text(static_cast<std::size_t>(size) + 1, '\0');
     std::snprintf(text.data(), text.size(), "%#.12f", value);
@@ -121,7 +148,8 @@ std::string formatReal(double value) {
 
 std::optional<QByteArray> write(const Json::Value& value) {
     std::string out;
-    if (!writeValue(out, value)) return std::nullopt;
+    if (!writeValue(out, value))
+        return std::nullopt;
     out += '\n';
     return QByteArray(out.data(), static_cast<int>(out.size()));
 }
@@ -141,7 +169,8 @@ std::optional<Json::Value> parse(const QByteArray& payload) {
 }
 
 const Json::Value& member(const Json::Value& object, const char* key) {
-    if (!object.isObject()) return nullValue();
+    if (!object.isObject())
+        return nullValue();
     const Json::Value* found = object.find(key, key + std::char_traits<char>::length(key));
     return found ? *found : nullValue();
 }
@@ -218,7 +247,8 @@ bool boolOr(const Json::Value& value, bool fallback) {
 }
 
 QString text(const Json::Value& value) {
-    if (!value.isString()) return {};
+    if (!value.isString())
+        return {};
     const char* begin = nullptr;
     const char* end = nullptr;
     value.getString(&begin, &end);
@@ -226,7 +256,8 @@ QString text(const Json::Value& value) {
 }
 
 const Json::Value& element(const Json::Value& array, Json::ArrayIndex index) {
-    if (!array.isArray() || index >= array.size()) return nullValue();
+    if (!array.isArray() || index >= array.size())
+        return nullValue();
     return array[index];
 }
 

@@ -77,8 +77,10 @@ void atProcessExit() {
         std::lock_guard<std::mutex> lock(o.mutex);
         teardown = std::move(o.teardown);
     }
-    if (teardown) runInOwner(teardown);
-    if (o.eventThread) o.eventThread->stop();
+    if (teardown)
+        runInOwner(teardown);
+    if (o.eventThread)
+        o.eventThread->stop();
 }
 
 }  // namespace

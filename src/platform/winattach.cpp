@@ -20,16 +20,19 @@ LRESULT CALLBACK deliverPostedEvents(int code, WPARAM wParam, LPARAM lParam) {
 
 // Keeps our own file loaded while the application object we created lives.
 void pinModule(HINSTANCE module) {
-    if (!module) return;
+    if (!module)
+        return;
     char path[256] = {};
-    if (GetModuleFileNameA(module, path, 255) == 0) return;
+    if (GetModuleFileNameA(module, path, 255) == 0)
+        return;
     LoadLibraryA(path);
 }
 
 bool attachApplication(HINSTANCE module) {
-    if (QCoreApplication::instance()) return false;
-    messageHook = SetWindowsHookExW(WH_GETMESSAGE, &deliverPostedEvents, nullptr,
-                                    GetCurrentThreadId());
+    if (QCoreApplication::instance())
+        return false;
+    messageHook =
+        SetWindowsHookExW(WH_GETMESSAGE, &deliverPostedEvents, nullptr, GetCurrentThreadId());
     static int argc = 0;
     new QApplication(argc, nullptr);
     pinModule(module);

@@ -2,9 +2,9 @@
 
 #include <QMutex>
 
-#include <atomic>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 // Collects every Qt log line written while it lives (from any thread), in order.
 class LogCapture {

@@ -19,7 +19,8 @@ const QByteArray kEmptyFrame = QByteArray::fromHex("4E660000210243D5ABD3");
 std::vector<Frame> drain(FrameDecoder& decoder) {
     std::vector<Frame> frames;
     Frame frame;
-    while (decoder.next(&frame)) frames.push_back(frame);
+    while (decoder.next(&frame))
+        frames.push_back(frame);
     return frames;
 }
 

@@ -12,12 +12,18 @@ TEST(JsonWire, RealsKeepExactlyOneTrailingZero) {
         double value;
         const char* text;
     } table[] = {
-        {50.0, "50.0"},         {0.5, "0.50"},
-        {1.25, "1.250"},        {0.0, "0.0"},
-        {1e-7, "0.00000010"},   {-2.5, "-2.50"},
-        {2.5, "2.50"},          {123.456789012345, "123.456789012345"},
-        {1e-13, "0.0"},         {-0.0, "-0.0"},
-        {1234567.0, "1234567.0"}, {0.1, "0.10"},
+        {50.0, "50.0"},
+        {0.5, "0.50"},
+        {1.25, "1.250"},
+        {0.0, "0.0"},
+        {1e-7, "0.00000010"},
+        {-2.5, "-2.50"},
+        {2.5, "2.50"},
+        {123.456789012345, "123.456789012345"},
+        {1e-13, "0.0"},
+        {-0.0, "-0.0"},
+        {1234567.0, "1234567.0"},
+        {0.1, "0.10"},
         {1e20, "100000000000000000000.0"},
     };
     for (const auto& row : table) {
@@ -88,8 +94,8 @@ TEST(JsonWire, MalformedAndHostileInputYieldsNoValue) {
 }
 
 TEST(JsonWire, SafeReadersNeverThrowOnWrongTypes) {
-    const Json::Value v = *json::parse(
-        R"({"i":7,"r":2.9,"s":"x","a":[1,"b"],"o":{"k":1},"t":true,"huge":1e300})");
+    const Json::Value v =
+        *json::parse(R"({"i":7,"r":2.9,"s":"x","a":[1,"b"],"o":{"k":1},"t":true,"huge":1e300})");
     int i = -1;
     EXPECT_TRUE(json::toInt(json::member(v, "i"), &i));
     EXPECT_EQ(i, 7);
