@@ -6,8 +6,6 @@
 
 #include <QMetaObject>
 
-#include <exception>
-
 namespace kelvo {
 
 namespace {
@@ -258,12 +256,7 @@ void TcpConnectModulePrivate::handleFrame(const Frame& frame) {
     if (frame.command == kHeartBeatReply) {
         return;
     }
-    // Receivers run here, in the connection thread; one that throws must not take the loop down.
-    try {
-        emit receivedData(frame.command, frame.payload);
-    } catch (const std::exception& e) {
-        qCWarning(lcLink) << "receivedData:" << e.what();
-    }
+    emit receivedData(frame.command, frame.payload);
 }
 
 void TcpConnectModulePrivate::closeCurrentSocketInNowThread() {

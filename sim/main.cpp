@@ -1,0 +1,48 @@
+// kelvo-sim: a simulated robot controller on the control port.
+//   kelvo-sim --listen ADDR [--control-port 6000] [--verbose]
+
+#include "simcontroller.h"
+#include "simrecorder.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHostAddress>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kelvo-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Simulated robot controller"));
+    parser.addHelpOption();
+    const QCommandLineOption listen(
+        QStringLiteral("listen"), QStringLiteral("Address to listen on."), QStringLiteral("ADDR"));
+    const QCommandLineOption controlPort(QStringLiteral("control-port"),
+                                         QStringLiteral("Control port (default 6000)."),
+                                         QStringLiteral("PORT"), QStringLiteral("6000"));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("Log every connection and frame."));
+    parser.addOptions({listen, controlPort, verbose});
+    parser.process(app);
+
+    bool portOk = false;
+    const uint port = parser.value(controlPort).toUInt(&portOk);
+    const QHostAddress address(parser.value(listen));
+    if (!parser.isSet(listen) || address.isNull() || !portOk || port > 0xFFFF) {
+        std::fprintf(stderr, "usage: kelvo-sim --listen ADDR [--control-port PORT] [--verbose]\n");
+        return 2;
+    }
+
+    kelvo::sim::SimRecorder recorder;
+    kelvo::sim::SimController controller(recorder);
+    controller.setVerbose(parser.isSet(verbose));
+    if (!controller.listen(address, static_cast<quint16>(port))) {
+        return 1;
+    }
+    std::printf("kelvo-sim listening on %s:%u\n", qPrintable(address.toString()),
+                controller.port());
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "simfamily.h"
+#include "simrecorder.h"
+
+#include "link/framedecoder.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kelvo::sim {
+
+enum class SimMode {
+    Normal,          // every family answers
+    Silent,          // frames are recorded, nothing is answered or sent unasked
+    HeartbeatsOnly,  // nothing is answered; only 0x7266 is sent, every heartbeat period
+};
+
+// A simulated robot controller on the control port. Lives in one thread and is used only from it;
+// SimHarness drives it from other threads.
+class SimController : public QObject {
+    Q_OBJECT
+
+public:
+    using Handler = std::function<void(QTcpSocket* client, const Frame& frame)>;
+
+    explicit SimController(SimRecorder& recorder, QObject* parent = nullptr);
+    ~SimController() override;
+
+    bool listen(const QHostAddress& address, quint16 port);
+    quint16 port() const { return port_; }
+    void stopListening();
+    bool resumeListening();
+    // Drops every client and stops listening; listens again on the same port after downMs.
+    void reboot(int downMs);
+    void dropConnections();
+
+    void setMode(SimMode mode);
+    void setHeartbeatPeriod(int ms);
+    void setReplyDelay(int ms) { replyDelayMs_ = qMax(0, ms); }
+    void setVerbose(bool verbose) { verbose_ = verbose; }
+    // Answers every frame with this command word by replyCommand, with the given payload or, when
+    // none is given, the received one. Takes precedence over the families.
+    void setReply(quint16 command, quint16 replyCommand, std::optional<QByteArray> payload);
+
+    // Sent to every client at once, whatever the mode.
+    void sendRaw(const QByteArray& bytes);
+    void sendReport(quint16 command, const QByteArray& payload);
+
+    // For the message families.
+    void on(quint16 command, Handler handler);
+    // An answer to one client, after the reply delay.
+    void reply(QTcpSocket* client, quint16 command, const QByteArray& payload);
+
+private:
+    struct Client {
+        int id = 0;
+        FrameDecoder decoder{FrameDecoder::HeadErrors::Silent};
+    };
+    struct ScriptedReply {
+        quint16 command = 0;
+        std::optional<QByteArray> payload;
+    };
+
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* client);
+    void onDisconnected(QTcpSocket* client);
+    void dispatch(QTcpSocket* client, const Frame& frame);
+    void sendHeartBeats();
+    void write(QTcpSocket* client, const QByteArray& bytes);
+
+    SimRecorder& recorder_;
+    QTcpServer server_;
+    QHostAddress address_;
+    quint16 port_ = 0;
+    QHash<QTcpSocket*, Client> clients_;
+    QHash<quint16, Handler> handlers_;
+    QHash<quint16, ScriptedReply> scripted_;
+    std::vector<std::unique_ptr<SimFamily>> families_;
+    SimMode mode_ = SimMode::Normal;
+    QTimer heartBeatTimer_;
+    int replyDelayMs_ = 0;
+    int nextClientId_ = 1;
+    bool verbose_ = false;
+};
+
+}  // namespace kelvo::sim

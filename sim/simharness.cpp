@@ -1,0 +1,119 @@
+#include "simharness.h"
+
+#include "link/jsonwire.h"
+
+#include <QHostAddress>
+#include <QMetaObject>
+
+namespace kelvo::sim {
+
+SimHarness::SimHarness() : controller_(new SimController(recorder_)) {
+    controller_->moveToThread(&thread_);
+    thread_.start();
+}
+
+SimHarness::~SimHarness() {
+    QMetaObject::invokeMethod(
+        controller_, [this] { delete controller_; }, Qt::BlockingQueuedConnection);
+    thread_.quit();
+    thread_.wait();
+}
+
+void SimHarness::run(const std::function<void(SimController&)>& task) {
+    QMetaObject::invokeMethod(
+        controller_, [this, &task] { task(*controller_); }, Qt::BlockingQueuedConnection);
+}
+
+quint16 SimHarness::start(const QString& address, quint16 port) {
+    port_ = 0;
+    run([&](SimController& sim) {
+        if (sim.listen(QHostAddress(address), port)) {
+            port_ = sim.port();
+        }
+    });
+    address_ = address;
+    return port_;
+}
+
+QVector<SimFrame> SimHarness::frames() const {
+    return recorder_.frames();
+}
+
+void SimHarness::clearFrames() {
+    recorder_.clearFrames();
+}
+
+std::optional<SimFrame> SimHarness::expectFrame(quint16 command, int timeoutMs) {
+    return recorder_.takeFrame(command, timeoutMs);
+}
+
+bool SimHarness::expectNoFrame(quint16 command, int forMs) {
+    return !recorder_.takeFrame(command, forMs);
+}
+
+int SimHarness::accepted() const {
+    return recorder_.accepted();
+}
+
+int SimHarness::openConnections() const {
+    return recorder_.open();
+}
+
+bool SimHarness::waitForAccepted(int count, int timeoutMs) {
+    return recorder_.waitForConnections([count](int accepted, int) { return accepted >= count; },
+                                        timeoutMs);
+}
+
+bool SimHarness::waitForOpen(int count, int timeoutMs) {
+    return recorder_.waitForConnections([count](int, int open) { return open == count; },
+                                        timeoutMs);
+}
+
+void SimHarness::sendReport(quint16 command, const QByteArray& payload) {
+    run([&](SimController& sim) { sim.sendReport(command, payload); });
+}
+
+void SimHarness::sendJson(quint16 command, const Json::Value& body) {
+    sendReport(command, json::write(body).value_or(QByteArray()));
+}
+
+void SimHarness::sendRaw(const QByteArray& bytes) {
+    run([&](SimController& sim) { sim.sendRaw(bytes); });
+}
+
+void SimHarness::setMode(SimMode mode) {
+    run([mode](SimController& sim) { sim.setMode(mode); });
+}
+
+void SimHarness::setHeartbeatPeriod(int ms) {
+    run([ms](SimController& sim) { sim.setHeartbeatPeriod(ms); });
+}
+
+void SimHarness::setReplyDelay(int ms) {
+    run([ms](SimController& sim) { sim.setReplyDelay(ms); });
+}
+
+void SimHarness::setReply(quint16 command, quint16 replyCommand,
+                          std::optional<QByteArray> payload) {
+    run([&](SimController& sim) { sim.setReply(command, replyCommand, payload); });
+}
+
+void SimHarness::dropConnections() {
+    run([](SimController& sim) { sim.dropConnections(); });
+}
+
+void SimHarness::stopListening() {
+    run([](SimController& sim) { sim.stopListening(); });
+}
+
+bool SimHarness::resumeListening() {
+    bool listening = false;
+    run([&](SimController& sim) { listening = sim.resumeListening(); });
+    return listening;
+}
+
+void SimHarness::reboot(int downMs) {
+    run([downMs](SimController& sim) { sim.reboot(downMs); });
+}
+
+}  // namespace kelvo::sim

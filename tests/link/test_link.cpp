@@ -1,0 +1,408 @@
+#include "hanginglistener.h"
+#include "linkprobe.h"
+#include "logcapture.h"
+
+#include "link/frame.h"
+#include "link/tcpconnectmoduleprivate.h"
+#include "rawframes.h"
+#include "simharness.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using kelvo::TcpConnectModulePrivate;
+using kelvo::sim::nowMs;
+using kelvo::sim::SimHarness;
+using kelvo::sim::SimMode;
+namespace raw = kelvo::sim::raw;
+
+namespace {
+
+constexpr int kTimeBase = 300000;
+constexpr int kTickMs = 1666;
+constexpr quint16 kHeartBeat = 0x7266;
+constexpr quint16 kHeartBeatReply = 0x7267;
+constexpr quint16 kReport = 0x2003;
+
+const QString kConnected = QStringLiteral("连接成功");
+const QString kReset = QStringLiteral("重置网络连接");
+const QString kTimedOut = QStringLiteral("连接超时 主动断开");
+const QString kClosed = QStringLiteral("tcpSocket_->close()");
+
+QByteArray numbered(int n) {
+    return "{\"n\":" + QByteArray::number(n) + "}\n";
+}
+
+int numberOf(const QByteArray& payload) {
+    return payload.mid(5, payload.size() - 7).toInt();
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    void createLink(const QString& address, quint16 port) {
+        link = std::make_unique<TcpConnectModulePrivate>(address, port, kTimeBase);
+        probe = std::make_unique<LinkProbe>(*link);
+    }
+
+    // A link to the simulator, connected; the time connectSucceed(1) came.
+    qint64 connectToSim(const QString& address = QStringLiteral("127.0.0.1")) {
+        const quint16 port = sim.start(address);
+        EXPECT_NE(port, 0);
+        createLink(address, port);
+        link->startNetThread();
+        const qint64 connected = probe->waitForState(1, 1, kTickMs + 3000);
+        // The link may see the connection before the simulator has taken it.
+        EXPECT_TRUE(sim.waitForAccepted(1, 2000));
+        return connected;
+    }
+
+    LogCapture log;
+    SimHarness sim;
+    // Declared before the link, so the link is gone before the probe it reports to.
+    std::unique_ptr<LinkProbe> probe;
+    std::unique_ptr<TcpConnectModulePrivate> link;
+};
+
+}  // namespace
+
+TEST_F(LinkTest, ConnectsOnceReportsQueuedAndSendsHeartbeatsWithTheCurrentTime) {
+    const quint16 port = sim.start();
+    createLink(QStringLiteral("127.0.0.1"), port);
+    QObject receiver;
+    QVector<int> queued;
+    bool inCreatingThread = true;
+    QObject::connect(link.get(), &TcpConnectModulePrivate::connectSucceed, &receiver,
+                     [&](int succeed) {
+                         queued.append(succeed);
+                         inCreatingThread &= QThread::currentThread() == qApp->thread();
+                     });
+    link->startNetThread();
+    ASSERT_GT(probe->waitForState(1, 1, kTickMs + 3000), 0);
+
+    // This thread has run no event loop yet, so the notification waits for it.
+    EXPECT_TRUE(queued.isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !queued.isEmpty(); }, 2000));
+    EXPECT_EQ(queued, QVector<int>{1});
+    EXPECT_TRUE(inCreatingThread);
+
+    const QRegularExpression heartBeat(QStringLiteral("^\\{\"time\":(\\d+)\\}\\n$"));
+    qint64 previous = 0;
+    for (int i = 0; i < 3; ++i) {
+        const auto frame = sim.expectFrame(kHeartBeat, kTickMs + 1500);
+        ASSERT_TRUE(frame);
+        const auto match = heartBeat.match(QString::fromUtf8(frame->payload));
+        ASSERT_TRUE(match.hasMatch()) << frame->payload.constData();
+        EXPECT_NEAR(match.captured(1).toLongLong(), QDateTime::currentSecsSinceEpoch(), 3);
+        if (previous != 0) {
+            EXPECT_GE(frame->atMs - previous, kTickMs - 300);
+            EXPECT_LE(frame->atMs - previous, kTickMs + 500);
+        }
+        previous = frame->atMs;
+    }
+    EXPECT_EQ(probe->count(1), 1);
+    EXPECT_EQ(probe->count(0), 0);
+    EXPECT_EQ(log.count(kConnected), 1);
+    // The simulator answered every heartbeat; the answers stay in the link.
+    EXPECT_TRUE(probe->frames().isEmpty());
+
+    EXPECT_TRUE(link->sendFrame(0x2002, "{\"robot\":1}\n"));
+    const auto query = sim.expectFrame(0x2002);
+    ASSERT_TRUE(query);
+    EXPECT_EQ(query->payload, QByteArray("{\"robot\":1}\n"));
+    EXPECT_FALSE(link->sendFrame(0x2002, QByteArray(kelvo::kMaxPayloadSize + 1, 'x')));
+
+    sim.sendReport(kReport, numbered(7));
+    ASSERT_TRUE(probe->waitForFrames(1, 2000));
+    EXPECT_EQ(probe->frames().front().command, kReport);
+    EXPECT_EQ(probe->frames().front().payload, numbered(7));
+    EXPECT_TRUE(probe->deliveredInLinkThread());
+
+    const qint64 before = nowMs();
+    link.reset();
+    EXPECT_LT(nowMs() - before, 1500);
+    EXPECT_TRUE(sim.waitForOpen(0, 2000));
+}
+
+TEST_F(LinkTest, EchoesAnInboundHeartbeatByteForByteAndKeepsBothHeartbeatWords) {
+    ASSERT_GT(connectToSim(), 0);
+    const QByteArray odd("\x00\x4E\x66 not json \xFF\n", 16);
+    sim.sendReport(kHeartBeat, odd);
+    sim.sendReport(kHeartBeatReply, "{\"time\":5}\n");
+    sim.sendReport(kReport, numbered(1));
+
+    std::optional<kelvo::sim::SimFrame> echo;
+    while ((echo = sim.expectFrame(kHeartBeat, 2000)) && echo->payload != odd) {
+    }
+    ASSERT_TRUE(echo);
+    ASSERT_TRUE(probe->waitForFrames(1, 2000));
+    QThread::msleep(300);
+    const auto frames = probe->frames();
+    ASSERT_EQ(frames.size(), 1);
+    EXPECT_EQ(frames.front().command, kReport);
+    const auto all = sim.frames();
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [&](const kelvo::sim::SimFrame& f) { return f.payload == odd; }),
+              1);
+}
+
+// Traffic reported from elsewhere keeps a silent controller's link up; once it stops, the link
+// is dropped 7 to 9 s later and rebuilt at a following tick.
+TEST_F(LinkTest, SilentControllerIsDroppedAfterTheLastSignOfLifeAndReconnected) {
+    sim.setMode(SimMode::Silent);
+    ASSERT_GT(connectToSim(), 0);
+    qint64 lastSign = 0;
+    for (int i = 0; i < 8; ++i) {
+        link->setLastPingTime(QDateTime::currentDateTime());
+        lastSign = nowMs();
+        QThread::msleep(1000);
+    }
+    EXPECT_EQ(log.count(kTimedOut), 0);
+    EXPECT_EQ(probe->count(0), 0);
+
+    const qint64 dropped = waitForLog(log, kTimedOut, 1, 12000);
+    ASSERT_GT(dropped, 0);
+    EXPECT_GE(dropped - lastSign, 6900);
+    EXPECT_LE(dropped - lastSign, 9700);
+    EXPECT_GT(probe->waitForState(0, 1, 1000), 0);
+
+    const qint64 back = probe->waitForState(1, 2, kTickMs + 2000);
+    ASSERT_GT(back, 0);
+    EXPECT_LE(back - dropped, kTickMs + 600);
+    EXPECT_TRUE(sim.waitForAccepted(2, 2000));
+}
+
+TEST_F(LinkTest, ControllerSendingOnlyHeartbeatsIsDroppedAlthoughEchoed) {
+    sim.setHeartbeatPeriod(500);
+    sim.setMode(SimMode::HeartbeatsOnly);
+    const qint64 connected = connectToSim();
+    ASSERT_GT(connected, 0);
+
+    const qint64 dropped = waitForLog(log, kTimedOut, 1, 12000);
+    ASSERT_GT(dropped, 0);
+    EXPECT_GE(dropped - connected, 6900);
+    EXPECT_LE(dropped - connected, 9700);
+    // About 14 echoes and 4 heartbeats of the link's own on the first connection.
+    const auto frames = sim.frames();
+    EXPECT_GE(std::count_if(frames.begin(), frames.end(),
+                            [](const kelvo::sim::SimFrame& f) {
+                                return f.command == kHeartBeat && f.connection == 1;
+                            }),
+              12);
+    EXPECT_TRUE(probe->frames().isEmpty());
+    EXPECT_GT(probe->waitForState(1, 2, kTickMs + 2000), 0);
+}
+
+TEST_F(LinkTest, NothingListeningRetriesEveryTickAndRefusesSends) {
+    createLink(QStringLiteral("127.0.0.1"), unusedPort());
+    link->startNetThread();
+    std::vector<qint64> resets;
+    for (int n = 1; n <= 4; ++n) {
+        const qint64 at = waitForLog(log, kReset, n, kTickMs + 1500);
+        ASSERT_GT(at, 0);
+        resets.push_back(at);
+        EXPECT_FALSE(link->sendFrame(kReport, numbered(n)));
+    }
+    ASSERT_GT(probe->waitForState(0, 4, 1000), 0);
+    const auto states = probe->states();
+    for (std::size_t i = 0; i < resets.size(); ++i) {
+        if (i > 0) {
+            EXPECT_GE(resets[i] - resets[i - 1], kTickMs - 300);
+            EXPECT_LE(resets[i] - resets[i - 1], kTickMs + 500);
+        }
+        EXPECT_TRUE(std::any_of(states.begin(), states.end(),
+                                [&](const LinkProbe::State& s) {
+                                    return s.succeed == 0 && s.atMs >= resets[i] - 100 &&
+                                           s.atMs <= resets[i] + 1000;
+                                }))
+            << "no connectSucceed(0) after attempt " << i;
+    }
+    EXPECT_EQ(probe->count(1), 0);
+}
+
+TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
+    SimHarness other;
+    quint16 port = 0;
+    for (int attempt = 0; attempt < 5 && port == 0; ++attempt) {
+        port = other.start(QStringLiteral("127.0.0.2"));
+        if (port != 0 && sim.start(QStringLiteral("127.0.0.1"), port) == 0) {
+            port = 0;
+        }
+    }
+    ASSERT_NE(port, 0);
+    createLink(QStringLiteral("127.0.0.1"), port);
+    link->startNetThread();
+    ASSERT_GT(probe->waitForState(1, 1, kTickMs + 3000), 0);
+    ASSERT_TRUE(sim.waitForAccepted(1, 2000));
+
+    link->stopConnect();
+    EXPECT_EQ(log.count(QStringLiteral("手动停止")), 1);
+    EXPECT_GE(log.count(kClosed), 1);
+    EXPECT_EQ(probe->states().last().succeed, 0);
+    EXPECT_TRUE(sim.waitForOpen(0, 2000));
+    const int resets = log.count(kReset);
+    QThread::msleep(2 * kTickMs + 300);
+    EXPECT_EQ(log.count(kReset), resets);
+    EXPECT_EQ(sim.accepted(), 1);
+    EXPECT_FALSE(link->sendFrame(kReport, numbered(1)));
+
+    const qint64 started = nowMs();
+    link->startConnect();
+    EXPECT_EQ(log.count(QStringLiteral("手动开始")), 1);
+    const qint64 reconnected = probe->waitForState(1, 2, 3000);
+    ASSERT_GT(reconnected, 0);
+    EXPECT_LT(reconnected - started, 1000);
+
+    link->changeIp(QStringLiteral("127.0.0.2"));
+    EXPECT_TRUE(sim.waitForOpen(0, 2000));
+    ASSERT_GT(probe->waitForState(1, 3, kTickMs + 2000), 0);
+    EXPECT_TRUE(other.waitForAccepted(1, 2000));
+    EXPECT_TRUE(link->sendFrame(kReport, numbered(2)));
+    EXPECT_TRUE(other.expectFrame(kReport));
+
+    // A receiver in the connection thread may stop the link too.
+    QObject::connect(
+        link.get(), &TcpConnectModulePrivate::receivedData, link.get(),
+        [this](quint16 command, const QByteArray&) {
+            if (command == 0x2BAD) {
+                link->stopConnect();
+            }
+        },
+        Qt::DirectConnection);
+    other.sendReport(0x2BAD, numbered(3));
+    EXPECT_TRUE(other.waitForOpen(0, 2000));
+    QThread::msleep(kTickMs + 500);
+    EXPECT_EQ(other.accepted(), 1);
+    EXPECT_EQ(probe->states().last().succeed, 0);
+}
+
+// The check tick holds the connection thread for up to 5 s; senders must not wait for it, and a
+// stop must wait for it rather than deadlock, then leave the link idle.
+TEST_F(LinkTest, HangingAttemptHoldsUpNeitherSendsNorStop) {
+    HangingListener hanging;
+    createLink(QStringLiteral("127.0.0.1"), hanging.port());
+    link->startNetThread();
+    ASSERT_GT(waitForLog(log, kReset, 1, kTickMs + 1500), 0);
+    QThread::msleep(500);
+    ASSERT_EQ(probe->count(1), 0) << "the connection did not hang";
+
+    qint64 before = nowMs();
+    EXPECT_FALSE(link->sendFrame(kReport, numbered(1)));
+    link->setLastPingTime(QDateTime::currentDateTime());
+    EXPECT_LT(nowMs() - before, 100);
+
+    before = nowMs();
+    link->stopConnect();
+    EXPECT_LT(nowMs() - before, 5800);
+    const int resets = log.count(kReset);
+    QThread::msleep(2 * kTickMs + 300);
+    EXPECT_EQ(log.count(kReset), resets);
+    EXPECT_EQ(probe->count(1), 0);
+}
+
+TEST_F(LinkTest, DestructionDuringAHangingAttemptReturnsWithinTheAttemptWait) {
+    HangingListener hanging;
+    createLink(QStringLiteral("127.0.0.1"), hanging.port());
+    link->startNetThread();
+    ASSERT_GT(waitForLog(log, kReset, 1, kTickMs + 1500), 0);
+    QThread::msleep(300);
+    const qint64 before = nowMs();
+    link.reset();
+    EXPECT_LT(nowMs() - before, 6000);
+
+    // Never started: nothing to wait for.
+    TcpConnectModulePrivate idle(QStringLiteral("127.0.0.1"), hanging.port(), kTimeBase);
+    idle.stopConnect();
+    EXPECT_FALSE(idle.sendFrame(kReport, numbered(1)));
+}
+
+TEST_F(LinkTest, ComesBackByItselfAfterAControllerReboot) {
+    ASSERT_GT(connectToSim(), 0);
+    sim.reboot(3000);
+    const qint64 lost = probe->waitForState(0, 1, 2000);
+    ASSERT_GT(lost, 0);
+    const qint64 back = probe->waitForState(1, 2, 3000 + 2 * kTickMs + 2000);
+    ASSERT_GT(back, 0);
+    EXPECT_GE(back - lost, 2500);
+    EXPECT_TRUE(sim.waitForAccepted(2, 2000));
+    EXPECT_TRUE(link->sendFrame(kReport, numbered(1)));
+    EXPECT_TRUE(sim.expectFrame(kReport));
+}
+
+TEST_F(LinkTest, DamagedStreamStillDeliversEveryGoodFrameInOrder) {
+    ASSERT_GT(connectToSim(), 0);
+    auto frame = [](int n) { return kelvo::encodeFrame(kReport, numbered(n)); };
+
+    sim.sendRaw(frame(1) + raw::garbage(7) + frame(2) + raw::withBadCrc(kReport, numbered(99)) +
+                frame(3) + "Nx");
+    const QByteArray split = frame(4);
+    sim.sendRaw(split.left(3));
+    QThread::msleep(50);
+    sim.sendRaw(split.mid(3, 5));
+    QThread::msleep(50);
+    sim.sendRaw(split.mid(8));
+    ASSERT_TRUE(probe->waitForFrames(4, 2000));
+
+    // A damaged length holds back what follows until the bytes it claims have come.
+    sim.sendRaw(raw::withLength(kReport, numbered(98), 200) + frame(5) + frame(6));
+    QThread::msleep(300);
+    EXPECT_EQ(probe->frames().size(), 4);
+    sim.sendRaw(raw::garbage(220) + frame(7));
+    ASSERT_TRUE(probe->waitForFrames(7, 2000));
+
+    std::vector<int> order;
+    for (const auto& received : probe->frames()) {
+        order.push_back(numberOf(received.payload));
+    }
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_GE(log.count(QStringLiteral("onTcpSocketReadyRead: crc32 error")), 2);
+    EXPECT_EQ(probe->count(0), 0);
+}
+
+TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
+    ASSERT_GT(connectToSim(), 0);
+    constexpr int kThreads = 4;
+    constexpr int kEach = 250;
+    constexpr quint16 kCommand = 0x3001;
+    std::atomic<int> refused{0};
+    std::atomic<bool> sending{true};
+    std::thread pinger([&] {
+        while (sending) {
+            link->setLastPingTime(QDateTime::currentDateTime());
+        }
+    });
+    std::vector<std::thread> senders;
+    for (int t = 0; t < kThreads; ++t) {
+        senders.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                if (!link->sendFrame(kCommand, numbered(t * kEach + i))) {
+                    ++refused;
+                }
+            }
+        });
+    }
+    for (auto& sender : senders) {
+        sender.join();
+    }
+    sending = false;
+    pinger.join();
+    EXPECT_EQ(refused, 0);
+
+    std::vector<int> last(kThreads, -1);
+    for (int i = 0; i < kThreads * kEach; ++i) {
+        const auto received = sim.expectFrame(kCommand, 3000);
+        ASSERT_TRUE(received) << "frame " << i << " missing";
+        const int n = numberOf(received->payload);
+        EXPECT_GT(n % kEach, last[n / kEach]);
+        last[n / kEach] = n % kEach;
+    }
+    EXPECT_EQ(probe->count(0), 0);
+}
