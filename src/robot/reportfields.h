@@ -16,4 +16,10 @@ inline std::optional<int> intMember(const Json::Value& report, const char* key) 
     return value;
 }
 
+// A member that is present and an array; shorter arrays read as zeros past their end, but a
+// member of another type counts as missing rather than as all zeros.
+inline bool hasArray(const Json::Value& report, const char* key) {
+    return json::member(report, key).isArray();
+}
+
 }  // namespace kelvo

@@ -635,6 +635,10 @@ private:
     template <typename Write>
     void writeCacheAndWake(Write write);
     void copyOut(const double* from, int count, double* out) const;
+    // An I/O report: the first 16 entries of its array into cache, after showing all 128 as bytes
+    // through display when there is one. Always wakes.
+    void cacheIoReport(const QByteArray& data, const char* key, double* cache,
+                       void (Robot::*display)(QByteArray));
 
     // ---- Owned and referenced objects ----
     QSharedPointer<TcpConnectModule> connection_;

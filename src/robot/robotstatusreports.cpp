@@ -12,6 +12,7 @@
 #include <optional>
 
 namespace json = kelvo::json;
+using kelvo::hasArray;
 using kelvo::intMember;
 
 namespace {
@@ -38,11 +39,6 @@ double elementAt(const Json::Value& report, const char* key, int index) {
 // Element i of an integer array member; missing, short or wrong-typed entries read as 0.
 int intElementAt(const Json::Value& report, const char* key, int index) {
     return json::intOr(json::element(json::member(report, key), index));
-}
-
-void readIntegers(const Json::Value& report, const char* key, double* cache) {
-    for (int i = 0; i < kCachedIoPoints; ++i)
-        cache[i] = intElementAt(report, key, i);
 }
 
 // The low byte of 48 + value: "1" for 1; unsigned arithmetic keeps hostile values defined.
@@ -199,50 +195,40 @@ void Robot::robot_net_slot_velocityProcess(QByteArray data) {
     wakeWaiters();
 }
 
-void Robot::robot_net_slot_doutProcess(QByteArray data) {
+void Robot::cacheIoReport(const QByteArray& data, const char* key, double* cache,
+                          void (Robot::*display)(QByteArray)) {
     const std::optional<Json::Value> report = json::parse(data);
-    if (!report || !json::has(*report, "status")) {
+    if (!report || !hasArray(*report, key)) {
         wakeWaiters();
         return;
     }
-    QByteArray display(kIoReportSize, '\0');
-    for (int i = 0; i < kIoReportSize; ++i) {
-        display[i] = static_cast<char>(intElementAt(*report, "status", i));
+    if (display) {
+        QByteArray bytes(kIoReportSize, '\0');
+        for (int i = 0; i < kIoReportSize; ++i) {
+            bytes[i] = static_cast<char>(intElementAt(*report, key, i));
+        }
+        emit(this->*display)(bytes);
     }
-    emit robot_dout_display(display);
-    writeCacheAndWake([&] { readIntegers(*report, "status", doutValues_); });
+    writeCacheAndWake([&] {
+        for (int i = 0; i < kCachedIoPoints; ++i)
+            cache[i] = intElementAt(*report, key, i);
+    });
+}
+
+void Robot::robot_net_slot_doutProcess(QByteArray data) {
+    cacheIoReport(data, "status", doutValues_, &Robot::robot_dout_display);
 }
 
 void Robot::robot_net_slot_dinProcess(QByteArray data) {
-    const std::optional<Json::Value> report = json::parse(data);
-    if (!report || !json::has(*report, "status")) {
-        wakeWaiters();
-        return;
-    }
-    QByteArray display(kIoReportSize, '\0');
-    for (int i = 0; i < kIoReportSize; ++i) {
-        display[i] = static_cast<char>(intElementAt(*report, "status", i));
-    }
-    emit robot_din_display(display);
-    writeCacheAndWake([&] { readIntegers(*report, "status", dinValues_); });
+    cacheIoReport(data, "status", dinValues_, &Robot::robot_din_display);
 }
 
 void Robot::robot_net_slot_aoutProcess(QByteArray data) {
-    const std::optional<Json::Value> report = json::parse(data);
-    if (!report || !json::has(*report, "value")) {
-        wakeWaiters();
-        return;
-    }
-    writeCacheAndWake([&] { readIntegers(*report, "value", aoutValues_); });
+    cacheIoReport(data, "value", aoutValues_, nullptr);
 }
 
 void Robot::robot_net_slot_ainProcess(QByteArray data) {
-    const std::optional<Json::Value> report = json::parse(data);
-    if (!report || !json::has(*report, "value")) {
-        wakeWaiters();
-        return;
-    }
-    writeCacheAndWake([&] { readIntegers(*report, "value", ainValues_); });
+    cacheIoReport(data, "value", ainValues_, nullptr);
 }
 
 void Robot::robot_net_slot_prorunstatus(QByteArray data) {
@@ -270,7 +256,7 @@ void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
         posDegText = positionText(*report, "posDeg");
     }
     emit receive_moreRobot_CurPosition(posText, posDegText);
-    if (!report || !json::has(*report, "pos")) {
+    if (!report || !hasArray(*report, "pos")) {
         wakeWaiters();
         return;
     }
@@ -290,7 +276,7 @@ void Robot::robot_net_slot_curEXPosition(QByteArray data) {
     // Only the joint coordinates (0) answer the library's query; others are for someone else.
     if (intMember(*report, "coord") != 0)
         return;
-    if (!json::has(*report, "posSync")) {
+    if (!hasArray(*report, "posSync")) {
         wakeWaiters();
         return;
     }
