@@ -52,6 +52,8 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
     routeStatusReports();
     routeDecodedReports();
     routePassThroughReports();
+    routeAlarmReports();
+    routeParameterReports();
     connect(this, &Robot::setLastPingTime, connection_.data(), &TcpConnectModule::setLastPingTime);
     connect(this, &Robot::send_Stop_Move_Command, connection_.data(),
             &TcpConnectModule::sendStopMoveCommand);

@@ -406,6 +406,36 @@ public slots:
     void robot_net_slot_countSuccessFor4(QByteArray data);
     void robot_net_slot_receivedresultForDH(QByteArray data);
 
+    // ---- Alarm reports: logged, never kept (robotalarmreports.cpp) ----
+    void robot_net_slot_errProcess(QByteArray data);
+    void robot_net_slot_warnProcess(QByteArray data);
+    void robot_net_slot_infoProcess(QByteArray data);
+    void servoerrordelete();
+
+    // ---- Parameter reports: decoded into texts, never kept (robotparameterreports.cpp) ----
+    void robot_net_slot_keepToolCheck(QByteArray data);
+    void robot_net_slot_keepToolCheckFor20(QByteArray data);
+    void robot_net_slot_receive20MarkedPoint(QByteArray data);
+    void robot_net_slot_receive7MarkedPoint(QByteArray data);
+    void slot_receivedAllToolCheck(QByteArray data);
+    void robot_net_slot_countToolData(QByteArray data);
+    void robot_net_slot_countSuccess(QByteArray data);
+    void robot_net_slot_countSuccessFor20(QByteArray data);
+    void robot_net_slot_ResetResultToZeroPoint(QByteArray data);
+    void robot_net_slot_receive20PointState(QByteArray data);
+    void robot_net_slot_userCheck(QByteArray data);
+    void robot_net_slot_userReply(QByteArray data);
+    void robot_net_slot_arcsetData(QByteArray data);
+    void robot_net_slot_waveweldData(QByteArray data);
+    void robot_net_slot_weldData(QByteArray data);
+    void robot_net_slot_matchData(QByteArray data);
+    void robot_net_slot_receiveWeldState(QByteArray data);
+    void robot_net_slot_robotRange(QByteArray data);
+    void robot_net_slot_visionRange(QByteArray data);
+    void robot_net_slot_interfereRange(QByteArray data);
+    void robot_net_slot_jointPara(QByteArray data);
+    void robot_net_slot_dhParaState(QByteArray data);
+
 signals:
     // ---- Towards the message layer ----
     void setLastPingTime(QDateTime t);
@@ -623,11 +653,48 @@ signals:
     void robot_count_successFor4(QByteArray data);
     void robot_receivedresultForDH(QByteArray data);
 
+    // ---- Alarm reports ----
+    // An error report arrived; its text went to the debug log.
+    void robot_err_info();
+    // A servo-drive error (0x6010) whose text names the robot selected for teaching.
+    void robot_servo_err_info(QString errorstr);
+    void robot_servoerrordelete();
+
+    // ---- Parameter reports: values in the texts are separated by single spaces ----
+    void robot_tool_check(int pointNum, QByteArray pose);
+    void robot_tool_checkFor20(int pointNum, QByteArray pose);
+    void robot_tool_receive20MarkedPoint(int pointNum, QByteArray pose);
+    void robot_tool_receive7MarkedPoint(int pointNum, QByteArray pose);
+    void signal_toolStatus(QByteArray status);
+    void robot_tool_count_check(int toolNum, QByteArray frame, QString note);
+    void robot_count_success(int result);
+    void robot_count_successFor20(int result, double distance);
+    void robot_ResetResult_ToZeroPoint(int apply);
+    void robot_tool_receive20PointState(QByteArray data);
+    // Six values, or x, y, z and the last angle for the types with four (see each report).
+    void robot_usercoords_check(int userNum, QString inquire, QVector<double> frame);
+    void robot_usercoords_reply(int userNum, QString inquire, QVector<double> frame);
+    void robot_arcset_data_check(int num, QByteArray parameters);
+    void robot_waveweld_data_check(int num, QByteArray parameters);
+    void robot_weld_data_check(QByteArray parameters);
+    void robot_match_data_check(QByteArray parameters);
+    void robot_tool_receiveWeldState(QByteArray state);
+    void robot_robotRange_data_check(QByteArray range);
+    void robot_visionRange_data_check(QByteArray range);
+    void robot_interfereIO_data(QByteArray data);
+    void robot_interfereRange_data_check(QByteArray range);
+    void robot_joint_para(int axis, QByteArray parameters);
+    // The kinematic parameters in the robot type's layout; none for the one-axis robot.
+    void robot_user_dhParaState(QStringList values);
+    void robot_user_dhcoord(QString upsideDown);
+
 private:
     // Report connections, one function per area; each lists its routes as a table.
     void routeStatusReports();
     void routeDecodedReports();
     void routePassThroughReports();
+    void routeAlarmReports();
+    void routeParameterReports();
 
     bool sendToCurrentRobot(quint16 command, Json::Value payload);
     bool jogWhenAllowed(qint8 axis, qint8 direction);
