@@ -1,0 +1,101 @@
+// Alarm reports: their texts reach the debug log, and one servo fault is singled out.
+
+#include "linkedrobot.h"
+#include "logcapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+namespace {
+
+constexpr quint16 kError = 0x2B03;
+constexpr quint16 kWarning = 0x2B04;
+constexpr quint16 kInfo = 0x2B05;
+
+// The debug line the library writes for a text.
+QString logLine(const QString& text) {
+    return '"' + text + '"';
+}
+
+struct ServoFaultCase {
+    const char* what;
+    int teachRobot;  // 0: the base robot is in use
+    const char* payload;
+    const char* text;  // as decoded
+    bool singledOut;
+};
+
+}  // namespace
+
+TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    SignalLog<> errors(link.robot.get(), &Robot::robot_err_info);
+    SignalLog<QString> servoFaults(link.robot.get(), &Robot::robot_servo_err_info);
+    LogCapture log;
+
+    const ServoFaultCase cases[] = {
+        {"own robot, raw UTF-8", 1, R"({"data":"机器人1 伺服驱动器报警","type":24592})",
+         "机器人1 伺服驱动器报警", true},
+        {"own robot, escaped name", 2,
+         R"({"data":"\u673a\u5668\u4eba2 \u4f3a\u670d","type":24592})", "机器人2 伺服", true},
+        {"another robot", 1, R"({"data":"机器人2 伺服驱动器报警","type":24592})",
+         "机器人2 伺服驱动器报警", false},
+        {"no robot selected for teaching", 0, R"({"data":"机器人1 伺服驱动器报警","type":24592})",
+         "机器人1 伺服驱动器报警", false},
+        {"another code", 1, R"({"data":"机器人1 伺服驱动器报警","type":24593})",
+         "机器人1 伺服驱动器报警", false},
+        {"code as text", 1, R"({"data":"机器人1 x","type":"24592"})", "机器人1 x", false},
+        {"no robot name", 1, R"({"data":"伺服驱动器报警","type":24592})", "伺服驱动器报警", false},
+    };
+    int reported = 0;
+    for (const ServoFaultCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.teachRobot == 0) {
+            Robot::setCurrentRobot(1, 1);
+        } else {
+            Robot::setCurrentRobot(0, c.teachRobot);
+        }
+        servoFaults.clear();
+        log.clear();
+        link.report(kError, c.payload);
+        ASSERT_TRUE(link.flush());
+        EXPECT_EQ(errors.count(), ++reported);
+        EXPECT_EQ(log.count(logLine(QString::fromUtf8(c.text))), 1);
+        ASSERT_EQ(servoFaults.count(), c.singledOut ? 1 : 0);
+        if (c.singledOut) {
+            EXPECT_EQ(std::get<0>(servoFaults.last()), QString::fromUtf8(c.text));
+        }
+    }
+}
+
+TEST(RobotAlarmReports, WarningsAreOnlyLoggedAndAlarmsWithoutTextAreDropped) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    SignalLog<> errors(link.robot.get(), &Robot::robot_err_info);
+    SignalLog<QString> servoFaults(link.robot.get(), &Robot::robot_servo_err_info);
+    LogCapture log;
+
+    link.report(kWarning, R"({"data":"机器人1 低电量\n请更换","type":24592})");
+    link.report(kInfo, R"({"data":"程序已保存"})");
+    ASSERT_TRUE(link.flush());
+    // A text with a line break still makes one line.
+    EXPECT_EQ(log.count(logLine(QString::fromUtf8("机器人1 低电量\\n请更换"))), 1);
+    EXPECT_EQ(log.count(logLine(QString::fromUtf8("程序已保存"))), 1);
+    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(servoFaults.count(), 0);
+
+    log.clear();
+    for (quint16 word : {kError, kWarning, kInfo}) {
+        for (const char* dropped : {R"({"type":24592})", R"({"data":42,"type":24592})",
+                                    R"({"data":{"x":"机器人1"}})", "[1,2]", "{\"data\":"}) {
+            link.report(word, dropped);
+        }
+    }
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(servoFaults.count(), 0);
+    // Nothing reached the host's log.
+    EXPECT_EQ(log.lines().filter(QRegularExpression(QStringLiteral("^\""))).size(), 0);
+}
