@@ -3,6 +3,8 @@
 #include "simcontroller.h"
 #include "simrecorder.h"
 
+#include "link/threadtaskrunner.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QThread>
@@ -11,6 +13,7 @@
 #include <json/value.h>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 
 namespace kelvo::sim {
@@ -67,6 +70,8 @@ public:
 private:
     SimRecorder recorder_;
     QThread thread_;
+    std::mutex stopped_;
+    ThreadTaskRunner runner_;
     SimController* controller_;
     QString address_;
     quint16 port_ = 0;

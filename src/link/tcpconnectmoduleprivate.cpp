@@ -4,7 +4,8 @@
 #include "link/jsonwire.h"
 #include "link/linklog.h"
 
-#include <QMetaObject>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace kelvo {
 
@@ -33,16 +34,16 @@ bool isExpectedLoss(QAbstractSocket::SocketError error) {
 TcpConnectModulePrivate::TcpConnectModulePrivate(const QString& ip, const quint16& port,
                                                  const int& timeBase)
     : ip_(ip), port_(port), timeBase_(timeBase), lastPingTime_(QDateTime::currentDateTimeUtc()) {
-    linkContext_.moveToThread(this);
+    linkTasks_.moveToThread(this);
 }
 
 TcpConnectModulePrivate::~TcpConnectModulePrivate() {
     closing_ = true;
-    if (isRunning()) {
-        QMetaObject::invokeMethod(
-            &linkContext_, [this] { eventLoop_->quit(); }, Qt::QueuedConnection);
-    }
+    quit();  // ends the thread's event loop once the current tick is over
     wait();
+    // wait() orders the end of the thread before this point, but ThreadSanitizer cannot see that
+    // through Qt; the mutex that run() held last can.
+    std::lock_guard<std::recursive_mutex> lock(socketMutex_);
 }
 
 void TcpConnectModulePrivate::startNetThread() {
@@ -98,52 +99,48 @@ void TcpConnectModulePrivate::startConnect() {
     needReconnect_ = true;
     connected_ = false;
     if (isRunning()) {
-        QMetaObject::invokeMethod(
-            &linkContext_, [this] { onTcpSocketCheck(); }, Qt::QueuedConnection);
+        linkTasks_.post([this] { onTcpSocketCheck(); });
     }
 }
 
 // Runs the task in the connection thread and waits for it. The connection thread never waits for
 // the caller, so this cannot deadlock; at worst it waits for a connection attempt (5 s).
 void TcpConnectModulePrivate::runInLinkThread(const std::function<void()>& task) {
-    if (!isRunning() || QThread::currentThread() == this) {
+    if (isRunning()) {
+        linkTasks_.runAndWait(task);
+    } else {
         task();
-        return;
     }
-    QMetaObject::invokeMethod(&linkContext_, task, Qt::BlockingQueuedConnection);
 }
 
+// The loop and both timers live and die in the connection thread.
 void TcpConnectModulePrivate::run() {
-    eventLoop_.reset(new QEventLoop);
-    checkTimer_.reset(new QTimer);
-    heartBeatTimer_.reset(new QTimer);
-    connect(checkTimer_.data(), &QTimer::timeout, this, &TcpConnectModulePrivate::onTcpSocketCheck,
+    QEventLoop eventLoop;
+    QTimer checkTimer;
+    QTimer heartBeatTimer;
+    connect(&checkTimer, &QTimer::timeout, this, &TcpConnectModulePrivate::onTcpSocketCheck,
             Qt::DirectConnection);
-    checkTimer_->setInterval(timeBase_ / 180);
-    connect(heartBeatTimer_.data(), &QTimer::timeout, this,
-            &TcpConnectModulePrivate::onCheckHeartBeat, Qt::DirectConnection);
-    heartBeatTimer_->setInterval(timeBase_ / 150);
-    checkTimer_->start();
-    heartBeatTimer_->start();
+    checkTimer.setInterval(timeBase_ / 180);
+    connect(&heartBeatTimer, &QTimer::timeout, this, &TcpConnectModulePrivate::onCheckHeartBeat,
+            Qt::DirectConnection);
+    heartBeatTimer.setInterval(timeBase_ / 150);
+    checkTimer.start();
+    heartBeatTimer.start();
     connect(this, &TcpConnectModulePrivate::closeCurrentSocket, this,
             &TcpConnectModulePrivate::closeCurrentSocketInNowThread, Qt::DirectConnection);
 
     needReconnect_ = true;
     startSemaphore_.release();
-    eventLoop_->exec();
+    eventLoop.exec();
 
     disconnect(this, &TcpConnectModulePrivate::closeCurrentSocket, this,
                &TcpConnectModulePrivate::closeCurrentSocketInNowThread);
-    checkTimer_.reset();
-    heartBeatTimer_.reset();
-    {
-        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
-        if (tcpSocket_) {
-            tcpSocket_->disconnect(this);
-        }
-        tcpSocket_.reset();
+    // Last in this thread, under the mutex the destructor takes after wait().
+    std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+    if (tcpSocket_) {
+        tcpSocket_->disconnect(this);
     }
-    eventLoop_.reset();
+    tcpSocket_.reset();
 }
 
 void TcpConnectModulePrivate::onTcpSocketCheck() {

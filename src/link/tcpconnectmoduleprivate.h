@@ -2,17 +2,15 @@
 
 #include "link/framedecoder.h"
 #include "link/tcpsocket.h"
+#include "link/threadtaskrunner.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QDateTime>
-#include <QEventLoop>
-#include <QObject>
 #include <QSemaphore>
 #include <QSharedPointer>
 #include <QString>
 #include <QThread>
-#include <QTimer>
 
 #include <atomic>
 #include <functional>
@@ -94,13 +92,10 @@ private:
     std::recursive_mutex socketMutex_;
     std::recursive_mutex pingMutex_;
     QSemaphore startSemaphore_{0};
-    QSharedPointer<QEventLoop> eventLoop_;
-    QSharedPointer<QTimer> checkTimer_;
-    QSharedPointer<QTimer> heartBeatTimer_;
     FrameDecoder recvBuffer_;
     QDateTime lastPingTime_;
-    // Lives in the connection thread: the target of work handed over from other threads.
-    QObject linkContext_;
+    // Lives in the connection thread: runs what other threads hand over to it.
+    ThreadTaskRunner linkTasks_;
 };
 
 }  // namespace kelvo

@@ -10,7 +10,24 @@ void TcpSocket::write(QByteArray data) {
         QIODevice::write(data);
         return;
     }
-    QMetaObject::invokeMethod(this, "write", Qt::QueuedConnection, Q_ARG(QByteArray, data));
+    bool wakeUp = false;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        wakeUp = queued_.isEmpty();
+        queued_.append(data);
+    }
+    if (wakeUp) {
+        QMetaObject::invokeMethod(this, "writeQueued", Qt::QueuedConnection);
+    }
+}
+
+void TcpSocket::writeQueued() {
+    QByteArray bytes;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        bytes.swap(queued_);
+    }
+    QIODevice::write(bytes);
 }
 
 }  // namespace kelvo

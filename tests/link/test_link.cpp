@@ -229,16 +229,21 @@ TEST_F(LinkTest, NothingListeningRetriesEveryTickAndRefusesSends) {
 }
 
 TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
+    // A second controller on another loopback address, same port.
     SimHarness other;
-    quint16 port = 0;
-    for (int attempt = 0; attempt < 5 && port == 0; ++attempt) {
-        port = other.start(QStringLiteral("127.0.0.2"));
-        if (port != 0 && sim.start(QStringLiteral("127.0.0.1"), port) == 0) {
-            port = 0;
-        }
-    }
+    const quint16 port = sim.start(QStringLiteral("127.0.0.1"));
     ASSERT_NE(port, 0);
+    ASSERT_EQ(other.start(QStringLiteral("127.0.0.2"), port), port);
     createLink(QStringLiteral("127.0.0.1"), port);
+    // A receiver in the connection thread may stop the link too (used at the end).
+    QObject::connect(
+        link.get(), &TcpConnectModulePrivate::receivedData, link.get(),
+        [this](quint16 command, const QByteArray&) {
+            if (command == 0x2BAD) {
+                link->stopConnect();
+            }
+        },
+        Qt::DirectConnection);
     link->startNetThread();
     ASSERT_GT(probe->waitForState(1, 1, kTickMs + 3000), 0);
     ASSERT_TRUE(sim.waitForAccepted(1, 2000));
@@ -268,15 +273,7 @@ TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
     EXPECT_TRUE(link->sendFrame(kReport, numbered(2)));
     EXPECT_TRUE(other.expectFrame(kReport));
 
-    // A receiver in the connection thread may stop the link too.
-    QObject::connect(
-        link.get(), &TcpConnectModulePrivate::receivedData, link.get(),
-        [this](quint16 command, const QByteArray&) {
-            if (command == 0x2BAD) {
-                link->stopConnect();
-            }
-        },
-        Qt::DirectConnection);
+    // A receiver in the connection thread stops the link.
     other.sendReport(0x2BAD, numbered(3));
     EXPECT_TRUE(other.waitForOpen(0, 2000));
     QThread::msleep(kTickMs + 500);
