@@ -27,7 +27,10 @@ void TcpSocket::writeQueued() {
         std::lock_guard<std::mutex> lock(queueMutex_);
         bytes.swap(queued_);
     }
-    QIODevice::write(bytes);
+    // The link may have been closed since the bytes were queued.
+    if (isOpen()) {
+        QIODevice::write(bytes);
+    }
 }
 
 }  // namespace kelvo
