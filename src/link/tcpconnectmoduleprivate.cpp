@@ -67,9 +67,15 @@ bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& paylo
     return true;
 }
 
+// An invalid or future time would switch the silence check off (secsTo gives 0 or less), so the
+// first is ignored and the second taken as now.
 void TcpConnectModulePrivate::setLastPingTime(const QDateTime& time) {
+    if (!time.isValid()) {
+        return;
+    }
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     std::lock_guard<std::recursive_mutex> lock(pingMutex_);
-    lastPingTime_ = time;
+    lastPingTime_ = time < now ? time : now;
 }
 
 // The flags are set in the connection thread right after the close, so no check tick can slip in
@@ -280,7 +286,8 @@ void TcpConnectModulePrivate::closeSocket() {
 void TcpConnectModulePrivate::TcpSocketError(QAbstractSocket::SocketError) {}
 
 void TcpConnectModulePrivate::touchLastPingTime() {
-    setLastPingTime(QDateTime::currentDateTimeUtc());
+    std::lock_guard<std::recursive_mutex> lock(pingMutex_);
+    lastPingTime_ = QDateTime::currentDateTimeUtc();
 }
 
 qint64 TcpConnectModulePrivate::secsSinceLastPing() {

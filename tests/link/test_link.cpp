@@ -180,11 +180,14 @@ TEST_F(LinkTest, SilentControllerIsDroppedAfterTheLastSignOfLifeAndReconnected) 
     EXPECT_TRUE(sim.waitForAccepted(2, 2000));
 }
 
-TEST_F(LinkTest, ControllerSendingOnlyHeartbeatsIsDroppedAlthoughEchoed) {
+TEST_F(LinkTest, ControllerSendingOnlyHeartbeatsIsDroppedAlthoughEchoedAndHostTimesCannotStopIt) {
     sim.setHeartbeatPeriod(500);
     sim.setMode(SimMode::HeartbeatsOnly);
     const qint64 connected = connectToSim();
     ASSERT_GT(connected, 0);
+    // Neither may switch the silence check off.
+    link->setLastPingTime(QDateTime());
+    link->setLastPingTime(QDateTime::currentDateTime().addYears(100));
 
     const qint64 dropped = waitForLog(log, kTimedOut, 1, 12000);
     ASSERT_GT(dropped, 0);
