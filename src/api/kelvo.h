@@ -1,4 +1,10 @@
-/* kelvo: remote control of a robot controller over TCP/IP. The library's exported C interface. */
+/* kelvo: remote control of a robot controller over TCP/IP. The library's exported C interface.
+ *
+ * Every call acts on the robot the controller has selected. Before the first connect_robot every
+ * other call returns at once: it sends nothing and writes no output array. Requests send one frame
+ * and return at once (while the link is down the frame is dropped). Queries send a question, wait
+ * for the controller's answer (see set_reply_timeout) and then read the library's cache of the
+ * controller state. Arrays are caller-owned; each call touches exactly the elements named. */
 #ifndef KELVO_H
 #define KELVO_H
 
@@ -27,10 +33,91 @@ typedef struct ContinuousMotionPoint {
     double acc;
     double dec;
     double pl;
-    int32_t spin; /* used for point types 4, 6 and 7 */
+    int32_t spin;   /* used for point types 4, 6 and 7 */
     double pos[19]; /* 13 values for point types 1 to 4, all 19 for types 5 to 7 */
-    int32_t type; /* 1 MOVJ, 2 MOVL, 3 MOVC, 4 MOVCA, 5 MOVJEXT, 6 MOVLEXT, 7 MOVCEXT */
+    int32_t type;   /* 1 MOVJ, 2 MOVL, 3 MOVC, 4 MOVCA, 5 MOVJEXT, 6 MOVLEXT, 7 MOVCEXT */
 } ContinuousMotionPoint;
+
+/* The text show_log writes: its first field points to NUL-terminated UTF-8 text (the layout of a
+ * standard-library string object). */
+typedef struct LogText {
+    const char* text;
+} LogText;
+
+/* ---- Connection, servo power, jogging, log ---- */
+
+/* Connects to the controller at ip (port 6000); true once the link is up, false after about 5 s
+ * (the link then stays stopped). Only the first call does anything; later calls return false. */
+KELVO_API bool KELVO_CALL connect_robot(const char* ip);
+/* Whether the link to the controller is up now: a query made while it is down returns cached
+ * values. */
+KELVO_API bool KELVO_CALL is_connected(void);
+/* How long a query waits for the controller's answer, in ms (default 3000; 0 waits without limit;
+ * negative values are ignored). When the wait ends unanswered the query returns cached values. */
+KELVO_API void KELVO_CALL set_reply_timeout(int ms);
+/* Switches the servo power on; 1 when the controller then reports servo status 1, else 0. */
+KELVO_API int KELVO_CALL servo_power_on(void);
+/* Releases the enabling switch (teach mode, servo ready or running only). */
+KELVO_API void KELVO_CALL servo_power_off(void);
+/* Starts jogging axis 1 to 12 (8 to 12: external axes) in the positive or negative direction. */
+KELVO_API void KELVO_CALL start_jogging(int axis, bool positive);
+/* Stops jogging axis. */
+KELVO_API void KELVO_CALL stop_jogging(int axis);
+/* Writes message->text to the library's debug log. */
+KELVO_API void KELVO_CALL show_log(const LogText* message);
+
+/* ---- I/O ---- */
+
+/* Sets digital output port to status. */
+KELVO_API void KELVO_CALL set_dout(int port, int status);
+/* Sets analog output port to value (finite values only). */
+KELVO_API void KELVO_CALL set_aout(int port, double value);
+/* Reads the 16 digital outputs into out[0..15]. */
+KELVO_API void KELVO_CALL get_dout(double* out);
+/* Reads the 16 digital inputs into out[0..15]. */
+KELVO_API void KELVO_CALL get_din(double* out);
+/* Reads the 16 analog outputs into out[0..15]. */
+KELVO_API void KELVO_CALL get_aout(double* out);
+/* Reads the 16 analog inputs into out[0..15]. */
+KELVO_API void KELVO_CALL get_ain(double* out);
+
+/* ---- State and positions ---- */
+
+/* The program running state (2: a job runs); -1 before connect_robot. */
+KELVO_API int KELVO_CALL get_robot_running_state(void);
+/* Reads the current position in coordinate system coord (0 joint, 1 Cartesian, 2 tool, 3 user)
+ * into out[0..5]. */
+KELVO_API void KELVO_CALL get_current_position(double* out, int coord);
+/* Reads the external-axis joint positions into out[0..4]. */
+KELVO_API void KELVO_CALL get_current_sync_position(double* out);
+
+/* ---- Motion (targets must be finite; otherwise nothing is sent) ---- */
+
+/* Joint move to pos[0..5] at speed vel; coord is the coordinate system of pos. */
+KELVO_API void KELVO_CALL robot_movj(const double* pos, int vel, int coord);
+/* Linear move to pos[0..5]. */
+KELVO_API void KELVO_CALL robot_movl(const double* pos, int vel, int coord);
+/* Circular move along the arc through p1, p2 and p3 (6 values each). */
+KELVO_API void KELVO_CALL robot_movc(const double* p1, const double* p2, const double* p3, int vel,
+                                     int coord);
+/* Full circle through p1, p2 and p3 (6 values each). */
+KELVO_API void KELVO_CALL robot_movca(const double* p1, const double* p2, const double* p3, int vel,
+                                      int coord);
+
+/* ---- Operation mode, jog coordinate system, jog speed ---- */
+
+/* Sets the jog speed: 0 to 100 percent, 101 to 103 inching steps; clamped to 0..103. */
+KELVO_API void KELVO_CALL set_jogging_speed(int speed);
+/* The jog speed code; -1 before connect_robot. */
+KELVO_API int KELVO_CALL get_jogging_speed(void);
+/* Sets the operation mode: 0 teach, 1 remote, 2 run. */
+KELVO_API void KELVO_CALL set_current_mode(int mode);
+/* The operation mode code; -1 before connect_robot. */
+KELVO_API int KELVO_CALL get_current_mode(void);
+/* Sets the jog coordinate system: 0 joint, 1 Cartesian, 2 tool, 3 user. */
+KELVO_API void KELVO_CALL set_current_coord(int coord);
+/* The jog coordinate system code, 0 to 255; -1 before connect_robot. */
+KELVO_API int KELVO_CALL get_current_coord(void);
 
 #ifdef __cplusplus
 }
