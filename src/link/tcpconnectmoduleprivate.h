@@ -49,11 +49,12 @@ public:
     // Traffic seen elsewhere (the transfer connection) also counts as a sign of life.
     void setLastPingTime(const QDateTime& time);
 
-    // These three block until the connection thread has closed the socket and handled the close,
-    // so the state they leave is final. Do not call them while holding a lock that receivers of
-    // receivedData take.
+    // Both wait until the connection thread has closed the socket and handled the close (at worst
+    // for a connection attempt, 5 s), so the state they leave is final. Do not call them while
+    // holding a lock that receivers of receivedData take.
     void changeIp(const QString& ip);
     void stopConnect();
+    // Returns at once; the connection thread runs a check tick without waiting for the timer.
     void startConnect();
 
 signals:

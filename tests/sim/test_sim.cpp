@@ -14,7 +14,6 @@
 using kelvo::Frame;
 using kelvo::sim::nowMs;
 using kelvo::sim::SimHarness;
-using kelvo::sim::SimMode;
 
 namespace {
 
@@ -46,10 +45,6 @@ public:
             decoder_.append(socket_.readAll());
         }
         return frame;
-    }
-    bool waitForDisconnected(int timeoutMs) {
-        return socket_.state() == QAbstractSocket::UnconnectedState ||
-               socket_.waitForDisconnected(timeoutMs);
     }
 
 private:
@@ -93,7 +88,7 @@ TEST(Sim, AnswersHeartbeatsAndRecordsEveryFrameWithTimeAndConnection) {
     EXPECT_FALSE(client.next(300));
 }
 
-TEST(Sim, ModesDelaysScriptedRepliesAndReports) {
+TEST(Sim, DelaysScriptedRepliesAndReports) {
     SimHarness sim;
     Client client;
     ASSERT_TRUE(client.connectTo(sim.start()));
@@ -119,24 +114,6 @@ TEST(Sim, ModesDelaysScriptedRepliesAndReports) {
     EXPECT_EQ(answer->command, 0x2103);
     EXPECT_EQ(answer->payload, QByteArray("{\"echo\":1}\n"));
 
-    sim.setMode(SimMode::Silent);
-    client.send(kHeartBeat, "{}\n");
-    EXPECT_FALSE(client.next(500));
-    EXPECT_TRUE(sim.expectFrame(kHeartBeat, 0));
-
-    sim.setHeartbeatPeriod(100);
-    sim.setMode(SimMode::HeartbeatsOnly);
-    client.send(0x2002, "{}\n");
-    for (int i = 0; i < 3; ++i) {
-        const auto heartBeat = client.next(1000);
-        ASSERT_TRUE(heartBeat);
-        EXPECT_EQ(heartBeat->command, kHeartBeat);
-        EXPECT_TRUE(heartBeat->payload.startsWith("{\"time\":"));
-    }
-    sim.setMode(SimMode::Normal);
-    while (client.next(200)) {
-    }
-
     Json::Value body(Json::objectValue);
     body["robot"] = 2;
     sim.sendJson(0x2003, body);
@@ -149,33 +126,20 @@ TEST(Sim, ModesDelaysScriptedRepliesAndReports) {
     EXPECT_EQ(answer->command, 0x3003);
 }
 
-TEST(Sim, DropsStopsAndRebootsTheListener) {
+// The link tests drive reboots; here the listener alone, which they do not reach.
+TEST(Sim, StopsAndResumesListeningOnTheSamePort) {
     SimHarness sim;
     const quint16 port = sim.start();
     Client first;
     ASSERT_TRUE(first.connectTo(port));
-    ASSERT_TRUE(sim.waitForOpen(1, 2000));
-    sim.dropConnections();
-    EXPECT_TRUE(first.waitForDisconnected(2000));
-    EXPECT_TRUE(sim.waitForOpen(0, 2000));
-
+    ASSERT_TRUE(sim.waitForAccepted(1, 2000));
     sim.stopListening();
     EXPECT_FALSE(Client().connectTo(port));
     EXPECT_TRUE(sim.resumeListening());
-    EXPECT_TRUE(Client().connectTo(port));
-
-    Client before;
-    ASSERT_TRUE(before.connectTo(port));
-    ASSERT_TRUE(sim.waitForAccepted(3, 2000));
-    const qint64 rebooted = nowMs();
-    sim.reboot(500);
-    EXPECT_TRUE(before.waitForDisconnected(2000));
-    EXPECT_FALSE(Client().connectTo(port));
-    Client after;
-    while (!after.connectTo(port) && nowMs() - rebooted < 3000) {
-    }
-    EXPECT_GE(nowMs() - rebooted, 450);
-    EXPECT_TRUE(sim.waitForAccepted(4, 2000));
+    Client second;
+    EXPECT_TRUE(second.connectTo(port));
+    EXPECT_TRUE(sim.waitForAccepted(2, 2000));
+    EXPECT_EQ(sim.openConnections(), 2);  // stopping the listener left the first one open
 }
 
 TEST(SimProgram, ServesTheControlPortAndRejectsBadArguments) {
