@@ -7,9 +7,9 @@
 
 #include <QDebug>
 #include <QMetaObject>
-#include <QMutexLocker>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -64,7 +64,10 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
     }
 }
 
-Robot::~Robot() = default;
+Robot::~Robot() {
+    // Stop the connection thread first: its direct handlers use the members destroyed below.
+    connection_.reset();
+}
 
 // ---- Robot selection ----
 
@@ -263,20 +266,23 @@ void Robot::unlockRequest() {
 }
 
 bool Robot::waitForReply(QDeadlineTimer deadline) {
+    std::unique_lock<std::mutex> lock(requestMutex_, std::adopt_lock);
     // Counting wakes makes the wait immune to spurious wake-ups: only a report ends it.
     const quint64 generation = replyGeneration_;
-    bool woken = true;
-    while (woken && replyGeneration_ == generation) {
-        woken = replyCondition_.wait(&requestMutex_, deadline);
+    const auto answered = [&] { return replyGeneration_ != generation; };
+    if (deadline.isForever()) {
+        replyCondition_.wait(lock, answered);
+        return true;
     }
-    requestMutex_.unlock();
-    return woken;
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::nanoseconds(deadline.remainingTimeNSecs());
+    return replyCondition_.wait_until(lock, until, answered);
 }
 
 void Robot::wakeWaiters() {
-    QMutexLocker lock(&requestMutex_);
+    std::lock_guard<std::mutex> lock(requestMutex_);
     ++replyGeneration_;
-    replyCondition_.wakeAll();
+    replyCondition_.notify_all();
 }
 
 // ---- Copy-outs ----
@@ -284,7 +290,7 @@ void Robot::wakeWaiters() {
 void Robot::copyOut(const double* from, int count, double* out) const {
     if (!out)
         return;
-    QMutexLocker lock(&requestMutex_);
+    std::lock_guard<std::mutex> lock(requestMutex_);
     std::copy(from, from + count, out);
 }
 

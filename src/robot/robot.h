@@ -6,18 +6,18 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QMetaType>
-#include <QMutex>
 #include <QObject>
 #include <QSharedPointer>
 #include <QString>
 #include <QStringList>
 #include <QVector>
-#include <QWaitCondition>
 
 #include <json/value.h>
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 class TcpConnectModule;
 
@@ -710,8 +710,9 @@ private:
     // ---- Owned and referenced objects ----
     QSharedPointer<TcpConnectModule> connection_;
     QObject* fileTransfer_ = nullptr;
-    mutable QMutex requestMutex_;
-    QWaitCondition replyCondition_;
+    // Standard primitives rather than Qt's, so that thread sanitizers see the hand-over.
+    mutable std::mutex requestMutex_;
+    std::condition_variable replyCondition_;
     quint64 replyGeneration_ = 0;  // counts wakes, under requestMutex_
 
     // ---- State cache ----

@@ -7,8 +7,6 @@
 #include "robot/robot.h"
 #include "robot/sleepwithevents.h"
 
-#include <QMutexLocker>
-
 #include <optional>
 
 namespace json = kelvo::json;
@@ -111,10 +109,10 @@ void Robot::routeStatusReports() {
 
 template <typename Write>
 void Robot::writeCacheAndWake(Write write) {
-    QMutexLocker lock(&requestMutex_);
+    std::lock_guard<std::mutex> lock(requestMutex_);
     write();
     ++replyGeneration_;
-    replyCondition_.wakeAll();
+    replyCondition_.notify_all();
 }
 
 // ---- Answering reports ----

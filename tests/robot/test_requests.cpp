@@ -1,0 +1,228 @@
+// The requests the Robot sends, the conditions that hold them back, and its shared helpers.
+
+#include "linkedrobot.h"
+#include "logcapture.h"
+#include "robot/sleepwithevents.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+struct RequestCase {
+    const char* what;
+    std::function<bool(Robot&)> send;
+    quint16 word;
+    const char* payload;
+};
+
+struct JogSlot {
+    void (Robot::*slot)();
+    int axis;
+    int direction;
+};
+
+const JogSlot kJogSlots[] = {
+    {&Robot::startJogOneAxisNegativeDirection, 1, -1},
+    {&Robot::startJogOneAxisPositiveDirection, 1, 1},
+    {&Robot::startJogTwoAxisNegativeDirection, 2, -1},
+    {&Robot::startJogTwoAxisPositiveDirection, 2, 1},
+    {&Robot::startJogThreeAxisNegativeDirection, 3, -1},
+    {&Robot::startJogThreeAxisPositiveDirection, 3, 1},
+    {&Robot::startJogFourAxisNegativeDirection, 4, -1},
+    {&Robot::startJogFourAxisPositiveDirection, 4, 1},
+    {&Robot::startJogFiveAxisNegativeDirection, 5, -1},
+    {&Robot::startJogFiveAxisPositiveDirection, 5, 1},
+    {&Robot::startJogSixAxisNegativeDirection, 6, -1},
+    {&Robot::startJogSixAxisPositiveDirection, 6, 1},
+    {&Robot::startJogSevenAxisNegativeDirection, 7, -1},
+    {&Robot::startJogSevenAxisPositiveDirection, 7, 1},
+    {&Robot::startJogO1AxisNegativeDirection, 8, -1},
+    {&Robot::startJogO1AxisPositiveDirection, 8, 1},
+    {&Robot::startJogO2AxisNegativeDirection, 9, -1},
+    {&Robot::startJogO2AxisPositiveDirection, 9, 1},
+    {&Robot::startJogO3AxisNegativeDirection, 10, -1},
+    {&Robot::startJogO3AxisPositiveDirection, 10, 1},
+    {&Robot::startJogO4AxisNegativeDirection, 11, -1},
+    {&Robot::startJogO4AxisPositiveDirection, 11, 1},
+    {&Robot::startJogO5AxisNegativeDirection, 12, -1},
+    {&Robot::startJogO5AxisPositiveDirection, 12, 1},
+};
+
+QByteArray jog(int axis, int direction) {
+    return "{\"axis\":" + QByteArray::number(axis) +
+           ",\"direction\":" + QByteArray::number(direction) + "}\n";
+}
+
+// Stands in for the job file transfer object of the layer above.
+class FakeTransfer : public QObject {
+    Q_OBJECT
+public:
+    QStringList uploaded;
+    static FakeTransfer* instance;
+public slots:
+    void setUpLoadJobFileName(const QStringList& names) { uploaded = names; }
+};
+FakeTransfer* FakeTransfer::instance = nullptr;
+
+}  // namespace
+
+TEST(RobotRequests, PayloadsOnTheWire) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    const RequestCase cases[] = {
+        {"dout", [](Robot& r) { return r.queryDout(); }, 0x3602, ""},
+        {"din", [](Robot& r) { return r.queryDin(); }, 0x3605, ""},
+        {"aout", [](Robot& r) { return r.queryAout(); }, 0x3608, ""},
+        {"ain", [](Robot& r) { return r.queryAin(); }, 0x360A, ""},
+        {"position", [](Robot& r) { return r.queryCurrentPosition(2); }, 0x2F07,
+         "{\"coord\":2,\"robot\":1}\n"},
+        {"sync position", [](Robot& r) { return r.querySyncPosition(); }, 0x7012,
+         "{\"coord\":0,\"robot\":1}\n"},
+        {"running state", [](Robot& r) { return r.queryRunningState(); }, 0x3D02,
+         "{\"robot\":1}\n"},
+        {"run job", [](Robot& r) { return r.runJob(QStringLiteral("焊接 \"1\"")); }, 0x2501,
+         "{\"continueRun\":0,\"jobname\":\"焊接 \\\"1\\\"\",\"line\":1,\"robot\":1}\n"},
+        {"teach mode", [](Robot& r) { return r.switchToTeachMode(); }, 0x2101, "{\"mode\":0}\n"},
+        {"stop jog, no checks", [](Robot& r) { return r.stopJog(0); }, 0x2902, "{\"axis\":0}\n"},
+        {"servo on", [](Robot& r) { return r.requestServoOn(); }, 0x2001,
+         "{\"robot\":1,\"status\":1}\n"},
+        {"deadman in teach mode, servo 1",
+         [](Robot& r) { return r.robot_key_slot_saftySwitchProcess(1); }, 0x2301,
+         "{\"deadman\":1}\n"},
+        {"stop move through the message layer",
+         [](Robot& r) {
+             emit r.send_Stop_Move_Command(5);
+             return true;
+         },
+         0x2902, "{\"axis\":5}\n"},
+    };
+    for (const RequestCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(c.send(*link.robot));
+        const auto frame = link.sim.expectFrame(c.word);
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->payload, QByteArray(c.payload));
+    }
+
+    // A payload JSON cannot carry is refused whole.
+    Json::Value bad;
+    bad["value"] = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(link.robot->sendCommand(0x3607, bad));
+    bad["value"] = HUGE_VAL;
+    EXPECT_FALSE(link.robot->sendCommand(0x3607, bad));
+    EXPECT_TRUE(link.sim.expectNoFrame(0x3607, 300));
+}
+
+TEST(RobotRequests, JoggingAndDeadmanOnlyInTheirServoStatesAndModes) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    Robot& robot = *link.robot;
+    auto servo = [&](int status) {
+        link.report(0x2003,
+                    ("{\"mode\":1,\"robot\":1,\"status\":" + std::to_string(status) + "}").c_str());
+        ASSERT_TRUE(link.flush());
+    };
+
+    // Servo status 1 (as at start): no jogging.
+    EXPECT_FALSE(robot.jogAxis(1, true));
+    robot.startJogOneAxisPositiveDirection();
+    EXPECT_TRUE(link.sim.expectNoFrame(0x2901, 300));
+
+    servo(3);
+    for (const JogSlot& j : kJogSlots) {
+        (robot.*j.slot)();
+        const auto frame = link.sim.expectFrame(0x2901);
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->payload, jog(j.axis, j.direction));
+    }
+    EXPECT_TRUE(robot.jogAxis(8, true));
+    EXPECT_EQ(link.sim.expectFrame(0x2901)->payload, jog(8, 1));
+    EXPECT_TRUE(robot.jogAxis(8, false));
+    EXPECT_EQ(link.sim.expectFrame(0x2901)->payload, jog(8, -1));
+    robot.robot_key_slot_axisProcess(3, -1);
+    EXPECT_EQ(link.sim.expectFrame(0x2901)->payload, jog(3, -1));
+    EXPECT_FALSE(robot.jogAxis(0, true));
+    EXPECT_FALSE(robot.jogAxis(13, true));
+    EXPECT_FALSE(robot.jogAxis(-2147483647 - 1, true));
+    EXPECT_TRUE(link.sim.expectNoFrame(0x2901, 300));
+
+    // Deadman: teach mode with servo 1 or 3 only.
+    EXPECT_TRUE(robot.robot_key_slot_saftySwitchProcess(0));
+    EXPECT_EQ(link.sim.expectFrame(0x2301)->payload, "{\"deadman\":0}\n");
+    servo(2);
+    EXPECT_FALSE(robot.robot_key_slot_saftySwitchProcess(1));
+    robot.startJogO5AxisPositiveDirection();
+    link.report(0x2103, R"({"mode":1})");
+    servo(3);
+    EXPECT_FALSE(robot.robot_key_slot_saftySwitchProcess(1));
+    EXPECT_TRUE(link.sim.expectNoFrame(0x2301, 300));
+    EXPECT_TRUE(link.sim.expectNoFrame(0x2901, 0));
+
+    // A failed servo-on names both states in one line.
+    LogCapture log;
+    link.report(0x2303, R"({"deadman":1})");
+    servo(2);
+    EXPECT_EQ(robot.servoOnResult(), 0);
+    EXPECT_EQ(log.count(QStringLiteral("servo  2  deadman  1")), 1);
+    servo(1);
+    EXPECT_EQ(robot.servoOnResult(), 1);
+    EXPECT_EQ(log.lines().filter(QStringLiteral("servo ")).size(), 1);
+}
+
+TEST(RobotRequests, WithTheLinkDownSendsFailAndQueriesReturnAtOnce) {
+    QTcpServer unused;
+    ASSERT_TRUE(unused.listen(QHostAddress::LocalHost));
+    const quint16 port = unused.serverPort();
+    unused.close();
+    Robot robot(QStringLiteral("127.0.0.1"), port);
+    EXPECT_FALSE(robot.connected());
+    EXPECT_FALSE(robot.queryDout());
+    EXPECT_FALSE(robot.queryAndWait([&] { return robot.queryDout(); }));
+    // The request mutex was released: a second query does not hang.
+    EXPECT_FALSE(robot.queryAndWait([&] { return robot.queryRunningState(); }));
+}
+
+TEST(RobotRequests, ProcessWideInstanceAndFileTransferHandOver) {
+    FakeTransfer transfer;
+    Robot::setFileTransferAccessor([](Robot*) -> QObject* { return FakeTransfer::instance; });
+    FakeTransfer::instance = &transfer;
+    Robot* first = Robot::instance(QStringLiteral("127.0.0.2"));
+    Robot::setFileTransferAccessor(nullptr);
+    EXPECT_EQ(Robot::instance(QStringLiteral("127.0.0.3")), first);
+    EXPECT_EQ(first->ipAddress(), QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(first->thread(), QThread::currentThread());
+
+    EXPECT_EQ(first->fileTransfer(), &transfer);
+    EXPECT_TRUE(first->uploadJobFiles({QStringLiteral("R1/a.JBR")}));
+    EXPECT_EQ(transfer.uploaded, QStringList{QStringLiteral("R1/a.JBR")});
+    Robot withoutTransfer(QStringLiteral("127.0.0.1"), 1);
+    EXPECT_FALSE(withoutTransfer.uploadJobFiles({}));
+}
+
+TEST(RobotRequests, SleepWithEventsDeliversEventsForTheWholeWait) {
+    int delivered = 0;
+    QTimer::singleShot(20, [&] { ++delivered; });
+    QTimer::singleShot(250, [&] { ++delivered; });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    kelvo::sleepWithEvents(300);
+    EXPECT_GE(elapsed.elapsed(), 295);
+    EXPECT_LT(elapsed.elapsed(), 2000);
+    EXPECT_EQ(delivered, 2);
+
+    QTimer::singleShot(0, [&] { ++delivered; });
+    elapsed.restart();
+    kelvo::sleepWithEvents(-5);
+    EXPECT_EQ(delivered, 3);
+    EXPECT_LT(elapsed.elapsed(), 100);
+}
+
+#include "test_requests.moc"

@@ -1,0 +1,279 @@
+// The state reports: what they store, what they announce and what they ask back.
+
+#include "linkedrobot.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out += static_cast<char>(v);
+    return out;
+}
+
+// The payload of the next frame with this word, or "(none)".
+QByteArray sent(LinkedRobot& link, quint16 word) {
+    const auto frame = link.sim.expectFrame(word);
+    return frame ? frame->payload : QByteArray("(none)");
+}
+
+}  // namespace
+
+TEST(RobotStatusReports, ServoReportInRunAndTeachMode) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    Robot& robot = *link.robot;
+    SignalLog<QByteArray> servoChanged(&robot, &Robot::robot_servo_changed);
+    SignalLog<int> axisWidget(&robot, &Robot::show_hide_Axis_widget);
+    SignalLog<> r1(&robot, &Robot::updateR1MotButtonText);
+    SignalLog<> r2(&robot, &Robot::updateR2MotButtonText);
+
+    // Run mode: every robot's report sets the servo state.
+    link.report(0x2103, R"({"mode":2})");
+    link.report(0x2003, R"({"mode":1,"robot":2,"status":3})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(robot.servoStatus(), 3);
+    EXPECT_EQ(robot.robotServoStatus(2), 3);
+    EXPECT_EQ(r2.count(), 1);
+    EXPECT_EQ(r1.count(), 0);
+    ASSERT_EQ(servoChanged.count(), 1);
+    EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, 2, 3}));
+    ASSERT_EQ(axisWidget.count(), 1);
+    EXPECT_EQ(std::get<0>(axisWidget.last()), 0);
+
+    // Teach mode, robot 1 selected for teaching: robot 2's report only updates its own entry.
+    link.report(0x2103, R"({"mode":0})");
+    link.report(0x2003, R"({"mode":1,"robot":2,"status":2})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(robot.servoStatus(), 3);
+    EXPECT_EQ(robot.robotServoStatus(2), 2);
+    EXPECT_EQ(r2.count(), 2);
+    EXPECT_EQ(axisWidget.count(), 2);
+
+    // The taught robot reaching 3 in teach mode keeps the axis widget; mode 0 touches no entry.
+    link.report(0x2003, R"({"mode":0,"robot":1,"status":3})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(robot.servoStatus(), 3);
+    EXPECT_EQ(robot.robotServoStatus(1), 0);
+    EXPECT_EQ(r1.count(), 0);
+    EXPECT_EQ(axisWidget.count(), 2);
+    EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({0, 1, 3}));
+
+    // Out-of-range numbers are truncated into the three bytes, never used as an index.
+    link.report(0x2003, R"({"mode":1,"robot":260,"status":-1})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, 4, 255}));
+    EXPECT_EQ(robot.robotServoStatus(4), 0);
+}
+
+TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    Robot& robot = *link.robot;
+    SignalLog<int, int> changed(&robot, &Robot::robot_change_CurRobot);
+    auto positionQuery = [&] {
+        robot.queryCurrentPosition(1);
+        return sent(link, 0x2F07);
+    };
+    EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":1}\n");
+
+    link.report(0x5003, R"({"mode":0,"robot":2})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(Robot::teachRobotNumber(), 2);
+    EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":2}\n");
+
+    link.report(0x5003, R"({"mode":1,"robot":3})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(Robot::teachRobotNumber(), 0);
+    EXPECT_EQ(Robot::baseRobotNumber(), 3);
+    EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":3}\n");
+    EXPECT_EQ(changed.count(), 2);
+
+    // Incomplete, mistyped or unknown changes leave the selection and announce nothing.
+    for (const char* bad : {R"({"mode":0})", R"({"robot":2})", "garbage",
+                            R"({"mode":"0","robot":2})", R"({"mode":5,"robot":4})"}) {
+        link.report(0x5003, bad);
+    }
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(Robot::currentRobotNumber(), 3);
+    EXPECT_EQ(changed.count(), 3);  // mode 5 is announced but selects nothing
+
+    // Coordinate reports now count only for robot 3.
+    link.report(0x2203, R"({"coord":2,"robot":1})");
+    link.report(0x2203, R"({"coord":1,"robot":3})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(robot.coordMode(), 1);
+}
+
+TEST(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
+    // The flag lives for the process, so the check runs in a fresh one.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            LinkedRobot link;
+            SignalLog<OperationMode> modes(link.robot.get(), &Robot::robot_mode_changed);
+            for (const char* mode : {R"({"mode":7})", R"({"mode":0})", R"({"mode":0})",
+                                     R"({"mode":2})", R"({"mode":2})", R"({"mode":1})"}) {
+                link.report(0x2103, mode);
+            }
+            link.flush();
+            std::string announced;
+            for (const auto& call : modes.calls()) {
+                announced += ' ' + std::to_string(static_cast<int>(std::get<0>(call)));
+            }
+            std::fprintf(stderr, "announced:%s\n", announced.c_str());
+            std::fflush(stderr);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "announced: 0 2 1\n");
+}
+
+TEST(RobotStatusReports, ReportsThatAskTheControllerBack) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    Robot& robot = *link.robot;
+    SignalLog<> outerAxis(&robot, &Robot::robot_outterAxis_num);
+    for (quint16 word : {0x2105, 0x2201, 0x3C0B})
+        link.leaveUnanswered(word);
+
+    // Teach mode asks for the teach type, with an empty payload; other modes ask nothing.
+    link.report(0x2103, R"({"mode":1})");
+    EXPECT_TRUE(link.sim.expectNoFrame(0x2105, 300));
+    link.report(0x2103, R"({"mode":0})");
+    EXPECT_EQ(sent(link, 0x2105), "");
+    link.report(0x2106, R"({"teachType":1})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(robot.teachTypeText(), QStringLiteral("拖拽"));
+
+    // User coordinates ask which one is in use.
+    link.report(0x2203, R"({"coord":3,"robot":1})");
+    EXPECT_EQ(sent(link, 0x3C0B), "{\"robot\":1}\n");
+    EXPECT_EQ(robot.coordMode(), 3);
+
+    // Selecting the positioner addresses its coordinates as the next robot and freezes coordMode.
+    link.report(0x700F, R"({"num":7})");
+    ASSERT_TRUE(link.flush());  // a queued handler: it runs while the test thread takes events
+    EXPECT_EQ(sent(link, 0x2201), "{\"coord\":3,\"robot\":2}\n");
+    link.report(0x2203, R"({"coord":1,"robot":1})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(robot.syncPositionerCoord(), 7);
+    EXPECT_EQ(robot.coordMode(), 3);
+    link.report(0x700F, R"({"num":0})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(sent(link, 0x2201), "{\"coord\":0,\"robot\":1}\n");
+    link.report(0x2203, R"({"coord":1,"robot":1})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(robot.coordMode(), 1);
+    EXPECT_EQ(outerAxis.count(), 2);
+    EXPECT_TRUE(link.sim.expectNoFrame(0x3C0B, 100));
+}
+
+TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    Robot& robot = *link.robot;
+    SignalLog<QByteArray> doutDisplay(&robot, &Robot::robot_dout_display);
+
+    QByteArray status128 = "{\"status\":[";
+    for (int i = 0; i < 128; ++i)
+        status128 += QByteArray::number(i == 127 ? 257 : i) + ',';
+    status128.chop(1);
+    link.sim.sendReport(0x3603, status128 + "]}");
+    link.report(0x3606, R"({"status":[1,0,1]})");
+    link.report(0x3609, R"({"value":[5,"x",7.9]})");
+    link.report(0x360B, R"({"value":[-3]})");
+    link.report(0x2F08, R"({"pos":[1,2,3,4,5,6,7]})");
+    link.report(0x2F08, R"({"pos":[9.5,8]})");
+    link.report(0x2603, R"({"speed":102})");
+    link.report(0x2303, R"({"deadman":1})");
+    link.report(0x380C, R"({"curToolNum":4})");
+    link.report(0x2406, R"({"switch":true})");
+    link.report(0x2E03, R"({"type":2})");
+    link.report(0x2E06, R"({"sum":3})");
+    link.report(0x5502, R"({"answer":"ok 好"})");
+    link.report(0x9103, R"({"robot":1,"status":2,"continueRun":0})");
+    ASSERT_TRUE(link.flush());
+
+    std::array<double, 16> dout{}, din{}, aout{}, ain{};
+    robot.copyDout(dout.data());
+    robot.copyDin(din.data());
+    robot.copyAout(aout.data());
+    robot.copyAin(ain.data());
+    EXPECT_EQ(dout, (std::array<double, 16>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(din, (std::array<double, 16>{1, 0, 1}));
+    EXPECT_EQ(aout, (std::array<double, 16>{5, 0, 7}));
+    EXPECT_EQ(ain, (std::array<double, 16>{-3}));
+    ASSERT_EQ(doutDisplay.count(), 1);
+    const QByteArray display = std::get<0>(doutDisplay.last());
+    ASSERT_EQ(display.size(), 128);
+    EXPECT_EQ(display[100], 100);
+    EXPECT_EQ(display[127], 1);
+
+    std::array<double, 6> position{};
+    robot.copyCurrentPosition(position.data());
+    EXPECT_EQ(position, (std::array<double, 6>{9.5, 8}));
+
+    EXPECT_EQ(robot.jogSpeed(), 102);
+    EXPECT_EQ(robot.deadmanStatus(), 1);
+    EXPECT_EQ(robot.currentToolNumber(), 4);
+    EXPECT_TRUE(robot.fbCmdMode());
+    EXPECT_EQ(robot.robotType(), 2);
+    EXPECT_EQ(robot.robotCount(), 3);
+    EXPECT_EQ(robot.uploadAnswer(), QStringLiteral("ok 好"));
+    EXPECT_EQ(robot.runningState(), 2);
+}
+
+TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
+    LinkedRobot link;
+    ASSERT_TRUE(link.connected());
+    Robot& robot = *link.robot;
+    link.report(0x2F08, R"({"pos":[1,2,3,4,5,6,7]})");
+    link.report(0x2603, R"({"speed":50})");
+    ASSERT_TRUE(link.flush());
+
+    const quint16 words[] = {0x2003, 0x2103, 0x2106, 0x2203, 0x2303, 0x2306, 0x2406, 0x2603, 0x2606,
+                             0x2609, 0x260C, 0x2803, 0x2A03, 0x2A05, 0x2A07, 0x2A0B, 0x2E03, 0x2E06,
+                             0x2F08, 0x3501, 0x3502, 0x3603, 0x3606, 0x3609, 0x360B, 0x380C, 0x3C04,
+                             0x3C0C, 0x3C0F, 0x3D03, 0x3E03, 0x5003, 0x5013, 0x5033, 0x50B3, 0x5502,
+                             0x5719, 0x7006, 0x700F, 0x7013, 0x7026, 0x9103};
+    const char* payloads[] = {
+        "",
+        "not json",
+        "[1,2,3]",
+        "\"text\"",
+        "12",
+        "null",
+        R"({"mode":"x","robot":{},"status":[],"speed":"fast","coord":null,"pos":"p",)"
+        R"("posDeg":{"a":1},"posSync":7,"value":{"v":1},"num":"7","type":[2],"sum":1e300,)"
+        R"("listnum":2147483647,"nameList":[1,{},null],"AxisNum":-2147483649,"MaxSpeed":"s",)"
+        R"("vel":"v","torq":[[1]],"continueRun":"1","jobname":5,"index":1e20,"open":"yes",)"
+        R"("answer":3,"note":[],"curUserNum":"2","result":"true","Sensitivity":[],)"
+        R"("teachType":1.5e10,"deadman":{},"curToolNum":[],"switch":"on",)"
+        R"("deadmanMode":"1","deadmanPort":[]})",
+        "{\"status\":[1e400,-1e400,1.5,\"3\",true]}",
+    };
+    for (quint16 word : words) {
+        for (const char* payload : payloads)
+            link.report(word, payload);
+    }
+    link.sim.sendReport(0x3E03, QByteArray(R"({"listnum":2147483647,"nameList":["A"]})"));
+    link.sim.sendReport(0x2003, QByteArray(60000, '['));
+    ASSERT_TRUE(link.flush());
+    EXPECT_TRUE(link.connected());
+
+    // Members of the wrong type count as missing: the cache kept what the good reports wrote.
+    EXPECT_EQ(robot.jogSpeed(), 50);
+    std::array<double, 6> position{};
+    robot.copyCurrentPosition(position.data());
+    EXPECT_EQ(position, (std::array<double, 6>{1, 2, 3, 4, 5, 6}));
+
+    // And the link still answers.
+    link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1]})"));
+    EXPECT_TRUE(robot.queryAndWait([&] { return robot.queryDout(); }, QDeadlineTimer(5000)));
+}
