@@ -1,6 +1,9 @@
 // kelvo-sim: a simulated robot controller on the control port.
 //   kelvo-sim --listen ADDR [--control-port 6000] [--verbose]
+// Commands are read from standard input, one per line (see SimConsole); --verbose also prints
+// every connection and frame on standard output.
 
+#include "simconsole.h"
 #include "simcontroller.h"
 #include "simrecorder.h"
 
@@ -44,5 +47,6 @@ int main(int argc, char** argv) {
     std::printf("kelvo-sim listening on %s:%u\n", qPrintable(address.toString()),
                 controller.port());
     std::fflush(stdout);
+    kelvo::sim::SimConsole console(controller, parser.isSet(verbose));
     return QCoreApplication::exec();
 }

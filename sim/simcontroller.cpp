@@ -116,6 +116,7 @@ void SimController::onNewConnection() {
         connect(client, &QTcpSocket::disconnected, this,
                 [this, client] { onDisconnected(client); });
         recorder_.recordAccepted();
+        emit clientAccepted(state.id);
         if (verbose_) {
             qCInfo(lcSim) << "connection" << state.id << "from" << client->peerAddress().toString();
         }
@@ -147,6 +148,7 @@ void SimController::onReadyRead(QTcpSocket* client) {
                                            .arg(frame.command, 4, 16, QLatin1Char('0'))
                                            .arg(QString::fromUtf8(frame.payload).trimmed());
         }
+        emit frameReceived(id, frame.command, frame.payload);
         dispatch(client, frame);
     }
 }
@@ -176,6 +178,7 @@ void SimController::write(QTcpSocket* client, const QByteArray& bytes) {
     }
     client->write(bytes);
     client->flush();
+    emit bytesWritten(clients_.value(client).id, bytes);
 }
 
 }  // namespace kelvo::sim

@@ -62,6 +62,12 @@ public:
     // An answer to one client, after the reply delay.
     void reply(QTcpSocket* client, quint16 command, const QByteArray& payload);
 
+signals:
+    // For observers such as the console: connections, frames received, bytes sent.
+    void clientAccepted(int connection);
+    void frameReceived(int connection, quint16 command, const QByteArray& payload);
+    void bytesWritten(int connection, const QByteArray& bytes);
+
 private:
     struct Client {
         int id = 0;

@@ -1,0 +1,192 @@
+#include "simconsole.h"
+
+#include "lineescape.h"
+#include "simcontroller.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace kelvo::sim {
+
+namespace {
+
+std::optional<quint16> commandWord(QByteArray text) {
+    if (text.startsWith("0x"))
+        text = text.mid(2);
+    bool ok = false;
+    const uint word = text.toUInt(&ok, 16);
+    if (!ok || word > 0xFFFF)
+        return std::nullopt;
+    return static_cast<quint16>(word);
+}
+
+// The text up to the first space, taken off the front of rest together with that space.
+QByteArray takeWord(QByteArray& rest) {
+    const int end = rest.indexOf(' ');
+    const QByteArray word = end < 0 ? rest : rest.left(end);
+    rest = end < 0 ? QByteArray() : rest.mid(end + 1);
+    return word;
+}
+
+QByteArray frameLine(const char* direction, int connection, quint16 command,
+                     const QByteArray& payload) {
+    return QByteArray(direction) + ' ' + QByteArray::number(connection) + " 0x" +
+           QByteArray::number(command, 16).rightJustified(4, '0') + ' ' + escapeLine(payload);
+}
+
+struct ModeName {
+    const char* name;
+    SimMode mode;
+};
+constexpr ModeName kModeNames[] = {
+    {"normal", SimMode::Normal},
+    {"silent", SimMode::Silent},
+    {"heartbeats", SimMode::HeartbeatsOnly},
+};
+
+}  // namespace
+
+// clang-format off
+const SimConsole::Command SimConsole::kCommands[] = {
+    // report WORD [PAYLOAD]: a frame to every connection.
+    {"report", 1, true, &SimConsole::report},
+    // reply WORD REPLYWORD [PAYLOAD]: answer every WORD by REPLYWORD, echoing when no payload.
+    {"reply", 2, true, &SimConsole::reply},
+    // mode normal|silent|heartbeats
+    {"mode", 1, false, &SimConsole::mode},
+    // delay MS: answers wait this long.
+    {"delay", 1, false, &SimConsole::delay},
+    // drop: closes every connection.
+    {"drop", 0, false, &SimConsole::drop},
+    // quit
+    {"quit", 0, false, &SimConsole::quit},
+};
+// clang-format on
+
+SimConsole::SimConsole(SimController& controller, bool echo, QObject* parent)
+    : QObject(parent), controller_(controller), input_(STDIN_FILENO, QSocketNotifier::Read, this) {
+    connect(&input_, &QSocketNotifier::activated, this, &SimConsole::readInput);
+    if (echo) {
+        connect(&controller_, &SimController::clientAccepted, this,
+                [](int connection) { printLine("accepted " + QByteArray::number(connection)); });
+        connect(&controller_, &SimController::frameReceived, this, &SimConsole::printFrameIn);
+        connect(&controller_, &SimController::bytesWritten, this, &SimConsole::printBytesOut);
+    }
+}
+
+void SimConsole::readInput() {
+    char buffer[4096];
+    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got <= 0) {
+        // End of input (or a closed terminal): the simulator keeps running without commands.
+        input_.setEnabled(false);
+        return;
+    }
+    pendingInput_.append(buffer, static_cast<int>(got));
+    int end = 0;
+    while ((end = pendingInput_.indexOf('\n')) >= 0) {
+        const QByteArray line = pendingInput_.left(end);
+        pendingInput_.remove(0, end + 1);
+        execute(line);
+    }
+}
+
+void SimConsole::execute(const QByteArray& line) {
+    const QByteArray trimmed = line.trimmed();
+    QByteArray rest = trimmed;
+    const QByteArray name = takeWord(rest);
+    for (const Command& command : kCommands) {
+        if (name != command.name)
+            continue;
+        Args args;
+        while (args.size() < command.fixedArgs && !rest.isEmpty())
+            args.append(takeWord(rest));
+        const bool shapeOk =
+            args.size() == command.fixedArgs && (command.payloadAllowed || rest.isEmpty());
+        const std::optional<QByteArray> text =
+            rest.isEmpty() ? std::nullopt : std::optional<QByteArray>(rest);
+        const bool ok = shapeOk && (this->*command.run)(args, text);
+        printLine((ok ? "ok " : "error ") + trimmed);
+        return;
+    }
+    printLine("error " + trimmed);
+}
+
+bool SimConsole::report(const Args& args, const std::optional<QByteArray>& text) {
+    const std::optional<quint16> word = commandWord(args[0]);
+    const std::optional<QByteArray> payload = unescapeLine(text.value_or(QByteArray()));
+    if (!word || !payload)
+        return false;
+    controller_.sendReport(*word, *payload);
+    return true;
+}
+
+bool SimConsole::reply(const Args& args, const std::optional<QByteArray>& text) {
+    const std::optional<quint16> word = commandWord(args[0]);
+    const std::optional<quint16> replyWord = commandWord(args[1]);
+    std::optional<QByteArray> payload;
+    if (text) {
+        payload = unescapeLine(*text);
+        if (!payload)
+            return false;
+    }
+    if (!word || !replyWord)
+        return false;
+    controller_.setReply(*word, *replyWord, payload);
+    return true;
+}
+
+bool SimConsole::mode(const Args& args, const std::optional<QByteArray>&) {
+    for (const ModeName& entry : kModeNames) {
+        if (args[0] == entry.name) {
+            controller_.setMode(entry.mode);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SimConsole::delay(const Args& args, const std::optional<QByteArray>&) {
+    bool ok = false;
+    const int ms = args[0].toInt(&ok);
+    if (ok)
+        controller_.setReplyDelay(ms);
+    return ok;
+}
+
+bool SimConsole::drop(const Args&, const std::optional<QByteArray>&) {
+    controller_.dropConnections();
+    return true;
+}
+
+bool SimConsole::quit(const Args&, const std::optional<QByteArray>&) {
+    QCoreApplication::quit();
+    return true;
+}
+
+void SimConsole::printFrameIn(int connection, quint16 command, const QByteArray& payload) {
+    printLine(frameLine("in", connection, command, payload));
+}
+
+// Written bytes are cut into frames again; bytes that make no frame (injected garbage) print
+// nothing.
+void SimConsole::printBytesOut(int connection, const QByteArray& bytes) {
+    auto decoder = outDecoders_.find(connection);
+    if (decoder == outDecoders_.end())
+        decoder = outDecoders_.insert(connection, FrameDecoder(FrameDecoder::HeadErrors::Silent));
+    decoder->append(bytes);
+    Frame frame;
+    while (decoder->next(&frame))
+        printLine(frameLine("out", connection, frame.command, frame.payload));
+}
+
+void SimConsole::printLine(const QByteArray& line) {
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace kelvo::sim
