@@ -1,0 +1,79 @@
+#pragma once
+
+#include "kelvo.h"
+#include "simprocess.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+// Command words as the controller speaks them.
+namespace word {
+constexpr uint16_t kServoReport = 0x2003;
+constexpr uint16_t kModeReport = 0x2103;
+constexpr uint16_t kStopJog = 0x2902;
+constexpr uint16_t kQueryRunStatus = 0x3D02;
+constexpr uint16_t kRunStatusReport = 0x3D03;
+constexpr uint16_t kChangeRobotReport = 0x5003;
+}  // namespace word
+
+// A JSON payload as the library writes it: the text and one line feed.
+inline std::string json(const std::string& text) {
+    return text + "\n";
+}
+
+template <typename Call>
+long long elapsedMs(Call call) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
+
+inline void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// The next frame the library sends is command with payload.
+inline void expectNextFrame(SimProcess& sim, uint16_t command, const std::string& payload,
+                            const std::string& what = std::string()) {
+    SCOPED_TRACE(what);
+    const std::optional<WireFrame> frame = sim.nextFrame();
+    ASSERT_TRUE(frame.has_value()) << "no frame";
+    EXPECT_EQ(frame->command, command) << std::hex << frame->command;
+    EXPECT_EQ(frame->payload, payload);
+}
+
+// Nothing was sent since the last frame looked at: the next frame is a marker sent now.
+inline void expectNothingSent(SimProcess& sim, const std::string& what) {
+    stop_jogging(9999);
+    expectNextFrame(sim, word::kStopJog, json(R"({"axis":9999})"), what + ": sent something");
+}
+
+// Connects the library to the simulator listening on address:6000; once it returns, reports
+// reach the library.
+inline void connectTo(SimProcess& sim, const char* address) {
+    ASSERT_TRUE(sim.listening());
+    ASSERT_TRUE(connect_robot(address));
+    ASSERT_TRUE(sim.waitForAccepted(1, 3000));
+}
+
+// Reports sent before this call have been handled by the library once it returns: the query it
+// makes is answered after them on the same connection. An earlier report may end that query's
+// wait, so the pause lets its own answer land before the next query waits. Takes the query off
+// the frame stream.
+inline void settle(SimProcess& sim) {
+    ASSERT_TRUE(sim.reply(word::kQueryRunStatus, word::kRunStatusReport,
+                          json(R"({"robot":1,"status":0})")));
+    get_robot_running_state();
+    sleepMs(200);
+    for (std::optional<WireFrame> frame = sim.nextFrame(); frame; frame = sim.nextFrame()) {
+        if (frame->command == word::kQueryRunStatus)
+            return;
+    }
+    FAIL() << "the settling query was not seen";
+}

@@ -1,0 +1,227 @@
+#include "simprocess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+constexpr int kStartTimeoutMs = 10000;
+constexpr int kAnswerTimeoutMs = 5000;
+constexpr uint16_t kHeartBeat = 0x7266;
+
+std::string hexWord(uint16_t word) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x", word);
+    return text;
+}
+
+void writeAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n <= 0)
+            return;
+        done += static_cast<size_t>(n);
+    }
+}
+
+[[noreturn]] void execSimulator(int stdinFd, int stdoutFd, const std::string& address) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    dup2(stdinFd, STDIN_FILENO);
+    dup2(stdoutFd, STDOUT_FILENO);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDERR_FILENO);
+    execl(KELVO_SIM_PATH, KELVO_SIM_PATH, "--listen", address.c_str(), "--verbose",
+          static_cast<char*>(nullptr));
+    _exit(127);
+}
+
+}  // namespace
+
+std::string consoleEscape(const std::string& bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        if (c == '\\')
+            text += "\\\\";
+        else if (c == '\n')
+            text += "\\n";
+        else if (c == '\r')
+            text += "\\r";
+        else
+            text += c;
+    }
+    return text;
+}
+
+std::string consoleUnescape(const std::string& text) {
+    std::string bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            bytes += text[i];
+            continue;
+        }
+        const char name = text[++i];
+        if (name == 'n')
+            bytes += '\n';
+        else if (name == 'r')
+            bytes += '\r';
+        else if (name == 't')
+            bytes += '\t';
+        else if (name == 'x' && i + 2 < text.size()) {
+            bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else
+            bytes += name;
+    }
+    return bytes;
+}
+
+SimProcess::SimProcess(const std::string& address) {
+    int in[2];
+    int out[2];
+    if (pipe(in) != 0 || pipe(out) != 0)
+        return;
+    pid_ = fork();
+    if (pid_ < 0) {
+        for (const int fd : {in[0], in[1], out[0], out[1]})
+            close(fd);
+        return;
+    }
+    if (pid_ == 0) {
+        close(in[1]);
+        close(out[0]);
+        execSimulator(in[0], out[1], address);
+    }
+    close(in[0]);
+    close(out[1]);
+    toSim_ = in[1];
+    fromSim_ = out[0];
+    reader_ = std::thread([this] { readOutput(); });
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(kStartTimeoutMs),
+                      [this] { return listening_ || ended_; });
+}
+
+SimProcess::~SimProcess() {
+    stop();
+}
+
+bool SimProcess::listening() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return listening_ && !ended_;
+}
+
+void SimProcess::stop() {
+    if (pid_ <= 0)
+        return;
+    writeAll(toSim_, "quit\n");
+    close(toSim_);
+    int status = 0;
+    for (int i = 0; i < 50 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
+        usleep(100 * 1000);
+    if (waitpid(pid_, &status, WNOHANG) == 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+    }
+    pid_ = -1;
+    reader_.join();
+    close(fromSim_);
+}
+
+bool SimProcess::command(const std::string& line) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const int before = answers_;
+    writeAll(toSim_, line + "\n");
+    const bool answered = changed_.wait_for(lock, std::chrono::milliseconds(kAnswerTimeoutMs),
+                                            [&] { return answers_ > before || ended_; });
+    return answered && answers_ > before && lastAnswerOk_;
+}
+
+bool SimProcess::report(uint16_t command, const std::string& payload) {
+    return this->command("report " + hexWord(command) + " " + consoleEscape(payload));
+}
+
+bool SimProcess::reply(uint16_t command, uint16_t replyCommand, const std::string& payload) {
+    return this->command("reply " + hexWord(command) + " " + hexWord(replyCommand) + " " +
+                         consoleEscape(payload));
+}
+
+std::optional<WireFrame> SimProcess::nextFrame(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        while (!frames_.empty()) {
+            WireFrame frame = std::move(frames_.front());
+            frames_.pop_front();
+            if (frame.command != kHeartBeat)
+                return frame;
+        }
+        if (!changed_.wait_until(lock, deadline, [this] { return !frames_.empty() || ended_; }) ||
+            (ended_ && frames_.empty()))
+            return std::nullopt;
+    }
+}
+
+int SimProcess::accepted() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return accepted_;
+}
+
+bool SimProcess::waitForAccepted(int count, int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return accepted_ >= count; });
+}
+
+void SimProcess::readOutput() {
+    std::string pending;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fromSim_, buffer, sizeof buffer)) > 0) {
+        pending.append(buffer, static_cast<size_t>(got));
+        size_t end = 0;
+        while ((end = pending.find('\n')) != std::string::npos) {
+            handleLine(pending.substr(0, end));
+            pending.erase(0, end + 1);
+        }
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
+    changed_.notify_all();
+}
+
+// "in 1 0x2f07 <payload>", "ok ...", "error ...", "accepted 1", "kelvo-sim listening on ...".
+void SimProcess::handleLine(const std::string& line) {
+    std::istringstream words(line);
+    std::string kind;
+    words >> kind;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (kind == "in") {
+        WireFrame frame;
+        std::string word;
+        words >> frame.connection >> word;
+        frame.command = static_cast<uint16_t>(std::stoul(word, nullptr, 16));
+        size_t payloadStart = 0;
+        for (int space = 0; space < 3 && payloadStart != std::string::npos; ++space)
+            payloadStart = line.find(' ', payloadStart + (space > 0 ? 1 : 0));
+        if (payloadStart != std::string::npos)
+            frame.payload = consoleUnescape(line.substr(payloadStart + 1));
+        frames_.push_back(std::move(frame));
+    } else if (kind == "ok" || kind == "error") {
+        ++answers_;
+        lastAnswerOk_ = kind == "ok";
+    } else if (kind == "accepted") {
+        ++accepted_;
+    } else if (kind == "kelvo-sim") {
+        listening_ = true;
+    }
+    changed_.notify_all();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+// A frame the simulator received from the library, as kelvo-sim printed it.
+struct WireFrame {
+    int connection = 0;
+    uint16_t command = 0;
+    std::string payload;
+};
+
+// kelvo-sim as a child process on address:6000, driven through its console: the test host stays
+// a plain program without Qt. The child dies with the host.
+class SimProcess {
+public:
+    explicit SimProcess(const std::string& address);
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // True once the simulator listens.
+    bool listening() const;
+
+    // One console line; true when the simulator answered "ok".
+    bool command(const std::string& line);
+    // A report to every connection; the payload goes out byte for byte.
+    bool report(uint16_t command, const std::string& payload);
+    // Answers every frame with command word `command` by `replyCommand` with payload.
+    bool reply(uint16_t command, uint16_t replyCommand, const std::string& payload);
+
+    // The next frame from the library that is no heartbeat, within timeoutMs.
+    std::optional<WireFrame> nextFrame(int timeoutMs = 3000);
+    // Connections accepted so far.
+    int accepted() const;
+    // True once count connections have been accepted, within timeoutMs.
+    bool waitForAccepted(int count, int timeoutMs);
+    // Quits the simulator and waits for it.
+    void stop();
+
+private:
+    void readOutput();
+    void handleLine(const std::string& line);
+
+    pid_t pid_ = -1;
+    int toSim_ = -1;
+    int fromSim_ = -1;
+    std::thread reader_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<WireFrame> frames_;
+    bool listening_ = false;
+    bool ended_ = false;
+    int answers_ = 0;
+    bool lastAnswerOk_ = false;
+    int accepted_ = 0;
+};
+
+// Payload text for the console: '\' and line ends escaped, everything else as it is.
+std::string consoleEscape(const std::string& bytes);
+// The console's escaped text back to bytes.
+std::string consoleUnescape(const std::string& text);

@@ -1,0 +1,35 @@
+// A host that connected, queried and logged exits with status 0 when main returns, promptly.
+
+#include "apitest.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+TEST(Exit, AHostExitsWithStatusZeroAfterAConnectedSession) {
+    SimProcess sim("127.0.6.12");
+    ASSERT_TRUE(sim.listening());
+    ASSERT_TRUE(sim.reply(0x3602, 0x3603, json(R"({"status":[1]})")));
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl("/proc/self/exe", "test_api", "--host-session", "127.0.6.12",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    pid_t done = 0;
+    for (int i = 0; i < 300 && (done = waitpid(child, &status, WNOHANG)) == 0; ++i)
+        sleepMs(100);
+    if (done == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        FAIL() << "the host hung at exit";
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // The session's query reached the simulator.
+    std::optional<WireFrame> frame = sim.nextFrame();
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_EQ(frame->command, 0x3602);
+}
