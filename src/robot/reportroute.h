@@ -24,6 +24,4 @@ void connectRoutes(TcpConnectModule* from, Robot* to,
     }
 }
 
-using PayloadRoute = ReportRoute<QByteArray>;
-
 }  // namespace kelvo

@@ -65,7 +65,6 @@ QByteArray positionText(const Json::Value& report, const char* key) {
 }  // namespace
 
 void Robot::routeStatusReports() {
-    using kelvo::PayloadRoute;
     TcpConnectModule* from = connection_.data();
     // These answer queries and must run in the connection thread: a requester blocked in
     // waitForReply processes no events.
