@@ -77,7 +77,7 @@ void ApiSession::setReplyTimeout(int ms) {
         replyTimeoutMs_ = ms;
 }
 
-void ApiSession::awaitReply(Robot& robot, const char* caller,
+bool ApiSession::awaitReply(Robot& robot, const char* caller,
                             const std::function<bool()>& send) const {
     const int timeoutMs = replyTimeoutMs_;
     robot.lockRequest();
@@ -91,14 +91,15 @@ void ApiSession::awaitReply(Robot& robot, const char* caller,
     if (!sent) {
         robot.unlockRequest();
         qCDebug(lcApi).nospace() << caller << ": link down, cached values returned";
-        return;
+        return false;
     }
     const QDeadlineTimer deadline =
         timeoutMs == 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    if (!robot.waitForReply(deadline)) {
-        qCDebug(lcApi).nospace() << caller << ": no answer within " << timeoutMs
-                                 << " ms, cached values returned";
-    }
+    if (robot.waitForReply(deadline))
+        return true;
+    qCDebug(lcApi).nospace() << caller << ": no answer within " << timeoutMs
+                             << " ms, cached values returned";
+    return false;
 }
 
 }  // namespace kelvo::api

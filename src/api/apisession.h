@@ -23,9 +23,9 @@ public:
     // 0 waits without limit; negative values are ignored.
     void setReplyTimeout(int ms);
     // With the request mutex held, runs send (false: the link is down, nothing to wait for) and
-    // waits for the next answering report within the bound. An unanswered query is logged once,
-    // naming caller; the cache then stands as it is.
-    void awaitReply(Robot& robot, const char* caller, const std::function<bool()>& send) const;
+    // waits for the next answering report within the bound. True when a report ended the wait; an
+    // unanswered query is logged once, naming caller, and the cache stands as it is.
+    bool awaitReply(Robot& robot, const char* caller, const std::function<bool()>& send) const;
 
 private:
     ApiSession() = default;

@@ -55,7 +55,8 @@ KELVO_API bool KELVO_CALL is_connected(void);
 /* How long a query waits for the controller's answer, in ms (default 3000; 0 waits without limit;
  * negative values are ignored). When the wait ends unanswered the query returns cached values. */
 KELVO_API void KELVO_CALL set_reply_timeout(int ms);
-/* Switches the servo power on; 1 when the controller then reports servo status 1, else 0. */
+/* Switches the servo power on; 1 when the controller's answer reports servo status 1, else 0
+ * (also when the link is down or no answer comes in time). */
 KELVO_API int KELVO_CALL servo_power_on(void);
 /* Releases the enabling switch (teach mode, servo ready or running only). */
 KELVO_API void KELVO_CALL servo_power_off(void);

@@ -29,4 +29,5 @@ TEST(BoundedWait, AnUnansweredQueryReturnsTheCacheAfterTheBoundAndAtOnceWhenTheL
     ASSERT_FALSE(is_connected());
     EXPECT_LT(elapsedMs([&] { get_ain(values); }), 200);
     EXPECT_EQ(log.count("kelvo.api: get_ain: link down, cached values returned"), 1);
+    EXPECT_EQ(servo_power_on(), 0) << "the cached servo status is 1, but nothing was confirmed";
 }
