@@ -330,7 +330,7 @@ void Robot::setFileTransferAccessor(FileTransferAccessor accessor) {
 
 bool Robot::uploadJobFiles(const QStringList& names) {
     return fileTransfer_ &&
-           QMetaObject::invokeMethod(fileTransfer_, "setUpLoadJobFileName", Qt::DirectConnection,
+           QMetaObject::invokeMethod(fileTransfer_, "setUpLoadJobFileName", Qt::AutoConnection,
                                      Q_ARG(QStringList, names));
 }
 

@@ -163,8 +163,8 @@ public:
     using FileTransferAccessor = QObject* (*)(Robot* robot);
     static void setFileTransferAccessor(FileTransferAccessor accessor);
     QObject* fileTransfer() const { return fileTransfer_; }
-    // Hands the job files to upload to the transfer object's setUpLoadJobFileName; false when
-    // there is no transfer object.
+    // Hands the job files to upload to the transfer object's setUpLoadJobFileName, in the
+    // transfer object's own thread; false when there is no transfer object.
     bool uploadJobFiles(const QStringList& names);
     // Time stamps of transfer traffic, passed to the connection thread as signs of life.
     void updateLastPingTime(const QDateTime& t);
