@@ -45,12 +45,47 @@ void writeBlending(std::ostream& out, Pl pl, double acc, double dec) {
     out << " PL = " << pl << " ACC = " << acc << " DEC = " << dec;
 }
 
+// The move label by move type: "MovJ", "MovL", anything else.
+using MotionLabels = std::array<const char*, 3>;
+
+// The label the move type picks, the velocity with its unit, then the blending tail.
+inline void writeMotion(std::ostream& out, const MotionLabels& labels, const std::string& moveType,
+                        double velocity, int vUnit, int pl, double acc, double dec) {
+    const int index = moveType == "MovJ" ? 0 : moveType == "MovL" ? 1 : 2;
+    out << labels[index];
+    writeSpeed(out, velocity, vUnit);
+    writeBlending(out, pl, acc, dec);
+}
+
 // CURPOS for kind 0, else the position's name.
 inline void writePositionRef(std::ostream& out, int kind, const std::string& name) {
     if (kind == 0) {
         out << "CURPOS";
     } else {
         out << name;
+    }
+}
+
+// Composers for the classes whose members carry the same names.
+
+// POSCAL and POSCALALL: by caltype, 0 adds, 1 subtracts, 2 sets.
+template <class C>
+void writeCalculationKind(std::ostream& out, const C& calculation) {
+    static constexpr std::array<const char*, 3> kinds = {"ADD", "SUB", "SET"};
+    out << wordFor(kinds, calculation.caltype);
+}
+
+// The position of READPOS, POSCAL and POSCALALL.
+template <class C>
+void writePosition(std::ostream& out, const C& command) {
+    writePositionRef(out, command.posidtype, command.posidname);
+}
+
+// The seven values of POSCALALL and TOFFSET, each after a blank.
+template <class C>
+void writeCalData(std::ostream& out, const C& command) {
+    for (const std::string& value : command.calData) {
+        out << ' ' << value;
     }
 }
 

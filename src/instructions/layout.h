@@ -34,8 +34,13 @@ using Composer = void (*)(std::ostream&, const C&);
 // One part of a text after the keyword: a literal, then a member's value or a composed piece.
 template <class C>
 struct TextPart {
+    using Value =
+        std::variant<std::monostate, int C::*, double C::*, std::string C::*, Composer<C>>;
+
+    TextPart(const char* text, Value partValue = {}) : literal(text), value(partValue) {}
+
     const char* literal;
-    std::variant<std::monostate, int C::*, double C::*, std::string C::*, Composer<C>> value = {};
+    Value value;
 };
 
 // The text of one type code: its keyword, then its parts in order.

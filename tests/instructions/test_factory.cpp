@@ -15,7 +15,8 @@ namespace {
 using test::parseJson;
 using test::varied;
 
-// The keyword each type code's text starts with, for the codes that have a class.
+// The keyword each type code's text starts with, for every code that has a class. The objects of
+// the round trip hold varied() values: caltype 2 picks POSSET, and a note's text is its own.
 const std::map<int, std::string> kKeywords = {
     {1, "MOVJ "},
     {2, "MOVL "},
@@ -31,10 +32,38 @@ const std::map<int, std::string> kKeywords = {
     {12, "ENDIF"},
     {13, "WHILE ("},
     {14, "ENDWHILE"},
+    {15, "CALL [$"},
+    {16, "DOUT "},
+    {17, "DIN "},
+    {18, "AITOON AIN"},
+    {19, "AITOOFF"},
+    {20, "AOUT AOUT"},
+    {21, "AIN "},
+    {22, "PULSEOUT RATE = "},
+    {23, "ARCON #"},
+    {24, "ARCOFF "},
+    {25, "ARCSET V= "},
+    {26, "WVON #"},
+    {27, "WVOFF "},
     {28, "CIL "},
+    {30, "SPEED = "},
     {32, "MOVJEXT E"},
     {33, "MOVLEXT E"},
     {34, "MOVCEXT E"},
+    {35, "INT "},
+    {36, "DOUBLE "},
+    {37, "BOOLEAN "},
+    {38, "SETINT "},
+    {39, "SETDOUBLE "},
+    {40, "SETBOOL "},
+    {41, "FORCESET "},
+    {42, "ADD "},
+    {43, "SUB "},
+    {44, "MUL "},
+    {45, "DIV "},
+    {46, "MOD "},
+    {47, "SWITCHTOOL ("},
+    {48, "SWITCHUSER ("},
     {49, "LABEL "},
     {50, "JUMP "},
     {51, "CILEXT_BEGIN VJ = "},
@@ -44,13 +73,101 @@ const std::map<int, std::string> kKeywords = {
     {55, "MOVCDOUBLE E"},
     {56, "MOVCADOUBLE E"},
     {57, "SAMOV R"},
+    {58, "LASER_ON "},
+    {59, "LASER_OFF"},
     {60, "LASER_CIRCLE "},
     {61, "LASER_RECTANGLE "},
     {62, "LASER_MIDDLEHOLE "},
     {63, "LASER_HEX "},
+    {64, "TIGWELDON "},
+    {65, "TIGWELDOFF"},
+    {67, "FEEDWIRE T = "},
+    {68, "PALON ID = "},
+    {69, "PALGRIPPER ID = "},
+    {70, "PALLET "},
+    {71, "PALENTER "},
+    {72, "PALSHIFT "},
+    {73, "PALREAL "},
+    {74, "PALCLEAR "},
+    {75, "PALOFF "},
+    {76, "VISION_RUN "},
+    {77, "VISION_TRG "},
+    {78, "VISION_POSNUM "},
+    {79, "VISION_POS "},
+    {80, "VISION_CLEAR "},
+    {81, "VISION_END "},
+    {82, "LASERTRACK_ON ID = "},
+    {83, "LASERTRACK_OFF ID =  "},
     {84, "UNTIL ("},
     {85, "ENDUNTIL"},
+    {86, "CRAFTLINE "},
+    {87, "PTHREAD_START [$"},
+    {88, "PTHREAD_END [$"},
+    {89, "READPOS "},
+    {90, "POSSET "},
+    {91, "SENDMSG ID = "},
+    {92, "MSG_CONN_ST "},
+    {93, "PARSEMSG ID = "},
+    {94, "USERFRAME_SET "},
+    {95, "TOOLFRAME_SET "},
+    {96, "READ_DOUT "},
+    {98, "MOVCOMM "},
+    {99, "SIN "},
+    {100, "COS "},
+    {101, "ATAN "},
+    {102, "CONVEYOR_ON "},
+    {103, "CONVEYOR_OFF "},
+    {104, "CONVEYOR_CHECKPOS "},
+    {105, "CONVEYOR_CHECKEND "},
     {106, "POLISH_EDGE "},
+    {107, "READCOMM ID = "},
+    {108, "PAUSERUN "},
+    {109, "CONTINUERUN "},
+    {110, "STOPRUN"},
+    {112, "OPENMSG "},
+    {113, "CLOSEMSG "},
+    {114, "USERCOORD_TRANS ("},
+    {115, "COPYPOS "},
+    {116, "RESTARTRUN"},
+    {117, "PRINTMSG "},
+    {118, "LOGICAL_OP "},
+    {119, "SPRAY_ON G = "},
+    {120, "SPRAY_OFF G = "},
+    {121, "SPRAY_CHANGE G = "},
+    {122, "SPRAY_MOVE ID = "},
+    {123, "SPRAY_POSE ID = "},
+    {124, "X1"},
+    {125, "CLKSTART ID = "},
+    {126, "CLKSTOP ID = "},
+    {127, "CLKRESET ID = "},
+    {128, "POLISH_CONTINUE ID = "},
+    {129, "POLISH_OFF ID = "},
+    {130, "POS_REACHABLE "},
+    {131, "SEARCH_INITIALIZE ID = "},
+    {132, "SEARCH_MEASURE ID = "},
+    {133, "SEARCH_CORR ID = "},
+    {134, "SEARCH_CANCELCORR ID = "},
+    {135, "SEARCH_CALBR ID = "},
+    {136, "SEARCH_OFF ID = "},
+    {137, "POSSETALL "},
+    {138, "TOFFSETON "},
+    {139, "TOFFSETOFF"},
+    {140, "SCREW ID = "},
+    {141, "EXTMOV "},
+    {142, "ENDEXTMOV"},
+    {143, "READLINEAR "},
+    {144, "ENDREADLINEAR"},
+    {145, "GEARIN "},
+    {146, "ENDGEARIN"},
+    {147, "SEARCH_START ID = "},
+    {148, "SEARCH_STATIC ID = "},
+    {149, "SEARCH_DYNAMIC "},
+    {150, "SEARCH_CALC PART = "},
+    {151, "SEARCH_END ID = "},
+    {152, "SEARCH_OFFSET "},
+    {153, "SEARCH_OFFSETEND"},
+    {154, "ARCTRACKON ID = "},
+    {155, "ARCTRACKOFF ID = "},
 };
 
 // The members a type code carries beyond its scalars, which a default object lacks.
@@ -65,9 +182,10 @@ const char* conditionKey(int type) {
     return it == keys.end() ? nullptr : it->second;
 }
 
-bool readsPosition(int type) {
-    static const std::set<int> types = {1,  2,  3,  4,  5,  6,  28, 32, 33, 34,
-                                        53, 54, 55, 56, 57, 60, 61, 62, 63, 106};
+bool ownsPosition(int type) {
+    static const std::set<int> types = {
+        1,  2,  3,  4,  5,  6,  28,  32,  33,  34,  53,  54,  55,  56,  57,  60,  61,  62, 63,
+        76, 77, 78, 79, 80, 81, 102, 103, 104, 105, 106, 147, 148, 149, 150, 151, 152, 153};
     return types.count(type) != 0;
 }
 
@@ -79,8 +197,11 @@ Json::Value richObject(int type, const Json::Value& defaults) {
     if (type == 8) {
         json["now"] = 3;
     }
-    if (readsPosition(type)) {
+    if (ownsPosition(type)) {
         json["RobotPos"] = varied(RobotPos().toJson());
+        if (json.isMember("m_postype")) {
+            json["m_postype"] = 0;  // a conveyor carries its position only for this kind
+        }
     }
     return json;
 }
