@@ -54,7 +54,9 @@ signals:
     void receiveRobotCycleTimes(QByteArray data);
 
     // Reports, by function area (high byte of the command word). Each carries the payload as
-    // received unless its arguments say otherwise.
+    // received unless its arguments say otherwise. The dispatch table in reportcatalogue.cpp names
+    // the word of each.
+
     // 0x20: servo power
     void receivedServoStatus(QByteArray data);
 
