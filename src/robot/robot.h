@@ -47,13 +47,13 @@ Q_DECLARE_METATYPE(RobotType)
 // copied out under the request mutex, so a copy never mixes two reports; the text fields belong to
 // the owning thread.
 //
-// Query and wait, from any thread but the connection thread:
+// Query and wait, from any thread but the connection thread (queryAndWait does the first three):
 //     robot->lockRequest();
-//     if (!robot->queryDout()) { robot->unlockRequest(); return; }  // link down: nothing to wait
-//     for robot->waitForReply(QDeadlineTimer(3000));                   // false: the deadline
-//     passed robot->copyDout(values);
-// (queryAndWait does the first three lines.) Any answering report wakes every waiter, whichever
-// query it answers; the caller then reads the cache as it stands.
+//     if (!robot->queryDout()) { robot->unlockRequest(); return; }  // link down
+//     if (!robot->waitForReply(QDeadlineTimer(3000))) { ... }      // deadline passed
+//     robot->copyDout(values);
+// Any answering report wakes every waiter, whichever query it answers; the caller then reads the
+// cache as it stands.
 class Robot : public QObject {
     Q_OBJECT
 
