@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace kelvo::platform {
 
@@ -70,17 +71,24 @@ void runInOwner(const std::function<void()>& work) {
     }
 }
 
+// The teardown runs once, at whichever comes first.
+std::function<void()> takeTeardown() {
+    std::lock_guard<std::mutex> lock(owner().mutex);
+    return std::exchange(owner().teardown, {});
+}
+
 void atProcessExit() {
-    Owner& o = owner();
-    std::function<void()> teardown;
-    {
-        std::lock_guard<std::mutex> lock(o.mutex);
-        teardown = std::move(o.teardown);
-    }
-    if (teardown)
+    if (const std::function<void()> teardown = takeTeardown())
         runInOwner(teardown);
-    if (o.eventThread)
-        o.eventThread->stop();
+    if (owner().eventThread)
+        owner().eventThread->stop();
+}
+
+// A host's application object is going away: its destructor calls this first, while Qt is still
+// whole. Left for process exit, the library's objects would outlive it and could not be cleaned.
+void beforeHostApplicationGoes() {
+    if (const std::function<void()> teardown = takeTeardown())
+        teardown();
 }
 
 }  // namespace
@@ -97,6 +105,8 @@ void runInOwnerThread(const std::function<void()>& create, std::function<void()>
             o.exitHandlerRegistered = true;
             o.teardown = std::move(teardown);
             std::atexit(&atProcessExit);
+            if (!o.eventThread)
+                qAddPostRoutine(&beforeHostApplicationGoes);
         }
     }
     runInOwner(create);

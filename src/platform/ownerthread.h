@@ -13,7 +13,9 @@ namespace kelvo::platform {
 //
 // At process exit `teardown` runs in that same thread, and the library's own thread, if any, is
 // stopped and joined. Both happen from an atexit handler registered here, which runs before Qt's
-// own statics are destroyed; a static destructor would run too late.
+// own statics are destroyed; a static destructor would run too late. A host's own application
+// object that is destroyed before that runs `teardown` first, from its destructor, while Qt can
+// still clean up the library's objects.
 //
 // Meant to be called once; later calls run `create` in the same owner thread and replace nothing.
 void runInOwnerThread(const std::function<void()>& create, std::function<void()> teardown);
