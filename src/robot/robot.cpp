@@ -7,6 +7,7 @@
 
 #include <QDebug>
 #include <QMetaObject>
+#include <QThread>
 
 #include <algorithm>
 #include <chrono>
@@ -329,8 +330,13 @@ void Robot::setFileTransferAccessor(FileTransferAccessor accessor) {
 }
 
 bool Robot::uploadJobFiles(const QStringList& names) {
-    return fileTransfer_ &&
-           QMetaObject::invokeMethod(fileTransfer_, "setUpLoadJobFileName", Qt::AutoConnection,
+    if (!fileTransfer_)
+        return false;
+    // From another thread, wait until the transfer object has run its connection step.
+    const Qt::ConnectionType type = QThread::currentThread() == fileTransfer_->thread()
+                                        ? Qt::DirectConnection
+                                        : Qt::BlockingQueuedConnection;
+    return QMetaObject::invokeMethod(fileTransfer_, "setUpLoadJobFileName", type,
                                      Q_ARG(QStringList, names));
 }
 

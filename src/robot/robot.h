@@ -164,7 +164,8 @@ public:
     static void setFileTransferAccessor(FileTransferAccessor accessor);
     QObject* fileTransfer() const { return fileTransfer_; }
     // Hands the job files to upload to the transfer object's setUpLoadJobFileName, in the
-    // transfer object's own thread; false when there is no transfer object.
+    // transfer object's own thread, and returns once it has run (its connection step included);
+    // false when there is no transfer object.
     bool uploadJobFiles(const QStringList& names);
     // Time stamps of transfer traffic, passed to the connection thread as signs of life.
     void updateLastPingTime(const QDateTime& t);

@@ -1,0 +1,198 @@
+// The transfer connection: connecting, frames in and out, the answer time-out and the abort.
+
+#include "transfer/tcpupdownfile.h"
+
+#include "link/frame.h"
+#include "link/jsonwire.h"
+#include "robot/robot.h"
+#include "transfer/transferlog.h"
+#include "transfer/transferwords.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFile>
+#include <QSaveFile>
+#include <QTcpSocket>
+
+namespace {
+
+constexpr qint64 kReadBufferSize = 4096;
+constexpr int kAnswerTimeoutMs = 5000;
+constexpr int kConnectWaitMs = 1000;
+
+}  // namespace
+
+using kelvo::transfer::word::kDownloadAbort;
+
+TcpUpDownFile* TcpUpDownFile::instance(Robot* robot) {
+    static TcpUpDownFile* const object = new TcpUpDownFile(robot);
+    return object;
+}
+
+void TcpUpDownFile::installAccessor() {
+    Robot::setFileTransferAccessor([](Robot* robot) -> QObject* { return instance(robot); });
+}
+
+TcpUpDownFile::TcpUpDownFile(Robot* robot, quint16 port, const QString& applicationDir,
+                             QObject* parent)
+    : QObject(parent),
+      robot_(robot),
+      port_(port),
+      appDir_(applicationDir.isEmpty() ? QCoreApplication::applicationDirPath() : applicationDir),
+      socket_(new QTcpSocket(this)) {
+    socket_->setReadBufferSize(kReadBufferSize);
+    connect(socket_, &QTcpSocket::readyRead, this, &TcpUpDownFile::onTcpSocketReadyRead,
+            Qt::DirectConnection);
+    connect(socket_, &QTcpSocket::bytesWritten, this, &TcpUpDownFile::pumpChunks);
+    connect(socket_, &QTcpSocket::disconnected, this, &TcpUpDownFile::onSocketDisconnected);
+    waitTimer_.setSingleShot(true);
+    waitTimer_.setInterval(kAnswerTimeoutMs);
+    connect(&waitTimer_, &QTimer::timeout, this, &TcpUpDownFile::stopDownloadFile);
+}
+
+TcpUpDownFile::~TcpUpDownFile() {
+    socket_->disconnect(this);
+}
+
+void TcpUpDownFile::followJobReports() {
+    if (!robot_)
+        return;
+    connect(robot_, &Robot::robot_job_Sum_list, this, &TcpUpDownFile::recvJobFileSumList,
+            Qt::UniqueConnection);
+    connect(robot_, &Robot::robot_job_File_list, this, &TcpUpDownFile::recvJobFileList,
+            Qt::UniqueConnection);
+    connect(robot_, &Robot::robot_job_File_Info_Finish, this, &TcpUpDownFile::recvJobFileInfoFinish,
+            Qt::UniqueConnection);
+}
+
+// ---- Connection ----
+
+void TcpUpDownFile::connectToController() {
+    // A connection wait is already running further up this thread's stack: it runs the next step
+    // of whatever procedure is current once it ends.
+    if (connecting_ || !robot_)
+        return;
+    if (socket_->state() != QAbstractSocket::ConnectedState) {
+        socket_->abort();
+        decoder_ = kelvo::FrameDecoder(kelvo::FrameDecoder::HeadErrors::Silent);
+        socket_->connectToHost(robot_->ipAddress(), port_, QIODevice::ReadWrite);
+        connecting_ = true;
+        const bool connected = waitForConnection(kConnectWaitMs);
+        connecting_ = false;
+        if (!connected) {
+            abortTransfer(QStringLiteral("socket连接失败....."));
+            return;
+        }
+        // Small frames go out at once: a stop-and-wait answer held back until the previous one
+        // is acknowledged would cost a delayed acknowledgement per file.
+        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    }
+    sendfileinfo();
+}
+
+// Up to ms, delivering this thread's events meanwhile; ends early once the attempt has an outcome.
+bool TcpUpDownFile::waitForConnection(int ms) {
+    QEventLoop wait;
+    QTimer::singleShot(ms, &wait, &QEventLoop::quit);
+    connect(socket_, &QTcpSocket::connected, &wait, &QEventLoop::quit);
+    connect(socket_, &QAbstractSocket::errorOccurred, &wait, &QEventLoop::quit);
+    if (socket_->state() != QAbstractSocket::ConnectedState &&
+        socket_->state() != QAbstractSocket::UnconnectedState) {
+        wait.exec();
+    }
+    return socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+void TcpUpDownFile::onSocketDisconnected() {
+    decoder_ = kelvo::FrameDecoder(kelvo::FrameDecoder::HeadErrors::Silent);
+    discardDownload();
+    awaitingResult_ = false;
+    if (!streaming_)
+        return;
+    streaming_ = false;
+    busy_ = false;
+    currentFile_.reset();
+    qCDebug(lcTransfer).noquote() << QStringLiteral("程序:") + currentPath_ +
+                                         QStringLiteral(" 上传失败！");
+}
+
+// ---- Frames ----
+
+bool TcpUpDownFile::sendFrame(quint16 command, const QByteArray& payload) {
+    if (socket_->state() != QAbstractSocket::ConnectedState)
+        return false;
+    const QByteArray frame = kelvo::encodeFrame(command, payload);
+    if (frame.isEmpty() || socket_->write(frame) != frame.size())
+        return false;
+    signOfLife();
+    return true;
+}
+
+bool TcpUpDownFile::sendJson(quint16 command, const Json::Value& payload) {
+    const std::optional<QByteArray> text = kelvo::json::write(payload);
+    return text && sendFrame(command, *text);
+}
+
+// Transfer traffic tells the control link's silence supervision that the controller is alive.
+void TcpUpDownFile::signOfLife() {
+    if (robot_)
+        robot_->updateLastPingTime(QDateTime::currentDateTime());
+}
+
+void TcpUpDownFile::onTcpSocketReadyRead() {
+    // Bytes of an incomplete frame stay in the decoder until the rest arrives.
+    decoder_.append(socket_->readAll());
+    kelvo::Frame frame;
+    while (socket_->state() == QAbstractSocket::ConnectedState && decoder_.next(&frame)) {
+        signOfLife();
+        dispatch(frame.command, frame.payload);
+    }
+}
+
+void TcpUpDownFile::dispatch(quint16 command, const QByteArray& payload) {
+    namespace word = kelvo::transfer::word;
+    using Handler = void (TcpUpDownFile::*)(const QByteArray&);
+    static const struct {
+        quint16 command;
+        Handler handler;
+    } kRoutes[] = {
+        {word::kFileInfoAnswer, &TcpUpDownFile::onFileInfoAnswer},
+        {word::kUploadResult, &TcpUpDownFile::onUploadResult},
+        {word::kDownloadAnswer, &TcpUpDownFile::onDownloadAnswer},
+        {word::kDownloadChunk, &TcpUpDownFile::onDownloadChunk},
+        {word::kDownloadEnd, &TcpUpDownFile::onDownloadEnd},
+    };
+    for (const auto& route : kRoutes) {
+        if (route.command == command) {
+            (this->*route.handler)(payload);
+            return;
+        }
+    }
+}
+
+// ---- Time-out and abort ----
+
+void TcpUpDownFile::stopDownloadFile() {
+    abortTransfer(QStringLiteral("等待超时......"));
+    busy_ = false;
+}
+
+void TcpUpDownFile::abortTransfer(const QString& message) {
+    waitTimer_.stop();
+    qCDebug(lcTransfer).noquote() << message;
+    if (transferMode_ == JobDownload)
+        sendFrame(kDownloadAbort, QByteArray());
+    streaming_ = false;
+    awaitingResult_ = false;
+    discardDownload();
+    socket_->disconnectFromHost();
+}
+
+void TcpUpDownFile::sendfileinfo() {
+    if (transferMode_ == JobUpload) {
+        beginUpload();
+    } else if (transferMode_ == JobDownload) {
+        beginDownloads();
+    }
+}

@@ -1,0 +1,3 @@
+#include "transfer/transferlog.h"
+
+Q_LOGGING_CATEGORY(lcTransfer, "kelvo.transfer")
