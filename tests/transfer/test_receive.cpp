@@ -1,0 +1,163 @@
+// The receive side of the transfer connection against a scripted controller in the test thread:
+// frames split across reads at every byte, chunk numbers, words it does not know.
+
+#include "transferrig.h"
+
+#include "link/frame.h"
+#include "link/framedecoder.h"
+#include "transfer/transferwords.h"
+
+#include <QCoreApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+
+namespace word = kelvo::transfer::word;
+
+namespace {
+
+// A controller whose every byte the test writes, in the pieces it chooses.
+class ScriptedController {
+public:
+    ScriptedController() {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            client_ = server_.nextPendingConnection();
+            client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            QObject::connect(client_, &QTcpSocket::readyRead, [this] {
+                decoder_.append(client_->readAll());
+                kelvo::Frame frame;
+                while (decoder_.next(&frame))
+                    frames_.push_back(frame);
+            });
+        });
+    }
+
+    quint16 port() const { return server_.serverPort(); }
+
+    std::optional<kelvo::Frame> next(int timeoutMs = 3000) {
+        if (!waitFor([this] { return !frames_.empty(); }, timeoutMs))
+            return std::nullopt;
+        const kelvo::Frame frame = frames_.front();
+        frames_.pop_front();
+        return frame;
+    }
+
+    // Writes bytes in pieces cut at the given offsets; the library reads each piece before the
+    // next is written.
+    void send(const QByteArray& bytes, const QVector<int>& cuts) {
+        int from = 0;
+        for (int cut : cuts + QVector<int>{bytes.size()}) {
+            client_->write(bytes.mid(from, cut - from));
+            client_->flush();
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            from = cut;
+        }
+    }
+
+    void sendByteByByte(const QByteArray& bytes) {
+        QVector<int> cuts;
+        for (int i = 1; i < bytes.size(); ++i)
+            cuts << i;
+        send(bytes, cuts);
+    }
+
+private:
+    QTcpServer server_;
+    QTcpSocket* client_ = nullptr;
+    kelvo::FrameDecoder decoder_{kelvo::FrameDecoder::HeadErrors::Silent};
+    std::deque<kelvo::Frame> frames_;
+};
+
+QByteArray chunk(quint16 number, const QByteArray& data) {
+    QByteArray payload;
+    payload.append(static_cast<char>(number >> 8)).append(static_cast<char>(number & 0xFF));
+    return kelvo::encodeFrame(word::kDownloadChunk, payload + data);
+}
+
+QByteArray downloadAnswer(const QString& name, int size) {
+    return kelvo::encodeFrame(
+        word::kDownloadAnswer,
+        QStringLiteral(R"({"answer":"yes","name":"%1","size":%2})").arg(name).arg(size).toUtf8() +
+            "\n");
+}
+
+// A synchronisation whose reports the test delivers: robot 1's controller directory "/c/R1/"
+// holds names, none of them on the PC. Returns once the first download request is out.
+void syncNames(TcpUpDownFile& transfer, const QStringList& names) {
+    transfer.startDownLoadJobFileFromController();
+    transfer.recvJobFileSumList(QStringLiteral(R"({"absolutepath":["/c/R1/"],"jobfilenum":[%1]})")
+                                    .arg(names.size())
+                                    .toUtf8());
+    QString list;
+    for (const QString& name : names)
+        list +=
+            (list.isEmpty() ? "" : ",") + QStringLiteral(R"({"MD5":"-","name":"%1"})").arg(name);
+    transfer.recvJobFileList(QStringLiteral(R"({"jobfilelist":[%1],"listnum":%2,"robot":1})")
+                                 .arg(list)
+                                 .arg(names.size())
+                                 .toUtf8());
+    transfer.recvJobFileInfoFinish();
+}
+
+QByteArray requestFor(const QString& name) {
+    return QStringLiteral(R"({"name":"/c/R1/%1"})").arg(name).toUtf8() + "\n";
+}
+
+}  // namespace
+
+TEST(Receive, AFrameSplitAtAnyByteIsStillCutWhole) {
+    TransferRig rig;
+    ScriptedController controller;
+    TcpUpDownFile transfer(rig.robot.get(), controller.port(), rig.appDir());
+
+    // Empty files, one answer each, every answer split at another offset.
+    const int answerLength = downloadAnswer(QStringLiteral("/c/R1/F00.JBR"), 0).size();
+    QStringList names;
+    for (int i = 1; i < answerLength; ++i)
+        names << QStringLiteral("F%1.JBR").arg(i, 2, 10, QLatin1Char('0'));
+    syncNames(transfer, names);
+    for (int i = 0; i < names.size(); ++i) {
+        const auto request = controller.next();
+        ASSERT_TRUE(request) << i;
+        ASSERT_EQ(request->command, word::kDownloadRequest);
+        ASSERT_EQ(request->payload, requestFor(names[i]));
+        controller.send(downloadAnswer("/c/R1/" + names[i], 0), {i + 1});
+    }
+    EXPECT_FALSE(controller.next(100)) << "asked for more than the list";
+
+    // One file of three chunks: each split somewhere else, one of them byte by byte.
+    const QByteArray content = pattern(5000, 7);
+    syncNames(transfer, {"BIG.JBR"});
+    ASSERT_TRUE(controller.next());
+    controller.send(downloadAnswer("/c/R1/BIG.JBR", 5000), {3});
+    auto ready = controller.next();
+    ASSERT_TRUE(ready && ready->command == word::kChunkReady);
+
+    // A chunk out of turn and a word the transfer does not know are consumed without an answer.
+    controller.send(chunk(2, content.mid(2048, 2048)), {});
+    controller.send(kelvo::encodeFrame(0x7266, "{\"time\":1}\n"), {1});
+    EXPECT_FALSE(controller.next(200));
+
+    controller.send(chunk(1, content.left(2048)), {1});
+    ready = controller.next();
+    ASSERT_TRUE(ready && ready->command == word::kChunkReady);
+    controller.sendByteByByte(chunk(2, content.mid(2048, 2048)));
+    ready = controller.next();
+    ASSERT_TRUE(ready && ready->command == word::kChunkReady);
+    const QByteArray last = chunk(3, content.mid(4096));
+    controller.send(last, {last.size() - 1});
+    ready = controller.next();
+    ASSERT_TRUE(ready && ready->command == word::kChunkReady);
+    controller.send(kelvo::encodeFrame(word::kDownloadEnd, QByteArray()), {4, 9});
+    const auto result = controller.next();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->command, word::kDownloadResult);
+    EXPECT_EQ(result->payload, "{\"finish\":true}\n");
+    EXPECT_EQ(readFile(rig.localJob(1, "BIG.JBR")), content);
+}

@@ -1,0 +1,201 @@
+// Synchronisation against the simulated controller: the job lists over the control connection,
+// downloads and uploads over the transfer connection, real files on both sides.
+
+#include "logcapture.h"
+#include "transferrig.h"
+
+#include "message/commandwords.h"
+#include "transfer/transferwords.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace word = kelvo::transfer::word;
+using kelvo::sim::SimFileFaults;
+
+namespace {
+
+void startSync(TransferRig& rig) {
+    rig.transfer->followJobReports();
+    rig.transfer->startDownLoadJobFileFromController();
+}
+
+QStringList requestedNames(TransferRig& rig) {
+    QStringList names;
+    for (const auto& frame : rig.files->recorder().frames()) {
+        if (frame.command == word::kDownloadRequest)
+            names << QString::fromUtf8(frame.payload);
+    }
+    return names;
+}
+
+QString request(const char* name) {
+    return QStringLiteral(R"({"name":"/controller/job/%1"})").arg(QLatin1String(name)) + "\n";
+}
+
+}  // namespace
+
+TEST(Sync, DownloadsWhatDiffersDeletesEmptyFilesAndUploadsWhatTheControllerLacks) {
+    TransferRig rig;
+    ASSERT_TRUE(rig.files && rig.robot->connected());
+    // The controller's side.
+    writeFile(rig.controllerJob(1, "SAME.JBR"), pattern(700, 1));
+    writeFile(rig.controllerJob(1, "DIFF.JBR"), pattern(3000, 2));
+    writeFile(rig.controllerJob(1, "MISSING.JBR"), pattern(5000, 3));
+    writeFile(rig.controllerJob(1, "ZERO.JBR"), QByteArray());
+    writeFile(rig.controllerJob(2, "OTHER.JBP"), pattern(4096, 4));
+    // The PC's side.
+    writeFile(rig.localJob(1, "SAME.JBR"), pattern(700, 1), 100);
+    writeFile(rig.localJob(1, "DIFF.JBR"), pattern(3000, 9), 100);
+    writeFile(rig.localJob(1, "LOCAL.JBR"), pattern(2500, 5), 100);
+    writeFile(rig.localJob(1, "EMPTY.JBR"), QByteArray(), 100);
+    writeFile(rig.localJob(1, "KEEP.JBC.GP"), pattern(10, 6), 100);
+    writeFile(rig.localJob(1, "NOTES.txt"), pattern(10, 7), 100);
+
+    startSync(rig);
+    ASSERT_TRUE(waitFor([&] {
+        return readFile(rig.controllerJob(1, "LOCAL.JBR")) == pattern(2500, 5) &&
+               !rig.transfer->isBusy() && rig.refreshes() >= 3;
+    }));
+    pump(200);
+
+    EXPECT_EQ(readFile(rig.localJob(1, "SAME.JBR")), pattern(700, 1));
+    EXPECT_EQ(readFile(rig.localJob(1, "DIFF.JBR")), pattern(3000, 2));
+    EXPECT_EQ(readFile(rig.localJob(1, "MISSING.JBR")), pattern(5000, 3));
+    EXPECT_EQ(readFile(rig.localJob(2, "OTHER.JBP")), pattern(4096, 4));
+    // Nothing else: no file for the empty controller file, the empty local file gone, no
+    // temporary files left behind.
+    EXPECT_EQ(
+        TransferRig::filesUnder(rig.appDir()),
+        QStringList({"robotJob/R1/DIFF.JBR", "robotJob/R1/KEEP.JBC.GP", "robotJob/R1/LOCAL.JBR",
+                     "robotJob/R1/MISSING.JBR", "robotJob/R1/NOTES.txt", "robotJob/R1/SAME.JBR",
+                     "robotJob/R2/OTHER.JBP"}));
+    // Only the file the controller lacked went up: not the .GP file, not the other pattern.
+    EXPECT_EQ(TransferRig::filesUnder(rig.files->store().root()),
+              QStringList({"R1/DIFF.JBR", "R1/LOCAL.JBR", "R1/MISSING.JBR", "R1/SAME.JBR",
+                           "R1/ZERO.JBR", "R2/OTHER.JBP"}));
+    EXPECT_EQ(requestedNames(rig), QStringList({request("R1/DIFF.JBR"), request("R1/MISSING.JBR"),
+                                                request("R1/ZERO.JBR"), request("R2/OTHER.JBP")}));
+    int confirmed = 0;
+    for (const auto& frame : rig.files->recorder().frames())
+        confirmed +=
+            frame.command == word::kDownloadResult && frame.payload == "{\"finish\":true}\n";
+    EXPECT_EQ(confirmed, 3);
+    // Local files went up, so no robot is announced as synchronised.
+    EXPECT_FALSE(rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot, 300));
+}
+
+TEST(Sync, NothingToDoAnnouncesTheRobotsWithoutOpeningTheTransferConnection) {
+    TransferRig rig;
+    writeFile(rig.controllerJob(1, "SAME.JBR"), pattern(700, 1));
+    writeFile(rig.localJob(1, "SAME.JBR"), pattern(700, 1));
+
+    startSync(rig);
+    auto announced = rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot);
+    ASSERT_TRUE(announced);
+    EXPECT_EQ(announced->payload, "{\"robot\":1}\n");
+    EXPECT_TRUE(waitFor([&] { return rig.refreshes() == 3; }));
+
+    // With no robot selected for teaching, every robot the controller has is announced.
+    rig.sim.sendReport(0x2E06, "{\"sum\":3}\n");
+    Robot::setCurrentRobot(1, 2);
+    ASSERT_TRUE(waitFor([&] { return rig.robot->robotCount() == 3; }));
+    startSync(rig);
+    for (int robot = 1; robot <= 3; ++robot) {
+        announced = rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot);
+        ASSERT_TRUE(announced);
+        EXPECT_EQ(announced->payload,
+                  QByteArray("{\"robot\":") + QByteArray::number(robot) + "}\n");
+    }
+    EXPECT_FALSE(rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot, 300));
+    EXPECT_EQ(rig.files->recorder().accepted(), 0);
+}
+
+TEST(Sync, ListsThatDoNotAddUpEndIt) {
+    TransferRig rig;
+    LogCapture log;
+    writeFile(rig.controllerJob(1, "MISSING.JBR"), pattern(100, 1));
+    SimFileFaults faults;
+    faults.listCountOffset = 1;
+    rig.files->setFaults(faults);
+
+    startSync(rig);
+    ASSERT_TRUE(waitFor([&] { return log.count(QStringLiteral("程序发送数目不正确")) == 1; }));
+    pump(300);
+    EXPECT_FALSE(QFile::exists(rig.localJob(1, "MISSING.JBR")));
+    EXPECT_EQ(rig.files->recorder().accepted(), 0);
+    EXPECT_FALSE(rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot, 0));
+}
+
+TEST(Sync, AFailedDownloadLeavesNoFileBehind) {
+    struct Case {
+        const char* what;
+        SimFileFaults faults;
+        QString line;  // empty: none expected
+        bool aborted;  // 0x5525 sent
+    };
+    SimFileFaults refuse, wrongName, sizeMismatch, stall;
+    refuse.refuseDownloads = true;
+    wrongName.wrongName = true;
+    sizeMismatch.sizeMismatch = true;
+    stall.stall = true;
+    const Case kCases[] = {
+        {"refused", refuse, QStringLiteral("控制器拒绝下载程序"), true},
+        {"wrong name", wrongName,
+         QStringLiteral("程序下载失败：/controller/job/R1/MISSING.JBR.other "
+                        "--/controller/job/R1/MISSING.JBR"),
+         true},
+        {"size mismatch", sizeMismatch, QString(), false},
+        {"stalled", stall, QStringLiteral("等待超时......"), true},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        TransferRig rig;
+        LogCapture log;
+        writeFile(rig.controllerJob(1, "MISSING.JBR"), pattern(5000, 1));
+        writeFile(rig.localJob(1, "OLD.JBR"), pattern(10, 2));
+        rig.files->setFaults(c.faults);
+
+        startSync(rig);
+        if (c.aborted) {
+            EXPECT_TRUE(rig.transferFrame(word::kDownloadAbort, 9000));
+            EXPECT_EQ(log.count(c.line), 1);
+        } else {
+            const auto result = rig.transferFrame(word::kDownloadResult);
+            ASSERT_TRUE(result);
+            EXPECT_EQ(result->payload, "{\"finish\":false}\n");
+        }
+        pump(200);
+        EXPECT_EQ(TransferRig::filesUnder(rig.appDir()), QStringList({"robotJob/R1/OLD.JBR"}));
+    }
+}
+
+TEST(Sync, HostileNamesInTheJobListsTouchNothingOutsideTheJobDirectories) {
+    TransferRig rig;
+    LogCapture log;
+    const QString sentinels[] = {rig.appDir() + "/robotJob/x", rig.outsideDir() + "/x",
+                                 rig.localJob(1, "a/b"), rig.appDir() + "/x"};
+    for (const QString& path : sentinels)
+        writeFile(path, "keep me");
+    writeFile(rig.controllerJob(1, "GOOD.JBR"), pattern(100, 1));
+    SimFileFaults faults;
+    faults.extraNames = QStringList{
+        "../x", rig.outsideDir() + "/x", "a/b", "..", ".", "..\\x", "C:x", "", "../../x"};
+    rig.files->setFaults(faults);
+
+    startSync(rig);
+    EXPECT_TRUE(waitFor([&] { return rig.refreshes() == 3; }));
+    pump(200);
+
+    EXPECT_EQ(readFile(rig.localJob(1, "GOOD.JBR")), pattern(100, 1));
+    for (const QString& path : sentinels)
+        EXPECT_EQ(readFile(path), "keep me") << path.toStdString();
+    EXPECT_EQ(TransferRig::filesUnder(rig.outsideDir()), QStringList({"x"}));
+    EXPECT_EQ(requestedNames(rig), QStringList({request("R1/GOOD.JBR")}));
+    int skipped = 0;
+    for (const QString& line : log.lines())
+        skipped += line.startsWith(QStringLiteral("job list: skipped"));
+    EXPECT_EQ(skipped, faults.extraNames.size());
+}

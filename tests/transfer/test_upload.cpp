@@ -1,0 +1,214 @@
+// Uploads against the simulated controller: order, names, chunking and content; refusal, failure,
+// busy refusal and the answer time-out.
+
+#include "logcapture.h"
+#include "transferrig.h"
+
+#include "transfer/jobfiles.h"
+#include "transfer/transferwords.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace word = kelvo::transfer::word;
+using kelvo::sim::SimFileFaults;
+using kelvo::sim::SimFrame;
+
+namespace {
+
+const QString kBusyLine = QStringLiteral("正在上传文件中ing，不允许上传文件");
+
+void upload(TransferRig& rig) {
+    rig.transfer->setUpLoadJobFileName(kelvo::transfer::uploadEntries(rig.appDir()));
+}
+
+// One uploaded file as the controller saw it: its file information and its chunk sizes.
+struct Seen {
+    QByteArray info;
+    QVector<int> chunks;
+    bool ended = false;
+    bool operator==(const Seen& o) const {
+        return info == o.info && chunks == o.chunks && ended == o.ended;
+    }
+};
+
+QVector<Seen> uploadsSeen(const QVector<SimFrame>& frames) {
+    QVector<Seen> seen;
+    for (const SimFrame& frame : frames) {
+        if (frame.command == word::kFileInfo) {
+            seen.append(Seen{frame.payload, {}, false});
+        } else if (frame.command == word::kFileChunk && !seen.isEmpty()) {
+            seen.last().chunks.append(frame.payload.size());
+        } else if (frame.command == word::kFileEnd && !seen.isEmpty()) {
+            seen.last().ended = true;
+        }
+    }
+    return seen;
+}
+
+QByteArray info(const char* name, int size) {
+    return QByteArray(R"({"name":")") + name + R"(","size":)" + QByteArray::number(size) + "}\n";
+}
+
+}  // namespace
+
+TEST(Upload, SendsEveryJobFileRobotByRobotNewestFirstInChunksByteForByte) {
+    TransferRig rig;
+    ASSERT_TRUE(rig.files && rig.robot->connected());
+    struct File {
+        int robot;
+        const char* name;
+        qint64 size;
+        int ageSecs;
+    };
+    const File kFiles[] = {
+        {1, "OLD.JBR", 5000, 300}, {1, "EMPTY.JBR", 0, 200}, {1, "NEW.JBR", 4096, 100},
+        {1, "ONE.JBR", 2048, 50},  {2, "TWO.JBP", 10, 400},  {3, "BIG.JBR", 3 * 1024 * 1024, 500},
+    };
+    for (int i = 0; i < int(std::size(kFiles)); ++i) {
+        const File& f = kFiles[i];
+        writeFile(rig.localJob(f.robot, f.name), pattern(f.size, i), f.ageSecs);
+    }
+    // Neither a symbolic link nor a directory is a job file.
+    writeFile(rig.outsideDir() + "/secret", "secret");
+    ASSERT_TRUE(QFile::link(rig.outsideDir() + "/secret", rig.localJob(1, "LINK.JBR")));
+    QDir().mkpath(rig.localJob(1, "SUBDIR.JBR"));
+    int signsOfLife = 0;
+    QObject::connect(rig.robot.get(), &Robot::setLastPingTime, [&] { ++signsOfLife; });
+
+    upload(rig);
+    ASSERT_TRUE(waitFor([&] { return rig.refreshes() == 1; }, 20000));
+    EXPECT_FALSE(rig.transfer->isBusy());
+
+    const QVector<Seen> expected = {
+        {info("job/R1/ONE.JBR", 2048), {2048}, true},
+        {info("job/R1/NEW.JBR", 4096), {2048, 2048}, true},
+        {info("job/R1/EMPTY.JBR", 0), {}, true},
+        {info("job/R1/OLD.JBR", 5000), {2048, 2048, 904}, true},
+        {info("job/R2/TWO.JBP", 10), {10}, true},
+        {info("job/R3/BIG.JBR", 3 * 1024 * 1024), QVector<int>(1536, 2048), true},
+    };
+    const QVector<Seen> seen = uploadsSeen(rig.files->recorder().frames());
+    ASSERT_EQ(seen.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_TRUE(seen[i] == expected[i]) << i << ": " << seen[i].info.toStdString();
+    for (int i = 0; i < int(std::size(kFiles)); ++i) {
+        const File& f = kFiles[i];
+        EXPECT_EQ(readFile(rig.controllerJob(f.robot, f.name)), pattern(f.size, i)) << f.name;
+    }
+    // Every frame sent or received told the control link that the controller is alive.
+    EXPECT_GE(signsOfLife, 1536 + 6 * 3);
+
+    // The connection stays open after an upload, and the next one uses it.
+    upload(rig);
+    ASSERT_TRUE(waitFor([&] { return rig.refreshes() == 2; }));
+    EXPECT_EQ(rig.files->recorder().accepted(), 1);
+}
+
+TEST(Upload, RefusedWhileOneRunsAndEndedByTheAnswerTimeOut) {
+    TransferRig rig;
+    LogCapture log;
+    writeFile(rig.localJob(1, "A.JBR"), pattern(100, 1));
+    SimFileFaults stalled;
+    stalled.stall = true;
+    rig.files->setFaults(stalled);
+
+    upload(rig);
+    ASSERT_TRUE(rig.transferFrame(word::kFileInfo));
+    EXPECT_TRUE(rig.transfer->isBusy());
+    upload(rig);
+    EXPECT_EQ(log.count(kBusyLine), 1);
+
+    const qint64 start = QDateTime::currentMSecsSinceEpoch();
+    ASSERT_TRUE(waitFor([&] { return !rig.transfer->isBusy(); }, 9000));
+    const qint64 waited = QDateTime::currentMSecsSinceEpoch() - start;
+    EXPECT_GT(waited, 3500);
+    EXPECT_EQ(log.count(QStringLiteral("等待超时......")), 1);
+    EXPECT_FALSE(rig.transferFrame(word::kFileInfo, 0)) << "the refused list was sent";
+    EXPECT_TRUE(waitFor([&] { return rig.files->recorder().open() == 0; }));
+
+    // Once it has ended, an upload is accepted again, on a new connection.
+    rig.files->setFaults(SimFileFaults());
+    upload(rig);
+    ASSERT_TRUE(waitFor([&] { return rig.refreshes() == 1; }));
+    EXPECT_EQ(readFile(rig.controllerJob(1, "A.JBR")), pattern(100, 1));
+    EXPECT_EQ(log.count(kBusyLine), 1);
+}
+
+TEST(Upload, RefusalFailureAndUnreadableFilesEndTheUploadWithTheirLine) {
+    struct Case {
+        const char* what;
+        SimFileFaults faults;
+        QStringList entries;  // empty: the job directories' own
+        QString (*message)(const TransferRig& rig);
+    };
+    SimFileFaults refuse;
+    refuse.refuseUploads = true;
+    SimFileFaults fail;
+    fail.failUploads = true;
+    const Case kCases[] = {
+        {"refused",
+         refuse,
+         {},
+         [](const TransferRig& rig) {
+             return QStringLiteral("控制器拒绝上传程序：") + rig.localJob(1, "A.JBR");
+         }},
+        {"failed",
+         fail,
+         {},
+         [](const TransferRig& rig) {
+             return QStringLiteral("程序:") + rig.localJob(1, "A.JBR") +
+                    QStringLiteral(" 上传失败！");
+         }},
+        {"missing",
+         {},
+         {"R1GONE.JBR"},
+         [](const TransferRig& rig) {
+             return QStringLiteral("无法读取上传程序：") + rig.localJob(1, "GONE.JBR");
+         }},
+        // An entry that would leave the job directories is never opened.
+        {"escaping",
+         {},
+         {"R1../secret.JBR"},
+         [](const TransferRig& rig) {
+             return QStringLiteral("无法读取上传程序：") + rig.appDir();
+         }},
+        {"no robot prefix",
+         {},
+         {"R5A.JBR"},
+         [](const TransferRig& rig) {
+             return QStringLiteral("无法读取上传程序：") + rig.appDir();
+         }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        TransferRig rig;
+        LogCapture log;
+        writeFile(rig.localJob(1, "A.JBR"), pattern(3000, 2));
+        writeFile(rig.appDir() + "/robotJob/secret.JBR", "secret");
+        rig.files->setFaults(c.faults);
+        rig.transfer->setUpLoadJobFileName(
+            c.entries.isEmpty() ? kelvo::transfer::uploadEntries(rig.appDir()) : c.entries);
+        ASSERT_TRUE(waitFor([&] { return log.count(c.message(rig)) == 1; }));
+        EXPECT_FALSE(rig.transfer->isBusy());
+        EXPECT_EQ(rig.refreshes(), 0);
+        EXPECT_TRUE(TransferRig::filesUnder(rig.files->store().root()).isEmpty());
+        if (!c.entries.isEmpty()) {
+            EXPECT_FALSE(rig.transferFrame(word::kFileInfo, 200));
+        }
+    }
+}
+
+TEST(Upload, AControllerThatCannotBeReachedEndsTheUpload) {
+    TransferRig rig;
+    LogCapture log;
+    writeFile(rig.localJob(1, "A.JBR"), pattern(10, 3));
+    // Nothing listens on port 1.
+    TcpUpDownFile unreachable(rig.robot.get(), 1, rig.appDir());
+    unreachable.setUpLoadJobFileName(kelvo::transfer::uploadEntries(rig.appDir()));
+    EXPECT_EQ(log.count(QStringLiteral("socket连接失败.....")), 1);
+    EXPECT_FALSE(unreachable.isBusy());
+}
