@@ -4,6 +4,7 @@
 #include "platform/ownerthread.h"
 #include "robot/robot.h"
 #include "robot/sleepwithevents.h"
+#include "transfer/tcpupdownfile.h"
 
 #include <QDeadlineTimer>
 
@@ -49,6 +50,7 @@ Robot* ApiSession::createInOwnerThread(const QString& ip) {
     Robot* robot = nullptr;
     platform::runInOwnerThread(
         [&robot, &ip] {
+            TcpUpDownFile::installAccessor();
             robot = Robot::instance(ip);
             robot->startLink();
         },

@@ -120,6 +120,15 @@ KELVO_API void KELVO_CALL set_current_coord(int coord);
 /* The jog coordinate system code, 0 to 255; -1 before connect_robot. */
 KELVO_API int KELVO_CALL get_current_coord(void);
 
+/* ---- Job files: robotJob/R1 to R4 beside the host program ---- */
+
+/* Uploads every job file of robotJob/R1 to R4 to the controller, robot by robot, newest first.
+ * Returns once the transfer connection is up (at most about 1 s); the files follow meanwhile.
+ * Refused while an upload runs. */
+KELVO_API void KELVO_CALL upload_job(void);
+/* Brings robotJob/R1 to R4 in line with the controller's job files and returns at once. */
+KELVO_API void KELVO_CALL sync_jobs(void);
+
 #ifdef __cplusplus
 }
 static_assert(sizeof(ContinuousMotionPoint) == 200, "ContinuousMotionPoint must be 200 bytes");
