@@ -5,6 +5,7 @@
 
 #include "simconsole.h"
 #include "simcontroller.h"
+#include "simfiles.h"
 #include "simrecorder.h"
 
 #include <QCommandLineParser>
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Log every connection and frame."));
     parser.addOptions({listen, controlPort, verbose});
+    kelvo::sim::SimFiles::addOptions(parser);
     parser.process(app);
 
     bool portOk = false;
@@ -42,6 +44,9 @@ int main(int argc, char** argv) {
     kelvo::sim::SimController controller(recorder);
     controller.setVerbose(parser.isSet(verbose));
     if (!controller.listen(address, static_cast<quint16>(port))) {
+        return 1;
+    }
+    if (!kelvo::sim::SimFiles::startFromOptions(parser, controller, address)) {
         return 1;
     }
     std::printf("kelvo-sim listening on %s:%u\n", qPrintable(address.toString()),

@@ -6,6 +6,7 @@
 #include "simjobstore.h"
 #include "simrecorder.h"
 
+#include <QCommandLineParser>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -32,6 +33,12 @@ public:
     // In the harness's thread: a SimFiles on its controller, listening on the harness's address
     // (port 0: any free port). Null when it cannot listen. Lives as long as the controller.
     static SimFiles* start(SimHarness& harness, const QString& jobDirectory, quint16 port = 0);
+
+    // kelvo-sim's options: --job-dir DIR turns the service on, --files-port PORT (default 5000).
+    static void addOptions(QCommandLineParser& parser);
+    // Starts the service when the options ask for it; false when it cannot listen.
+    static bool startFromOptions(const QCommandLineParser& parser, SimController& controller,
+                                 const QHostAddress& address);
 
     bool listen(const QHostAddress& address, quint16 port);
     quint16 port() const { return server_.port(); }

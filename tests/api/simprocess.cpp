@@ -33,14 +33,14 @@ void writeAll(int fd, const std::string& text) {
     }
 }
 
-[[noreturn]] void execSimulator(int stdinFd, int stdoutFd, const std::string& address) {
+// argv is built before the fork: the child of a threaded process must not allocate.
+[[noreturn]] void execSimulator(int stdinFd, int stdoutFd, const std::vector<const char*>& argv) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(stdinFd, STDIN_FILENO);
     dup2(stdoutFd, STDOUT_FILENO);
     const int devNull = open("/dev/null", O_WRONLY);
     dup2(devNull, STDERR_FILENO);
-    execl(KELVO_SIM_PATH, KELVO_SIM_PATH, "--listen", address.c_str(), "--verbose",
-          static_cast<char*>(nullptr));
+    execv(KELVO_SIM_PATH, const_cast<char* const*>(argv.data()));
     _exit(127);
 }
 
@@ -84,7 +84,13 @@ std::string consoleUnescape(const std::string& text) {
     return bytes;
 }
 
-SimProcess::SimProcess(const std::string& address) {
+SimProcess::SimProcess(const std::string& address, const std::vector<std::string>& extraArguments) {
+    // --scripted: no controller state of its own; the tests script every answer.
+    std::vector<const char*> argv = {KELVO_SIM_PATH, "--listen", address.c_str(), "--verbose",
+                                     "--scripted"};
+    for (const std::string& argument : extraArguments)
+        argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
     int in[2];
     int out[2];
     if (pipe(in) != 0 || pipe(out) != 0)
@@ -98,7 +104,7 @@ SimProcess::SimProcess(const std::string& address) {
     if (pid_ == 0) {
         close(in[1]);
         close(out[0]);
-        execSimulator(in[0], out[1], address);
+        execSimulator(in[0], out[1], argv);
     }
     close(in[0]);
     close(out[1]);

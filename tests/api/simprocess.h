@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // A frame the simulator received from the library, as kelvo-sim printed it.
 struct WireFrame {
@@ -21,7 +22,9 @@ struct WireFrame {
 // a plain program without Qt. The child dies with the host.
 class SimProcess {
 public:
-    explicit SimProcess(const std::string& address);
+    // extraArguments go to kelvo-sim after its own (for instance --job-dir DIR).
+    explicit SimProcess(const std::string& address,
+                        const std::vector<std::string>& extraArguments = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
