@@ -137,7 +137,7 @@ bool TcpUpDownFile::sendJson(quint16 command, const Json::Value& payload) {
 // Transfer traffic tells the control link's silence supervision that the controller is alive.
 void TcpUpDownFile::signOfLife() {
     if (robot_)
-        robot_->updateLastPingTime(QDateTime::currentDateTime());
+        robot_->updateLastPingTime(QDateTime::currentDateTimeUtc());
 }
 
 void TcpUpDownFile::onTcpSocketReadyRead() {

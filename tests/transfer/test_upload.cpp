@@ -58,6 +58,12 @@ QByteArray info(const char* name, int size) {
 TEST(Upload, SendsEveryJobFileRobotByRobotNewestFirstInChunksByteForByte) {
     TransferRig rig;
     ASSERT_TRUE(rig.files && rig.robot->connected());
+    // With nothing to upload the connection still opens, and nothing is sent.
+    upload(rig);
+    EXPECT_TRUE(waitFor([&] { return rig.files->recorder().accepted() == 1; }));
+    EXPECT_FALSE(rig.transferFrame(word::kFileInfo, 100));
+    EXPECT_FALSE(rig.transfer->isBusy());
+
     struct File {
         int robot;
         const char* name;
