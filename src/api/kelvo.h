@@ -105,6 +105,25 @@ KELVO_API void KELVO_CALL robot_movc(const double* p1, const double* p2, const d
 KELVO_API void KELVO_CALL robot_movca(const double* p1, const double* p2, const double* p3, int vel,
                                       int coord);
 
+/* ---- Jobs and continuous motion (none of these waits for an answer) ---- */
+
+/* Starts the job stored on the controller under name (NUL-terminated UTF-8) at its first line.
+ * Sends nothing while a job runs (running state 2), while the servo is stopped (status 0) or
+ * when name is null. */
+KELVO_API void KELVO_CALL run_job(const char* name);
+/* Stops the running job; sends nothing unless the running state is 2. The request names the robot
+ * the controller has selected, as every other call does (also while a base robot is selected). */
+KELVO_API void KELVO_CALL stop_job(void);
+/* open == 1 opens continuous-motion mode; any other value closes it and switches the controller
+ * to teach mode. */
+KELVO_API void KELVO_CALL continuous_motion_mode(int open);
+/* Sends points[0..count-1] as one queue: each point of type 1 to 7 becomes a motion instruction
+ * at its index, points of other types are left out. Nothing is sent when points is null (and
+ * count is not 0), when a value the point's type uses is not finite, or when the queue would not
+ * fit one frame (65535 bytes of JSON: 100 to 170 points, by their values). */
+KELVO_API void KELVO_CALL send_continuous_motion_queue(const ContinuousMotionPoint* points,
+                                                       unsigned int count);
+
 /* ---- Operation mode, jog coordinate system, jog speed ---- */
 
 /* Sets the jog speed: 0 to 100 percent, 101 to 103 inching steps; clamped to 0..103. */
