@@ -1,8 +1,10 @@
 // kelvo-sim: a simulated robot controller on the control port.
-//   kelvo-sim --listen ADDR [--control-port 6000] [--verbose]
+//   kelvo-sim --listen ADDR [--control-port 6000] [--robots N] [--scripted] [--verbose]
 // Commands are read from standard input, one per line (see SimConsole); --verbose also prints
-// every connection and frame on standard output.
+// every connection and frame on standard output. --scripted keeps no controller state: only
+// heartbeats are answered, and what the console scripts.
 
+#include "simcell.h"
 #include "simconsole.h"
 #include "simcontroller.h"
 #include "simfiles.h"
@@ -26,22 +28,36 @@ int main(int argc, char** argv) {
     const QCommandLineOption controlPort(QStringLiteral("control-port"),
                                          QStringLiteral("Control port (default 6000)."),
                                          QStringLiteral("PORT"), QStringLiteral("6000"));
+    const QCommandLineOption robots(QStringLiteral("robots"),
+                                    QStringLiteral("Robots of the controller, 1 to 4 (default 1)."),
+                                    QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption scripted(
+        QStringLiteral("scripted"),
+        QStringLiteral("Keep no controller state: answer only heartbeats and scripted replies."));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Log every connection and frame."));
-    parser.addOptions({listen, controlPort, verbose});
+    parser.addOptions({listen, controlPort, robots, scripted, verbose});
     kelvo::sim::SimFiles::addOptions(parser);
     parser.process(app);
 
     bool portOk = false;
     const uint port = parser.value(controlPort).toUInt(&portOk);
+    bool robotsOk = false;
+    const int robotCount = parser.value(robots).toInt(&robotsOk);
     const QHostAddress address(parser.value(listen));
-    if (!parser.isSet(listen) || address.isNull() || !portOk || port > 0xFFFF) {
-        std::fprintf(stderr, "usage: kelvo-sim --listen ADDR [--control-port PORT] [--verbose]\n");
+    if (!parser.isSet(listen) || address.isNull() || !portOk || port > 0xFFFF || !robotsOk ||
+        robotCount < 1 || robotCount > kelvo::sim::SimCell::kMaxRobots) {
+        std::fprintf(stderr,
+                     "usage: kelvo-sim --listen ADDR [--control-port PORT] [--robots 1-4] "
+                     "[--scripted] [--verbose]\n");
         return 2;
     }
 
     kelvo::sim::SimRecorder recorder;
     kelvo::sim::SimController controller(recorder);
+    if (!parser.isSet(scripted)) {
+        controller.simulateRobots(robotCount);
+    }
     controller.setVerbose(parser.isSet(verbose));
     if (!controller.listen(address, static_cast<quint16>(port))) {
         return 1;

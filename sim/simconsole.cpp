@@ -1,6 +1,8 @@
 #include "simconsole.h"
 
 #include "lineescape.h"
+#include "rawframes.h"
+#include "simcell.h"
 #include "simcontroller.h"
 
 #include <QCoreApplication>
@@ -12,6 +14,18 @@
 namespace kelvo::sim {
 
 namespace {
+
+std::optional<int> wholeNumber(const QByteArray& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+// A pause or a size from the console: 0 to a minute's worth.
+std::optional<int> amount(const QByteArray& text) {
+    const std::optional<int> value = wholeNumber(text);
+    return value && *value >= 0 && *value <= 60000 ? value : std::nullopt;
+}
 
 std::optional<quint16> commandWord(QByteArray text) {
     if (text.startsWith("0x"))
@@ -61,6 +75,25 @@ const SimConsole::Command SimConsole::kCommands[] = {
     {"delay", 1, false, &SimConsole::delay},
     // drop: closes every connection.
     {"drop", 0, false, &SimConsole::drop},
+    // reboot MS: drops every connection and listens again MS later.
+    {"reboot", 1, false, &SimConsole::reboot},
+    // split MS: every write in two pieces, MS apart; 0 ends it.
+    {"split", 1, false, &SimConsole::split},
+    // garbage N: N bytes that hold no frame.
+    {"garbage", 1, false, &SimConsole::garbage},
+    // badcrc WORD [PAYLOAD]: a frame whose CRC does not match.
+    {"badcrc", 1, true, &SimConsole::badCrc},
+    // din PORT 0|1, ain PORT VALUE: the inputs, as the cell's wiring would set them.
+    {"din", 2, false, &SimConsole::din},
+    {"ain", 2, false, &SimConsole::ain},
+    // alarm ROBOT: a servo alarm; clear ROBOT: clears it.
+    {"alarm", 1, false, &SimConsole::alarm},
+    {"clear", 1, false, &SimConsole::clear},
+    // select MODE ROBOT: the robot selection, as the teach pendant changes it.
+    {"select", 2, false, &SimConsole::select},
+    // tool ROBOT N, user ROBOT N: the tool and user coordinate numbers in use.
+    {"tool", 2, false, &SimConsole::tool},
+    {"user", 2, false, &SimConsole::user},
     // quit
     {"quit", 0, false, &SimConsole::quit},
 };
@@ -160,6 +193,79 @@ bool SimConsole::delay(const Args& args, const std::optional<QByteArray>&) {
 bool SimConsole::drop(const Args&, const std::optional<QByteArray>&) {
     controller_.dropConnections();
     return true;
+}
+
+bool SimConsole::reboot(const Args& args, const std::optional<QByteArray>&) {
+    const std::optional<int> ms = amount(args[0]);
+    if (ms)
+        controller_.reboot(*ms);
+    return ms.has_value();
+}
+
+bool SimConsole::split(const Args& args, const std::optional<QByteArray>&) {
+    const std::optional<int> ms = amount(args[0]);
+    if (ms)
+        controller_.setSplitFrames(*ms);
+    return ms.has_value();
+}
+
+bool SimConsole::garbage(const Args& args, const std::optional<QByteArray>&) {
+    const std::optional<int> size = amount(args[0]);
+    if (size)
+        controller_.sendRaw(raw::garbage(*size));
+    return size.has_value();
+}
+
+bool SimConsole::badCrc(const Args& args, const std::optional<QByteArray>& text) {
+    const std::optional<quint16> word = commandWord(args[0]);
+    const std::optional<QByteArray> payload = unescapeLine(text.value_or(QByteArray()));
+    if (!word || !payload)
+        return false;
+    controller_.sendRaw(raw::withBadCrc(*word, *payload));
+    return true;
+}
+
+bool SimConsole::onCell(const Args& args,
+                        const std::function<bool(SimCell&, const QList<int>&)>& act) {
+    QList<int> numbers;
+    for (const QByteArray& arg : args) {
+        const std::optional<int> number = wholeNumber(arg);
+        if (!number)
+            return false;
+        numbers.append(*number);
+    }
+    return controller_.cell() && act(*controller_.cell(), numbers);
+}
+
+bool SimConsole::din(const Args& args, const std::optional<QByteArray>&) {
+    return onCell(args, [](SimCell& cell, const QList<int>& n) { return cell.setDin(n[0], n[1]); });
+}
+
+bool SimConsole::ain(const Args& args, const std::optional<QByteArray>&) {
+    return onCell(args, [](SimCell& cell, const QList<int>& n) { return cell.setAin(n[0], n[1]); });
+}
+
+bool SimConsole::alarm(const Args& args, const std::optional<QByteArray>&) {
+    return onCell(args,
+                  [](SimCell& cell, const QList<int>& n) { return cell.raiseServoAlarm(n[0]); });
+}
+
+bool SimConsole::clear(const Args& args, const std::optional<QByteArray>&) {
+    return onCell(args, [](SimCell& cell, const QList<int>& n) { return cell.clearAlarms(n[0]); });
+}
+
+bool SimConsole::select(const Args& args, const std::optional<QByteArray>&) {
+    return onCell(args, [](SimCell& cell, const QList<int>& n) { return cell.select(n[0], n[1]); });
+}
+
+bool SimConsole::tool(const Args& args, const std::optional<QByteArray>&) {
+    return onCell(args,
+                  [](SimCell& cell, const QList<int>& n) { return cell.setTool(n[0], n[1]); });
+}
+
+bool SimConsole::user(const Args& args, const std::optional<QByteArray>&) {
+    return onCell(args,
+                  [](SimCell& cell, const QList<int>& n) { return cell.setUser(n[0], n[1]); });
 }
 
 bool SimConsole::quit(const Args&, const std::optional<QByteArray>&) {

@@ -8,10 +8,12 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+#include <functional>
 #include <optional>
 
 namespace kelvo::sim {
 
+class SimCell;
 class SimController;
 
 // kelvo-sim's line interface, for hosts that drive the simulator as a separate process. Commands
@@ -45,7 +47,22 @@ private:
     bool mode(const Args& args, const std::optional<QByteArray>& text);
     bool delay(const Args& args, const std::optional<QByteArray>& text);
     bool drop(const Args& args, const std::optional<QByteArray>& text);
+    bool reboot(const Args& args, const std::optional<QByteArray>& text);
+    bool split(const Args& args, const std::optional<QByteArray>& text);
+    bool garbage(const Args& args, const std::optional<QByteArray>& text);
+    bool badCrc(const Args& args, const std::optional<QByteArray>& text);
+    bool din(const Args& args, const std::optional<QByteArray>& text);
+    bool ain(const Args& args, const std::optional<QByteArray>& text);
+    bool alarm(const Args& args, const std::optional<QByteArray>& text);
+    bool clear(const Args& args, const std::optional<QByteArray>& text);
+    bool select(const Args& args, const std::optional<QByteArray>& text);
+    bool tool(const Args& args, const std::optional<QByteArray>& text);
+    bool user(const Args& args, const std::optional<QByteArray>& text);
     bool quit(const Args& args, const std::optional<QByteArray>& text);
+
+    // A command on the controller's state: false without one (--scripted) or with an argument
+    // that is no whole number.
+    bool onCell(const Args& args, const std::function<bool(SimCell&, const QList<int>&)>& act);
 
     void readInput();
     void printFrameIn(int connection, quint16 command, const QByteArray& payload);

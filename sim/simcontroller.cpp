@@ -1,11 +1,18 @@
 #include "simcontroller.h"
 
 #include "heartbeatfamily.h"
+#include "iofamily.h"
+#include "modefamily.h"
+#include "motionfamily.h"
+#include "reportfamily.h"
+#include "servofamily.h"
+#include "simcell.h"
 #include "simlog.h"
 
 #include "link/frame.h"
 
 #include <QPointer>
+#include <QThread>
 
 namespace kelvo::sim {
 
@@ -25,6 +32,19 @@ SimController::SimController(SimRecorder& recorder, QObject* parent)
 
 SimController::~SimController() {
     dropConnections();
+    families_.clear();
+}
+
+void SimController::simulateRobots(int robots) {
+    if (cell_) {
+        return;
+    }
+    cell_ = std::make_unique<SimCell>(robots);
+    families_.push_back(std::make_unique<ReportFamily>(*this, *cell_));
+    families_.push_back(std::make_unique<ServoFamily>(*this, *cell_));
+    families_.push_back(std::make_unique<ModeFamily>(*this, *cell_));
+    families_.push_back(std::make_unique<IoFamily>(*this, *cell_));
+    families_.push_back(std::make_unique<MotionFamily>(*this, *cell_));
 }
 
 bool SimController::listen(const QHostAddress& address, quint16 port) {
@@ -106,6 +126,16 @@ void SimController::reply(QTcpSocket* client, quint16 command, const QByteArray&
     });
 }
 
+void SimController::push(quint16 command, const QByteArray& payload) {
+    if (mode_ != SimMode::Normal) {
+        return;
+    }
+    const QList<QTcpSocket*> clients = clients_.keys();
+    for (QTcpSocket* client : clients) {
+        reply(client, command, payload);
+    }
+}
+
 void SimController::onNewConnection() {
     while (QTcpSocket* client = server_.nextPendingConnection()) {
         client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -124,11 +154,13 @@ void SimController::onNewConnection() {
 }
 
 void SimController::onDisconnected(QTcpSocket* client) {
+    const int id = clients_.value(client).id;
     if (clients_.remove(client) == 0) {
         return;
     }
     recorder_.recordClosed();
     client->deleteLater();
+    emit clientClosed(id);
 }
 
 void SimController::onReadyRead(QTcpSocket* client) {
@@ -176,7 +208,14 @@ void SimController::write(QTcpSocket* client, const QByteArray& bytes) {
     if (bytes.isEmpty() || client->state() != QAbstractSocket::ConnectedState) {
         return;
     }
-    client->write(bytes);
+    if (splitPauseMs_ > 0 && bytes.size() > 1) {
+        client->write(bytes.left(bytes.size() / 2));
+        client->flush();
+        QThread::msleep(static_cast<unsigned long>(splitPauseMs_));
+        client->write(bytes.mid(bytes.size() / 2));
+    } else {
+        client->write(bytes);
+    }
     client->flush();
     emit bytesWritten(clients_.value(client).id, bytes);
 }

@@ -20,6 +20,8 @@
 
 namespace kelvo::sim {
 
+class SimCell;
+
 enum class SimMode {
     Normal,          // every family answers
     Silent,          // frames are recorded, nothing is answered or sent unasked
@@ -37,6 +39,12 @@ public:
     explicit SimController(SimRecorder& recorder, QObject* parent = nullptr);
     ~SimController() override;
 
+    // From now on keeps the state of a controller with `robots` robots (1 to 4) and answers through
+    // every message family. Until then only heartbeats are answered, and what setReply scripts.
+    void simulateRobots(int robots);
+    // The controller's state; null until simulateRobots.
+    SimCell* cell() { return cell_.get(); }
+
     bool listen(const QHostAddress& address, quint16 port);
     quint16 port() const { return port_; }
     void stopListening();
@@ -49,6 +57,9 @@ public:
     void setHeartbeatPeriod(int ms);
     void setReplyDelay(int ms) { replyDelayMs_ = qMax(0, ms); }
     void setVerbose(bool verbose) { verbose_ = verbose; }
+    // Every write goes out in two pieces, pauseMs apart (the controller's thread waits meanwhile);
+    // 0 writes whole.
+    void setSplitFrames(int pauseMs) { splitPauseMs_ = qMax(0, pauseMs); }
     // Answers every frame with this command word by replyCommand, with the given payload or, when
     // none is given, the received one. Takes precedence over the families.
     void setReply(quint16 command, quint16 replyCommand, std::optional<QByteArray> payload);
@@ -61,10 +72,15 @@ public:
     void on(quint16 command, Handler handler);
     // An answer to one client, after the reply delay.
     void reply(QTcpSocket* client, quint16 command, const QByteArray& payload);
+    // What a controller sends unasked when its state changes: to every client, after the reply
+    // delay, in Normal mode only.
+    void push(quint16 command, const QByteArray& payload);
+    int openClients() const { return clients_.size(); }
 
 signals:
     // For observers such as the console: connections, frames received, bytes sent.
     void clientAccepted(int connection);
+    void clientClosed(int connection);
     void frameReceived(int connection, quint16 command, const QByteArray& payload);
     void bytesWritten(int connection, const QByteArray& bytes);
 
@@ -92,10 +108,12 @@ private:
     QHash<QTcpSocket*, Client> clients_;
     QHash<quint16, Handler> handlers_;
     QHash<quint16, ScriptedReply> scripted_;
+    std::unique_ptr<SimCell> cell_;  // outlives the families, which use it
     std::vector<std::unique_ptr<SimFamily>> families_;
     SimMode mode_ = SimMode::Normal;
     QTimer heartBeatTimer_;
     int replyDelayMs_ = 0;
+    int splitPauseMs_ = 0;
     int nextClientId_ = 1;
     bool verbose_ = false;
 };

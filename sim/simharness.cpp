@@ -28,6 +28,10 @@ void SimHarness::run(const std::function<void(SimController&)>& task) {
     runner_.runAndWait([this, &task] { task(*controller_); });
 }
 
+void SimHarness::simulateRobots(int robots) {
+    run([robots](SimController& sim) { sim.simulateRobots(robots); });
+}
+
 quint16 SimHarness::start(const QString& address, quint16 port) {
     port_ = 0;
     run([&](SimController& sim) {
@@ -95,6 +99,10 @@ void SimHarness::setHeartbeatPeriod(int ms) {
 
 void SimHarness::setReplyDelay(int ms) {
     run([ms](SimController& sim) { sim.setReplyDelay(ms); });
+}
+
+void SimHarness::setSplitFrames(int pauseMs) {
+    run([pauseMs](SimController& sim) { sim.setSplitFrames(pauseMs); });
 }
 
 void SimHarness::setReply(quint16 command, quint16 replyCommand,

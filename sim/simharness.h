@@ -28,6 +28,10 @@ public:
     SimHarness(const SimHarness&) = delete;
     SimHarness& operator=(const SimHarness&) = delete;
 
+    // Keeps the state of a controller with `robots` robots and answers through every message
+    // family (SimController::simulateRobots). Without it only heartbeats are answered.
+    void simulateRobots(int robots = 1);
+
     // Listens on a loopback address; port 0 takes any free port. Returns the port, 0 on failure.
     quint16 start(const QString& address = QStringLiteral("127.0.0.1"), quint16 port = 0);
     quint16 port() const { return port_; }
@@ -57,6 +61,7 @@ public:
     void setMode(SimMode mode);
     void setHeartbeatPeriod(int ms);
     void setReplyDelay(int ms);
+    void setSplitFrames(int pauseMs);
     void setReply(quint16 command, quint16 replyCommand,
                   std::optional<QByteArray> payload = std::nullopt);
     void dropConnections();

@@ -1,11 +1,13 @@
 #include "link/frame.h"
 #include "link/framedecoder.h"
 #include "rawframes.h"
+#include "simclient.h"
 #include "simharness.h"
 
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -20,45 +22,13 @@ namespace {
 constexpr quint16 kHeartBeat = 0x7266;
 constexpr quint16 kHeartBeatReply = 0x7267;
 
-// A plain blocking client standing in for the library.
-class Client {
-public:
-    bool connectTo(quint16 port) {
-        socket_.connectToHost(QStringLiteral("127.0.0.1"), port);
-        return socket_.waitForConnected(2000);
-    }
-    void send(quint16 command, const QByteArray& payload) {
-        sendRaw(kelvo::encodeFrame(command, payload));
-    }
-    void sendRaw(const QByteArray& bytes) {
-        socket_.write(bytes);
-        socket_.waitForBytesWritten(1000);
-    }
-    std::optional<Frame> next(int timeoutMs) {
-        Frame frame;
-        const qint64 deadline = nowMs() + timeoutMs;
-        while (!decoder_.next(&frame)) {
-            const qint64 left = deadline - nowMs();
-            if (left <= 0 || !socket_.waitForReadyRead(static_cast<int>(left))) {
-                return std::nullopt;
-            }
-            decoder_.append(socket_.readAll());
-        }
-        return frame;
-    }
-
-private:
-    QTcpSocket socket_;
-    kelvo::FrameDecoder decoder_{kelvo::FrameDecoder::HeadErrors::Silent};
-};
-
 }  // namespace
 
 TEST(Sim, AnswersHeartbeatsAndRecordsEveryFrameWithTimeAndConnection) {
     SimHarness sim;
     const quint16 port = sim.start();
     ASSERT_NE(port, 0);
-    Client client;
+    SimClient client;
     ASSERT_TRUE(client.connectTo(port));
     EXPECT_TRUE(sim.waitForAccepted(1, 2000));
 
@@ -90,7 +60,7 @@ TEST(Sim, AnswersHeartbeatsAndRecordsEveryFrameWithTimeAndConnection) {
 
 TEST(Sim, DelaysScriptedRepliesAndReports) {
     SimHarness sim;
-    Client client;
+    SimClient client;
     ASSERT_TRUE(client.connectTo(sim.start()));
     ASSERT_TRUE(sim.waitForAccepted(1, 2000));
 
@@ -130,46 +100,142 @@ TEST(Sim, DelaysScriptedRepliesAndReports) {
 TEST(Sim, StopsAndResumesListeningOnTheSamePort) {
     SimHarness sim;
     const quint16 port = sim.start();
-    Client first;
+    SimClient first;
     ASSERT_TRUE(first.connectTo(port));
     ASSERT_TRUE(sim.waitForAccepted(1, 2000));
     sim.stopListening();
-    EXPECT_FALSE(Client().connectTo(port));
+    EXPECT_FALSE(SimClient().connectTo(port));
     EXPECT_TRUE(sim.resumeListening());
-    Client second;
+    SimClient second;
     EXPECT_TRUE(second.connectTo(port));
     EXPECT_TRUE(sim.waitForAccepted(2, 2000));
     EXPECT_EQ(sim.openConnections(), 2);  // stopping the listener left the first one open
 }
 
-TEST(SimProgram, ServesTheControlPortAndRejectsBadArguments) {
+namespace {
+
+quint16 freePort() {
     QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
 
-    QProcess program;
-    program.start(QStringLiteral(KELVO_SIM_PROGRAM),
-                  {QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
-                   QStringLiteral("--control-port"), QString::number(port)});
-    ASSERT_TRUE(program.waitForReadyRead(5000));
-    EXPECT_TRUE(program.readAllStandardOutput().contains("listening on 127.0.0.1"));
-    Client client;
-    ASSERT_TRUE(client.connectTo(port));
-    client.send(kHeartBeat, "{\"time\":1}\n");
-    const auto reply = client.next(2000);
-    ASSERT_TRUE(reply);
-    EXPECT_EQ(reply->command, kHeartBeatReply);
-    program.kill();
-    program.waitForFinished(2000);
+// kelvo-sim as a child process, driven through its console.
+class SimProgram {
+public:
+    SimProgram(quint16 port, QStringList options) {
+        program_.start(QStringLiteral(KELVO_SIM_PROGRAM),
+                       QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
+                                   QStringLiteral("--control-port"), QString::number(port)} +
+                           options);
+    }
+    ~SimProgram() {
+        program_.kill();
+        program_.waitForFinished(2000);
+    }
+    bool listening() { return answerTo("kelvo-sim listening on 127.0.0.1"); }
+    // True when the console answers the line with "ok".
+    bool command(const QByteArray& line) {
+        program_.write(line + '\n');
+        return answerTo("ok " + line);
+    }
 
+private:
+    // Reads lines until one starts with expected (true) or an answer of another kind comes.
+    bool answerTo(const QByteArray& expected) {
+        const qint64 deadline = nowMs() + 5000;
+        while (nowMs() < deadline) {
+            if (!program_.canReadLine() && !program_.waitForReadyRead(100))
+                continue;
+            const QByteArray line = program_.readLine().trimmed();
+            if (line.startsWith(expected))
+                return true;
+            if (line.startsWith("error ") || line.startsWith("ok "))
+                return false;
+        }
+        return false;
+    }
+
+    QProcess program_;
+};
+
+}  // namespace
+
+TEST(SimProgram, ServesTheControlPortAndRejectsBadArguments) {
+    const quint16 port = freePort();
+    {
+        SimProgram scripted(port, {QStringLiteral("--scripted")});
+        ASSERT_TRUE(scripted.listening());
+        SimClient client;
+        ASSERT_TRUE(client.connectTo(port));
+        client.send(0x2102, "");
+        client.send(kHeartBeat, "{\"time\":1}\n");
+        const auto reply = client.next(2000);  // no greeting, no state: only the heartbeat
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->command, kHeartBeatReply);
+        EXPECT_FALSE(scripted.command("din 1 1"));
+    }
+    {
+        SimProgram controller(port, {QStringLiteral("--robots"), QStringLiteral("3")});
+        ASSERT_TRUE(controller.listening());
+        SimClient client;
+        ASSERT_TRUE(client.connectTo(port));
+        const auto count = client.nextOf(0x2E06);
+        ASSERT_TRUE(count);
+        EXPECT_EQ(count->payload, QByteArray("{\"sum\":3}\n"));
+    }
+
+    const QString listen = QStringLiteral("--listen");
+    const QString local = QStringLiteral("127.0.0.1");
     for (const QStringList& arguments :
-         {QStringList{}, QStringList{QStringLiteral("--listen"), QStringLiteral("nowhere")},
-          QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
-                      QStringLiteral("--control-port"), QStringLiteral("70000")}}) {
+         {QStringList{}, QStringList{listen, QStringLiteral("nowhere")},
+          QStringList{listen, local, QStringLiteral("--control-port"), QStringLiteral("70000")},
+          QStringList{listen, local, QStringLiteral("--robots"), QStringLiteral("5")},
+          QStringList{listen, local, QStringLiteral("--robots"), QStringLiteral("two")}}) {
         QProcess bad;
         bad.start(QStringLiteral(KELVO_SIM_PROGRAM), arguments);
         ASSERT_TRUE(bad.waitForFinished(5000));
         EXPECT_EQ(bad.exitCode(), 2) << arguments.join(' ').toStdString();
     }
+}
+
+TEST(SimProgram, ConsoleDrivesInputsAlarmsSelectionAndFaults) {
+    const quint16 port = freePort();
+    SimProgram sim(port, {QStringLiteral("--robots"), QStringLiteral("2")});
+    ASSERT_TRUE(sim.listening());
+    SimClient client;
+    ASSERT_TRUE(client.connectTo(port));
+    ASSERT_TRUE(client.nextOf(0x5003));
+
+    struct Line {
+        const char* command;
+        bool ok;
+        quint16 report;  // what the client is sent, 0 for nothing decodable
+    };
+    const Line lines[] = {
+        {"din 3 1", true, 0x3606},    {"ain 2 -5", true, 0x360B}, {"alarm 2", true, 0x2B03},
+        {"clear 2", true, 0x2003},    {"tool 1 3", true, 0x380C}, {"user 2 1", true, 0x3C0C},
+        {"select 1 2", true, 0x5003}, {"din 129 1", false, 0},    {"alarm x", false, 0},
+        {"select 0 3", false, 0},     {"garbage 40", true, 0},    {"badcrc 2003 {}", true, 0},
+        {"split -1", false, 0},       {"nonsense", false, 0},
+    };
+    for (const Line& line : lines) {
+        SCOPED_TRACE(line.command);
+        EXPECT_EQ(sim.command(line.command), line.ok);
+        if (line.report)
+            EXPECT_TRUE(client.nextOf(line.report));
+        else
+            EXPECT_FALSE(client.next(200));
+    }
+
+    ASSERT_TRUE(sim.command("reboot 700"));
+    const qint64 rebooted = nowMs();
+    EXPECT_FALSE(client.next(300));  // dropped
+    bool back = false;
+    while (!back && nowMs() - rebooted < 5000) {
+        back = SimClient().connectTo(port);
+        QThread::msleep(back ? 0 : 20);
+    }
+    EXPECT_TRUE(back);
+    EXPECT_GE(nowMs() - rebooted, 650);
 }

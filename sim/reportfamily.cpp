@@ -1,0 +1,47 @@
+#include "reportfamily.h"
+
+#include "simpayload.h"
+
+namespace kelvo::sim {
+
+ReportFamily::ReportFamily(SimController& controller, SimCell& cell)
+    : CellFamily(controller, cell) {
+    for (const SimReports::Words* words = SimReports::begin(); words != SimReports::end();
+         ++words) {
+        const SimReport report = words->report;
+        const bool perRobot = words->perRobot;
+        controller_.on(words->query, [this, report, perRobot](QTcpSocket* client,
+                                                              const Frame& frame) {
+            const std::optional<int> robot = perRobot ? SimPayload(frame.payload).robot(cell_) : 0;
+            if (!robot)
+                return;
+            cell_.advance();
+            answer(client, report, *robot);
+        });
+    }
+    cell_.setListener([this](const SimNotice& notice) { publish(notice); });
+    greeting_ = QObject::connect(&controller_, &SimController::clientAccepted, &controller_,
+                                 [this](int) { greet(); });
+}
+
+ReportFamily::~ReportFamily() {
+    QObject::disconnect(greeting_);
+    cell_.setListener(nullptr);
+}
+
+void ReportFamily::publish(const SimNotice& notice) {
+    if (notice.alarm) {
+        controller_.push(alarmWord(*notice.alarm), alarmPayload(*notice.alarm, notice.robot));
+        return;
+    }
+    controller_.push(SimReports::word(notice.report),
+                     SimReports::payload(notice.report, cell_, notice.robot));
+}
+
+void ReportFamily::greet() {
+    for (const SimReport report :
+         {SimReport::RobotType, SimReport::RobotCount, SimReport::Selection})
+        publish(SimNotice{report, std::nullopt, 0});
+}
+
+}  // namespace kelvo::sim

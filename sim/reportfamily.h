@@ -1,0 +1,22 @@
+#pragma once
+
+#include "cellfamily.h"
+
+namespace kelvo::sim {
+
+// The state queries, each answered with its report; and every change of the controller's state
+// pushed to every client as the same report, alarms as alarm reports. A new connection is told the
+// robot type, the robot count and the robot selection.
+class ReportFamily : public CellFamily {
+public:
+    ReportFamily(SimController& controller, SimCell& cell);
+    ~ReportFamily() override;
+
+private:
+    void publish(const SimNotice& notice);
+    void greet();
+
+    QMetaObject::Connection greeting_;
+};
+
+}  // namespace kelvo::sim

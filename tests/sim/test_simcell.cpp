@@ -1,0 +1,351 @@
+// The simulated controller's state model on a clock of the test's own.
+
+#include "simcell.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <vector>
+
+using kelvo::sim::Joints;
+using kelvo::sim::MoveRequest;
+using kelvo::sim::Pose;
+using kelvo::sim::PoseValues;
+using kelvo::sim::SimAlarm;
+using kelvo::sim::SimCell;
+using kelvo::sim::SimNotice;
+using kelvo::sim::SimReport;
+using Kind = MoveRequest::Kind;
+
+namespace {
+
+constexpr PoseValues kHome = {500, 0, 850, 180, 0, 0};
+
+// A cell of two robots on a clock that moves only when the test says so; it keeps every notice.
+class Cell {
+public:
+    Cell() : cell(2, [this] { return now; }) {
+        cell.setListener([this](const SimNotice& notice) { notices.push_back(notice); });
+    }
+
+    // Teach mode, servo ready and the enabling switch pressed: robot 1 may move and jog.
+    void powerUp() {
+        ASSERT_TRUE(cell.requestServo(1, kelvo::sim::kServoReady));
+        ASSERT_TRUE(cell.setDeadman(1));
+        ASSERT_EQ(servo(), kelvo::sim::kServoRunning);
+        notices.clear();
+    }
+    int servo(int robot = 1) const { return cell.robot(robot).settings.servo; }
+    const Joints& joints() { return at(now).robot(1).joints(); }
+    PoseValues pose() { return at(now).robot(1).pose().values(); }
+    SimCell& at(qint64 ms) {
+        now = ms;
+        cell.advance();
+        return cell;
+    }
+    bool move(Kind kind, int coord, int vel, std::vector<PoseValues> points) {
+        MoveRequest request;
+        request.kind = kind;
+        request.coord = coord;
+        request.vel = vel;
+        request.points = std::move(points);
+        return cell.move(1, request);
+    }
+    std::vector<SimAlarm> alarms() const {
+        std::vector<SimAlarm> raised;
+        for (const SimNotice& notice : notices) {
+            if (notice.alarm)
+                raised.push_back(*notice.alarm);
+        }
+        return raised;
+    }
+    bool reported(SimReport report, int robot = 0) const {
+        for (const SimNotice& notice : notices) {
+            if (!notice.alarm && notice.report == report && notice.robot == robot)
+                return true;
+        }
+        return false;
+    }
+
+    qint64 now = 0;
+    SimCell cell;
+    std::vector<SimNotice> notices;
+};
+
+double gap(const PoseValues& a, const PoseValues& b) {
+    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
+
+}  // namespace
+
+TEST(SimCell, ServoFollowsRequestsTheEnablingSwitchModeChangesAndAlarms) {
+    using namespace kelvo::sim;
+    Cell c;
+    struct Step {
+        const char* what;
+        std::function<bool(SimCell&)> act;
+        bool accepted;
+        int servoAfter;
+    };
+    const Step steps[] = {
+        {"switch while stopped", [](SimCell& s) { return s.setDeadman(1); }, true, kServoStopped},
+        {"servo on", [](SimCell& s) { return s.requestServo(1, 1); }, true, kServoReady},
+        {"switch pressed", [](SimCell& s) { return s.setDeadman(1); }, true, kServoRunning},
+        {"servo on while running", [](SimCell& s) { return s.requestServo(1, 1); }, true,
+         kServoReady},
+        {"switch again", [](SimCell& s) { return s.setDeadman(1); }, true, kServoRunning},
+        {"switch released", [](SimCell& s) { return s.setDeadman(0); }, true, kServoReady},
+        {"switch pressed", [](SimCell& s) { return s.setDeadman(1); }, true, kServoRunning},
+        {"to remote mode", [](SimCell& s) { return s.setOperationMode(kRemoteMode); }, true,
+         kServoReady},
+        {"switch outside teach mode", [](SimCell& s) { return s.setDeadman(1); }, false,
+         kServoReady},
+        {"no such status", [](SimCell& s) { return s.requestServo(1, 3); }, false, kServoReady},
+        {"no such robot", [](SimCell& s) { return s.requestServo(3, 1); }, false, kServoReady},
+        {"alarm", [](SimCell& s) { return s.raiseServoAlarm(1); }, true, kServoAlarm},
+        {"servo on in alarm", [](SimCell& s) { return s.requestServo(1, 1); }, true, kServoAlarm},
+        {"alarm cleared", [](SimCell& s) { return s.clearAlarms(1); }, true, kServoReady},
+        {"servo off", [](SimCell& s) { return s.requestServo(1, 0); }, true, kServoStopped},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        c.notices.clear();
+        EXPECT_EQ(step.act(c.cell), step.accepted);
+        EXPECT_EQ(c.servo(), step.servoAfter);
+        // What is accepted is reported, what is refused is not.
+        EXPECT_EQ(c.reported(SimReport::Servo, 1), step.accepted);
+    }
+    EXPECT_EQ(c.servo(2), kServoStopped);  // robot 2 was never asked
+
+    // A mode change reports the mode before the servo it switched off.
+    Cell d;
+    d.powerUp();
+    ASSERT_TRUE(d.cell.setOperationMode(kRunMode));
+    ASSERT_EQ(d.notices.size(), 2u);
+    EXPECT_EQ(d.notices[0].report, SimReport::OperationMode);
+    EXPECT_EQ(d.notices[1].report, SimReport::Servo);
+    d.notices.clear();
+    ASSERT_TRUE(d.cell.raiseServoAlarm(2));
+    EXPECT_EQ(d.alarms(), std::vector<SimAlarm>{SimAlarm::ServoFault});
+    EXPECT_EQ(d.notices[0].robot, 2);
+}
+
+TEST(SimCell, JointMovesRunAtTheirSpeedOneAfterAnotherAndStopAtTheTarget) {
+    Cell c;
+    c.powerUp();
+    // Joint 1 at 50 % of 120 degrees per second: 60 degrees take a second.
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 50, {{60, 0, 0, 0, 0, 0}}));
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{0, 0, 0, 0, 0, 0}}));
+    EXPECT_NEAR(c.at(500).robot(1).joints()[0], 30, 1e-9);
+    c.cell.tick();
+    EXPECT_TRUE(c.reported(SimReport::Position, 1));
+    EXPECT_NEAR(c.at(1000).robot(1).joints()[0], 60, 1e-9);
+    // The second starts the moment the first ends, wherever the clock is read.
+    EXPECT_NEAR(c.at(1250).robot(1).joints()[0], 30, 1e-9);
+    EXPECT_TRUE(c.cell.robot(1).busy());
+    EXPECT_EQ(c.at(5000).robot(1).joints(), Joints{});
+    EXPECT_FALSE(c.cell.robot(1).busy());
+    c.cell.tick();
+    c.notices.clear();
+    c.cell.tick();
+    EXPECT_TRUE(c.notices.empty());  // standing still: nothing to report
+
+    // A target given in Cartesian values, at full speed.
+    ASSERT_TRUE(c.move(Kind::Joint, 1, 100, {{500, 300, 700, 180, 0, 0}}));
+    EXPECT_LT(gap(c.at(10000).robot(1).pose().values(), {500, 300, 700}), 1e-6);
+    EXPECT_TRUE(c.alarms().empty());
+}
+
+TEST(SimCell, LinearAndCircularMovesKeepToTheirPath) {
+    Cell c;
+    c.powerUp();
+    // 100 mm/s over 200 mm: two seconds, half way after one, the tool still pointing down.
+    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{500, 200, 850, 180, 0, 0}}));
+    EXPECT_LT(gap(c.at(1000).robot(1).pose().values(), {500, 100, 850}), 0.1);
+    EXPECT_LT(c.cell.robot(1).pose().orientation.angleTo(Pose::fromValues(kHome).orientation), 0.1);
+    EXPECT_LT(gap(c.at(2000).robot(1).pose().values(), {500, 200, 850}), 1e-6);
+
+    // Back home on the arc through (600, 100), ending at (700, 0): centre (600, 0), radius 100.
+    ASSERT_TRUE(c.move(Kind::Joint, 1, 100, {kHome}));
+    c.at(10000);
+    ASSERT_TRUE(
+        c.move(Kind::Arc, 1, 100, {kHome, {600, 100, 850, 180, 0, 0}, {700, 0, 850, 180, 0, 0}}));
+    const double halfArcMs = 1000.0 * 3.14159265358979 * 100 / 2 / 100;
+    for (const double fraction : {0.25, 0.5, 0.75}) {
+        const PoseValues p =
+            c.at(10000 + static_cast<qint64>(2 * halfArcMs * fraction)).robot(1).pose().values();
+        EXPECT_NEAR(std::hypot(p[0] - 600, p[1]), 100, 0.1) << fraction;
+        EXPECT_NEAR(p[2], 850, 0.1);
+    }
+    EXPECT_LT(
+        gap(c.at(10000 + static_cast<qint64>(halfArcMs)).robot(1).pose().values(), {600, 100, 850}),
+        0.1);
+    EXPECT_LT(gap(c.at(20000).robot(1).pose().values(), {700, 0, 850}), 1e-6);
+
+    // The full circle through the same points, from (700, 0): first a straight line to home.
+    ASSERT_TRUE(c.move(Kind::FullCircle, 1, 100,
+                       {kHome, {600, 100, 850, 180, 0, 0}, {700, 0, 850, 180, 0, 0}}));
+    const qint64 circleStart = 20000 + 2000;  // 200 mm of approach at 100 mm/s
+    EXPECT_LT(gap(c.at(circleStart).robot(1).pose().values(), kHome), 0.1);
+    EXPECT_LT(gap(c.at(circleStart + static_cast<qint64>(2 * halfArcMs)).robot(1).pose().values(),
+                  {700, 0, 850}),
+              0.1);
+    EXPECT_LT(gap(c.at(40000).robot(1).pose().values(), kHome), 1e-6);
+    EXPECT_TRUE(c.alarms().empty());
+
+    ASSERT_TRUE(
+        c.move(Kind::Arc, 1, 100, {kHome, {600, 0, 850, 180, 0, 0}, {700, 0, 850, 180, 0, 0}}));
+    EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::ArcPointsCollinear});
+    EXPECT_FALSE(c.cell.robot(1).busy());
+}
+
+TEST(SimCell, AnUnreachableTargetRaisesItsAlarmWhenItsTurnComesAndDropsTheMovesBehindIt) {
+    Cell c;
+    c.powerUp();
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{30, 0, 0, 0, 0, 0}}));
+    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{1500, 0, 850, 180, 0, 0}}));
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{-30, 0, 0, 0, 0, 0}}));
+    EXPECT_TRUE(c.alarms().empty());  // not yet: the first move is under way
+    EXPECT_NEAR(c.at(10000).robot(1).joints()[0], 30, 1e-9);
+    EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::TargetUnreachable});
+    EXPECT_EQ(c.notices.back().robot, 1);
+    EXPECT_FALSE(c.cell.robot(1).busy());
+
+    // Joint targets beyond a limit, and straight lines through the base's axis, alike.
+    c.notices.clear();
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{0, 0, 0, 0, 121, 0}}));
+    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{-500, 0, 850, 180, 0, 180}}));
+    EXPECT_EQ(c.alarms().size(), 2u);
+    EXPECT_NEAR(c.at(20000).robot(1).joints()[0], 30, 1e-9);
+}
+
+TEST(SimCell, MovesNeedPowerAKnownCoordinateSystemAndAReadableTarget) {
+    using namespace kelvo::sim;
+    Cell c;
+    ASSERT_TRUE(c.cell.requestServo(1, kServoReady));
+    EXPECT_FALSE(c.move(Kind::Joint, 0, 50, {{10, 0, 0, 0, 0, 0}}));  // teach mode: not powered
+    EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::ServoNotReady});
+    ASSERT_TRUE(c.cell.setOperationMode(kRemoteMode));
+    EXPECT_TRUE(c.move(Kind::Joint, 0, 50, {{10, 0, 0, 0, 0, 0}}));  // remote: ready is enough
+
+    c.notices.clear();
+    EXPECT_FALSE(c.move(Kind::Joint, 4, 50, {{10, 0, 0, 0, 0, 0}}));
+    EXPECT_FALSE(c.move(Kind::Linear, 1, 50, {}));
+    EXPECT_FALSE(c.move(Kind::Arc, 1, 50, {kHome}));
+    EXPECT_FALSE(c.move(Kind::Linear, 1, 50, {{NAN, 0, 0, 0, 0, 0}}));
+    EXPECT_EQ(c.alarms(),
+              (std::vector<SimAlarm>{SimAlarm::InvalidCoordinate, SimAlarm::TargetUnreachable,
+                                     SimAlarm::TargetUnreachable, SimAlarm::TargetUnreachable}));
+
+    c.notices.clear();
+    int queued = 0;
+    while (c.move(Kind::Joint, 0, 1, {{10.0 * (queued % 2), 0, 0, 0, 0, 0}}) && queued < 1000)
+        ++queued;
+    EXPECT_EQ(queued, 64);  // waiting behind the move under way
+    EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::MoveQueueFull});
+    ASSERT_TRUE(c.cell.setOperationMode(kTeachMode));  // a mode change stops everything
+    EXPECT_FALSE(c.cell.robot(1).busy());
+}
+
+TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
+    using namespace kelvo::sim;
+    Cell c;
+    c.powerUp();
+    // Joints at 50 % of 30 degrees per second; a stop for another axis does not stop it.
+    ASSERT_TRUE(c.cell.setSpeed(1, 50));
+    ASSERT_TRUE(c.cell.startJog(1, -1));
+    c.cell.stopJog(2);
+    EXPECT_NEAR(c.at(2000).robot(1).joints()[0], -30, 1e-9);
+    c.cell.stopJog(1);
+    EXPECT_NEAR(c.at(4000).robot(1).joints()[0], -30, 1e-9);
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{160, 0, 0, 0, 0, 0}}));
+    c.at(10000);
+
+    // At 100 % the joint reaches its limit of 170 after a third of a second and stops there.
+    ASSERT_TRUE(c.cell.setSpeed(1, 100));
+    ASSERT_TRUE(c.cell.startJog(1, 1));
+    EXPECT_NEAR(c.at(12000).robot(1).joints()[0], 170, 1e-9);
+    EXPECT_FALSE(c.cell.robot(1).jogging());
+    EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::JogLimit});
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{0, 0, 0, 0, 0, 0}}));
+    c.at(20000);
+
+    // Cartesian: axis 3 moves along z alone, at 100 mm/s.
+    ASSERT_TRUE(c.cell.setCoord(1, kCartesianCoord));
+    ASSERT_TRUE(c.cell.startJog(3, -1));
+    EXPECT_LT(gap(c.at(21000).robot(1).pose().values(), {500, 0, 750}), 1e-6);
+    c.cell.stopJogs();
+    // Tool: the tool's z points down, so axis 3 + moves down too.
+    ASSERT_TRUE(c.cell.setCoord(1, kToolCoord));
+    ASSERT_TRUE(c.cell.startJog(3, 1));
+    EXPECT_LT(gap(c.at(21500).robot(1).pose().values(), {500, 0, 700}), 1e-6);
+    c.cell.stopJogs();
+
+    // Inching: one step per command, 1 mm at 101; 0.01 degrees of a joint at 102.
+    ASSERT_TRUE(c.cell.setCoord(1, kCartesianCoord));
+    ASSERT_TRUE(c.cell.setSpeed(1, 101));
+    ASSERT_TRUE(c.cell.startJog(2, 1));
+    EXPECT_LT(gap(c.at(30000).robot(1).pose().values(), {500, 1, 700}), 1e-6);
+    ASSERT_TRUE(c.cell.setCoord(1, kJointCoord));
+    ASSERT_TRUE(c.cell.setSpeed(1, 102));
+    const double joint6 = c.joints()[5];
+    ASSERT_TRUE(c.cell.startJog(6, -1));
+    EXPECT_NEAR(c.at(31000).robot(1).joints()[5], joint6 - 0.01, 1e-9);
+
+    // Refused: no such axis or direction, a robot on its way, the power off.
+    c.notices.clear();
+    EXPECT_FALSE(c.cell.startJog(7, 1));
+    EXPECT_FALSE(c.cell.startJog(1, 0));
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 1, {{10, 0, 0, 0, 0, 0}}));
+    EXPECT_FALSE(c.cell.startJog(1, 1));
+    ASSERT_TRUE(c.cell.setDeadman(0));
+    EXPECT_FALSE(c.cell.robot(1).busy());
+    EXPECT_FALSE(c.cell.startJog(1, 1));
+    EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::ServoNotReady});
+}
+
+TEST(SimCell, OutputsAreWiredBackToTheInputsAndBadValuesAreRefused) {
+    Cell c;
+    ASSERT_TRUE(c.cell.setDout(3, 1));
+    EXPECT_EQ(c.cell.dout()[2], 1);
+    EXPECT_EQ(c.cell.din()[2], 1);
+    EXPECT_TRUE(c.reported(SimReport::Dout));
+    EXPECT_TRUE(c.reported(SimReport::Din));
+    c.notices.clear();
+    ASSERT_TRUE(c.cell.setDout(3, 1));  // reported again; the input did not change
+    EXPECT_TRUE(c.reported(SimReport::Dout));
+    EXPECT_FALSE(c.reported(SimReport::Din));
+    ASSERT_TRUE(c.cell.setDin(3, 0));  // the input alone
+    EXPECT_EQ(c.cell.dout()[2], 1);
+    ASSERT_TRUE(c.cell.setDout(128, 1));
+
+    ASSERT_TRUE(c.cell.setAout(16, 2.6));
+    EXPECT_EQ(c.cell.aout()[15], 3);
+    EXPECT_EQ(c.cell.ain()[15], 3);
+    ASSERT_TRUE(c.cell.setAout(1, -10000));
+
+    c.notices.clear();
+    EXPECT_FALSE(c.cell.setDout(0, 1));
+    EXPECT_FALSE(c.cell.setDout(129, 1));
+    EXPECT_FALSE(c.cell.setDout(1, 2));
+    EXPECT_FALSE(c.cell.setAout(17, 1));
+    EXPECT_FALSE(c.cell.setAout(1, NAN));
+    EXPECT_FALSE(c.cell.setAout(1, 1e300));
+    EXPECT_FALSE(c.cell.setAin(1, 10001));
+    EXPECT_FALSE(c.cell.setCoord(1, 4));
+    EXPECT_FALSE(c.cell.setSpeed(1, 104));
+    EXPECT_FALSE(c.cell.setSpeed(1, -1));
+    EXPECT_FALSE(c.cell.setTool(1, 16));
+    EXPECT_FALSE(c.cell.setOperationMode(3));
+    EXPECT_FALSE(c.cell.select(2, 1));
+    EXPECT_FALSE(c.cell.select(0, 3));
+    EXPECT_TRUE(c.notices.empty());
+
+    // Selecting robot 2 makes it the one the enabling switch and jogging act on.
+    ASSERT_TRUE(c.cell.select(1, 2));
+    ASSERT_TRUE(c.cell.requestServo(2, kelvo::sim::kServoReady));
+    ASSERT_TRUE(c.cell.setDeadman(1));
+    EXPECT_EQ(c.servo(2), kelvo::sim::kServoRunning);
+    EXPECT_EQ(c.servo(1), kelvo::sim::kServoStopped);
+}

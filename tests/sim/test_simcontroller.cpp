@@ -1,0 +1,224 @@
+// The simulated controller over real sockets: queries, pushed reports, motion, faults.
+
+#include "link/frame.h"
+#include "link/jsonwire.h"
+#include "simcell.h"
+#include "simclient.h"
+#include "simharness.h"
+
+#include <gtest/gtest.h>
+
+#include <QThread>
+
+using kelvo::Frame;
+using kelvo::sim::nowMs;
+using kelvo::sim::SimController;
+using kelvo::sim::SimHarness;
+using kelvo::sim::SimMode;
+
+namespace {
+
+QByteArray json(const char* text) {
+    return QByteArray(text) + '\n';
+}
+
+QByteArray zeros(int count, const char* zero) {
+    QByteArray list;
+    for (int i = 0; i < count; ++i)
+        list += (i ? "," : "") + QByteArray(zero);
+    return "[" + list + "]";
+}
+
+struct Controller {
+    explicit Controller(int robots = 1) {
+        sim.simulateRobots(robots);
+        port = sim.start();
+    }
+    // A client past the greeting (robot type, count and selection).
+    void connect(SimClient& client) {
+        ASSERT_TRUE(client.connectTo(port));
+        ASSERT_TRUE(client.nextOf(0x5003));
+    }
+
+    SimHarness sim;
+    quint16 port = 0;
+};
+
+double firstValue(const Frame& report, const char* key) {
+    const std::optional<Json::Value> body = kelvo::json::parse(report.payload);
+    return body ? kelvo::json::doubleOr(kelvo::json::element(kelvo::json::member(*body, key), 0))
+                : -1;
+}
+
+}  // namespace
+
+TEST(SimController, GreetsEveryConnectionAndAnswersEachQueryWithItsReport) {
+    Controller c(2);
+    SimClient client;
+    ASSERT_TRUE(client.connectTo(c.port));
+    for (const auto& [word, payload] :
+         {std::pair{0x2E03, json(R"({"type":1})")}, std::pair{0x2E06, json(R"({"sum":2})")},
+          std::pair{0x5003, json(R"({"mode":0,"robot":1})")}}) {
+        const std::optional<Frame> frame = client.next(3000);
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->command, word);
+        EXPECT_EQ(frame->payload, payload);
+    }
+
+    struct Query {
+        quint16 word;
+        QByteArray payload;
+        quint16 reply;
+        QByteArray expected;
+    };
+    const QByteArray home = "[500.0,0.0,850.0,180.0,0.0,0.0,0.0]";
+    const Query queries[] = {
+        {0x2002, json(R"({"robot":2})"), 0x2003, json(R"({"mode":0,"robot":2,"status":0})")},
+        {0x2102, "", 0x2103, json(R"({"mode":0})")},
+        {0x2105, "", 0x2106, json(R"({"teachType":0})")},
+        {0x2202, json(R"({"robot":1})"), 0x2203, json(R"({"coord":0,"robot":1})")},
+        {0x2302, "", 0x2303, json(R"({"deadman":0})")},
+        {0x2602, json(R"({"robot":1})"), 0x2603, json(R"({"robot":1,"speed":10})")},
+        {0x3602, "", 0x3603, "{\"status\":" + zeros(128, "0") + "}\n"},
+        {0x3605, "", 0x3606, "{\"status\":" + zeros(128, "0") + "}\n"},
+        {0x3608, "", 0x3609, "{\"value\":" + zeros(16, "0") + "}\n"},
+        {0x360A, "", 0x360B, "{\"value\":" + zeros(16, "0") + "}\n"},
+        {0x380B, json(R"({"robot":1})"), 0x380C, json(R"({"curToolNum":0,"robot":1})")},
+        {0x3C0B, json(R"({"coord":3,"robot":1})"), 0x3C0C, json(R"({"curUserNum":0,"robot":1})")},
+        {0x3D02, json(R"({"robot":1})"), 0x3D03, json(R"({"robot":1,"status":0})")},
+        {0x2F07, json(R"({"coord":1,"robot":1})"), 0x2F08,
+         "{\"coord\":1,\"pos\":" + home + ",\"posDeg\":" + home + ",\"robot\":1}\n"},
+        {0x2A02, json(R"({"robot":1})"), 0x2A03,
+         "{\"coord\":0,\"posDeg\":" + zeros(7, "0.0") + ",\"robot\":1}\n"},
+        {0x7012, json(R"({"coord":0,"robot":1})"), 0x7013,
+         "{\"coord\":0,\"posSync\":" + zeros(5, "0.0") + ",\"robot\":1}\n"},
+    };
+    for (const Query& q : queries) {
+        const std::optional<Frame> answer = client.ask(q.word, q.payload, q.reply);
+        ASSERT_TRUE(answer) << std::hex << q.word;
+        EXPECT_EQ(answer->payload, q.expected) << std::hex << q.word;
+    }
+
+    // Hostile or wrong payloads: no robot 3, no such coordinate, not JSON, wrong types, huge
+    // numbers. Nothing is answered to them, and the controller goes on answering.
+    for (const QByteArray& bad :
+         {json(R"({"robot":3})"), json(R"({"robot":"1","coord":9})"), QByteArray("{\"robot"),
+          QByteArray("[1,2]"), json(R"({"robot":1e300,"coord":-1e300})")}) {
+        client.send(0x2F07, bad);
+        client.send(0x4501, bad);
+        client.send(0x2001, bad);
+    }
+    client.send(0x3601, json(R"({"port":1e20,"status":"on"})"));
+    const std::optional<Frame> refused = client.next(3000);
+    ASSERT_TRUE(refused);  // the only answer: the outputs as they stand
+    EXPECT_EQ(refused->command, 0x3603);
+    EXPECT_FALSE(client.nextOf(0x2F08, 300));
+    ASSERT_TRUE(client.ask(0x2102, "", 0x2103));
+}
+
+TEST(SimController, PushesEveryChangeToEveryClientAndAnswersARefusalToTheAskerAlone) {
+    Controller c;
+    SimClient asker;
+    SimClient watcher;
+    c.connect(asker);
+    c.connect(watcher);
+    asker.send(0x2101, json(R"({"mode":1})"));
+    for (SimClient* client : {&asker, &watcher}) {
+        const std::optional<Frame> report = client->nextOf(0x2103);
+        ASSERT_TRUE(report);
+        EXPECT_EQ(report->payload, json(R"({"mode":1})"));
+    }
+    asker.send(0x3601, json(R"({"port":3,"status":1})"));
+    const std::optional<Frame> inputs = watcher.nextOf(0x3606);  // wired back from the output
+    ASSERT_TRUE(inputs);
+    EXPECT_TRUE(inputs->payload.startsWith("{\"status\":[0,0,1,0,"));
+
+    asker.send(0x2101, json(R"({"mode":7})"));
+    const std::optional<Frame> unchanged = asker.nextOf(0x2103);
+    ASSERT_TRUE(unchanged);
+    EXPECT_EQ(unchanged->payload, json(R"({"mode":1})"));
+    EXPECT_FALSE(watcher.nextOf(0x2103, 300));
+}
+
+TEST(SimController, ServoOnAndAMoveShowProgressUntilTheTargetAndAnUnreachableOneRaisesAnError) {
+    Controller c;
+    SimClient client;
+    c.connect(client);
+    std::optional<Frame> servo = client.ask(0x2001, json(R"({"robot":1,"status":1})"), 0x2003);
+    ASSERT_TRUE(servo);
+    EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":1})"));
+    client.send(0x2301, json(R"({"deadman":1})"));
+    ASSERT_TRUE(client.nextOf(0x2303));
+    servo = client.nextOf(0x2003);
+    ASSERT_TRUE(servo);
+    EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":3})"));
+
+    // Joint 1 to 60 degrees at 50 %: a second on the way.
+    client.send(0x4501, json(R"({"coord":0,"pos":[60,0,0,0,0,0],"robot":1,"vel":50})"));
+    const qint64 start = nowMs();
+    double last = 0;
+    int between = 0;
+    int pushed = 0;
+    while (last < 60 && nowMs() - start < 5000) {
+        client.send(0x2F07, json(R"({"coord":0,"robot":1})"));
+        for (std::optional<Frame> frame = client.next(3000); frame; frame = client.next(3000)) {
+            if (frame->command == 0x2A03) {
+                ++pushed;
+                continue;
+            }
+            ASSERT_EQ(frame->command, 0x2F08);
+            const double joint1 = firstValue(*frame, "pos");
+            EXPECT_GE(joint1, last);
+            between += joint1 > 1 && joint1 < 59;
+            last = joint1;
+            break;
+        }
+        QThread::msleep(50);
+    }
+    EXPECT_DOUBLE_EQ(last, 60);
+    EXPECT_GE(nowMs() - start, 900);
+    EXPECT_GE(between, 5);
+    EXPECT_GE(pushed, 3);  // reported on the way without being asked
+
+    client.send(0x4502, json(R"({"coord":1,"pos":[1500,0,850,180,0,0],"robot":1,"vel":100})"));
+    const std::optional<Frame> error = client.nextOf(0x2B03);
+    ASSERT_TRUE(error);
+    const std::optional<Json::Value> body = kelvo::json::parse(error->payload);
+    ASSERT_TRUE(body);
+    EXPECT_TRUE(kelvo::json::text(kelvo::json::member(*body, "data")).startsWith("机器人1"));
+    EXPECT_EQ(kelvo::json::intOr(kelvo::json::member(*body, "type")), 0x4001);
+}
+
+TEST(SimController, FaultsSilenceItSplitItsFramesAndJoggingStopsWhenTheLastClientGoes) {
+    Controller c;
+    SimClient client;
+    c.connect(client);
+
+    c.sim.setMode(SimMode::Silent);
+    client.send(0x2101, json(R"({"mode":1})"));
+    EXPECT_FALSE(client.next(300));
+    c.sim.setMode(SimMode::Normal);  // what came in meanwhile was not carried out
+    std::optional<Frame> mode = client.ask(0x2102, "", 0x2103);
+    ASSERT_TRUE(mode);
+    EXPECT_EQ(mode->payload, json(R"({"mode":0})"));
+
+    c.sim.setSplitFrames(150);
+    const qint64 asked = nowMs();
+    mode = client.ask(0x2102, "", 0x2103);
+    ASSERT_TRUE(mode);
+    EXPECT_EQ(mode->payload, json(R"({"mode":0})"));
+    EXPECT_GE(nowMs() - asked, 140);
+    c.sim.setSplitFrames(0);
+
+    client.send(0x2001, json(R"({"robot":1,"status":1})"));
+    client.send(0x2301, json(R"({"deadman":1})"));
+    client.send(0x2901, json(R"({"axis":1,"direction":1})"));
+    ASSERT_TRUE(client.nextOf(0x2A03));  // under way
+    bool jogging = false;
+    c.sim.run([&](SimController& sim) { jogging = sim.cell()->robot(1).jogging(); });
+    EXPECT_TRUE(jogging);
+    client.close();
+    ASSERT_TRUE(c.sim.waitForOpen(0, 3000));
+    c.sim.run([&](SimController& sim) { jogging = sim.cell()->robot(1).jogging(); });
+    EXPECT_FALSE(jogging);
+}
