@@ -36,11 +36,10 @@ QString jobDirectory(const QString& root, int robot) {
 QFileInfoList jobFilesNewestFirst(const QString& dir, const QStringList& nameFilters) {
     QFileInfoList files =
         QDir(dir).entryInfoList(nameFilters, QDir::Files | QDir::NoSymLinks, QDir::Time);
-    files.erase(std::remove_if(files.begin(), files.end(),
-                               [](const QFileInfo& file) {
-                                   return file.isSymLink() || !isPlainFileName(file.fileName());
-                               }),
-                files.end());
+    files.erase(
+        std::remove_if(files.begin(), files.end(),
+                       [](const QFileInfo& file) { return !isPlainFileName(file.fileName()); }),
+        files.end());
     return files;
 }
 

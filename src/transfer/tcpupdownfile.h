@@ -61,7 +61,6 @@ public:
     // synchronisation slots; repeated calls add nothing.
     void followJobReports();
 
-    TransferMode transferMode() const { return transferMode_; }
     bool isBusy() const { return busy_; }
     QString applicationDirectory() const { return appDir_; }
     // The controller's log files of its last log list, each prefixed by its log directory.
