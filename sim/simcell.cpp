@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kLastSpeedCode = 103;  // 101 to 103: inching steps
 constexpr int kFirstInchingCode = 101;
+constexpr int kProgramStopped = 0;  // running states, as in the running-state report
+constexpr int kProgramRunning = 2;
 
 bool finite(const MoveRequest& move) {
     for (const PoseValues& point : move.points) {
@@ -203,6 +205,13 @@ bool SimCell::setAin(int port, double value) {
     return true;
 }
 
+bool SimCell::powered(int robot) const {
+    if (!hasRobot(robot))
+        return false;
+    const int servo = this->robot(robot).settings.servo;
+    return servo == kServoRunning || (operationMode_ != kTeachMode && servo == kServoReady);
+}
+
 bool SimCell::move(int robot, const MoveRequest& move) {
     if (!hasRobot(robot))
         return false;
@@ -214,20 +223,33 @@ bool SimCell::move(int robot, const MoveRequest& move) {
         raise(SimAlarm::TargetUnreachable, robot);
         return false;
     }
-    SimRobot& target = robotAt(robot);
-    const int servo = target.settings.servo;
-    const bool powered =
-        servo == kServoRunning || (operationMode_ != kTeachMode && servo == kServoReady);
-    if (!powered) {
+    if (!powered(robot)) {
         raise(SimAlarm::ServoNotReady, robot);
         return false;
     }
+    SimRobot& target = robotAt(robot);
     advance();
     target.stopJog();
     if (!target.queueMove(move, static_cast<double>(clock_()))) {
         raise(SimAlarm::MoveQueueFull, robot);
         return false;
     }
+    return true;
+}
+
+bool SimCell::startProgram(int robot) {
+    if (!powered(robot) || robotAt(robot).settings.running == kProgramRunning)
+        return false;
+    robotAt(robot).settings.running = kProgramRunning;
+    notify(SimReport::RunningState, robot);
+    return true;
+}
+
+bool SimCell::endProgram(int robot) {
+    if (!hasRobot(robot) || robotAt(robot).settings.running != kProgramRunning)
+        return false;
+    robotAt(robot).settings.running = kProgramStopped;
+    notify(SimReport::RunningState, robot);
     return true;
 }
 

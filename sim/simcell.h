@@ -109,8 +109,14 @@ public:
     bool setDin(int port, int status);
     bool setAin(int port, double value);
 
-    // A move needs the servo running in teach mode, ready or running in the other modes.
+    // Whether robot's servo lets it move: running in teach mode, ready or running in the others.
+    bool powered(int robot) const;
+    // A move needs a powered robot.
     bool move(int robot, const MoveRequest& move);
+    // A program (job) starts on a powered robot that runs none: running state 2. It ends by
+    // endProgram, which is refused while none runs.
+    bool startProgram(int robot);
+    bool endProgram(int robot);
     // Jogging acts on the selected robot, in teach mode with the servo running, at its jog speed.
     bool startJog(int axis, int direction);
     void stopJog(int axis);

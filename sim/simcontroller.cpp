@@ -2,8 +2,10 @@
 
 #include "heartbeatfamily.h"
 #include "iofamily.h"
+#include "jobfamily.h"
 #include "modefamily.h"
 #include "motionfamily.h"
+#include "motionqueuefamily.h"
 #include "reportfamily.h"
 #include "servofamily.h"
 #include "simcell.h"
@@ -45,6 +47,8 @@ void SimController::simulateRobots(int robots) {
     families_.push_back(std::make_unique<ModeFamily>(*this, *cell_));
     families_.push_back(std::make_unique<IoFamily>(*this, *cell_));
     families_.push_back(std::make_unique<MotionFamily>(*this, *cell_));
+    families_.push_back(std::make_unique<JobFamily>(*this, *cell_));
+    families_.push_back(std::make_unique<MotionQueueFamily>(*this, *cell_));
 }
 
 bool SimController::listen(const QHostAddress& address, quint16 port) {
