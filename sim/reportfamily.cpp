@@ -5,7 +5,7 @@
 namespace kelvo::sim {
 
 ReportFamily::ReportFamily(SimController& controller, SimCell& cell)
-    : CellFamily(controller, cell) {
+    : CellFamily(controller, cell), greeter_(new QObject(&controller)) {
     for (const SimReports::Words* words = SimReports::begin(); words != SimReports::end();
          ++words) {
         const SimReport report = words->report;
@@ -20,12 +20,14 @@ ReportFamily::ReportFamily(SimController& controller, SimCell& cell)
         });
     }
     cell_.setListener([this](const SimNotice& notice) { publish(notice); });
-    greeting_ = QObject::connect(&controller_, &SimController::clientAccepted, &controller_,
-                                 [this](int) { greet(); });
+    // Queued: the connection is announced (the console's "accepted") before its first frame.
+    QObject::connect(
+        &controller_, &SimController::clientAccepted, greeter_, [this](int) { greet(); },
+        Qt::QueuedConnection);
 }
 
 ReportFamily::~ReportFamily() {
-    QObject::disconnect(greeting_);
+    delete greeter_;  // and with it any greeting still queued
     cell_.setListener(nullptr);
 }
 

@@ -16,7 +16,7 @@ private:
     void publish(const SimNotice& notice);
     void greet();
 
-    QMetaObject::Connection greeting_;
+    QObject* greeter_;  // a child of the controller, so it lives in the controller's thread
 };
 
 }  // namespace kelvo::sim

@@ -49,6 +49,7 @@ void SimCell::setServo(SimRobot& robot, int servo) {
 }
 
 void SimCell::powerDown(SimRobot& robot) {
+    powerUpAt_[static_cast<size_t>(robot.number() - 1)].reset();
     robot.stop();
     if (robot.settings.servo == kServoRunning)
         setServo(robot, kServoReady);
@@ -85,6 +86,7 @@ bool SimCell::requestServo(int robot, int status) {
     advance();
     SimRobot& target = robotAt(robot);
     if (target.settings.servo != kServoAlarm) {
+        powerUpAt_[static_cast<size_t>(robot - 1)].reset();
         target.stop();
         target.settings.servo = status;
     }
@@ -102,7 +104,7 @@ bool SimCell::setDeadman(int pressed) {
         notify(SimReport::Deadman);
     }
     if (pressed && robot.settings.servo == kServoReady)
-        robot.settings.servo = kServoRunning;
+        powerUpAt_[static_cast<size_t>(selectedRobot_ - 1)] = clock_() + kPowerUpMs;
     else if (!pressed)
         powerDown(robot);
     notify(SimReport::Servo, robot.number());
@@ -284,8 +286,15 @@ void SimCell::stopJogs() {
 
 void SimCell::advance() {
     const double now = static_cast<double>(clock_());
-    for (SimRobot& robot : robots_)
+    for (SimRobot& robot : robots_) {
+        std::optional<double>& powerUp = powerUpAt_[static_cast<size_t>(robot.number() - 1)];
+        if (powerUp && now >= *powerUp) {
+            powerUp.reset();
+            if (robot.settings.servo == kServoReady)
+                setServo(robot, kServoRunning);
+        }
         robot.advance(now);
+    }
 }
 
 void SimCell::tick() {

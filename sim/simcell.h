@@ -60,6 +60,7 @@ public:
     static constexpr int kAnalogPorts = 16;
     static constexpr int kAnalogLimit = 10000;
     static constexpr int kLastToolNumber = 15;
+    static constexpr int kPowerUpMs = 300;  // from the enabling switch to motors under power
 
     explicit SimCell(int robots, Clock clock = nowMs);
     SimCell(const SimCell&) = delete;
@@ -90,7 +91,8 @@ public:
     // in alarm stays there until clearAlarms.
     bool requestServo(int robot, int status);
     // The enabling switch of the selected robot, in teach mode only: pressing it powers a ready
-    // servo (running), releasing it takes the power off (ready) and stops the robot.
+    // servo, which runs kPowerUpMs later; releasing it takes the power off (ready) and stops the
+    // robot.
     bool setDeadman(int pressed);
     bool raiseServoAlarm(int robot);
     // An alarm cleared leaves the servo ready.
@@ -139,6 +141,7 @@ private:
     Clock clock_;
     Listener listener_;
     std::vector<SimRobot> robots_;
+    std::array<std::optional<double>, kMaxRobots> powerUpAt_{};  // due times, by robot
     int operationMode_ = kTeachMode;
     int selectionMode_ = 0;
     int selectedRobot_ = 1;

@@ -29,18 +29,20 @@ public:
         cell.setListener([this](const SimNotice& notice) { notices.push_back(notice); });
     }
 
-    // Teach mode, servo ready and the enabling switch pressed: robot 1 may move and jog.
+    // Teach mode, servo ready and the enabling switch pressed: robot 1 may move and jog. The
+    // test's times count from here.
     void powerUp() {
         ASSERT_TRUE(cell.requestServo(1, kelvo::sim::kServoReady));
         ASSERT_TRUE(cell.setDeadman(1));
+        base = SimCell::kPowerUpMs;
+        at(0);
         ASSERT_EQ(servo(), kelvo::sim::kServoRunning);
         notices.clear();
     }
     int servo(int robot = 1) const { return cell.robot(robot).settings.servo; }
-    const Joints& joints() { return at(now).robot(1).joints(); }
-    PoseValues pose() { return at(now).robot(1).pose().values(); }
+    const Joints& joints() { return at(now - base).robot(1).joints(); }
     SimCell& at(qint64 ms) {
-        now = ms;
+        now = base + ms;
         cell.advance();
         return cell;
     }
@@ -69,6 +71,7 @@ public:
     }
 
     qint64 now = 0;
+    qint64 base = 0;
     SimCell cell;
     std::vector<SimNotice> notices;
 };
@@ -88,15 +91,31 @@ TEST(SimCell, ServoFollowsRequestsTheEnablingSwitchModeChangesAndAlarms) {
         bool accepted;
         int servoAfter;
     };
+    // The motors run only once the power is up.
+    const auto pressed = [&c](SimCell& s) {
+        const bool accepted = s.setDeadman(1);
+        c.at(c.now + SimCell::kPowerUpMs - 1);
+        EXPECT_NE(c.servo(), kServoRunning);
+        c.at(c.now + 1);
+        return accepted;
+    };
     const Step steps[] = {
-        {"switch while stopped", [](SimCell& s) { return s.setDeadman(1); }, true, kServoStopped},
+        {"switch while stopped", pressed, true, kServoStopped},
         {"servo on", [](SimCell& s) { return s.requestServo(1, 1); }, true, kServoReady},
-        {"switch pressed", [](SimCell& s) { return s.setDeadman(1); }, true, kServoRunning},
+        {"switch pressed", pressed, true, kServoRunning},
         {"servo on while running", [](SimCell& s) { return s.requestServo(1, 1); }, true,
          kServoReady},
-        {"switch again", [](SimCell& s) { return s.setDeadman(1); }, true, kServoRunning},
+        {"switch again", pressed, true, kServoRunning},
         {"switch released", [](SimCell& s) { return s.setDeadman(0); }, true, kServoReady},
-        {"switch pressed", [](SimCell& s) { return s.setDeadman(1); }, true, kServoRunning},
+        {"released before the power is up",
+         [&c](SimCell& s) {
+             s.setDeadman(1);
+             const bool accepted = s.setDeadman(0);
+             c.at(c.now + SimCell::kPowerUpMs);
+             return accepted;
+         },
+         true, kServoReady},
+        {"switch pressed", pressed, true, kServoRunning},
         {"to remote mode", [](SimCell& s) { return s.setOperationMode(kRemoteMode); }, true,
          kServoReady},
         {"switch outside teach mode", [](SimCell& s) { return s.setDeadman(1); }, false,
@@ -346,6 +365,7 @@ TEST(SimCell, OutputsAreWiredBackToTheInputsAndBadValuesAreRefused) {
     ASSERT_TRUE(c.cell.select(1, 2));
     ASSERT_TRUE(c.cell.requestServo(2, kelvo::sim::kServoReady));
     ASSERT_TRUE(c.cell.setDeadman(1));
+    c.at(SimCell::kPowerUpMs);
     EXPECT_EQ(c.servo(2), kelvo::sim::kServoRunning);
     EXPECT_EQ(c.servo(1), kelvo::sim::kServoStopped);
 }

@@ -147,11 +147,17 @@ TEST(SimController, ServoOnAndAMoveShowProgressUntilTheTargetAndAnUnreachableOne
     std::optional<Frame> servo = client.ask(0x2001, json(R"({"robot":1,"status":1})"), 0x2003);
     ASSERT_TRUE(servo);
     EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":1})"));
+    // The enabling switch: the motors are under power a moment later.
     client.send(0x2301, json(R"({"deadman":1})"));
+    const qint64 pressed = nowMs();
     ASSERT_TRUE(client.nextOf(0x2303));
     servo = client.nextOf(0x2003);
     ASSERT_TRUE(servo);
+    EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":1})"));
+    servo = client.nextOf(0x2003);
+    ASSERT_TRUE(servo);
     EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":3})"));
+    EXPECT_GE(nowMs() - pressed, kelvo::sim::SimCell::kPowerUpMs - 20);
 
     // Joint 1 to 60 degrees at 50 %: a second on the way.
     client.send(0x4501, json(R"({"coord":0,"pos":[60,0,0,0,0,0],"robot":1,"vel":50})"));
@@ -212,6 +218,9 @@ TEST(SimController, FaultsSilenceItSplitItsFramesAndJoggingStopsWhenTheLastClien
 
     client.send(0x2001, json(R"({"robot":1,"status":1})"));
     client.send(0x2301, json(R"({"deadman":1})"));
+    ASSERT_TRUE(client.nextOf(0x2003));
+    ASSERT_TRUE(client.nextOf(0x2003));
+    ASSERT_TRUE(client.nextOf(0x2003));  // running
     client.send(0x2901, json(R"({"axis":1,"direction":1})"));
     ASSERT_TRUE(client.nextOf(0x2A03));  // under way
     bool jogging = false;
