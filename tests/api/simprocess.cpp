@@ -84,10 +84,11 @@ std::string consoleUnescape(const std::string& text) {
     return bytes;
 }
 
-SimProcess::SimProcess(const std::string& address, const std::vector<std::string>& extraArguments) {
-    // --scripted: no controller state of its own; the tests script every answer.
-    std::vector<const char*> argv = {KELVO_SIM_PATH, "--listen", address.c_str(), "--verbose",
-                                     "--scripted"};
+SimProcess::SimProcess(const std::string& address, const std::vector<std::string>& extraArguments,
+                       Controller controller) {
+    std::vector<const char*> argv = {KELVO_SIM_PATH, "--listen", address.c_str(), "--verbose"};
+    if (controller == Controller::Scripted)
+        argv.push_back("--scripted");
     for (const std::string& argument : extraArguments)
         argv.push_back(argument.c_str());
     argv.push_back(nullptr);

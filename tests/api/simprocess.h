@@ -22,9 +22,14 @@ struct WireFrame {
 // a plain program without Qt. The child dies with the host.
 class SimProcess {
 public:
+    // Scripted: the simulator keeps no controller state and the test scripts every answer.
+    // Simulated: it keeps a controller's state and answers as one.
+    enum class Controller { Scripted, Simulated };
+
     // extraArguments go to kelvo-sim after its own (for instance --job-dir DIR).
     explicit SimProcess(const std::string& address,
-                        const std::vector<std::string>& extraArguments = {});
+                        const std::vector<std::string>& extraArguments = {},
+                        Controller controller = Controller::Scripted);
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;

@@ -1,0 +1,293 @@
+// Jobs and the continuous-motion queue: the exact frames, the states that suppress them and the
+// queues that are refused.
+
+#include "apitest.h"
+#include "stderrcapture.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr char kAddress[] = "127.0.11.1";
+constexpr uint16_t kRunJob = 0x2501;
+constexpr uint16_t kStopJob = 0x2401;
+constexpr uint16_t kMotionMode = 0x50B1;
+constexpr uint16_t kQueue = 0x50B4;
+constexpr int kMaxPayload = 65535;
+
+// velocity 50, acc 80, dec 70.5, pl 2, spin 5, pos 1 to 19.
+ContinuousMotionPoint point(int type) {
+    ContinuousMotionPoint p{};
+    p.velocity = 50;
+    p.acc = 80;
+    p.dec = 70.5;
+    p.pl = 2;
+    p.spin = 5;
+    for (int i = 0; i < 19; ++i)
+        p.pos[i] = i + 1;
+    p.type = type;
+    return p;
+}
+
+// The instruction point(type) becomes: its type code, spin and the position values copied.
+std::string instruction(int code, int spin, int values) {
+    std::string data;
+    for (int i = 0; i < 21; ++i)
+        data += (i ? "," : "") + (i < values ? std::to_string(i + 1) + ".0" : std::string("0.0"));
+    return R"({"RobotPos":{"ctype":80,"data":[)" + data +
+           R"(],"key":0},"acc":80.0,"dec":70.50,"imovecoord":"UF","length":0.0,"logout":false,)"
+           R"("margin":0.0,"para":0,"pl":2.0,"polish":0,"polishAngle":0.0,"polishID":1,)"
+           R"("positionId":0,"radius":0.0,"side":0.0,"spin":)" +
+           std::to_string(spin) + R"(,"sync":0,"type":)" + std::to_string(code) +
+           R"(,"vUnit":0,"velocity":50.0,"width":0.0})";
+}
+
+std::string queue(const std::string& data, int robot = 1) {
+    return json(R"({"data":[)" + data + R"(],"robot":)" + std::to_string(robot) + "}");
+}
+
+void send(const std::vector<ContinuousMotionPoint>& points) {
+    send_continuous_motion_queue(points.data(), static_cast<unsigned int>(points.size()));
+}
+
+std::vector<ContinuousMotionPoint> points(std::initializer_list<int> types) {
+    std::vector<ContinuousMotionPoint> list;
+    for (const int type : types)
+        list.push_back(point(type));
+    return list;
+}
+
+void report(SimProcess& sim, uint16_t word, const std::string& payload) {
+    ASSERT_TRUE(sim.report(word, json(payload)));
+    settle(sim);
+}
+
+// The running state the library caches, set through its own query.
+void setRunningState(SimProcess& sim, int status) {
+    ASSERT_TRUE(sim.reply(word::kQueryRunStatus, word::kRunStatusReport,
+                          json(R"({"robot":1,"status":)" + std::to_string(status) + "}")));
+    ASSERT_EQ(get_robot_running_state(), status);
+    const std::optional<WireFrame> query = sim.nextFrame();
+    ASSERT_TRUE(query && query->command == word::kQueryRunStatus);
+}
+
+// Refused with exactly one log line (beside the count line); nothing sent.
+void expectRefused(SimProcess& sim, const std::function<void()>& call, const std::string& line) {
+    StderrCapture log;
+    call();
+    expectNothingSent(sim, line);
+    EXPECT_EQ(log.count("kelvo.api: " + line), 1);
+    EXPECT_EQ(log.countContaining("nothing sent"), 1) << line;
+}
+
+}  // namespace
+
+TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelectedRobot) {
+    SimProcess sim(kAddress);
+    connectTo(sim, kAddress);
+    report(sim, word::kServoReport, R"({"mode":1,"robot":1,"status":3})");
+
+    run_job("JOB1");
+    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"JOB1","line":1,"robot":1})"));
+    run_job("\xE7\x84\x8A\xE6\x8E\xA5 \"A\\B\"");
+    expectNextFrame(sim, kRunJob,
+                    json(R"({"continueRun":0,"jobname":")"
+                         "\xE7\x84\x8A\xE6\x8E\xA5"
+                         R"( \"A\\B\"","line":1,"robot":1})"),
+                    "UTF-8 name as it is, quotes escaped");
+    expectRefused(
+        sim, [] { run_job(nullptr); }, "run_job: no job name given, nothing sent");
+    stop_job();
+    expectNothingSent(sim, "stop_job while no job runs");
+
+    setRunningState(sim, 2);
+    run_job("JOB1");
+    expectNothingSent(sim, "run_job while a job runs");
+    stop_job();
+    expectNextFrame(sim, kStopJob, json(R"({"robot":1,"type":1})"));
+
+    report(sim, word::kServoReport, R"({"mode":1,"robot":1,"status":0})");
+    setRunningState(sim, 0);
+    run_job("JOB1");
+    expectNothingSent(sim, "run_job while the servo is stopped");
+
+    // A base robot selected: the controller's robot 2, and no robot selected for teaching.
+    report(sim, word::kServoReport, R"({"mode":1,"robot":1,"status":1})");
+    report(sim, word::kChangeRobotReport, R"({"mode":1,"robot":2})");
+    run_job("J");
+    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"J","line":1,"robot":2})"));
+    setRunningState(sim, 2);
+    stop_job();
+    expectNextFrame(sim, kStopJob, json(R"({"robot":2,"type":1})"));
+
+    continuous_motion_mode(1);
+    expectNextFrame(sim, kMotionMode, json(R"({"open":true,"robot":2})"));
+    expectNothingSent(sim, "continuous_motion_mode(1) sends one frame");
+    for (const int open : {0, 2, -1}) {
+        continuous_motion_mode(open);
+        expectNextFrame(sim, kMotionMode, json(R"({"open":false,"robot":2})"));
+        expectNextFrame(sim, 0x2101, json(R"({"mode":0})"), "then teach mode");
+    }
+}
+
+TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndices) {
+    SimProcess sim(kAddress);
+    connectTo(sim, kAddress);
+
+    ContinuousMotionPoint full = point(6);
+    full.velocity = 12.5;
+    full.acc = 0.25;
+    full.dec = 100;
+    full.pl = 0;
+    full.spin = -3;
+    for (int i = 0; i < 19; ++i)
+        full.pos[i] = i % 2 ? -0.5 * i : 1e-7 * i;
+    send({full});
+    expectNextFrame(
+        sim, kQueue,
+        queue(R"({"RobotPos":{"ctype":80,"data":[0.0,-0.50,0.00000020,-1.50,0.00000040,-2.50,)"
+              R"(0.00000060,-3.50,0.00000080,-4.50,0.0000010,-5.50,0.00000120,-6.50,0.00000140,)"
+              R"(-7.50,0.00000160,-8.50,0.00000180,0.0,0.0],"key":0},"acc":0.250,"dec":100.0,)"
+              R"("imovecoord":"UF","length":0.0,"logout":false,"margin":0.0,"para":0,"pl":0.0,)"
+              R"("polish":0,"polishAngle":0.0,"polishID":1,"positionId":0,"radius":0.0,)"
+              R"("side":0.0,"spin":-3,"sync":0,"type":33,"vUnit":0,"velocity":12.50,)"
+              R"("width":0.0})"),
+        "one element byte for byte");
+
+    struct Type {
+        int point, code, spin, values;
+    };
+    for (const Type& t :
+         {Type{1, 1, 0, 13}, Type{2, 2, 0, 13}, Type{3, 3, 0, 13}, Type{4, 4, 5, 13},
+          Type{5, 32, 0, 19}, Type{6, 33, 5, 19}, Type{7, 34, 5, 19}}) {
+        send(points({t.point}));
+        expectNextFrame(sim, kQueue, queue(instruction(t.code, t.spin, t.values)),
+                        "point type " + std::to_string(t.point));
+    }
+
+    const std::string movj = instruction(1, 0, 13);
+    const std::string movl = instruction(2, 0, 13);
+    send(points({1, 9, 2}));
+    expectNextFrame(sim, kQueue, queue(movj + ",null," + movl), "a gap reads null");
+    send(points({0, -1, 1, 8, 8}));
+    expectNextFrame(sim, kQueue, queue("null,null," + movj), "no elements after the last");
+    for (const auto& none : {points({}), points({0, 8, 9})}) {
+        send(none);
+        expectNextFrame(sim, kQueue, json(R"({"robot":1})"), "no element: no data");
+    }
+    send_continuous_motion_queue(nullptr, 0);
+    expectNextFrame(sim, kQueue, json(R"({"robot":1})"), "null and empty");
+}
+
+TEST(Jobs, QueuesThatCannotBeSentWholeAndValidAreRefused) {
+    SimProcess sim(kAddress);
+    connectTo(sim, kAddress);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+
+    // The largest queue of MOVJ points that fits a frame goes out whole; one more is refused.
+    const int element = static_cast<int>(instruction(1, 0, 13).size());
+    const int overhead =
+        static_cast<int>(queue("").size()) - 1;  // the comma is counted per element
+    const int fitting = (kMaxPayload - overhead) / (element + 1);
+    std::vector<ContinuousMotionPoint> path(static_cast<size_t>(fitting), point(1));
+    send(path);
+    const std::optional<WireFrame> frame = sim.nextFrame();
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->command, kQueue);
+    EXPECT_EQ(frame->payload.size(), static_cast<size_t>(overhead + fitting * (element + 1)));
+    EXPECT_LE(frame->payload.size(), static_cast<size_t>(kMaxPayload));
+    path.push_back(point(1));
+    expectRefused(
+        sim, [&] { send(path); },
+        "send_continuous_motion_queue: payload of " +
+            std::to_string(overhead + (fitting + 1) * (element + 1)) +
+            " bytes exceeds the frame limit of 65535 bytes, nothing sent");
+
+    std::vector<ContinuousMotionPoint> bad = points({1, 2, 5, 1});
+    bad[2].pos[18] = nan;
+    expectRefused(
+        sim, [&] { send(bad); }, "send_continuous_motion_queue: point 2 not finite, nothing sent");
+    bad = points({1, 2});
+    bad[0].velocity = -inf;
+    expectRefused(
+        sim, [&] { send(bad); }, "send_continuous_motion_queue: point 0 not finite, nothing sent");
+    expectRefused(
+        sim, [] { send_continuous_motion_queue(nullptr, 3); },
+        "send_continuous_motion_queue: no points given, nothing sent");
+
+    // Values a point does not carry over may be anything.
+    std::vector<ContinuousMotionPoint> unused = points({1, 9});
+    unused[0].pos[13] = nan;
+    unused[0].spin = -1;
+    unused[1].velocity = inf;
+    send(unused);
+    expectNextFrame(sim, kQueue, queue(instruction(1, 0, 13)));
+}
+
+namespace {
+
+template <typename Condition>
+bool within(int ms, Condition condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        sleepMs(50);
+    }
+    return true;
+}
+
+using Joints = std::array<double, 6>;
+
+ContinuousMotionPoint target(int type, double velocity, const Joints& joints) {
+    ContinuousMotionPoint p{};
+    p.type = type;
+    p.velocity = velocity;
+    std::copy(joints.begin(), joints.end(), p.pos);
+    return p;
+}
+
+bool at(const Joints& expected) {
+    Joints now{};
+    get_current_position(now.data(), 0);
+    return std::equal(now.begin(), now.end(), expected.begin(),
+                      [](double a, double b) { return std::abs(a - b) < 0.01; });
+}
+
+}  // namespace
+
+TEST(Jobs, TheSimulatedControllerRunsAJobAndMovesThroughAQueue) {
+    SimProcess sim("127.0.11.2", {}, SimProcess::Controller::Simulated);
+    connectTo(sim, "127.0.11.2");
+    // Any answering report ends a query's wait, so states are polled until they show.
+    set_current_mode(2);
+    ASSERT_TRUE(within(3000, [] { return get_current_mode() == 2; }));
+    ASSERT_EQ(servo_power_on(), 1);
+
+    run_job("WELD1");
+    EXPECT_TRUE(within(3000, [] { return get_robot_running_state() == 2; }));
+    EXPECT_TRUE(within(5000, [] { return get_robot_running_state() == 0; })) << "ends by itself";
+    run_job("WELD1");
+    ASSERT_TRUE(within(3000, [] { return get_robot_running_state() == 2; }));
+    stop_job();
+    EXPECT_TRUE(within(1000, [] { return get_robot_running_state() == 0; })) << "stopped";
+
+    const Joints last = {25, 10, 5, 0, -40, 10};
+    const std::vector<ContinuousMotionPoint> path = {target(1, 60, {10, 5, 5, 0, -30, 0}),
+                                                     target(1, 60, {20, 10, 0, 0, -40, 10}),
+                                                     target(2, 200, last)};
+    send(path);
+    sleepMs(500);
+    EXPECT_TRUE(at({0, 0, 0, 0, 0, 0})) << "no queue runs before the mode is open";
+    continuous_motion_mode(1);
+    send(path);
+    EXPECT_TRUE(within(10000, [&] { return at(last); }));
+    continuous_motion_mode(0);
+    EXPECT_TRUE(within(3000, [] { return get_current_mode() == 0; }));
+}
