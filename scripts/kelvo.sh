@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build and run. Usage: scripts/kelvo.sh demo | test | build
-# Installs what is missing (Debian 12, as root), builds in build/, then runs the demo or the tests.
+# Installs what is missing (Debian 12, as root), builds in build/, then runs the demo (kelvoctl
+# against the simulated controller) or the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,11 +22,15 @@ install_missing() {
 
 jobs=$(nproc)
 
-build() {  # build DIR [cmake options...]
+configure() {  # configure DIR [cmake options...]
     local dir=$1
     shift
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j "$jobs"
+}
+
+build() {  # build DIR [cmake options...]
+    configure "$@"
+    cmake --build "$1" -j "$jobs"
 }
 
 run_tests() {  # run_tests DIR
@@ -35,8 +40,9 @@ run_tests() {  # run_tests DIR
 install_missing
 case "${1:-demo}" in
     demo)
-        build build
-        ./build/tools/kelvo-smoke
+        configure build
+        cmake --build build -j "$jobs" --target kelvoctl kelvo-sim
+        ./build/tools/kelvoctl demo
         ;;
     test)
         build build

@@ -1,0 +1,186 @@
+// kelvoctl as its users run it: one-shot commands, a script on one connection, help and usage
+// errors, and the demo from start to end.
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString errors;
+};
+
+Outcome kelvoctl(const QStringList& arguments, const QByteArray& input = QByteArray()) {
+    QProcess program;
+    program.start(QStringLiteral(KELVOCTL_PROGRAM), arguments);
+    program.write(input);
+    program.closeWriteChannel();
+    Outcome run;
+    if (!program.waitForFinished(90000)) {
+        program.kill();
+        program.waitForFinished();
+        return run;
+    }
+    run.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    run.out = QString::fromUtf8(program.readAllStandardOutput());
+    run.errors = QString::fromUtf8(program.readAllStandardError());
+    return run;
+}
+
+QStringList at(const QString& address, QStringList command) {
+    return QStringList{QStringLiteral("--ip"), address} + command;
+}
+
+// kelvo-sim on address:6000 for the length of a test; --verbose, so its connections can be
+// counted.
+class Simulator {
+public:
+    explicit Simulator(const QString& address) {
+        // Into a file: a pipe nobody reads while kelvoctl runs would fill and stall it.
+        program_.setStandardOutputFile(log_.filePath(QStringLiteral("kelvo-sim.out")));
+        program_.start(QStringLiteral(KELVO_SIM_PROGRAM),
+                       {QStringLiteral("--listen"), address, QStringLiteral("--verbose")});
+        for (int waited = 0; waited < 5000 && !output().contains("listening on"); waited += 50)
+            QThread::msleep(50);
+    }
+    ~Simulator() {
+        program_.kill();
+        program_.waitForFinished(2000);
+    }
+    bool listening() { return output().contains("listening on"); }
+    int connections() { return output().count("\naccepted "); }
+
+private:
+    QByteArray output() {
+        QFile file(log_.filePath(QStringLiteral("kelvo-sim.out")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir log_;
+    QProcess program_;
+};
+
+}  // namespace
+
+TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
+    Outcome run = kelvoctl({});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.contains("usage: kelvoctl --ip ADDR"));
+    EXPECT_TRUE(run.out.contains("movca"));
+    EXPECT_EQ(kelvoctl({QStringLiteral("--help")}).exitCode, 0);
+    run = kelvoctl({QStringLiteral("movj"), QStringLiteral("--help")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains("usage: movj [--vel PCT]"));
+
+    // Wrong arguments are told at once, before any connection is tried.
+    const QString nowhere = QStringLiteral("127.0.8.99");
+    struct Bad {
+        QStringList command;
+        const char* message;
+    };
+    const Bad bad[] = {
+        {{"movj", "1", "2", "3"}, "expected 6 values"},
+        {{"movl", "--vel", "5000", "1", "2", "3", "4", "5", "6"}, "--vel must be 1 to 1000"},
+        {{"mode", "sideways"}, "mode must be teach, remote or run"},
+        {{"dout", "129", "1"}, "port must be 1 to 128"},
+        {{"aout", "1", "nan"}, "not a value"},
+        {{"jog", "1", "up"}, "direction must be + or -"},
+        {{"frobnicate"}, "unknown command"},
+    };
+    for (const Bad& b : bad) {
+        QElapsedTimer timer;
+        timer.start();
+        run = kelvoctl(at(nowhere, b.command));
+        EXPECT_EQ(run.exitCode, 2) << b.message;
+        EXPECT_TRUE(run.errors.contains(b.message)) << run.errors.toStdString();
+        EXPECT_LT(timer.elapsed(), 1000);
+    }
+    run = kelvoctl({QStringLiteral("status")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains("--ip ADDR is needed"));
+
+    run = kelvoctl(at(nowhere, {QStringLiteral("status")}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("cannot connect to 127.0.8.99:6000"));
+}
+
+TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndAMoveItRefusesFailsWithItsAlarm) {
+    const QString address = QStringLiteral("127.0.8.1");
+    Simulator sim(address);
+    ASSERT_TRUE(sim.listening());
+
+    Outcome run = kelvoctl(at(address, {QStringLiteral("mode"), QStringLiteral("remote")}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringLiteral("mode: remote (1)\n"));
+    run = kelvoctl(at(address, {QStringLiteral("mode")}));  // a new process reads it back
+    EXPECT_EQ(run.out, QStringLiteral("mode: remote (1)\n"));
+    run = kelvoctl(at(address, {QStringLiteral("dout"), QStringLiteral("5"), QStringLiteral("1")}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringLiteral("dout 5 = 1\n"));
+
+    // The servo is off: the controller refuses the move with a warning naming the robot, which
+    // the library logs.
+    run = kelvoctl(at(address, {QStringLiteral("movj"), QStringLiteral("10"), QStringLiteral("0"),
+                                QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
+                                QStringLiteral("0")}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("error: the robot did not move")) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("机器人1: 伺服未就绪")))
+        << run.errors.toStdString();
+    EXPECT_EQ(sim.connections(), 4);
+}
+
+TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
+    const QString address = QStringLiteral("127.0.8.2");
+    Simulator sim(address);
+    ASSERT_TRUE(sim.listening());
+    const QByteArray script =
+        "# teach mode, servo on, a jog and two moves\n"
+        "servo on\n"
+        "mode teach\n"
+        "coord joint\n"
+        "speed 100\n"
+        "\n"
+        "jog 1 + 500\n"
+        "movj --vel 100 0 0 0 0 0 0\n"
+        "movl 600 0 800 180 0 0\n"
+        "pos cartesian\n"
+        "dout 2 1\n"
+        "din\n"
+        "movl 2000 0 0 180 0 0\n"
+        "status\n";
+    const Outcome run = kelvoctl(at(address, {}), script);
+    EXPECT_EQ(run.exitCode, 1);
+    for (const char* expected :
+         {"servo: on", "mode: teach (0)", "coord: joint (0)", "speed: 100 %", "jogged J1 +: J1 15.",
+          "arrived after",
+          "cartesian  X 600.000  Y 0.000  Z 800.000  RX 180.000  RY 0.000  RZ 0.000", "dout 2 = 1",
+          "din 1-16   0 1 0 0 0 0 0 0"})
+        EXPECT_TRUE(run.out.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                   << run.out.toStdString();
+    EXPECT_TRUE(run.errors.contains("the robot did not move")) << run.errors.toStdString();
+    EXPECT_FALSE(run.out.contains("running"));  // status came after the failure
+    EXPECT_EQ(sim.connections(), 1);
+}
+
+TEST(Demo, RunsToCompletionAndShowsEveryStep) {
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome run = kelvoctl(
+        {QStringLiteral("demo"), QStringLiteral("--address"), QStringLiteral("127.0.9.2")});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.errors.toStdString();
+    EXPECT_EQ(run.out.count("kelvo> "), 15);
+    EXPECT_EQ(run.out.count("arrived after"), 2);
+    EXPECT_TRUE(run.out.contains("din 1-16   1 0 1 0"));
+    EXPECT_TRUE(run.out.contains("kelvo-sim stopped"));
+    EXPECT_TRUE(run.errors.isEmpty()) << run.errors.toStdString();
+    EXPECT_LT(timer.elapsed(), 30000);
+}

@@ -1,0 +1,507 @@
+#include "ctlcommands.h"
+
+#include "ctltext.h"
+#include "kelvo.h"
+#include "motionwatch.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <thread>
+
+namespace kelvoctl {
+
+namespace {
+
+// Long enough for the reports that follow a change (the servo state after a mode change, the
+// inputs after an output) to arrive before the next query waits for its answer.
+constexpr auto kSettle = std::chrono::milliseconds(100);
+// After the servo came on: in teach mode the enabling switch powers the motors, which takes a
+// moment; moves and jogging sent before are refused.
+constexpr auto kPowerUp = std::chrono::milliseconds(500);
+constexpr int kDefaultJogMs = 1000;
+constexpr int kLongestJogMs = 10000;
+constexpr int kLongestWaitMs = 600000;
+constexpr int kDigitalPorts = 128;
+constexpr int kAnalogPorts = 16;
+constexpr int kReadablePorts = 16;  // the library keeps the first 16 of each kind
+constexpr int kLastSpeedCode = 103;
+constexpr int kFirstInchingCode = 101;
+
+void settle() {
+    std::this_thread::sleep_for(kSettle);
+}
+
+void expectArgs(const Args& args, size_t least, size_t most) {
+    if (args.size() < least || args.size() > most)
+        throw UsageError("wrong number of arguments");
+}
+
+template <typename T>
+T required(const std::optional<T>& value, const std::string& what) {
+    if (!value)
+        throw UsageError(what);
+    return *value;
+}
+
+bool linkUp(CtlConsole& console) {
+    if (is_connected())
+        return true;
+    console.error("the link to the controller is down");
+    return false;
+}
+
+bool fail(CtlConsole& console, const std::string& why) {
+    console.error(why);
+    return false;
+}
+
+std::string label(const std::string& name) {
+    return name + std::string(name.size() < 11 ? 11 - name.size() : 1, ' ');
+}
+
+std::string describeSpeed(int speed) {
+    static const char* const kSteps[] = {"1 mm or 0.1 deg", "0.1 mm or 0.01 deg",
+                                         "0.01 mm or 0.001 deg"};
+    if (speed >= kFirstInchingCode && speed <= kLastSpeedCode)
+        return std::to_string(speed) + " (inching: " + kSteps[speed - kFirstInchingCode] +
+               " per step)";
+    return std::to_string(speed) + " %";
+}
+
+// ---- Settings: operation mode, coordinate system, jog speed ----
+
+struct Setting {
+    const char* name;
+    const char* wanted;  // what the argument must be
+    std::function<std::optional<int>(const std::string&)> parse;
+    void (*set)(int);
+    int (*get)();
+    std::function<std::string(int)> describe;
+};
+
+Action setting(const Args& args, const Setting& setting) {
+    expectArgs(args, 0, 1);
+    std::optional<int> wanted;
+    if (!args.empty())
+        wanted = required(setting.parse(args[0]), setting.wanted);
+    return [setting, wanted](CtlConsole& console) {
+        if (wanted) {
+            setting.set(*wanted);
+            settle();
+        }
+        const int now = setting.get();
+        if (!linkUp(console))
+            return false;
+        console.line(std::string(setting.name) + ": " + setting.describe(now));
+        if (wanted && now != *wanted)
+            return fail(console, "the controller did not take " + setting.describe(*wanted));
+        return true;
+    };
+}
+
+Action mode(const Args& args) {
+    return setting(args,
+                   {"mode", "mode must be teach, remote or run",
+                    [](const std::string& text) { return codeOf(kModes, text); }, set_current_mode,
+                    get_current_mode, [](int code) { return describe(kModes, code); }});
+}
+
+Action coord(const Args& args) {
+    return setting(
+        args, {"coord", "coord must be joint, cartesian, tool or user",
+               [](const std::string& text) { return codeOf(kCoords, text); }, set_current_coord,
+               get_current_coord, [](int code) { return describe(kCoords, code); }});
+}
+
+Action speed(const Args& args) {
+    return setting(args,
+                   {"speed", "speed must be 0 to 100 (percent) or 101 to 103 (inching)",
+                    [](const std::string& text) { return wholeNumber(text, 0, kLastSpeedCode); },
+                    set_jogging_speed, get_jogging_speed, describeSpeed});
+}
+
+// ---- Servo and jogging ----
+
+Action servo(const Args& args) {
+    expectArgs(args, 1, 1);
+    if (args[0] == "off") {
+        return [](CtlConsole& console) {
+            servo_power_off();
+            settle();
+            console.line(
+                "servo: enabling switch released (in teach mode this takes the power off)");
+            return linkUp(console);
+        };
+    }
+    if (args[0] != "on")
+        throw UsageError("servo takes on or off");
+    return [](CtlConsole& console) {
+        const int on = servo_power_on();
+        std::this_thread::sleep_for(kPowerUp);
+        if (on != 1)
+            return fail(console,
+                        "the controller did not report the servo ready (an alarm, or no answer)");
+        console.line("servo: on (ready; in teach mode the enabling switch then powers the motors)");
+        return true;
+    };
+}
+
+std::string axisName(int axis, int coord) {
+    static const char* const kCartesian[] = {"X", "Y", "Z", "RX", "RY", "RZ"};
+    if (axis > 6)
+        return "external axis " + std::to_string(axis - 6);
+    return coord == 0 ? "J" + std::to_string(axis) : kCartesian[axis - 1];
+}
+
+Action jog(const Args& args) {
+    expectArgs(args, 2, 3);
+    const int axis = required(wholeNumber(args[0], 1, 12), "axis must be 1 to 12");
+    if (args[1] != "+" && args[1] != "-")
+        throw UsageError("direction must be + or -");
+    const bool positive = args[1] == "+";
+    const int ms = args.size() == 3
+                       ? required(wholeNumber(args[2], 1, kLongestJogMs), "MS must be 1 to 10000")
+                       : kDefaultJogMs;
+    return [=](CtlConsole& console) {
+        const int shown = get_current_coord() == 0 ? 0 : 1;
+        const Position before = currentPosition(shown);
+        start_jogging(axis, positive);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        stop_jogging(axis);
+        settle();
+        const Position after = currentPosition(shown);
+        if (!linkUp(console))
+            return false;
+        if (positionGap(before, after, shown) < 1e-6)
+            return fail(console,
+                        "the robot did not move (jogging needs teach mode and the servo on: "
+                        "'mode teach', 'servo on')");
+        console.line("jogged " + axisName(axis, shown) + (positive ? " +: " : " -: ") +
+                     formatPosition(after, shown));
+        return true;
+    };
+}
+
+// ---- Moves ----
+
+struct MoveKind {
+    int points;
+    int defaultVel;
+    int fastestVel;
+    int defaultCoord;
+    bool fullCircle;
+};
+
+constexpr MoveKind kJointMove = {1, 20, 100, 0, false};
+constexpr MoveKind kLinearMove = {1, 100, 1000, 1, false};
+constexpr MoveKind kArcMove = {3, 100, 1000, 1, false};
+constexpr MoveKind kCircleMove = {3, 100, 1000, 1, true};
+
+struct MoveArgs {
+    int vel = 0;
+    int coord = 0;
+    bool wait = true;
+    std::vector<Position> points;
+};
+
+MoveArgs parseMove(const Args& args, const MoveKind& kind) {
+    MoveArgs move;
+    move.vel = kind.defaultVel;
+    move.coord = kind.defaultCoord;
+    std::vector<double> values;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--no-wait") {
+            move.wait = false;
+        } else if (args[i] == "--vel" && i + 1 < args.size()) {
+            move.vel = required(wholeNumber(args[++i], 1, kind.fastestVel),
+                                "--vel must be 1 to " + std::to_string(kind.fastestVel));
+        } else if (args[i] == "--coord" && i + 1 < args.size()) {
+            move.coord = required(codeOf(kCoords, args[++i]),
+                                  "--coord must be joint, cartesian, tool or user");
+        } else {
+            values.push_back(required(realNumber(args[i]), "not a number: " + args[i]));
+        }
+    }
+    if (values.size() != static_cast<size_t>(6 * kind.points))
+        throw UsageError("expected " + std::to_string(6 * kind.points) + " values");
+    for (int p = 0; p < kind.points; ++p) {
+        Position point;
+        std::copy_n(values.begin() + 6 * p, 6, point.begin());
+        move.points.push_back(point);
+    }
+    return move;
+}
+
+void sendMove(const MoveArgs& move, const MoveKind& kind) {
+    const double* first = move.points[0].data();
+    if (kind.points == 1 && kind.defaultCoord == 0)
+        robot_movj(first, move.vel, move.coord);
+    else if (kind.points == 1)
+        robot_movl(first, move.vel, move.coord);
+    else if (!kind.fullCircle)
+        robot_movc(first, move.points[1].data(), move.points[2].data(), move.vel, move.coord);
+    else
+        robot_movca(first, move.points[1].data(), move.points[2].data(), move.vel, move.coord);
+}
+
+Action moveCommand(const Args& args, const MoveKind& kind) {
+    const MoveArgs move = parseMove(args, kind);
+    return [move, kind](CtlConsole& console) {
+        sendMove(move, kind);
+        if (!linkUp(console))
+            return false;
+        if (!move.wait) {
+            console.line("sent");
+            return true;
+        }
+        MotionWatch watch(console);
+        const MotionWatch::Goal goal{kind.fullCircle ? move.points.front() : move.points.back(),
+                                     move.coord, kind.fullCircle, kind.points == 1};
+        if (!watch.waitForArrival(goal)) {
+            return fail(console, watch.failure() + "; it is at " +
+                                     formatPosition(watch.last(), move.coord) +
+                                     " (the controller's alarms, if any, are in the log above)");
+        }
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", watch.seconds());
+        console.line("arrived after " + std::string(seconds) +
+                     " s: " + formatPosition(watch.last(), move.coord));
+        return true;
+    };
+}
+
+Action movj(const Args& args) {
+    return moveCommand(args, kJointMove);
+}
+Action movl(const Args& args) {
+    return moveCommand(args, kLinearMove);
+}
+Action movc(const Args& args) {
+    return moveCommand(args, kArcMove);
+}
+Action movca(const Args& args) {
+    return moveCommand(args, kCircleMove);
+}
+
+// ---- I/O ----
+
+struct IoKind {
+    const char* name;
+    void (*read)(double*);
+};
+
+constexpr IoKind kDout = {"dout", get_dout};
+constexpr IoKind kDin = {"din", get_din};
+constexpr IoKind kAout = {"aout", get_aout};
+constexpr IoKind kAin = {"ain", get_ain};
+
+bool readIo(CtlConsole& console, const IoKind& io) {
+    double values[kReadablePorts] = {};
+    io.read(values);
+    if (!linkUp(console))
+        return false;
+    console.line(label(std::string(io.name) + " 1-16") + formatIo(values));
+    return true;
+}
+
+// Writes one output, then reads it back when the library keeps it.
+bool writeIo(CtlConsole& console, const IoKind& io, int port, double value,
+             const std::function<void()>& write) {
+    write();
+    settle();
+    const std::string name = std::string(io.name) + " " + std::to_string(port);
+    if (port > kReadablePorts) {
+        console.line(name + ": sent (only ports 1 to 16 can be read back)");
+        return linkUp(console);
+    }
+    double values[kReadablePorts] = {};
+    io.read(values);
+    if (!linkUp(console))
+        return false;
+    console.line(name + " = " + formatIoValue(values[port - 1]));
+    if (std::abs(values[port - 1] - value) > 0.5)
+        return fail(console, "the controller did not take the value");
+    return true;
+}
+
+// The outputs read, or one of them written.
+Action output(const Args& args, const IoKind& io, int ports,
+              const std::function<std::optional<double>(const std::string&)>& parseValue,
+              void (*write)(int, double)) {
+    if (args.empty())
+        return [io](CtlConsole& console) { return readIo(console, io); };
+    expectArgs(args, 2, 2);
+    const int port =
+        required(wholeNumber(args[0], 1, ports), "port must be 1 to " + std::to_string(ports));
+    const double value = required(parseValue(args[1]), "not a value for this output: " + args[1]);
+    return [=](CtlConsole& console) {
+        return writeIo(console, io, port, value, [=] { write(port, value); });
+    };
+}
+
+Action dout(const Args& args) {
+    return output(
+        args, kDout, kDigitalPorts,
+        [](const std::string& text) -> std::optional<double> { return wholeNumber(text, 0, 1); },
+        [](int port, double value) { set_dout(port, static_cast<int>(value)); });
+}
+
+Action aout(const Args& args) {
+    return output(args, kAout, kAnalogPorts, realNumber, set_aout);
+}
+
+Action input(const Args& args, const IoKind& io) {
+    expectArgs(args, 0, 0);
+    return [io](CtlConsole& console) { return readIo(console, io); };
+}
+
+Action din(const Args& args) {
+    return input(args, kDin);
+}
+
+Action ain(const Args& args) {
+    return input(args, kAin);
+}
+
+// ---- State ----
+
+bool showPosition(CtlConsole& console, int coord) {
+    const Position position = currentPosition(coord);
+    if (!linkUp(console))
+        return false;
+    const std::string name = coord == 0 ? "joints" : coord == 1 ? "cartesian" : kCoords[coord].name;
+    console.line(label(name) + formatPosition(position, coord) + "  (" + positionUnit(coord) + ")");
+    return true;
+}
+
+Action pos(const Args& args) {
+    expectArgs(args, 0, 1);
+    if (args.size() == 1) {
+        const int coord = required(codeOf(kCoords, args[0]),
+                                   "coordinate system must be joint, cartesian, tool or user");
+        return [coord](CtlConsole& console) { return showPosition(console, coord); };
+    }
+    return [](CtlConsole& console) { return showPosition(console, 0) && showPosition(console, 1); };
+}
+
+Action state(const Args& args) {
+    expectArgs(args, 0, 0);
+    return [](CtlConsole& console) {
+        const int running = get_robot_running_state();
+        if (!linkUp(console))
+            return false;
+        console.line("running: " + describe(kRunningStates, running));
+        return true;
+    };
+}
+
+Action status(const Args& args) {
+    expectArgs(args, 0, 0);
+    return [](CtlConsole& console) {
+        const int mode = get_current_mode();
+        const int coordinates = get_current_coord();
+        const int jogSpeed = get_jogging_speed();
+        const int running = get_robot_running_state();
+        if (!linkUp(console))
+            return false;
+        console.line(label("mode") + describe(kModes, mode));
+        console.line(label("coord") + describe(kCoords, coordinates));
+        console.line(label("speed") + describeSpeed(jogSpeed));
+        console.line(label("running") + describe(kRunningStates, running));
+        return showPosition(console, 0) && showPosition(console, 1) && readIo(console, kDout) &&
+               readIo(console, kDin) && readIo(console, kAout) && readIo(console, kAin);
+    };
+}
+
+Action wait(const Args& args) {
+    expectArgs(args, 1, 1);
+    const int ms = required(wholeNumber(args[0], 0, kLongestWaitMs), "MS must be 0 to 600000");
+    return [ms](CtlConsole&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return true;
+    };
+}
+
+// clang-format off
+const Command kCommands[] = {
+    {"status", "", "mode, coordinate system, speed, running state, positions and I/O at once",
+     "The servo state is not among them: the library has no query for it; 'servo on' reports it.",
+     true, status},
+    {"servo", "on|off", "switch the servo on, or release the enabling switch",
+     "on: servo_power_on(); fails unless the controller then reports the servo ready. In teach\n"
+     "mode the library also presses the enabling switch, which powers the motors.\n"
+     "off: servo_power_off(); acts in teach mode only.",
+     true, servo},
+    {"mode", "[teach|remote|run]", "show or set the operation mode", "", true, mode},
+    {"coord", "[joint|cartesian|tool|user]", "show or set the jog coordinate system", "", true,
+     coord},
+    {"speed", "[0-103]", "show or set the jog speed",
+     "0 to 100: percent of the top jog speed; 101, 102, 103: one step per jog of 1, 0.1 or\n"
+     "0.01 mm (0.1, 0.01, 0.001 degrees for joints).",
+     true, speed},
+    {"jog", "AXIS +|- [MS]", "jog one axis for MS milliseconds (default 1000)",
+     "AXIS 1 to 6 are the robot's axes (J1 to J6 in joint coordinates, X, Y, Z, RX, RY, RZ\n"
+     "otherwise), 7 to 12 external axes. Needs teach mode and the servo on. At an inching\n"
+     "speed (101 to 103) the robot makes one step.",
+     true, jog},
+    {"movj", "[--vel PCT] [--coord C] [--no-wait] V1 .. V6", "joint move to a target",
+     "The target is in joint angles (--coord joint, the default) or a Cartesian position\n"
+     "x y z rx ry rz in mm and degrees. --vel: percent of the top joint speed (default 20).\n"
+     "Waits until the robot stands at the target, showing its progress, unless --no-wait.",
+     true, movj},
+    {"movl", "[--vel MM/S] [--coord C] [--no-wait] V1 .. V6", "linear move to a target",
+     "The target is x y z rx ry rz in mm and degrees (--coord cartesian, the default) or joint\n"
+     "angles. --vel: speed of the tool in mm/s (default 100).",
+     true, movl},
+    {"movc", "[--vel MM/S] [--coord C] [--no-wait] P1(6) P2(6) P3(6)",
+     "circular move along the arc through three points", "", true, movc},
+    {"movca", "[--vel MM/S] [--coord C] [--no-wait] P1(6) P2(6) P3(6)",
+     "full circle through three points, back to the first", "", true, movca},
+    {"dout", "[PORT 0|1]", "show digital outputs 1-16, or set one (1 to 128)", "", true, dout},
+    {"aout", "[PORT VALUE]", "show analog outputs 1-16, or set one", "", true, aout},
+    {"din", "", "show digital inputs 1-16", "", true, din},
+    {"ain", "", "show analog inputs 1-16", "", true, ain},
+    {"pos", "[joint|cartesian|tool|user]", "show the current position (joints and Cartesian)",
+     "", true, pos},
+    {"state", "", "show the program running state", "", true, state},
+    {"wait", "MS", "pause (in scripts)", "", false, wait},
+};
+// clang-format on
+
+}  // namespace
+
+const Command* findCommand(const std::string& name) {
+    for (const Command& command : kCommands) {
+        if (name == command.name)
+            return &command;
+    }
+    return nullptr;
+}
+
+void printCommandList(CtlConsole& console) {
+    for (const Command& command : kCommands) {
+        std::string head = std::string("  ") + command.name + " " + command.synopsis;
+        if (head.size() > 30) {
+            console.line(head);
+            head.clear();
+        }
+        console.line(head + std::string(32 - head.size(), ' ') + command.summary);
+    }
+}
+
+void printCommandHelp(CtlConsole& console, const Command& command) {
+    console.line(std::string("usage: ") + command.name + " " + command.synopsis);
+    console.line(std::string("  ") + command.summary);
+    std::string details = command.details;
+    size_t start = 0;
+    while (start < details.size()) {
+        const size_t end = details.find('\n', start);
+        console.line("  " + details.substr(start, end - start));
+        start = end == std::string::npos ? details.size() : end + 1;
+    }
+}
+
+}  // namespace kelvoctl

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ctlconsole.h"
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kelvoctl {
+
+using Args = std::vector<std::string>;
+
+// Arguments a command cannot take: its usage is shown and kelvoctl exits with status 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What a command does once its arguments are read: true when it did what was asked.
+using Action = std::function<bool(CtlConsole& console)>;
+
+// One kelvoctl command, run over the library's exported C functions on a connected controller.
+struct Command {
+    const char* name;
+    const char* synopsis;  // arguments, after the name
+    const char* summary;
+    const char* details;  // for COMMAND --help
+    bool needsController;
+    // Reads the arguments, before anything is connected; throws UsageError.
+    Action (*prepare)(const Args& args);
+};
+
+const Command* findCommand(const std::string& name);
+void printCommandList(CtlConsole& console);
+void printCommandHelp(CtlConsole& console, const Command& command);
+
+}  // namespace kelvoctl

@@ -1,0 +1,142 @@
+#include "ctldemo.h"
+
+#include "ctlshell.h"
+#include "kelvo.h"
+#include "simchild.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace kelvoctl {
+
+namespace {
+
+constexpr const char* kDefaultAddress = "127.0.9.1";
+
+struct Step {
+    const char* explanation;  // what the step shows, and the C functions behind it
+    const char* command;
+};
+
+// clang-format off
+constexpr Step kSteps[] = {
+    {"Where the robot stands: get_current_position(out, 0) gives the joint angles,\n"
+     "get_current_position(out, 1) the tool's position (x, y, z, rx, ry, rz).",
+     "pos"},
+    {"servo_power_on(): the servo comes on (ready); in teach mode the library also presses\n"
+     "the enabling switch, which powers the motors.",
+     "servo on"},
+    {"set_current_mode(0), then get_current_mode(): teach mode, for jogging.",
+     "mode teach"},
+    {"set_current_coord(1), get_current_coord(): jog in Cartesian coordinates.",
+     "coord cartesian"},
+    {"set_jogging_speed(50), get_jogging_speed(): half the top jog speed.",
+     "speed 50"},
+    {"start_jogging(3, true), a second later stop_jogging(3): axis 3 is Z, so the tool rises.",
+     "jog 3 + 1000"},
+    {"robot_movj(pos, 20, 0): a joint move at 20 % speed to joint angles; kelvoctl follows it\n"
+     "with get_current_position until the robot stands at the target.",
+     "movj 30 15 10 0 -25 0"},
+    {"robot_movl(pos, 150, 1): a straight line at 150 mm/s to a Cartesian target.",
+     "movl --vel 150 650 -150 600 180 0 0"},
+    {"set_dout(1, 1), set_dout(3, 1), then get_dout(out): outputs 1 to 16.",
+     "dout 1 1"},
+    {nullptr, "dout 3 1"},
+    {nullptr, "dout"},
+    {"get_din(out): the simulator wires every output back to the input of the same number.",
+     "din"},
+    {"set_aout(2, 5), then get_ain(out): the analog output comes back on analog input 2.",
+     "aout 2 5"},
+    {nullptr, "ain"},
+    {"All of it at once, as kelvoctl status shows it.",
+     "status"},
+};
+// clang-format on
+
+struct DemoOptions {
+    std::string address = kDefaultAddress;
+    std::string simulator;
+};
+
+DemoOptions parseOptions(const Args& args, const std::string& simulator) {
+    DemoOptions options;
+    options.simulator = simulator;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--address" && i + 1 < args.size())
+            options.address = args[++i];
+        else if (args[i] == "--sim" && i + 1 < args.size())
+            options.simulator = args[++i];
+        else
+            throw UsageError("demo takes --address ADDR and --sim PATH");
+    }
+    return options;
+}
+
+void explain(CtlConsole& console, const char* explanation) {
+    console.line("");
+    std::string text = explanation;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        console.line("# " + text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+}
+
+bool connect(CtlConsole& console, const std::string& address) {
+    console.line("connect_robot(\"" + address + "\") ...");
+    const auto start = std::chrono::steady_clock::now();
+    if (!connect_robot(address.c_str())) {
+        console.error("the library did not connect to the simulator");
+        return false;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "connected after %.1f s",
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    console.line(text);
+    return true;
+}
+
+}  // namespace
+
+int runDemo(CtlConsole& console, const Args& args, const std::string& simulator) {
+    DemoOptions options;
+    try {
+        options = parseOptions(args, simulator);
+    } catch (const UsageError& error) {
+        console.error(error.what());
+        return kUsage;
+    }
+    console.line("kelvo demo: a session with kelvo-sim, the simulated controller, through the");
+    console.line("library's C functions. Each step shows the kelvoctl command and what it calls.");
+    console.line("");
+    console.line("Starting kelvo-sim on " + options.address + " (control port 6000) ...");
+    SimChild sim;
+    if (!sim.start(options.simulator, options.address)) {
+        console.error(sim.error());
+        return kFailed;
+    }
+    console.line("kelvo-sim is listening.");
+    if (!connect(console, options.address))
+        return kFailed;
+
+    CtlShell shell(console);
+    for (const Step& step : kSteps) {
+        if (step.explanation)
+            explain(console, step.explanation);
+        console.line(std::string("kelvo> ") + step.command);
+        if (shell.runLine(step.command) != kDone) {
+            console.line("The demo stopped at a failing step.");
+            return kFailed;
+        }
+    }
+    sim.stop();
+    console.line("");
+    console.line("kelvo-sim stopped. The same commands work on a real controller:");
+    console.line("  kelvoctl --ip ADDR status        one command");
+    console.line("  kelvoctl --ip ADDR               interactive: one command per line");
+    console.line("  kelvoctl help                    every command");
+    return kDone;
+}
+
+}  // namespace kelvoctl

@@ -1,0 +1,149 @@
+// kelvoctl: remote control of a robot controller through the kelvo library's exported C functions,
+// as any host program would use them. See usage() below, or kelvoctl help.
+
+#include "ctlcommands.h"
+#include "ctlconsole.h"
+#include "ctldemo.h"
+#include "ctlshell.h"
+#include "ctltext.h"
+#include "kelvo.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+
+using namespace kelvoctl;
+
+namespace {
+
+struct Options {
+    std::string ip;
+    int timeoutMs = -1;
+    bool verbose = false;
+    bool help = false;
+    Args words;  // the command and its arguments
+};
+
+void usage(CtlConsole& console) {
+    for (const char* line : {
+             "usage: kelvoctl --ip ADDR [--timeout MS] [--verbose] COMMAND [ARGS]",
+             "       kelvoctl --ip ADDR [--timeout MS] [--verbose]   commands from standard input",
+             "       kelvoctl demo [--address ADDR] [--sim PATH]     a session with the simulator",
+             "       kelvoctl help [COMMAND]                         this text, or a command's",
+             "",
+             "Remote control of a robot controller (TCP port 6000) through the kelvo library.",
+             "Connecting takes about two seconds; in interactive mode one connection serves",
+             "every command. COMMAND --help explains a command.",
+             "",
+             "options:",
+             "  --ip ADDR       the controller's address",
+             "  --timeout MS    how long a query waits for the controller's answer (default 3000)",
+             "  --verbose       show the library's own log on standard error",
+             "",
+             "commands:",
+         })
+        console.line(line);
+    printCommandList(console);
+}
+
+// Reads the options before the command; false on one it does not know.
+bool parseOptions(int argc, char** argv, Options* options) {
+    int i = 1;
+    for (; i < argc && argv[i][0] == '-'; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            options->help = true;
+        } else if (option == "--verbose") {
+            options->verbose = true;
+        } else if (option == "--ip" && i + 1 < argc) {
+            options->ip = argv[++i];
+        } else if (option == "--timeout" && i + 1 < argc) {
+            const std::optional<int> ms = wholeNumber(argv[++i], 0, INT_MAX);
+            if (!ms)
+                return false;
+            options->timeoutMs = *ms;
+        } else {
+            return false;
+        }
+    }
+    options->words.assign(argv + i, argv + argc);
+    return true;
+}
+
+// The library logs through Qt: unless asked for, only the controller's own messages (alarms)
+// are shown, marked with their category.
+void quietenLibraryLog(bool verbose) {
+    if (!verbose)
+        setenv("QT_LOGGING_RULES", "kelvo.*.debug=false\nkelvo.log.debug=true", 0);
+    setenv("QT_MESSAGE_PATTERN", "[%{category}] %{message}", 0);
+}
+
+// kelvo-sim next to kelvoctl, else where the build put it.
+std::string simulatorPath() {
+    char self[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        std::string beside(self, static_cast<size_t>(length));
+        beside = beside.substr(0, beside.rfind('/') + 1) + "kelvo-sim";
+        if (access(beside.c_str(), X_OK) == 0)
+            return beside;
+    }
+    return KELVO_SIM_PATH;
+}
+
+// Connects to the controller; the exit status when it cannot.
+std::optional<int> connect(CtlConsole& console, const Options& options) {
+    if (options.ip.empty()) {
+        console.error("--ip ADDR is needed to reach a controller");
+        return kUsage;
+    }
+    if (options.timeoutMs >= 0)
+        set_reply_timeout(options.timeoutMs);
+    if (connect_robot(options.ip.c_str()))
+        return std::nullopt;
+    console.error("cannot connect to " + options.ip + ":6000 (no controller answered)");
+    return kFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CtlConsole console(std::cout, std::cerr, isatty(STDOUT_FILENO) == 1);
+    Options options;
+    if (!parseOptions(argc, argv, &options)) {
+        usage(console);
+        return kUsage;
+    }
+    quietenLibraryLog(options.verbose);
+    if (options.help || (options.words.empty() && options.ip.empty())) {
+        usage(console);
+        return options.help ? kDone : kUsage;
+    }
+    if (options.words.empty()) {
+        const bool terminal = isatty(STDIN_FILENO) == 1;
+        if (const std::optional<int> failed = connect(console, options))
+            return *failed;
+        if (terminal)
+            console.line("connected to " + options.ip + "; help lists the commands, quit ends");
+        return CtlShell(console).loop(std::cin, terminal);
+    }
+    if (options.words[0] == "demo")
+        return runDemo(console, Args(options.words.begin() + 1, options.words.end()),
+                       simulatorPath());
+    if (options.words[0] == "help" && options.words.size() == 1) {
+        usage(console);
+        return kDone;
+    }
+    const Prepared prepared = prepare(console, options.words);
+    if (!prepared.action)
+        return prepared.status;
+    if (prepared.command->needsController) {
+        if (const std::optional<int> failed = connect(console, options))
+            return *failed;
+    }
+    return prepared.action(console) ? kDone : kFailed;
+}

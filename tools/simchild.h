@@ -1,0 +1,33 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace kelvoctl {
+
+// kelvo-sim as a child process that dies with kelvoctl: started on an address, stopped through
+// its console.
+class SimChild {
+public:
+    SimChild() = default;
+    ~SimChild() { stop(); }
+    SimChild(const SimChild&) = delete;
+    SimChild& operator=(const SimChild&) = delete;
+
+    // True once it listens on address:6000; otherwise error() says why.
+    bool start(const std::string& program, const std::string& address);
+    // Asks it to quit and waits for it; kills it when it does not go within three seconds.
+    void stop();
+    const std::string& error() const { return error_; }
+
+private:
+    bool awaitListening();
+
+    pid_t pid_ = -1;
+    int toSim_ = -1;
+    int fromSim_ = -1;
+    std::string error_;
+};
+
+}  // namespace kelvoctl
