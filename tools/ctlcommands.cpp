@@ -151,9 +151,9 @@ Action servo(const Args& args) {
 
 std::string axisName(int axis, int coord) {
     static const char* const kCartesian[] = {"X", "Y", "Z", "RX", "RY", "RZ"};
-    if (axis > 6)
-        return "external axis " + std::to_string(axis - 6);
-    return coord == 0 ? "J" + std::to_string(axis) : kCartesian[axis - 1];
+    if (axis > 7)
+        return "O" + std::to_string(axis - 7);
+    return coord == 0 || axis == 7 ? "J" + std::to_string(axis) : kCartesian[axis - 1];
 }
 
 Action jog(const Args& args) {
@@ -444,8 +444,8 @@ const Command kCommands[] = {
      true, speed},
     {"jog", "AXIS +|- [MS]", "jog one axis for MS milliseconds (default 1000)",
      "AXIS 1 to 6 are the robot's axes (J1 to J6 in joint coordinates, X, Y, Z, RX, RY, RZ\n"
-     "otherwise), 7 to 12 external axes. Needs teach mode and the servo on. At an inching\n"
-     "speed (101 to 103) the robot makes one step.",
+     "otherwise), 7 a seventh joint, 8 to 12 the external axes O1 to O5. Needs teach mode and\n"
+     "the servo on. At an inching speed (101 to 103) the robot makes one step.",
      true, jog},
     {"movj", "[--vel PCT] [--coord C] [--no-wait] V1 .. V6", "joint move to a target",
      "The target is in joint angles (--coord joint, the default) or a Cartesian position\n"

@@ -21,7 +21,6 @@ public:
     void prompt(const std::string& text);
     // step counts up (for example quarters done); a new line is written only when it grows.
     void progress(const std::string& text, int step);
-    bool terminal() const { return terminal_; }
 
 private:
     void endProgress();
