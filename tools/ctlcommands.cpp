@@ -1,5 +1,6 @@
 #include "ctlcommands.h"
 
+#include "ctljobs.h"
 #include "ctltext.h"
 #include "kelvo.h"
 #include "motionwatch.h"
@@ -32,30 +33,6 @@ constexpr int kFirstInchingCode = 101;
 
 void settle() {
     std::this_thread::sleep_for(kSettle);
-}
-
-void expectArgs(const Args& args, size_t least, size_t most) {
-    if (args.size() < least || args.size() > most)
-        throw UsageError("wrong number of arguments");
-}
-
-template <typename T>
-T required(const std::optional<T>& value, const std::string& what) {
-    if (!value)
-        throw UsageError(what);
-    return *value;
-}
-
-bool linkUp(CtlConsole& console) {
-    if (is_connected())
-        return true;
-    console.error("the link to the controller is down");
-    return false;
-}
-
-bool fail(CtlConsole& console, const std::string& why) {
-    console.error(why);
-    return false;
 }
 
 std::string label(const std::string& name) {
@@ -467,11 +444,44 @@ const Command kCommands[] = {
     {"pos", "[joint|cartesian|tool|user]", "show the current position (joints and Cartesian)",
      "", true, pos},
     {"state", "", "show the program running state", "", true, state},
+    {"run", "NAME", "start the job NAME stored on the controller",
+     "run_job(NAME): from the job's first line. Needs the servo on and no job running; waits\n"
+     "until the controller reports the job running.",
+     true, runJob},
+    {"stop", "", "stop the running job", "stop_job(); waits until the job has stopped.", true,
+     stopJob},
+    {"queue", "[--coord C] [--no-wait] FILE", "stream the motion points of FILE as one queue",
+     "continuous_motion_mode(1), then send_continuous_motion_queue() with the points of FILE,\n"
+     "one per line (# starts a comment):\n"
+     "    TYPE VEL V1 .. Vn [acc=A] [dec=D] [pl=P] [spin=S]\n"
+     "TYPE is movj, movl, movc, movca (6 to 13 values) or movjext, movlext, movcext (6 to 19);\n"
+     "what the values mean is the controller's (kelvo-sim: joint angles in degrees). Waits\n"
+     "until the robot stands at the last point, its first six values read in --coord (default\n"
+     "joint), then closes the mode, which returns the controller to teach mode. With --no-wait\n"
+     "the mode stays open. A queue must fit one frame (some 100 to 170 points).",
+     true, queue},
     {"wait", "MS", "pause (in scripts)", "", false, wait},
 };
 // clang-format on
 
 }  // namespace
+
+void expectArgs(const Args& args, size_t least, size_t most) {
+    if (args.size() < least || args.size() > most)
+        throw UsageError("wrong number of arguments");
+}
+
+bool linkUp(CtlConsole& console) {
+    if (is_connected())
+        return true;
+    console.error("the link to the controller is down");
+    return false;
+}
+
+bool fail(CtlConsole& console, const std::string& why) {
+    console.error(why);
+    return false;
+}
 
 const Command* findCommand(const std::string& name) {
     for (const Command& command : kCommands) {

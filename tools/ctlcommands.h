@@ -3,6 +3,7 @@
 #include "ctlconsole.h"
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,6 +31,18 @@ struct Command {
     // Reads the arguments, before anything is connected; throws UsageError.
     Action (*prepare)(const Args& args);
 };
+
+// For the commands' two steps: the argument checks of prepare (they throw UsageError), and the
+// link check and failure line of the action.
+void expectArgs(const Args& args, size_t least, size_t most);
+template <typename T>
+T required(const std::optional<T>& value, const std::string& what) {
+    if (!value)
+        throw UsageError(what);
+    return *value;
+}
+bool linkUp(CtlConsole& console);
+bool fail(CtlConsole& console, const std::string& why);
 
 const Command* findCommand(const std::string& name);
 void printCommandList(CtlConsole& console);

@@ -4,6 +4,8 @@
 #include "kelvo.h"
 #include "simchild.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -48,10 +50,60 @@ constexpr Step kSteps[] = {
     {"set_aout(2, 5), then get_ain(out): the analog output comes back on analog input 2.",
      "aout 2 5"},
     {nullptr, "ain"},
+    {"set_current_mode(2): run mode, for jobs and queues; the servo stays on (ready).",
+     "mode run"},
+    {"run_job(\"DEMO\"): the controller starts its job DEMO from the first line; kelvoctl\n"
+     "follows get_robot_running_state() until it reads 2 (running).",
+     "run DEMO"},
+    {"stop_job(): the job stops, and the running state returns to 0.",
+     "stop"},
+    {"continuous_motion_mode(1), then send_continuous_motion_queue(points, 4): four points of a\n"
+     "file (three joint moves and a straight one) streamed as one queue. The robot passes through\n"
+     "them; then continuous_motion_mode(0) closes the mode and returns to teach mode.",
+     "queue QUEUE_FILE"},
     {"All of it at once, as kelvoctl status shows it.",
      "status"},
 };
 // clang-format on
+
+// The demo's queue: kelvo-sim reads the values as joint angles.
+constexpr const char* kQueuePoints =
+    "# TYPE VEL J1 .. J6\n"
+    "movj 60   0  10 10 0 -40  0\n"
+    "movj 60 -20  15  5 0 -50 20\n"
+    "movl 150 -20 20  0 0 -45 20\n"
+    "movj 80   0   0  0 0 -30  0\n";
+constexpr const char* kQueueFileMark = "QUEUE_FILE";
+
+// The queue in a temporary file for the length of the demo.
+struct QueueFile {
+    QueueFile() {
+        char name[] = "/tmp/kelvo-demo-queue-XXXXXX";
+        const int fd = mkstemp(name);
+        if (fd < 0)
+            return;
+        const std::string text = kQueuePoints;
+        if (write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()))
+            path = name;
+        else
+            unlink(name);
+        close(fd);
+    }
+    ~QueueFile() {
+        if (!path.empty())
+            unlink(path.c_str());
+    }
+    std::string path;
+};
+
+// The step's command, with the queue file's path in place of its mark.
+std::string commandOf(const Step& step, const QueueFile& queue) {
+    std::string command = step.command;
+    const size_t mark = command.find(kQueueFileMark);
+    if (mark != std::string::npos)
+        command.replace(mark, std::string(kQueueFileMark).size(), queue.path);
+    return command;
+}
 
 struct DemoOptions {
     std::string address = kDefaultAddress;
@@ -120,12 +172,18 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
     if (!connect(console, options.address))
         return kFailed;
 
+    const QueueFile queue;
+    if (queue.path.empty()) {
+        console.error("cannot write the demo's queue file");
+        return kFailed;
+    }
     CtlShell shell(console);
     for (const Step& step : kSteps) {
         if (step.explanation)
             explain(console, step.explanation);
-        console.line(std::string("kelvo> ") + step.command);
-        if (shell.runLine(step.command) != kDone) {
+        const std::string command = commandOf(step, queue);
+        console.line("kelvo> " + command);
+        if (shell.runLine(command) != kDone) {
             console.line("The demo stopped at a failing step.");
             return kFailed;
         }

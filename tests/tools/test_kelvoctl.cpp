@@ -82,6 +82,13 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
 
     // Wrong arguments are told at once, before any connection is tried.
     const QString nowhere = QStringLiteral("127.0.8.99");
+    QTemporaryDir files;
+    const auto queueFile = [&files](const char* name, const char* text) {
+        QFile file(files.filePath(QString::fromLatin1(name)));
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        return file.fileName();
+    };
     struct Bad {
         QStringList command;
         const char* message;
@@ -93,6 +100,15 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
         {{"dout", "129", "1"}, "port must be 1 to 128"},
         {{"aout", "1", "nan"}, "not a value"},
         {{"jog", "1", "up"}, "direction must be + or -"},
+        {{"queue", "/nonexistent/path.txt"}, "cannot read /nonexistent/path.txt"},
+        {{"queue", queueFile("type", "movx 50 1 2 3 4 5 6\n")}, "type:1: unknown point type movx"},
+        {{"queue", queueFile("few", "# ok\nmovj 50 1 2 3 4 5 # six\n")},
+         "few:2: movj needs at least 6 values"},
+        {{"queue", queueFile("many", "movl 50 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n")},
+         "many:1: movl takes at most 13 values"},
+        {{"queue", queueFile("acc", "movjext 50 1 2 3 4 5 6 acc=fast\n")},
+         "acc:1: not a number: acc=fast"},
+        {{"queue", queueFile("empty", "# nothing\n\n")}, "empty holds no points"},
         {{"frobnicate"}, "unknown command"},
     };
     for (const Bad& b : bad) {
@@ -177,8 +193,10 @@ TEST(Demo, RunsToCompletionAndShowsEveryStep) {
     const Outcome run = kelvoctl(
         {QStringLiteral("demo"), QStringLiteral("--address"), QStringLiteral("127.0.9.2")});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.errors.toStdString();
-    EXPECT_EQ(run.out.count("kelvo> "), 15);
-    EXPECT_EQ(run.out.count("arrived after"), 2);
+    EXPECT_EQ(run.out.count("kelvo> "), 19);
+    EXPECT_EQ(run.out.count("arrived after"), 3);
+    EXPECT_TRUE(run.out.contains("kelvo> run DEMO\nrunning: DEMO"));
+    EXPECT_TRUE(run.out.contains("kelvo> stop\nrunning: stopped (0)"));
     EXPECT_TRUE(run.out.contains("din 1-16   1 0 1 0"));
     EXPECT_TRUE(run.out.contains("kelvo-sim stopped"));
     EXPECT_TRUE(run.errors.isEmpty()) << run.errors.toStdString();
