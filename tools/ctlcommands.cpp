@@ -1,5 +1,6 @@
 #include "ctlcommands.h"
 
+#include "ctlfiles.h"
 #include "ctljobs.h"
 #include "ctltext.h"
 #include "kelvo.h"
@@ -460,6 +461,15 @@ const Command kCommands[] = {
      "joint), then closes the mode, which returns the controller to teach mode. With --no-wait\n"
      "the mode stays open. A queue must fit one frame (some 100 to 170 points).",
      true, queue},
+    {"upload", "[MS]", "send the job files of robotJob/R1 to R4 to the controller",
+     "upload_job(): every file of robotJob/R1 to R4 beside kelvoctl, robot by robot, newest\n"
+     "first. The library reports no end of a transfer, so kelvoctl stays MS (default 3000)\n"
+     "before it goes on or exits. Refused while an upload runs.",
+     true, upload},
+    {"sync", "[MS]", "bring robotJob/R1 to R4 in line with the controller's job files",
+     "sync_jobs(): files missing or different on the PC are downloaded, empty ones deleted and\n"
+     "files the controller lacks uploaded; kelvoctl stays MS (default 3000) meanwhile.",
+     true, sync},
     {"wait", "MS", "pause (in scripts)", "", false, wait},
 };
 // clang-format on

@@ -1,5 +1,6 @@
 #include "ctldemo.h"
 
+#include "ctlfiles.h"
 #include "ctlshell.h"
 #include "kelvo.h"
 #include "simchild.h"
@@ -8,6 +9,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace kelvoctl {
 
@@ -96,6 +99,21 @@ struct QueueFile {
     std::string path;
 };
 
+// kelvo-sim's job directory for the length of the demo.
+struct SimJobFolder {
+    SimJobFolder() {
+        char name[] = "/tmp/kelvo-demo-jobs-XXXXXX";
+        if (mkdtemp(name))
+            path = name;
+    }
+    ~SimJobFolder() {
+        std::error_code error;
+        if (!path.empty())
+            std::filesystem::remove_all(path, error);
+    }
+    std::string path;
+};
+
 // The step's command, with the queue file's path in place of its mark.
 std::string commandOf(const Step& step, const QueueFile& queue) {
     std::string command = step.command;
@@ -163,8 +181,10 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
     console.line("library's C functions. Each step shows the kelvoctl command and what it calls.");
     console.line("");
     console.line("Starting kelvo-sim on " + options.address + " (control port 6000) ...");
+    const SimJobFolder simJobs;
     SimChild sim;
-    if (!sim.start(options.simulator, options.address)) {
+    if (simJobs.path.empty() ||
+        !sim.start(options.simulator, options.address, {"--job-dir", simJobs.path})) {
         console.error(sim.error());
         return kFailed;
     }
@@ -187,6 +207,11 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
             console.line("The demo stopped at a failing step.");
             return kFailed;
         }
+    }
+    if (!demoUpload(console, shell, simJobs.path,
+                    [&console](const char* text) { explain(console, text); })) {
+        console.line("The demo stopped at a failing step.");
+        return kFailed;
     }
     sim.stop();
     console.line("");

@@ -24,19 +24,19 @@ void closeAll(std::initializer_list<int> fds) {
     }
 }
 
-[[noreturn]] void becomeSimulator(int in, int out, const std::string& program,
-                                  const std::string& address) {
+// argv is built before the fork: the child of a threaded process must not allocate.
+[[noreturn]] void becomeSimulator(int in, int out, const std::vector<const char*>& argv) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
-    execl(program.c_str(), program.c_str(), "--listen", address.c_str(),
-          static_cast<char*>(nullptr));
+    execv(argv[0], const_cast<char* const*>(argv.data()));
     _exit(127);
 }
 
 }  // namespace
 
-bool SimChild::start(const std::string& program, const std::string& address) {
+bool SimChild::start(const std::string& program, const std::string& address,
+                     const std::vector<std::string>& extraArguments) {
     if (access(program.c_str(), X_OK) != 0) {
         error_ = "cannot run " + program;
         return false;
@@ -50,9 +50,13 @@ bool SimChild::start(const std::string& program, const std::string& address) {
         error_ = "cannot create pipes";
         return false;
     }
+    std::vector<const char*> argv = {program.c_str(), "--listen", address.c_str()};
+    for (const std::string& argument : extraArguments)
+        argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0)
-        becomeSimulator(in[0], out[1], program, address);
+        becomeSimulator(in[0], out[1], argv);
     closeAll({in[0], out[1]});
     toSim_ = in[1];
     fromSim_ = out[0];

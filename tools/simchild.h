@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace kelvoctl {
 
@@ -15,8 +16,10 @@ public:
     SimChild(const SimChild&) = delete;
     SimChild& operator=(const SimChild&) = delete;
 
-    // True once it listens on address:6000; otherwise error() says why.
-    bool start(const std::string& program, const std::string& address);
+    // True once it listens on address:6000; otherwise error() says why. extraArguments follow
+    // kelvo-sim's own (for instance --job-dir DIR).
+    bool start(const std::string& program, const std::string& address,
+               const std::vector<std::string>& extraArguments = {});
     // Asks it to quit and waits for it; kills it when it does not go within three seconds.
     void stop();
     const std::string& error() const { return error_; }

@@ -193,11 +193,13 @@ TEST(Demo, RunsToCompletionAndShowsEveryStep) {
     const Outcome run = kelvoctl(
         {QStringLiteral("demo"), QStringLiteral("--address"), QStringLiteral("127.0.9.2")});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.errors.toStdString();
-    EXPECT_EQ(run.out.count("kelvo> "), 19);
+    EXPECT_EQ(run.out.count("kelvo> "), 20);
     EXPECT_EQ(run.out.count("arrived after"), 3);
     EXPECT_TRUE(run.out.contains("kelvo> run DEMO\nrunning: DEMO"));
     EXPECT_TRUE(run.out.contains("kelvo> stop\nrunning: stopped (0)"));
     EXPECT_TRUE(run.out.contains("din 1-16   1 0 1 0"));
+    // The sample job files reach the simulator's job directory.
+    EXPECT_EQ(run.out.count("  at kelvo-sim: R"), 3);
     EXPECT_TRUE(run.out.contains("kelvo-sim stopped"));
     EXPECT_TRUE(run.errors.isEmpty()) << run.errors.toStdString();
     EXPECT_LT(timer.elapsed(), 30000);

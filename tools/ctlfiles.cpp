@@ -1,0 +1,113 @@
+#include "ctlfiles.h"
+
+#include "ctltext.h"
+#include "kelvo.h"
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace kelvoctl {
+
+namespace {
+
+constexpr int kDefaultWaitMs = 3000;
+constexpr int kLongestWaitMs = 600000;
+constexpr int kArrivalMs = 10000;
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+
+// The library's job directories hang from the host program's directory.
+fs::path jobDirectory() {
+    std::error_code error;
+    return fs::read_symlink("/proc/self/exe", error).parent_path() / "robotJob";
+}
+
+// "R1/NAME (N bytes)" for the regular files of R1 to R4 under root, robot by robot.
+std::set<std::string> jobFiles(const fs::path& root) {
+    std::set<std::string> files;
+    for (int robot = 1; robot <= 4; ++robot) {
+        const std::string folder = "R" + std::to_string(robot);
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::directory_iterator(root / folder, error)) {
+            if (entry.is_regular_file(error) && !entry.is_symlink(error))
+                files.insert(folder + "/" + entry.path().filename().string() + " (" +
+                             std::to_string(entry.file_size(error)) + " bytes)");
+        }
+    }
+    return files;
+}
+
+void listFiles(CtlConsole& console, const std::set<std::string>& files) {
+    for (const std::string& file : files)
+        console.line("  " + file);
+}
+
+// The library reports no end of a transfer: kelvoctl stays a while, so the files can go.
+Action transfer(const Args& args, void (*call)(), const char* what) {
+    expectArgs(args, 0, 1);
+    const int waitMs =
+        args.empty() ? kDefaultWaitMs
+                     : required(wholeNumber(args[0], 0, kLongestWaitMs), "MS must be 0 to 600000");
+    return [call, what, waitMs](CtlConsole& console) {
+        if (!linkUp(console))
+            return false;
+        const fs::path jobs = jobDirectory();
+        const std::set<std::string> files = jobFiles(jobs);
+        console.line(std::string(what) + ": " + std::to_string(files.size()) + " job files in " +
+                     jobs.string());
+        listFiles(console, files);
+        call();
+        std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+        return true;
+    };
+}
+
+}  // namespace
+
+Action upload(const Args& args) {
+    return transfer(args, &upload_job, "upload_job()");
+}
+
+Action sync(const Args& args) {
+    return transfer(args, &sync_jobs, "sync_jobs()");
+}
+
+bool demoUpload(CtlConsole& console, CtlShell& shell, const std::string& simJobDir,
+                const std::function<void(const char*)>& explain) {
+    const fs::path jobs = jobDirectory();
+    const fs::path samples = jobs.parent_path() / "samples" / "robotJob";
+    std::error_code error;
+    const bool placed = !fs::exists(jobs, error);
+    if (placed)
+        fs::copy(samples, jobs, fs::copy_options::recursive, error);
+    const std::set<std::string> expected = jobFiles(jobs);
+
+    explain(
+        "upload_job(): the job files beside kelvoctl, robotJob/R1 to R4 (here the demo's\n"
+        "samples), go to the controller over a second connection, port 5000, in 2048-byte\n"
+        "chunks; upload_job() returns once that connection is up. kelvo-sim's job directory:");
+    console.line("kelvo> upload 0");
+    bool arrived = shell.runLine("upload 0") == kDone;
+    std::set<std::string> shown;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kArrivalMs);
+    while (arrived && shown != expected && std::chrono::steady_clock::now() < end) {
+        for (const std::string& file : jobFiles(simJobDir)) {
+            if (expected.count(file) && shown.insert(file).second)
+                console.line("  at kelvo-sim: " + file);
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    if (placed)
+        fs::remove_all(jobs, error);
+    if (shown != expected) {
+        console.error("the job files did not all reach the simulator");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kelvoctl
