@@ -34,10 +34,10 @@ MotionPlan follow(const Joints& from, const CartesianPath& path, int velMmPerS) 
     const double durationMs =
         1000.0 *
         std::max(path.lengthMm / MotionPlanner::clampPathVel(velMmPerS), path.turnDeg / kTurnSpeed);
-    const int samples = std::clamp(
-        static_cast<int>(
-            std::ceil(std::max(path.lengthMm / kSampleStepMm, path.turnDeg / kSampleStepDeg))),
-        1, kMaxSamples);
+    // Bounded before the conversion: a hostile target can make the path any length.
+    const int samples = static_cast<int>(std::clamp(
+        std::ceil(std::max(path.lengthMm / kSampleStepMm, path.turnDeg / kSampleStepDeg)), 1.0,
+        static_cast<double>(kMaxSamples)));
     std::vector<double> times{0.0};
     std::vector<Joints> waypoints{from};
     for (int i = 1; i <= samples; ++i) {

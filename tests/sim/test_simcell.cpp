@@ -231,11 +231,12 @@ TEST(SimCell, AnUnreachableTargetRaisesItsAlarmWhenItsTurnComesAndDropsTheMovesB
     EXPECT_EQ(c.notices.back().robot, 1);
     EXPECT_FALSE(c.cell.robot(1).busy());
 
-    // Joint targets beyond a limit, and straight lines through the base's axis, alike.
+    // Joint targets beyond a limit, straight lines through the base's axis, absurd targets.
     c.notices.clear();
     ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{0, 0, 0, 0, 121, 0}}));
     ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{-500, 0, 850, 180, 0, 180}}));
-    EXPECT_EQ(c.alarms().size(), 2u);
+    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{1e308, -1e308, 0, 1e300, 0, 0}}));
+    EXPECT_EQ(c.alarms().size(), 3u);
     EXPECT_NEAR(c.at(20000).robot(1).joints()[0], 30, 1e-9);
 }
 
