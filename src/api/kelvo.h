@@ -9,6 +9,7 @@
 #define KELVO_H
 
 #include <stdbool.h>
+#include <stddef.h>
 #include <stdint.h>
 
 #if defined(_WIN32)
@@ -150,9 +151,17 @@ KELVO_API void KELVO_CALL sync_jobs(void);
 
 #ifdef __cplusplus
 }
-static_assert(sizeof(ContinuousMotionPoint) == 200, "ContinuousMotionPoint must be 200 bytes");
+#define KELVO_STATIC_ASSERT static_assert
 #else
-_Static_assert(sizeof(ContinuousMotionPoint) == 200, "ContinuousMotionPoint must be 200 bytes");
+#define KELVO_STATIC_ASSERT _Static_assert
 #endif
+/* The host's records and the library's must match byte for byte. */
+KELVO_STATIC_ASSERT(sizeof(ContinuousMotionPoint) == 200,
+                    "ContinuousMotionPoint must be 200 bytes");
+KELVO_STATIC_ASSERT(offsetof(ContinuousMotionPoint, spin) == 32 &&
+                        offsetof(ContinuousMotionPoint, pos) == 40 &&
+                        offsetof(ContinuousMotionPoint, type) == 192,
+                    "ContinuousMotionPoint fields at their natural offsets");
+#undef KELVO_STATIC_ASSERT
 
 #endif
