@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr char kAddress[] = "127.0.11.1";
 constexpr uint16_t kRunJob = 0x2501;
 constexpr uint16_t kStopJob = 0x2401;
 constexpr uint16_t kMotionMode = 0x50B1;
@@ -88,8 +87,8 @@ void expectRefused(SimProcess& sim, const std::function<void()>& call, const std
 }  // namespace
 
 TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelectedRobot) {
-    SimProcess sim(kAddress);
-    connectTo(sim, kAddress);
+    SimProcess sim("127.0.11.1");
+    connectTo(sim, "127.0.11.1");
     report(sim, word::kServoReport, R"({"mode":1,"robot":1,"status":3})");
 
     run_job("JOB1");
@@ -136,8 +135,8 @@ TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelected
 }
 
 TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndices) {
-    SimProcess sim(kAddress);
-    connectTo(sim, kAddress);
+    SimProcess sim("127.0.11.3");
+    connectTo(sim, "127.0.11.3");
 
     ContinuousMotionPoint full = point(6);
     full.velocity = 12.5;
@@ -185,8 +184,8 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndices) {
 }
 
 TEST(Jobs, QueuesThatCannotBeSentWholeAndValidAreRefused) {
-    SimProcess sim(kAddress);
-    connectTo(sim, kAddress);
+    SimProcess sim("127.0.11.4");
+    connectTo(sim, "127.0.11.4");
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
 
