@@ -135,10 +135,18 @@ const Json::Value& nullValue() {
 std::string formatReal(double value) {
     if (!std::isfinite(value))
         return {};
-    const int size = std::snprintf(nullptr, 0, "%#.12f", value);
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(text.data(), text.size(), "%#.12f", value);
-    text.resize(static_cast<std::size_t>(size));
+    // Every real of a plausible magnitude fits the stack buffer in one pass; only a huge one needs a
+    // second pass into a buffer of its exact size.
+    char buffer[64];
+    const int size = std::snprintf(buffer, sizeof buffer, "%#.12f", value);
+    std::string text;
+    if (size < static_cast<int>(sizeof buffer)) {
+        text.assign(buffer, static_cast<std::size_t>(size));
+    } else {
+        text.resize(static_cast<std::size_t>(size) + 1);
+        std::snprintf(text.data(), text.size(), "%#.12f", value);
+        text.resize(static_cast<std::size_t>(size));
+    }
     if (text.back() == '0') {
         const std::size_t lastKept = text.find_last_not_of('0');
         text.resize(lastKept + 2);

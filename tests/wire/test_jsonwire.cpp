@@ -29,6 +29,11 @@ TEST(JsonWire, RealsKeepExactlyOneTrailingZero) {
     for (const auto& row : table) {
         EXPECT_EQ(json::formatReal(row.value), row.text) << row.value;
     }
+    // Beyond any stack buffer: all 60 integer digits, then the one kept zero.
+    const std::string huge = json::formatReal(1e60);
+    EXPECT_EQ(huge.size(), 62u);
+    EXPECT_EQ(huge.substr(0, 17), "99999999999999994");
+    EXPECT_EQ(huge.substr(60), ".0");
 }
 
 TEST(JsonWire, CompactObjectsSortedArraysInOrderOneLineFeed) {
