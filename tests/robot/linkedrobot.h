@@ -1,7 +1,6 @@
 #pragma once
 
-#include "robot/robot.h"
-#include "simharness.h"
+#include "simlink.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -12,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-// Processes the test thread's events until done() holds; false after timeoutMs.
+// What these tests wait for by default.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // A Robot in the test thread, linked over loopback to a simulated controller.

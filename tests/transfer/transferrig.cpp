@@ -1,24 +1,10 @@
 #include "transferrig.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 void pump(int ms) {
     waitFor([] { return false; }, ms);
@@ -50,13 +36,9 @@ void writeFile(const QString& path, const QByteArray& bytes, int ageSecs) {
 TransferRig::TransferRig() {
     QDir().mkpath(appDir());
     QDir().mkpath(outsideDir());
-    const quint16 port = sim.start();
+    sim.start();
     files = kelvo::sim::SimFiles::start(sim, temp_.filePath(QStringLiteral("controller")));
-    robot = std::make_unique<Robot>(QStringLiteral("127.0.0.1"), port);
-    robot->startLink();
-    robot->robot_startConnectToC();
-    waitFor([this] { return robot->connected(); });
-    sim.waitForAccepted(1, 3000);
+    robot = linkRobot(sim);
     transfer = std::make_unique<TcpUpDownFile>(robot.get(), files ? files->port() : 0, appDir());
     QObject::connect(transfer.get(), &TcpUpDownFile::reflushprolist, [this] { ++refreshes_; });
 }
@@ -64,9 +46,7 @@ TransferRig::TransferRig() {
 TransferRig::~TransferRig() {
     transfer.reset();
     robot.reset();
-    // The selection is process-wide: leave it as a fresh process has it.
-    Robot::setCurrentRobot(1, 1);
-    Robot::setCurrentRobot(0, 1);
+    resetRobotSelection();
 }
 
 std::optional<kelvo::sim::SimFrame> TransferRig::controlFrame(quint16 word, int timeoutMs) {

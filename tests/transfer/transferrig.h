@@ -1,8 +1,7 @@
 #pragma once
 
-#include "robot/robot.h"
 #include "simfiles.h"
-#include "simharness.h"
+#include "simlink.h"
 #include "transfer/tcpupdownfile.h"
 
 #include <QByteArray>
@@ -13,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-// Processes the test thread's events until done() holds; false after timeoutMs.
+// Transfers take longer: what these tests wait for by default.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 8000);
 // Processes the test thread's events for ms.
 void pump(int ms);
