@@ -1,23 +1,13 @@
 // get_current_position through the exported API against kelvo-sim on loopback, from one host
 // thread and from four, beside a raw blocking-socket ping-pong of the same frame sizes. The host
 // is a customer's: no Qt application object, only kelvo.h; the simulator runs as a child process.
+#include "hostbench.h"
 #include "kelvo.h"
-#include "simprocess.h"
+#include "rawpingpong.h"
 
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -39,73 +29,9 @@ void BM_ApiGetCurrentPosition(benchmark::State& state) {
     }
 }
 
-// One client and one server socket with Nagle off and an echo thread that answers each request of
-// requestSize bytes with replySize bytes: a write and a read on each side per trip.
-class RawPingPong {
-public:
-    RawPingPong(int requestSize, int replySize)
-        : request_(static_cast<size_t>(requestSize), 'q'),
-          reply_(static_cast<size_t>(replySize), 'r') {
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof(address);
-        ::bind(listener, reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(listener, 1);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-        client_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        ::connect(client_, reinterpret_cast<sockaddr*>(&address), size);
-        server_ = ::accept(listener, nullptr, nullptr);
-        ::close(listener);
-        noDelay(client_);
-        noDelay(server_);
-        echo_ = std::thread([this] {
-            std::string in(request_.size(), '\0');
-            std::string out = reply_;
-            while (transfer(server_, in, false) && transfer(server_, out, true)) {
-            }
-        });
-    }
-
-    ~RawPingPong() {
-        ::shutdown(client_, SHUT_RDWR);
-        echo_.join();
-        ::close(client_);
-        ::close(server_);
-    }
-
-    bool roundTrip() {
-        return transfer(client_, request_, true) && transfer(client_, reply_, false);
-    }
-
-private:
-    static void noDelay(int fd) {
-        const int on = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
-    }
-
-    static bool transfer(int fd, std::string& data, bool send) {
-        for (size_t done = 0; done < data.size();) {
-            const ssize_t n = send ? ::write(fd, data.data() + done, data.size() - done)
-                                   : ::read(fd, &data[done], data.size() - done);
-            if (n <= 0)
-                return false;
-            done += static_cast<size_t>(n);
-        }
-        return true;
-    }
-
-    std::string request_;
-    std::string reply_;
-    int client_ = -1;
-    int server_ = -1;
-    std::thread echo_;
-};
-
 void BM_RawPingPong(benchmark::State& state) {
-    RawPingPong pingPong(kFrameOverhead + static_cast<int>(kQueryPayload.size()),
-                         kFrameOverhead + static_cast<int>(kReplyPayload.size()));
+    kelvo::bench::RawPingPong pingPong(kFrameOverhead + static_cast<int>(kQueryPayload.size()),
+                                       kFrameOverhead + static_cast<int>(kReplyPayload.size()));
     for (auto _ : state) {
         if (!pingPong.roundTrip()) {
             state.SkipWithError("raw socket failed");
@@ -125,15 +51,9 @@ BENCHMARK(BM_RawPingPong)->Apply(oneAndFourThreads);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_LOGGING_RULES", "kelvo.*=false", 1);
-    benchmark::Initialize(&argc, argv);
-    SimProcess sim(kAddress);
-    if (!sim.listening() || !sim.reply(kQueryPosition, kPositionReport, kReplyPayload) ||
-        !connect_robot(kAddress) || !sim.waitForAccepted(1, 3000)) {
-        std::fprintf(stderr, "no simulator on %s:6000\n", kAddress);
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kelvo::bench::runAgainstSim(argc, argv, kAddress, [](SimProcess& sim) {
+        return sim.reply(kQueryPosition, kPositionReport, kReplyPayload)
+                   ? std::string()
+                   : std::string("kelvo-sim took no reply rule");
+    });
 }

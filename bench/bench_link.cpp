@@ -1,24 +1,16 @@
 // Request/reply round trip on loopback: sendFrame -> simulator -> receivedData, beside a raw
 // blocking-socket ping-pong of the same frame sizes (the physical limit of this machine).
+#include "benchsupport.h"
 #include "link/frame.h"
 #include "link/tcpconnectmoduleprivate.h"
+#include "rawpingpong.h"
 #include "simharness.h"
 
-#include <QCoreApplication>
-#include <QLoggingCategory>
-
 #include <benchmark/benchmark.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -78,93 +70,22 @@ private:
     bool connected_ = false;
 };
 
-// Made on first use, gone before the application object.
-std::unique_ptr<LinkRig>& linkRig() {
-    static std::unique_ptr<LinkRig> rig;
-    return rig;
-}
-
 void BM_LinkRoundTrip(benchmark::State& state) {
-    if (!linkRig()) {
-        linkRig() = std::make_unique<LinkRig>();
-    }
+    LinkRig& rig = kelvo::bench::sharedRig<LinkRig>();
     const QByteArray payload(static_cast<int>(state.range(0)), 'x');
     for (auto _ : state) {
-        if (!linkRig()->roundTrip(payload)) {
+        if (!rig.roundTrip(payload)) {
             state.SkipWithError("link not connected");
             break;
         }
     }
 }
 
-// Blocking sockets with Nagle off, one echo thread: a write and a read on each side per trip.
-class RawPingPong {
-public:
-    explicit RawPingPong(int frameSize) : frameSize_(frameSize) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof(address);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(listener_, 1);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        client_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        ::connect(client_, reinterpret_cast<sockaddr*>(&address), size);
-        server_ = ::accept(listener_, nullptr, nullptr);
-        noDelay(client_);
-        noDelay(server_);
-        echo_ = std::thread([this] {
-            QByteArray buffer(frameSize_, '\0');
-            while (transfer(server_, buffer.data(), false) &&
-                   transfer(server_, buffer.data(), true)) {
-            }
-        });
-    }
-
-    ~RawPingPong() {
-        ::shutdown(client_, SHUT_RDWR);
-        echo_.join();
-        ::close(client_);
-        ::close(server_);
-        ::close(listener_);
-    }
-
-    bool roundTrip(QByteArray& frame) {
-        return transfer(client_, frame.data(), true) && transfer(client_, frame.data(), false);
-    }
-
-private:
-    static void noDelay(int fd) {
-        const int on = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
-    }
-
-    bool transfer(int fd, char* data, bool send) const {
-        for (int done = 0; done < frameSize_;) {
-            const ssize_t n = send ? ::write(fd, data + done, frameSize_ - done)
-                                   : ::read(fd, data + done, frameSize_ - done);
-            if (n <= 0) {
-                return false;
-            }
-            done += static_cast<int>(n);
-        }
-        return true;
-    }
-
-    int frameSize_;
-    int listener_ = -1;
-    int client_ = -1;
-    int server_ = -1;
-    std::thread echo_;
-};
-
 void BM_RawRoundTrip(benchmark::State& state) {
-    QByteArray frame =
-        kelvo::encodeFrame(kRequest, QByteArray(static_cast<int>(state.range(0)), 'x'));
-    RawPingPong pingPong(frame.size());
+    const int frameSize = kelvo::kFrameOverhead + static_cast<int>(state.range(0));
+    kelvo::bench::RawPingPong pingPong(frameSize, frameSize);
     for (auto _ : state) {
-        if (!pingPong.roundTrip(frame)) {
+        if (!pingPong.roundTrip()) {
             state.SkipWithError("raw socket failed");
             break;
         }
@@ -183,11 +104,5 @@ BENCHMARK(BM_RawRoundTrip)->Apply(payloadSizes);
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("kelvo.*=false"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    linkRig().reset();
-    return 0;
+    return kelvo::bench::runWithQt(argc, argv);
 }

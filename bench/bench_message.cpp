@@ -1,12 +1,10 @@
 // What one received report costs: the dispatcher alone (called as the link calls it), and the
 // whole path from the controller's socket through the link and the dispatcher to a receiver.
+#include "benchsupport.h"
 #include "link/frame.h"
 #include "message/tcpconnectmodule.h"
 #include "simharness.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QThread>
 
 #include <benchmark/benchmark.h>
@@ -45,17 +43,6 @@ void BM_DispatchParsed(benchmark::State& state) {
 }
 BENCHMARK(BM_DispatchParsed)->Arg(0x2003)->Arg(0x2A03);
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 // Per frame, from the simulator's write to a directly connected receiver in the connection
 // thread: loopback TCP, frame cutting and CRC, dispatch.
 void BM_LinkAndDispatchPerFrame(benchmark::State& state) {
@@ -75,7 +62,8 @@ void BM_LinkAndDispatchPerFrame(benchmark::State& state) {
         [&](const QByteArray&) { ++received; }, Qt::DirectConnection);
     module.start();
     // The link can see the connection before the simulator has taken it in.
-    if (!waitUntil([&] { return connected; }, 5000) || !sim.waitForOpen(1, 5000)) {
+    if (!kelvo::bench::processEventsUntil([&] { return connected; }, 5000) ||
+        !sim.waitForOpen(1, 5000)) {
         state.SkipWithError("link did not come up");
         return;
     }
@@ -106,10 +94,5 @@ BENCHMARK(BM_LinkAndDispatchPerFrame)->Arg(1)->Arg(1000)->UseManualTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules("kelvo.*.debug=false");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kelvo::bench::runWithQt(argc, argv, "kelvo.*.debug=false");
 }

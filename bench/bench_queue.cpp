@@ -2,14 +2,13 @@
 // JSON from the caller's points and hand the frame to the link, as points per second. The host is
 // a customer's (only kelvo.h); kelvo-sim runs as a child process and takes each frame before the
 // next call, so the socket never backs up.
+#include "hostbench.h"
 #include "kelvo.h"
-#include "simprocess.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -90,21 +89,10 @@ BENCHMARK(BM_SendLargestQueue)
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_LOGGING_RULES", "kelvo.*=false", 1);
-    benchmark::Initialize(&argc, argv);
-    SimProcess simulator(kAddress);
-    sim = &simulator;
-    if (!simulator.listening() || !connect_robot(kAddress) || !simulator.waitForAccepted(1, 3000)) {
-        std::fprintf(stderr, "no simulator on %s:6000\n", kAddress);
-        return 1;
-    }
-    const std::vector<ContinuousMotionPoint> candidates = helix(400);
-    path.assign(candidates.begin(), candidates.begin() + largestFitting(candidates));
-    if (path.empty()) {
-        std::fprintf(stderr, "no queue went out\n");
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kelvo::bench::runAgainstSim(argc, argv, kAddress, [](SimProcess& simulator) {
+        sim = &simulator;
+        const std::vector<ContinuousMotionPoint> candidates = helix(400);
+        path.assign(candidates.begin(), candidates.begin() + largestFitting(candidates));
+        return path.empty() ? std::string("no queue went out") : std::string();
+    });
 }
