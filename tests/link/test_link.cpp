@@ -214,17 +214,17 @@ TEST_F(LinkTest, NothingListeningRetriesEveryTickAndRefusesSends) {
         resets.push_back(at);
         EXPECT_FALSE(link->sendFrame(kReport, numbered(n)));
     }
-    ASSERT_GT(probe->waitForState(0, 4, 1000), 0);
+    ASSERT_GT(probe->waitForState(0, 4, 3000), 0);
     const auto states = probe->states();
     for (std::size_t i = 0; i < resets.size(); ++i) {
         if (i > 0) {
             EXPECT_GE(resets[i] - resets[i - 1], kTickMs - 300);
-            EXPECT_LE(resets[i] - resets[i - 1], kTickMs + 500);
+            EXPECT_LE(resets[i] - resets[i - 1], kTickMs + 1500);
         }
         EXPECT_TRUE(std::any_of(states.begin(), states.end(),
                                 [&](const LinkProbe::State& s) {
                                     return s.succeed == 0 && s.atMs >= resets[i] - 100 &&
-                                           s.atMs <= resets[i] + 1000;
+                                           s.atMs <= resets[i] + 2500;
                                 }))
             << "no connectSucceed(0) after attempt " << i;
     }
