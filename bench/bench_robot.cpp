@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -45,12 +46,13 @@ void BM_QueryAndWait(benchmark::State& state) {
     }
     double position[6];
     for (auto _ : state) {
-        if (!robot.queryAndWait([&] { return robot.queryCurrentPosition(0); },
-                                QDeadlineTimer(5000))) {
+        Answer answer;
+        if (robot.ask({AnswerKind::Position, 1, 0}, [&] { return robot.queryCurrentPosition(0); },
+                      QDeadlineTimer(5000), &answer) != Robot::Asked::Answered) {
             state.SkipWithError("no answer");
             break;
         }
-        robot.copyCurrentPosition(position);
+        std::copy_n(answer.values.begin(), 6, position);
         benchmark::DoNotOptimize(position);
     }
 }

@@ -79,29 +79,24 @@ void ApiSession::setReplyTimeout(int ms) {
         replyTimeoutMs_ = ms;
 }
 
-bool ApiSession::awaitReply(Robot& robot, const char* caller,
-                            const std::function<bool()>& send) const {
+std::optional<Answer> ApiSession::ask(Robot& robot, const char* caller, const AnswerTag& expected,
+                                     const std::function<bool()>& send) const {
     const int timeoutMs = replyTimeoutMs_;
-    robot.lockRequest();
-    bool sent = false;
-    try {
-        sent = send();
-    } catch (...) {
-        robot.unlockRequest();
-        throw;
-    }
-    if (!sent) {
-        robot.unlockRequest();
-        qCDebug(lcApi).nospace() << caller << ": link down, cached values returned";
-        return false;
-    }
     const QDeadlineTimer deadline =
         timeoutMs == 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    if (robot.waitForReply(deadline))
-        return true;
-    qCDebug(lcApi).nospace() << caller << ": no answer within " << timeoutMs
-                             << " ms, cached values returned";
-    return false;
+    Answer answer;
+    switch (robot.ask(expected, send, deadline, &answer)) {
+    case Robot::Asked::Answered:
+        return answer;
+    case Robot::Asked::NotSent:
+        qCDebug(lcApi).nospace() << caller << ": link down, cached values returned";
+        break;
+    case Robot::Asked::Unanswered:
+        qCDebug(lcApi).nospace() << caller << ": no answer within " << timeoutMs
+                                 << " ms, cached values returned";
+        break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace kelvo::api

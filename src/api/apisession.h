@@ -1,9 +1,12 @@
 #pragma once
 
+#include "robot/question.h"
+
 #include <QString>
 
 #include <atomic>
 #include <functional>
+#include <optional>
 
 class Robot;
 
@@ -22,10 +25,11 @@ public:
 
     // 0 waits without limit; negative values are ignored.
     void setReplyTimeout(int ms);
-    // With the request mutex held, runs send (false: the link is down, nothing to wait for) and
-    // waits for the next answering report within the bound. True when a report ended the wait; an
-    // unanswered query is logged once, naming caller, and the cache stands as it is.
-    bool awaitReply(Robot& robot, const char* caller, const std::function<bool()>& send) const;
+    // Asks a question: puts it on the robot's board, runs send (false: the link is down, nothing
+    // to wait for) and waits for its own answer within the bound. Nullopt when the link was down
+    // or no answer came in time; that is logged once, naming caller.
+    std::optional<Answer> ask(Robot& robot, const char* caller, const AnswerTag& expected,
+                              const std::function<bool()>& send) const;
 
 private:
     ApiSession() = default;

@@ -33,12 +33,13 @@ KELVO_API void KELVO_CALL set_reply_timeout(int ms) {
 // Unsent or unanswered, the servo state is unknown: 0, never the stale cached state.
 KELVO_API int KELVO_CALL servo_power_on(void) {
     return withRobot("servo_power_on", 0, [](Robot& robot) {
-        const bool answered = ApiSession::instance().awaitReply(robot, "servo_power_on", [&robot] {
-            const bool sent = robot.requestServoOn();
-            robot.robot_key_slot_saftySwitchProcess(1);
-            return sent;
-        });
-        return answered ? robot.servoOnResult() : 0;
+        const std::optional<Answer> answer = ApiSession::instance().ask(
+            robot, "servo_power_on", kelvo::api::currentRobotAnswer(AnswerKind::Servo), [&robot] {
+                const bool sent = robot.requestServoOn();
+                robot.robot_key_slot_saftySwitchProcess(1);
+                return sent;
+            });
+        return answer ? robot.servoOnResult(answer->value) : 0;
     });
 }
 

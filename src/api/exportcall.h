@@ -2,9 +2,11 @@
 
 #include "apisession.h"
 
-#include <exception>
+#include "robot/robot.h"
 
-class Robot;
+#include <algorithm>
+#include <exception>
+#include <optional>
 
 namespace kelvo::api {
 
@@ -43,26 +45,38 @@ void withRobot(const char* caller, Body body) noexcept {
     });
 }
 
-// A query answered into the caller's array by copy; a null array makes it do nothing.
+// The answer to a question about the robot selected now.
+inline AnswerTag currentRobotAnswer(AnswerKind kind, int coord = AnswerTag::kAny) {
+    return {kind, Robot::currentRobotNumber(), coord};
+}
+
+// A query answered into the caller's array: count values of its answer, or the cache as it
+// stands when no answer came. A null array makes it do nothing.
 template <typename Send>
-void queryInto(const char* caller, double* out, Send send, void (Robot::*copy)(double*) const) {
+void queryInto(const char* caller, double* out, int count, const AnswerTag& expected, Send send,
+               void (Robot::*copy)(double*) const) {
     withRobot(caller, [&](Robot& robot) {
         if (!out)
             return;
-        ApiSession::instance().awaitReply(robot, caller, [&] { return send(robot); });
-        (robot.*copy)(out);
+        const std::optional<Answer> answer =
+            ApiSession::instance().ask(robot, caller, expected, [&] { return send(robot); });
+        if (answer)
+            std::copy(answer->values.begin(), answer->values.begin() + count, out);
+        else
+            (robot.*copy)(out);
     });
 }
 
 // What an int query returns before connect_robot: no code of any table.
 inline constexpr int kNoValue = -1;
 
-// A query answered by one cache field.
+// A query answered by one value: its answer's, or the cache field's when no answer came.
 template <typename Send, typename Read>
-int queryValue(const char* caller, Send send, Read read) {
+int queryValue(const char* caller, const AnswerTag& expected, Send send, Read read) {
     return withRobot(caller, kNoValue, [&](Robot& robot) {
-        ApiSession::instance().awaitReply(robot, caller, [&] { return send(robot); });
-        return read(robot);
+        const std::optional<Answer> answer =
+            ApiSession::instance().ask(robot, caller, expected, [&] { return send(robot); });
+        return answer ? answer->value : read(robot);
     });
 }
 

@@ -35,22 +35,26 @@ KELVO_API void KELVO_CALL set_aout(int port, double value) {
 
 KELVO_API void KELVO_CALL get_dout(double* out) {
     queryInto(
-        "get_dout", out, [](Robot& robot) { return robot.queryDout(); }, &Robot::copyDout);
+        "get_dout", out, 16, {AnswerKind::Dout}, [](Robot& robot) { return robot.queryDout(); },
+        &Robot::copyDout);
 }
 
 KELVO_API void KELVO_CALL get_din(double* out) {
     queryInto(
-        "get_din", out, [](Robot& robot) { return robot.queryDin(); }, &Robot::copyDin);
+        "get_din", out, 16, {AnswerKind::Din}, [](Robot& robot) { return robot.queryDin(); },
+        &Robot::copyDin);
 }
 
 KELVO_API void KELVO_CALL get_aout(double* out) {
     queryInto(
-        "get_aout", out, [](Robot& robot) { return robot.queryAout(); }, &Robot::copyAout);
+        "get_aout", out, 16, {AnswerKind::Aout}, [](Robot& robot) { return robot.queryAout(); },
+        &Robot::copyAout);
 }
 
 KELVO_API void KELVO_CALL get_ain(double* out) {
     queryInto(
-        "get_ain", out, [](Robot& robot) { return robot.queryAin(); }, &Robot::copyAin);
+        "get_ain", out, 16, {AnswerKind::Ain}, [](Robot& robot) { return robot.queryAin(); },
+        &Robot::copyAin);
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 using kelvo::api::forCurrentRobot;
+using kelvo::api::currentRobotAnswer;
 using kelvo::api::queryValue;
 using kelvo::api::withRobot;
 namespace cmd = kelvo::cmd;
@@ -33,7 +34,7 @@ KELVO_API void KELVO_CALL set_jogging_speed(int speed) {
 
 KELVO_API int KELVO_CALL get_jogging_speed(void) {
     return queryValue(
-        "get_jogging_speed",
+        "get_jogging_speed", currentRobotAnswer(AnswerKind::Speed),
         [](Robot& robot) { return robot.sendCommand(cmd::kQuerySpeed, forCurrentRobot()); },
         [](Robot& robot) { return robot.jogSpeed(); });
 }
@@ -48,7 +49,7 @@ KELVO_API void KELVO_CALL set_current_mode(int mode) {
 
 KELVO_API int KELVO_CALL get_current_mode(void) {
     return queryValue(
-        "get_current_mode",
+        "get_current_mode", AnswerTag{AnswerKind::Mode},
         [](Robot& robot) { return robot.sendCommand(cmd::kQueryOperationMode, QByteArray()); },
         [](Robot& robot) { return robot.operationMode(); });
 }
@@ -63,7 +64,7 @@ KELVO_API void KELVO_CALL set_current_coord(int coord) {
 
 KELVO_API int KELVO_CALL get_current_coord(void) {
     return queryValue(
-        "get_current_coord",
+        "get_current_coord", currentRobotAnswer(AnswerKind::Coord),
         [](Robot& robot) {
             return robot.sendCommand(cmd::kQueryCoordinationMode, forCurrentRobot());
         },

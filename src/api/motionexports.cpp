@@ -9,6 +9,7 @@
 
 using kelvo::api::forCurrentRobot;
 using kelvo::api::positionArray;
+using kelvo::api::currentRobotAnswer;
 using kelvo::api::queryInto;
 using kelvo::api::usableTargets;
 using kelvo::api::withRobot;
@@ -72,21 +73,22 @@ KELVO_API void KELVO_CALL robot_movca(const double* p1, const double* p2, const 
 
 KELVO_API int KELVO_CALL get_robot_running_state(void) {
     return kelvo::api::queryValue(
-        "get_robot_running_state", [](Robot& robot) { return robot.queryRunningState(); },
+        "get_robot_running_state", currentRobotAnswer(AnswerKind::RunningState),
+        [](Robot& robot) { return robot.queryRunningState(); },
         [](Robot& robot) { return robot.runningState(); });
 }
 
 KELVO_API void KELVO_CALL get_current_position(double* out, int coord) {
     queryInto(
-        "get_current_position", out,
+        "get_current_position", out, 6, currentRobotAnswer(AnswerKind::Position, coord),
         [coord](Robot& robot) { return robot.queryCurrentPosition(coord); },
         &Robot::copyCurrentPosition);
 }
 
 KELVO_API void KELVO_CALL get_current_sync_position(double* out) {
     queryInto(
-        "get_current_sync_position", out, [](Robot& robot) { return robot.querySyncPosition(); },
-        &Robot::copySyncPosition);
+        "get_current_sync_position", out, 5, currentRobotAnswer(AnswerKind::SyncPosition),
+        [](Robot& robot) { return robot.querySyncPosition(); }, &Robot::copySyncPosition);
 }
 
 }  // extern "C"

@@ -10,7 +10,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -207,10 +206,10 @@ bool Robot::robot_key_slot_saftySwitchProcess(int status) {
     return sendCommand(kelvo::cmd::kSetDeadman, payload);
 }
 
-int Robot::servoOnResult() {
-    if (servoStatus_ == kServoOnStatus)
+int Robot::servoOnResult(int servoStatus) const {
+    if (servoStatus == kServoOnStatus)
         return 1;
-    qCDebug(lcRobot) << "servo " << servoStatus() << " deadman " << deadmanStatus();
+    qCDebug(lcRobot) << "servo " << servoStatus << " deadman " << deadmanStatus();
     return 0;
 }
 
@@ -256,34 +255,18 @@ void Robot::reSetRobotType(RobotType type) {
     emit robot_change_CurRobotType(type);
 }
 
-// ---- Request and wait ----
+// ---- Questions ----
 
-void Robot::lockRequest() {
-    requestMutex_.lock();
-}
-
-void Robot::unlockRequest() {
-    requestMutex_.unlock();
-}
-
-bool Robot::waitForReply(QDeadlineTimer deadline) {
-    std::unique_lock<std::mutex> lock(requestMutex_, std::adopt_lock);
-    // Counting wakes makes the wait immune to spurious wake-ups: only a report ends it.
-    const quint64 generation = replyGeneration_;
-    const auto answered = [&] { return replyGeneration_ != generation; };
-    if (deadline.isForever()) {
-        replyCondition_.wait(lock, answered);
-        return true;
-    }
-    const auto until =
-        std::chrono::steady_clock::now() + std::chrono::nanoseconds(deadline.remainingTimeNSecs());
-    return replyCondition_.wait_until(lock, until, answered);
-}
-
-void Robot::wakeWaiters() {
-    std::lock_guard<std::mutex> lock(requestMutex_);
-    ++replyGeneration_;
-    replyCondition_.notify_all();
+Robot::Asked Robot::ask(const AnswerTag& expected, const std::function<bool()>& send,
+                        QDeadlineTimer deadline, Answer* answer) {
+    Question question(questions_, expected);
+    if (!send())
+        return Asked::NotSent;
+    if (!question.await(deadline))
+        return Asked::Unanswered;
+    if (answer)
+        *answer = question.answer();
+    return Asked::Answered;
 }
 
 // ---- Copy-outs ----
@@ -291,8 +274,27 @@ void Robot::wakeWaiters() {
 void Robot::copyOut(const double* from, int count, double* out) const {
     if (!out)
         return;
-    std::lock_guard<std::mutex> lock(requestMutex_);
+    std::lock_guard<std::mutex> lock(cacheMutex_);
     std::copy(from, from + count, out);
+}
+
+Answer Robot::snapshotOf(AnswerKind kind) const {
+    Answer a;
+    switch (kind) {
+    case AnswerKind::Servo: a.value = servoStatus_; break;
+    case AnswerKind::Mode: a.value = operationMode_; break;
+    case AnswerKind::Coord: a.value = coordMode_; break;
+    case AnswerKind::Speed: a.value = jogSpeed_; break;
+    case AnswerKind::RunningState: a.value = runningState_; break;
+    case AnswerKind::Tool: a.value = currentToolNumber_; break;
+    case AnswerKind::Dout: copyOut(doutValues_, 16, a.values.data()); break;
+    case AnswerKind::Din: copyOut(dinValues_, 16, a.values.data()); break;
+    case AnswerKind::Aout: copyOut(aoutValues_, 16, a.values.data()); break;
+    case AnswerKind::Ain: copyOut(ainValues_, 16, a.values.data()); break;
+    case AnswerKind::Position: copyOut(currentPosition_, 6, a.values.data()); break;
+    case AnswerKind::SyncPosition: copyOut(syncPosition_, 5, a.values.data()); break;
+    }
+    return a;
 }
 
 void Robot::copyDout(double* out) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "message/requesttypes.h"
+#include "robot/questionboard.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -15,8 +16,8 @@
 #include <json/value.h>
 
 #include <array>
+#include <functional>
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 
 class TcpConnectModule;
@@ -47,13 +48,9 @@ Q_DECLARE_METATYPE(RobotType)
 // copied out under the request mutex, so a copy never mixes two reports; the text fields belong to
 // the owning thread.
 //
-// Query and wait, from any thread but the connection thread (queryAndWait does the first three):
-//     robot->lockRequest();
-//     if (!robot->queryDout()) { robot->unlockRequest(); return; }  // link down
-//     if (!robot->waitForReply(QDeadlineTimer(3000))) { ... }      // deadline passed
-//     robot->copyDout(values);
-// Any answering report wakes every waiter, whichever query it answers; the caller then reads the
-// cache as it stands.
+// Questions, from any thread but the connection thread: put a Question on questions() before
+// sending its request; only its own answer releases it, with a copy of the cache as that answer
+// left it (see question.h). Every other report updates the cache and releases nothing.
 class Robot : public QObject {
     Q_OBJECT
 
@@ -108,29 +105,19 @@ public:
     bool requestServoOn();
     // Jogs axis 1 to 12 (8 to 12 are the external axes) when the servo status allows jogging.
     bool jogAxis(int axis, bool positive);
-    // 1 when the servo status is 1 after a servo-on request; otherwise logs both states, gives 0.
-    int servoOnResult();
+    // 1 when the servo status answering a servo-on request is 1; otherwise logs it with the
+    // deadman state and gives 0.
+    int servoOnResult(int servoStatus) const;
 
-    // ---- Request and wait ----
-    void lockRequest();
-    void unlockRequest();
-    // Called with the request mutex held (lockRequest): waits for the next answering report, then
-    // releases the mutex. False when the deadline passed first; without one it waits for ever.
-    bool waitForReply(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
-    void wakeWaiters();
-    template <typename Query>
-    bool queryAndWait(Query query,
-                      QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever)) {
-        lockRequest();
-        if (!query()) {
-            unlockRequest();
-            return false;
-        }
-        return waitForReply(deadline);
-    }
+    // ---- Questions ----
+    QuestionBoard& questions() { return questions_; }
+    enum class Asked { Answered, NotSent, Unanswered };
+    // Puts a question for expected on the board, runs send (false: the link is down) and waits
+    // for its own answer until the deadline; the answer goes to answer when given.
+    Asked ask(const AnswerTag& expected, const std::function<bool()>& send,
+              QDeadlineTimer deadline, Answer* answer = nullptr);
 
     // ---- State cache: copy-outs (out must hold 16, 6 or 5 doubles; null is ignored) ----
-    // They take the request mutex: call them after waitForReply, never between lockRequest and it.
     void copyDout(double* out) const;
     void copyDin(double* out) const;
     void copyAout(double* out) const;
@@ -699,22 +686,24 @@ private:
 
     bool sendToCurrentRobot(quint16 command, Json::Value payload);
     bool jogWhenAllowed(qint8 axis, qint8 direction);
-    // Writes a cache array under the request mutex and wakes every waiter.
+    // Writes a cache array under the cache mutex, then answers with the tag.
     template <typename Write>
-    void writeCacheAndWake(Write write);
+    void writeCacheAndAnswer(const AnswerTag& tag, Write write);
+    // Releases the oldest question the tag answers, with the cache as it now stands.
+    void answer(const AnswerTag& tag);
+    Answer snapshotOf(AnswerKind kind) const;
     void copyOut(const double* from, int count, double* out) const;
     // An I/O report: the first 16 entries of its array into cache, after showing all 128 as bytes
-    // through display when there is one. Always wakes.
-    void cacheIoReport(const QByteArray& data, const char* key, double* cache,
+    // through display when there is one. Always answers.
+    void cacheIoReport(const QByteArray& data, AnswerKind kind, const char* key, double* cache,
                        void (Robot::*display)(QByteArray));
 
     // ---- Owned and referenced objects ----
     QSharedPointer<TcpConnectModule> connection_;
     QObject* fileTransfer_ = nullptr;
-    // Standard primitives rather than Qt's, so that thread sanitizers see the hand-over.
-    mutable std::mutex requestMutex_;
-    std::condition_variable replyCondition_;
-    quint64 replyGeneration_ = 0;  // counts wakes, under requestMutex_
+    QuestionBoard questions_;
+    // Guards the cache arrays, so a copy never mixes two reports.
+    mutable std::mutex cacheMutex_;
 
     // ---- State cache ----
     std::atomic<quint8> coordMode_{0};
@@ -731,7 +720,7 @@ private:
     std::atomic<int> syncPositionerCoord_{0};
     QString uploadAnswer_;
     std::atomic<bool> connected_{false};
-    // The arrays are guarded by requestMutex_.
+    // The arrays are guarded by cacheMutex_.
     double currentPosition_[6] = {};
     double syncPosition_[5] = {};
     double doutValues_[16] = {};

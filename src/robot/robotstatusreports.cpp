@@ -1,4 +1,4 @@
-// Reports that update the state cache; the answering ones also release waiting requesters.
+// Reports that update the state cache; the answering ones also release the questions they answer.
 
 #include "link/jsonwire.h"
 #include "message/commandwords.h"
@@ -62,12 +62,17 @@ QByteArray positionText(const Json::Value& report, const char* key) {
     return text;
 }
 
+// An answer of kind naming the robot its report names, if any.
+AnswerTag tagOf(AnswerKind kind, const Json::Value& report) {
+    return {kind, intMember(report, "robot").value_or(AnswerTag::kAny)};
+}
+
 }  // namespace
 
 void Robot::routeStatusReports() {
     TcpConnectModule* from = connection_.data();
-    // These answer queries and must run in the connection thread: a requester blocked in
-    // waitForReply processes no events.
+    // These answer questions and must run in the connection thread: an asker blocked waiting for
+    // its answer processes no events.
     kelvo::connectRoutes<QByteArray>(
         from, this,
         {
@@ -107,11 +112,16 @@ void Robot::routeStatusReports() {
 }
 
 template <typename Write>
-void Robot::writeCacheAndWake(Write write) {
-    std::lock_guard<std::mutex> lock(requestMutex_);
-    write();
-    ++replyGeneration_;
-    replyCondition_.notify_all();
+void Robot::writeCacheAndAnswer(const AnswerTag& tag, Write write) {
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex_);
+        write();
+    }
+    answer(tag);
+}
+
+void Robot::answer(const AnswerTag& tag) {
+    questions_.answer(tag, [this, &tag] { return snapshotOf(tag.kind); });
 }
 
 // ---- Answering reports ----
@@ -140,7 +150,7 @@ void Robot::robot_net_slot_servoChangedProcess(QByteArray data) {
     if (!(operationMode_ == kTeachMode && status == kJogAllowedServoStatus)) {
         emit show_hide_Axis_widget(0);
     }
-    wakeWaiters();
+    answer(tagOf(AnswerKind::Servo, *report));
 }
 
 void Robot::robot_net_slot_modeProcess(QByteArray data) {
@@ -158,7 +168,7 @@ void Robot::robot_net_slot_modeProcess(QByteArray data) {
     const bool first = firstModeReportPending.exchange(false);
     if (changed || first)
         emit robot_mode_changed(static_cast<OperationMode>(*mode));
-    wakeWaiters();
+    answer({AnswerKind::Mode});
 }
 
 void Robot::robot_net_slot_coordChangedProcess(QByteArray data) {
@@ -177,7 +187,7 @@ void Robot::robot_net_slot_coordChangedProcess(QByteArray data) {
             sendToCurrentRobot(kelvo::cmd::kQueryCurrentUserCoords, Json::Value(Json::objectValue));
         }
     }
-    wakeWaiters();
+    answer({AnswerKind::Coord, *robot});
 }
 
 void Robot::robot_net_slot_velocityProcess(QByteArray data) {
@@ -189,14 +199,14 @@ void Robot::robot_net_slot_velocityProcess(QByteArray data) {
         return;
     jogSpeed_ = *speed;
     emit robot_speed_changed(static_cast<qint8>(*speed));
-    wakeWaiters();
+    answer(tagOf(AnswerKind::Speed, *report));
 }
 
-void Robot::cacheIoReport(const QByteArray& data, const char* key, double* cache,
+void Robot::cacheIoReport(const QByteArray& data, AnswerKind kind, const char* key, double* cache,
                           void (Robot::*display)(QByteArray)) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report || !hasArray(*report, key)) {
-        wakeWaiters();
+        answer({kind});
         return;
     }
     if (display) {
@@ -206,32 +216,34 @@ void Robot::cacheIoReport(const QByteArray& data, const char* key, double* cache
         }
         emit(this->*display)(bytes);
     }
-    writeCacheAndWake([&] {
+    writeCacheAndAnswer({kind}, [&] {
         for (int i = 0; i < kCachedIoPoints; ++i)
             cache[i] = intElementAt(*report, key, i);
     });
 }
 
 void Robot::robot_net_slot_doutProcess(QByteArray data) {
-    cacheIoReport(data, "status", doutValues_, &Robot::robot_dout_display);
+    cacheIoReport(data, AnswerKind::Dout, "status", doutValues_, &Robot::robot_dout_display);
 }
 
 void Robot::robot_net_slot_dinProcess(QByteArray data) {
-    cacheIoReport(data, "status", dinValues_, &Robot::robot_din_display);
+    cacheIoReport(data, AnswerKind::Din, "status", dinValues_, &Robot::robot_din_display);
 }
 
 void Robot::robot_net_slot_aoutProcess(QByteArray data) {
-    cacheIoReport(data, "value", aoutValues_, nullptr);
+    cacheIoReport(data, AnswerKind::Aout, "value", aoutValues_, nullptr);
 }
 
 void Robot::robot_net_slot_ainProcess(QByteArray data) {
-    cacheIoReport(data, "value", ainValues_, nullptr);
+    cacheIoReport(data, AnswerKind::Ain, "value", ainValues_, nullptr);
 }
 
 void Robot::robot_net_slot_prorunstatus(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     QByteArray text;
+    AnswerTag tag{AnswerKind::RunningState};
     if (report) {
+        tag = tagOf(AnswerKind::RunningState, *report);
         const std::optional<int> robot = intMember(*report, "robot");
         const std::optional<int> status = intMember(*report, "status");
         if (robot)
@@ -241,7 +253,7 @@ void Robot::robot_net_slot_prorunstatus(QByteArray data) {
         runningState_ = status.value_or(0);
     }
     emit pro_run_status(text);
-    wakeWaiters();
+    answer(tag);
 }
 
 void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
@@ -253,11 +265,17 @@ void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
         posDegText = positionText(*report, "posDeg");
     }
     emit receive_moreRobot_CurPosition(posText, posDegText);
-    if (!report || !hasArray(*report, "pos")) {
-        wakeWaiters();
+    if (!report) {
+        answer({AnswerKind::Position});
         return;
     }
-    writeCacheAndWake([&] {
+    AnswerTag tag = tagOf(AnswerKind::Position, *report);
+    tag.coord = intMember(*report, "coord").value_or(AnswerTag::kAny);
+    if (!hasArray(*report, "pos")) {
+        answer(tag);
+        return;
+    }
+    writeCacheAndAnswer(tag, [&] {
         for (int i = 0; i < kCachedPositionValues; ++i) {
             currentPosition_[i] = elementAt(*report, "pos", i);
         }
@@ -267,17 +285,18 @@ void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
 void Robot::robot_net_slot_curEXPosition(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report) {
-        wakeWaiters();
+        answer({AnswerKind::SyncPosition});
         return;
     }
     // Only the joint coordinates (0) answer the library's query; others are for someone else.
     if (intMember(*report, "coord") != 0)
         return;
+    const AnswerTag tag = tagOf(AnswerKind::SyncPosition, *report);
     if (!hasArray(*report, "posSync")) {
-        wakeWaiters();
+        answer(tag);
         return;
     }
-    writeCacheAndWake([&] {
+    writeCacheAndAnswer(tag, [&] {
         for (int i = 0; i < kSyncAxes; ++i)
             syncPosition_[i] = elementAt(*report, "posSync", i);
     });
@@ -290,7 +309,6 @@ void Robot::robot_net_slot_SocketState(QByteArray data) {
         json::toBool(json::member(*report, "open"), &open)) {
         socketOpen_ = open;
     }
-    wakeWaiters();
 }
 
 // ---- Other state reports ----

@@ -170,10 +170,9 @@ TEST(RobotRequests, JoggingAndDeadmanOnlyInTheirServoStatesAndModes) {
     LogCapture log;
     link.report(0x2303, R"({"deadman":1})");
     servo(2);
-    EXPECT_EQ(robot.servoOnResult(), 0);
+    EXPECT_EQ(robot.servoOnResult(2), 0);
     EXPECT_EQ(log.count(QStringLiteral("servo  2  deadman  1")), 1);
-    servo(1);
-    EXPECT_EQ(robot.servoOnResult(), 1);
+    EXPECT_EQ(robot.servoOnResult(1), 1);
     EXPECT_EQ(log.lines().filter(QStringLiteral("servo ")).size(), 1);
 }
 
@@ -185,9 +184,12 @@ TEST(RobotRequests, WithTheLinkDownSendsFailAndQueriesReturnAtOnce) {
     Robot robot(QStringLiteral("127.0.0.1"), port);
     EXPECT_FALSE(robot.connected());
     EXPECT_FALSE(robot.queryDout());
-    EXPECT_FALSE(robot.queryAndWait([&] { return robot.queryDout(); }));
-    // The request mutex was released: a second query does not hang.
-    EXPECT_FALSE(robot.queryAndWait([&] { return robot.queryRunningState(); }));
+    const auto ask = [&robot](AnswerKind kind, auto send) {
+        return robot.ask({kind}, [&] { return (robot.*send)(); }, QDeadlineTimer::Forever);
+    };
+    EXPECT_EQ(ask(AnswerKind::Dout, &Robot::queryDout), Robot::Asked::NotSent);
+    // The first question left the board: a second one does not hang.
+    EXPECT_EQ(ask(AnswerKind::RunningState, &Robot::queryRunningState), Robot::Asked::NotSent);
 }
 
 TEST(RobotRequests, ProcessWideInstanceAndFileTransferHandOver) {

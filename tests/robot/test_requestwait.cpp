@@ -1,4 +1,4 @@
-// Pairing requesters with the reports that answer them.
+// Pairing questions with the reports that answer them.
 
 #include "linkedrobot.h"
 
@@ -17,123 +17,136 @@ namespace {
 
 constexpr int kLongMs = 10000;
 
-// A requester in its own thread, already waiting (the request mutex is released only inside the
-// wait, so a report handled after start() returns cannot be missed).
-class Waiter {
+// A question asked from its own thread; it is on the board once the constructor returns, so no
+// report handled after that can slip past it.
+class Asker {
 public:
-    explicit Waiter(Robot& robot) {
-        result_ = std::async(std::launch::async, [this, &robot] {
-            robot.lockRequest();
-            waiting_ = true;
-            return robot.waitForReply(QDeadlineTimer(kLongMs));
+    Asker(Robot& robot, const AnswerTag& expected) {
+        std::promise<void> posted;
+        std::future<void> onBoard = posted.get_future();
+        result_ = std::async(std::launch::async, [&robot, expected, &posted, this] {
+            Question question(robot.questions(), expected);
+            posted.set_value();
+            const bool answered = question.await(QDeadlineTimer(kLongMs));
+            answer_ = question.answer();
+            return answered;
         });
-        while (!waiting_)
-            std::this_thread::yield();
+        onBoard.wait();
     }
     bool done() const {
         return result_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     }
-    bool woken() {
+    // True when the answer came; the answer is then in answer().
+    bool answered() {
         return waitFor([this] { return done(); }, kLongMs) && result_.get();
     }
+    const Answer& answer() const { return answer_; }
 
 private:
-    std::atomic<bool> waiting_{false};
+    Answer answer_;
     std::future<bool> result_;
 };
 
-struct WakeCase {
+struct AnswerCase {
     const char* what;
+    AnswerTag question;
     quint16 word;
     const char* payload;
-    bool wakes;
+    bool answers;
 };
 
 }  // namespace
 
-TEST(RobotRequestWait, OnlyAnsweringReportsWakeAndOnlyUnderTheirConditions) {
+TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
-    const WakeCase cases[] = {
-        {"servo", 0x2003, R"({"mode":1,"robot":1,"status":1})", true},
-        {"mode", 0x2103, R"({"mode":2})", true},
-        {"same mode again", 0x2103, R"({"mode":2})", true},
-        {"mode out of range", 0x2103, R"({"mode":3})", false},
-        {"mode missing", 0x2103, R"({"robot":1})", false},
-        {"coordinate of the current robot", 0x2203, R"({"coord":1,"robot":1})", true},
-        {"coordinate without coord", 0x2203, R"({"robot":1})", true},
-        {"coordinate of another robot", 0x2203, R"({"coord":2,"robot":2})", false},
-        {"coordinate without robot", 0x2203, R"({"coord":2})", false},
-        {"speed", 0x2603, R"({"speed":30})", true},
-        {"speed missing", 0x2603, R"({"robot":1})", false},
-        {"dout, not JSON", 0x3603, "not json", true},
-        {"din without status", 0x3606, "{}", true},
-        {"aout", 0x3609, R"({"value":[1]})", true},
-        {"ain, wrong type", 0x360B, R"({"value":"x"})", true},
-        {"running state, not JSON", 0x3D03, "][", true},
-        {"job status", 0x9103, R"({"continueRun":0,"robot":1,"status":2})", true},
-        {"position, not JSON", 0x2F08, "{", true},
-        {"external axes, coord 0", 0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})", true},
-        {"external axes, coord 1", 0x7013, R"({"coord":1,"posSync":[9,9,9,9,9]})", false},
-        {"external axes, no coord", 0x7013, R"({"posSync":[9,9,9,9,9]})", false},
-        {"external axes, not JSON", 0x7013, "x", true},
-        {"socket state (queued)", 0x50B3, R"({"open":true})", true},
-        {"deadman is no answer", 0x2303, R"({"deadman":1})", false},
-        {"tool is no answer", 0x380C, R"({"curToolNum":2})", false},
+    const AnswerTag servo{AnswerKind::Servo, 1};
+    const AnswerTag coord{AnswerKind::Coord, 1};
+    const AnswerTag joints{AnswerKind::Position, 1, 0};
+    const AnswerTag sync{AnswerKind::SyncPosition, 1};
+    const AnswerCase cases[] = {
+        {"servo", servo, 0x2003, R"({"mode":1,"robot":1,"status":1})", true},
+        {"servo of another robot", servo, 0x2003, R"({"mode":1,"robot":2,"status":1})", false},
+        {"mode", {AnswerKind::Mode}, 0x2103, R"({"mode":2})", true},
+        {"mode out of range", {AnswerKind::Mode}, 0x2103, R"({"mode":3})", false},
+        {"mode is no servo answer", servo, 0x2103, R"({"mode":1})", false},
+        {"coordinate of the current robot", coord, 0x2203, R"({"coord":1,"robot":1})", true},
+        {"coordinate without coord", coord, 0x2203, R"({"robot":1})", true},
+        {"coordinate of another robot", coord, 0x2203, R"({"coord":2,"robot":2})", false},
+        {"speed without robot", {AnswerKind::Speed, 1}, 0x2603, R"({"speed":30})", true},
+        {"speed missing", {AnswerKind::Speed}, 0x2603, R"({"robot":1})", false},
+        {"dout, not JSON", {AnswerKind::Dout}, 0x3603, "not json", true},
+        {"din is no dout answer", {AnswerKind::Dout}, 0x3606, R"({"status":[1]})", false},
+        {"ain, wrong type", {AnswerKind::Ain}, 0x360B, R"({"value":"x"})", true},
+        {"running state", {AnswerKind::RunningState, 1}, 0x3D03, R"({"robot":1,"status":0})",
+         true},
+        {"job status", {AnswerKind::RunningState, 1}, 0x9103,
+         R"({"continueRun":0,"robot":1,"status":2})", true},
+        {"joints", joints, 0x2F08, R"({"coord":0,"robot":1,"pos":[1,2,3,4,5,6]})", true},
+        {"cartesian is no joints answer", joints, 0x2F08, R"({"coord":1,"robot":1,"pos":[9]})",
+         false},
+        {"joints of another robot", joints, 0x2F08, R"({"coord":0,"robot":2,"pos":[9]})", false},
+        {"external axes, coord 0", sync, 0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})", true},
+        {"external axes, coord 1", sync, 0x7013, R"({"coord":1,"posSync":[9,9,9,9,9]})", false},
+        {"socket state answers nothing", {AnswerKind::Dout}, 0x50B3, R"({"open":true})", false},
+        {"tool is no speed answer", {AnswerKind::Speed}, 0x380C, R"({"curToolNum":2})", false},
     };
-    for (const WakeCase& c : cases) {
+    for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.what);
-        Waiter waiter(*link.robot);
+        Asker asker(*link.robot, c.question);
         link.report(c.word, c.payload);
-        if (c.wakes) {
-            EXPECT_TRUE(waiter.woken());
-            continue;
+        if (!c.answers) {
+            ASSERT_TRUE(link.flush());
+            EXPECT_FALSE(asker.done());
+            link.robot->questions().answer(c.question, [] { return Answer{}; });
         }
-        ASSERT_TRUE(link.flush());
-        EXPECT_FALSE(waiter.done());
-        link.report(0x2603, R"({"speed":1})");
-        EXPECT_TRUE(waiter.woken());
+        EXPECT_TRUE(asker.answered());
     }
-    // Reports that did not wake did not touch the cache either.
-    EXPECT_EQ(link.robot->coordMode(), 1);
-    std::array<double, 5> sync{};
-    link.robot->copySyncPosition(sync.data());
-    EXPECT_EQ(sync, (std::array<double, 5>{1, 2, 3, 4, 5}));
+    // Reports that answered nothing still updated the cache as before.
+    std::array<double, 6> position{};
+    link.robot->copyCurrentPosition(position.data());
+    EXPECT_EQ(position, (std::array<double, 6>{9, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(link.robot->socketOpen());
 }
 
-TEST(RobotRequestWait, AnyAnswerReleasesEveryPendingQueryWithItsOwnCacheUntouched) {
+TEST(RobotRequestWait, EachQuestionGetsItsOwnAnswerOldestFirst) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
     Robot& robot = *link.robot;
-    auto query = [&robot](auto send) {
-        return std::async(std::launch::async, [&robot, send] {
-            return robot.queryAndWait([&] { return (robot.*send)(); }, QDeadlineTimer(kLongMs));
-        });
-    };
-    for (quint16 word : {0x3602, 0x3D02, 0x7012})
-        link.leaveUnanswered(word);
-    std::future<bool> dout = query(&Robot::queryDout);
-    std::future<bool> running = query(&Robot::queryRunningState);
-    std::future<bool> sync = query(&Robot::querySyncPosition);
-    for (quint16 word : {0x3602, 0x3D02, 0x7012})
-        ASSERT_TRUE(link.sim.expectFrame(word));
+    Asker firstDout(robot, {AnswerKind::Dout});
+    Asker secondDout(robot, {AnswerKind::Dout});
+    Asker speed(robot, {AnswerKind::Speed, 1});
+    Asker cartesian(robot, {AnswerKind::Position, 1, 1});
 
-    link.report(0x2603, R"({"speed":42})");
-    for (std::future<bool>* f : {&dout, &running, &sync}) {
-        ASSERT_TRUE(waitFor(
-            [f] { return f->wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
-        EXPECT_TRUE(f->get());
-    }
-    EXPECT_EQ(robot.jogSpeed(), 42);
-    std::array<double, 16> values{};
-    values.fill(-1);
-    robot.copyDout(values.data());
-    EXPECT_EQ(values, (std::array<double, 16>{}));
-    EXPECT_EQ(robot.runningState(), 0);
+    // An answer to another question, or pushed for another coordinate system, releases none.
+    link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[1,1,1,1,1,1]})");
+    link.report(0x3606, R"({"status":[1,1,1]})");
+    ASSERT_TRUE(link.flush());
+    for (Asker* a : {&firstDout, &secondDout, &speed, &cartesian})
+        EXPECT_FALSE(a->done());
+
+    link.report(0x3603, R"({"status":[1]})");
+    ASSERT_TRUE(firstDout.answered());
+    EXPECT_EQ(firstDout.answer().values[0], 1.0);
+    EXPECT_FALSE(secondDout.done());
+    link.report(0x2F08, R"({"coord":1,"robot":1,"pos":[500,0,850,180,0,0]})");
+    link.report(0x3603, R"({"status":[0,1]})");
+    link.report(0x2603, R"({"robot":1,"speed":42})");
+    ASSERT_TRUE(secondDout.answered());
+    EXPECT_EQ(secondDout.answer().values[1], 1.0);
+    EXPECT_EQ(secondDout.answer().values[0], 0.0);
+    ASSERT_TRUE(speed.answered());
+    EXPECT_EQ(speed.answer().value, 42);
+    ASSERT_TRUE(cartesian.answered());
+    EXPECT_EQ(cartesian.answer().values[0], 500.0);
+
+    // The answer is the cache as its report left it, whatever arrives after.
+    link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[2,2,2,2,2,2]})");
+    ASSERT_TRUE(link.flush());
+    EXPECT_EQ(cartesian.answer().values[2], 850.0);
 }
 
-TEST(RobotRequestWait, ManyRequestersInManyThreadsAllGetAnswered) {
+TEST(RobotRequestWait, ManyAskersInManyThreadsAllGetAnswered) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
     link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1,0,1]})"));
@@ -146,20 +159,18 @@ TEST(RobotRequestWait, ManyRequestersInManyThreadsAllGetAnswered) {
         threads.emplace_back([&] {
             for (int i = 0; i < kQueries; ++i) {
                 Robot& robot = *link.robot;
-                const bool ok =
-                    robot.queryAndWait([&] { return robot.queryDout(); }, QDeadlineTimer(kLongMs));
-                ++(ok ? answered : timedOut);
+                Answer answer;
+                const bool ok = robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); },
+                                          QDeadlineTimer(kLongMs),
+                                          &answer) == Robot::Asked::Answered;
+                ++(ok && answer.values[0] == 1.0 ? answered : timedOut);
             }
         });
     }
-    ASSERT_TRUE(waitFor([&] { return answered + timedOut == kThreads * kQueries; }, 60000));
     for (std::thread& t : threads)
         t.join();
+    EXPECT_EQ(answered, kThreads * kQueries);
     EXPECT_EQ(timedOut, 0);
-    double values[16];
-    link.robot->copyDout(values);
-    EXPECT_EQ(values[0], 1.0);
-    EXPECT_EQ(values[1], 0.0);
 }
 
 TEST(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
@@ -169,8 +180,9 @@ TEST(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
 
     QElapsedTimer waited;
     waited.start();
-    robot.lockRequest();
-    EXPECT_FALSE(robot.waitForReply(QDeadlineTimer(200)));
+    link.leaveUnanswered(0x3602);
+    EXPECT_EQ(robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(200)),
+              Robot::Asked::Unanswered);
     EXPECT_GE(waited.elapsed(), 190);
 
     // A reader copying while reports alternate between two full arrays only ever sees one of them.

@@ -274,5 +274,6 @@ TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
 
     // And the link still answers.
     link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1]})"));
-    EXPECT_TRUE(robot.queryAndWait([&] { return robot.queryDout(); }, QDeadlineTimer(5000)));
+    EXPECT_EQ(robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(5000)),
+              Robot::Asked::Answered);
 }
