@@ -1,12 +1,8 @@
 #include "apisession.h"
 
-#include "apilog.h"
 #include "platform/ownerthread.h"
 #include "robot/robot.h"
 #include "robot/sleepwithevents.h"
-#include "transfer/tcpupdownfile.h"
-
-#include <QDeadlineTimer>
 
 #include <chrono>
 #include <thread>
@@ -35,68 +31,72 @@ ApiSession& ApiSession::instance() {
     return *session;
 }
 
+void ApiSession::prepareQt() {
+    platform::runInOwnerThread([] {}, [] { instance().teardown(); });
+}
+
 bool ApiSession::connect(const QString& ip) {
     if (connectCalled_.exchange(true))
         return false;
-    Robot* const robot = createInOwnerThread(ip);
-    robot_ = robot;
-    const bool connected = pollConnected(*robot);
+    KelvoSession* session = nullptr;
+    platform::runInOwnerThread([&session, &ip] { session = KelvoSession::createInOwnerThread(ip); },
+                               [] { instance().teardown(); });
+    session->setReplyTimeout(defaultReplyTimeoutMs_);
+    default_ = session;
+    const bool connected = pollConnected(*session);
     if (!connected)
-        robot->robot_DisconnectToC();
+        session->robot().robot_DisconnectToC();
     return connected;
-}
-
-Robot* ApiSession::createInOwnerThread(const QString& ip) {
-    Robot* robot = nullptr;
-    platform::runInOwnerThread(
-        [&robot, &ip] {
-            TcpUpDownFile::installAccessor();
-            robot = Robot::instance(ip);
-            robot->startLink();
-        },
-        [this] { teardown(); });
-    return robot;
 }
 
 // Reads the link state five times, 1000 ms apart; a link that comes up during the last pause is
 // not looked at again.
-bool ApiSession::pollConnected(Robot& robot) const {
+bool ApiSession::pollConnected(KelvoSession& session) const {
     for (int poll = 0; poll < kConnectPolls; ++poll) {
-        if (robot.connected())
+        if (session.robot().connected())
             return true;
         pauseForReports(kConnectPollIntervalMs);
     }
     return false;
 }
 
-// At process exit, in the Robot's own thread: destroying the Robot joins its connection thread.
-void ApiSession::teardown() {
-    delete robot_.exchange(nullptr);
+void ApiSession::setDefaultReplyTimeout(int ms) {
+    if (ms < 0)
+        return;
+    defaultReplyTimeoutMs_ = ms;
+    if (KelvoSession* const session = default_)
+        session->setReplyTimeout(ms);
 }
 
-void ApiSession::setReplyTimeout(int ms) {
-    if (ms >= 0)
-        replyTimeoutMs_ = ms;
-}
-
-std::optional<Answer> ApiSession::ask(Robot& robot, const char* caller, const AnswerTag& expected,
-                                     const std::function<bool()>& send) const {
-    const int timeoutMs = replyTimeoutMs_;
-    const QDeadlineTimer deadline =
-        timeoutMs == 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    Answer answer;
-    switch (robot.ask(expected, send, deadline, &answer)) {
-    case Robot::Asked::Answered:
-        return answer;
-    case Robot::Asked::NotSent:
-        qCDebug(lcApi).nospace() << caller << ": link down, cached values returned";
-        break;
-    case Robot::Asked::Unanswered:
-        qCDebug(lcApi).nospace() << caller << ": no answer within " << timeoutMs
-                                 << " ms, cached values returned";
-        break;
+KelvoSession* ApiSession::open(const QString& ip, quint16 port, int timeoutMs, int* error) {
+    prepareQt();
+    KelvoSession* const session = KelvoSession::open(ip, port, timeoutMs, error);
+    if (session) {
+        std::lock_guard<std::mutex> lock(openMutex_);
+        open_.insert(session);
     }
-    return std::nullopt;
+    return session;
+}
+
+void ApiSession::close(KelvoSession* session) {
+    {
+        std::lock_guard<std::mutex> lock(openMutex_);
+        if (open_.erase(session) == 0)
+            return;  // not ours, or closed already
+    }
+    delete session;
+}
+
+// At process exit, in the owner thread: closing a session joins its threads.
+void ApiSession::teardown() {
+    std::set<KelvoSession*> open;
+    {
+        std::lock_guard<std::mutex> lock(openMutex_);
+        open.swap(open_);
+    }
+    for (KelvoSession* session : open)
+        delete session;
+    delete default_.exchange(nullptr);
 }
 
 }  // namespace kelvo::api

@@ -1,45 +1,45 @@
 #pragma once
 
-#include "robot/question.h"
+#include "session.h"
 
 #include <QString>
 
 #include <atomic>
-#include <functional>
-#include <optional>
-
-class Robot;
+#include <mutex>
+#include <set>
 
 namespace kelvo::api {
 
-// The library's one controller session: the Robot every export acts on, bound by the first
-// connect_robot and kept until the process exits, and the bound on query waits.
+// The library's sessions: the default one, bound by the first connect_robot and kept until the
+// process exits, and those of kelvo_open, each until kelvo_close. Whatever is still open when the
+// process exits is closed then, before Qt goes.
 class ApiSession {
 public:
     static ApiSession& instance();
 
-    // Binds the Robot for ip and waits for the link; only the first call does anything.
+    // Binds the default session for ip and waits for the link; only the first call does anything.
     bool connect(const QString& ip);
     // Null before connect_robot, and again once the process has started to exit.
-    Robot* robot() const { return robot_; }
+    KelvoSession* session() const { return default_; }
 
-    // 0 waits without limit; negative values are ignored.
-    void setReplyTimeout(int ms);
-    // Asks a question: puts it on the robot's board, runs send (false: the link is down, nothing
-    // to wait for) and waits for its own answer within the bound. Nullopt when the link was down
-    // or no answer came in time; that is logged once, naming caller.
-    std::optional<Answer> ask(Robot& robot, const char* caller, const AnswerTag& expected,
-                              const std::function<bool()>& send) const;
+    // The flat reply timeout, also before connect_robot.
+    void setDefaultReplyTimeout(int ms);
+
+    KelvoSession* open(const QString& ip, quint16 port, int timeoutMs, int* error);
+    void close(KelvoSession* session);
 
 private:
     ApiSession() = default;
-    Robot* createInOwnerThread(const QString& ip);
-    bool pollConnected(Robot& robot) const;
+    // Makes sure Qt can run the library's objects, with the exit handling registered.
+    static void prepareQt();
+    bool pollConnected(KelvoSession& session) const;
     void teardown();
 
     std::atomic<bool> connectCalled_{false};
-    std::atomic<Robot*> robot_{nullptr};
-    std::atomic<int> replyTimeoutMs_{3000};
+    std::atomic<KelvoSession*> default_{nullptr};
+    std::atomic<int> defaultReplyTimeoutMs_{3000};
+    std::mutex openMutex_;
+    std::set<KelvoSession*> open_;
 };
 
 }  // namespace kelvo::api

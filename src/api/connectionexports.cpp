@@ -1,4 +1,4 @@
-// Connection, servo power, jogging and the host's log line.
+// Connection, sessions, servo power, jogging, alarms and the host's log line.
 
 #include "apisession.h"
 #include "exportcall.h"
@@ -7,9 +7,77 @@
 #include "robot/hostlog.h"
 #include "robot/robot.h"
 
-using kelvo::api::ApiSession;
-using kelvo::api::guarded;
-using kelvo::api::withRobot;
+#include <QHostAddress>
+
+using namespace kelvo::api;
+
+namespace {
+
+constexpr int kControlPort = 6000;
+constexpr int kDefaultOpenTimeoutMs = 5000;
+
+int isConnected(KelvoSession& session, int* connected) {
+    if (!connected)
+        return KELVO_ERR_INVALID;
+    *connected = session.robot().connected() ? 1 : 0;
+    return KELVO_OK;
+}
+
+int setReplyTimeout(KelvoSession& session, int ms) {
+    if (ms < 0)
+        return KELVO_ERR_INVALID;
+    session.setReplyTimeout(ms);
+    return KELVO_OK;
+}
+
+// The servo status the controller answers with; sends the enabling switch too where it applies.
+int servoPowerOn(KelvoSession& session, int* status) {
+    return askValue(session, status, currentRobotAnswer(session.robot(), AnswerKind::Servo),
+                    [](Robot& robot) {
+                        const bool sent = robot.requestServoOn();
+                        robot.robot_key_slot_saftySwitchProcess(1);
+                        return sent;
+                    });
+}
+
+int servoPowerOff(KelvoSession& session) {
+    return session.robot().robot_key_slot_saftySwitchProcess(0) ? KELVO_OK : KELVO_ERR_REFUSED;
+}
+
+int startJogging(KelvoSession& session, int axis, bool positive) {
+    Robot& robot = session.robot();
+    if (!robot.connected())
+        return KELVO_ERR_NOT_CONNECTED;
+    return robot.jogAxis(axis, positive) ? KELVO_OK : KELVO_ERR_REFUSED;
+}
+
+int stopJogging(KelvoSession& session, int axis) {
+    return KelvoSession::sent(session.robot().stopJog(axis));
+}
+
+int getServoStatus(KelvoSession& session, int* status) {
+    return askValue(session, status, currentRobotAnswer(session.robot(), AnswerKind::Servo),
+                    [](Robot& robot) { return robot.queryServoStatus(); });
+}
+
+int getTool(KelvoSession& session, int* tool) {
+    return askValue(session, tool, currentRobotAnswer(session.robot(), AnswerKind::Tool),
+                    [](Robot& robot) { return robot.querySelectedTool(); });
+}
+
+int clearAlarm(KelvoSession& session, int code) {
+    return KelvoSession::sent(session.robot().clearAlarm(static_cast<quint32>(code)));
+}
+
+int clearAllAlarms(KelvoSession& session) {
+    return KelvoSession::sent(session.robot().clearAllAlarms());
+}
+
+bool validPort(int port) {
+    return port >= 0 && port <= 65535;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -20,46 +88,142 @@ KELVO_API bool KELVO_CALL connect_robot(const char* ip) {
 }
 
 KELVO_API bool KELVO_CALL is_connected(void) {
-    return withRobot("is_connected", false, [](Robot& robot) { return robot.connected(); });
+    return withSession("is_connected", false,
+                       [](KelvoSession& s) { return s.robot().connected(); });
 }
 
 KELVO_API void KELVO_CALL set_reply_timeout(int ms) {
     guarded("set_reply_timeout", true, [ms] {
-        ApiSession::instance().setReplyTimeout(ms);
+        ApiSession::instance().setDefaultReplyTimeout(ms);
         return true;
     });
 }
 
 // Unsent or unanswered, the servo state is unknown: 0, never the stale cached state.
 KELVO_API int KELVO_CALL servo_power_on(void) {
-    return withRobot("servo_power_on", 0, [](Robot& robot) {
-        const std::optional<Answer> answer = ApiSession::instance().ask(
-            robot, "servo_power_on", kelvo::api::currentRobotAnswer(AnswerKind::Servo), [&robot] {
-                const bool sent = robot.requestServoOn();
-                robot.robot_key_slot_saftySwitchProcess(1);
-                return sent;
-            });
-        return answer ? robot.servoOnResult(answer->value) : 0;
+    return withSession("servo_power_on", 0, [](KelvoSession& s) {
+        int status = 0;
+        const int result = servoPowerOn(s, &status);
+        return result == KELVO_OK ? s.robot().servoOnResult(status) : 0;
     });
 }
 
 KELVO_API void KELVO_CALL servo_power_off(void) {
-    withRobot("servo_power_off", [](Robot& robot) { robot.robot_key_slot_saftySwitchProcess(0); });
+    flatRequest("servo_power_off", servoPowerOff);
 }
 
 KELVO_API void KELVO_CALL start_jogging(int axis, bool positive) {
-    withRobot("start_jogging", [=](Robot& robot) { robot.jogAxis(axis, positive); });
+    flatRequest("start_jogging", startJogging, axis, positive);
 }
 
 KELVO_API void KELVO_CALL stop_jogging(int axis) {
-    withRobot("stop_jogging", [axis](Robot& robot) { robot.stopJog(axis); });
+    flatRequest("stop_jogging", stopJogging, axis);
 }
 
 KELVO_API void KELVO_CALL show_log(const LogText* message) {
-    withRobot("show_log", [message](Robot&) {
+    withSession("show_log", [message](KelvoSession&) {
         if (message && message->text)
             kelvo::writeHostLog(QByteArray(message->text));
     });
+}
+
+KELVO_API const char* KELVO_CALL kelvo_strerror(int code) {
+    switch (code) {
+        case KELVO_OK:
+            return "no error";
+        case KELVO_ERR_INVALID:
+            return "invalid argument";
+        case KELVO_ERR_NOT_CONNECTED:
+            return "not connected to the controller";
+        case KELVO_ERR_TIMEOUT:
+            return "no answer from the controller in time";
+        case KELVO_ERR_REFUSED:
+            return "refused in the current state";
+        case KELVO_ERR_BUSY:
+            return "busy";
+        case KELVO_ERR_TOO_LARGE:
+            return "too large for one frame";
+        case KELVO_ERR_CLOSED:
+            return "session closed";
+        case KELVO_ERR_IO:
+            return "job file or folder could not be read or written";
+        default:
+            return "unknown error";
+    }
+}
+
+KELVO_API KelvoSession* KELVO_CALL kelvo_open(const char* ip, int port, int timeout_ms,
+                                              int* error) {
+    int status = KELVO_OK;
+    KelvoSession* const session = guarded("kelvo_open", static_cast<KelvoSession*>(nullptr), [&] {
+        const QString address = ip ? QString::fromUtf8(ip) : QString();
+        if (QHostAddress(address).isNull() || !validPort(port)) {
+            status = KELVO_ERR_INVALID;
+            return static_cast<KelvoSession*>(nullptr);
+        }
+        status = KELVO_ERR_NOT_CONNECTED;
+        return ApiSession::instance().open(address, port == 0 ? kControlPort : port,
+                                           timeout_ms <= 0 ? kDefaultOpenTimeoutMs : timeout_ms,
+                                           &status);
+    });
+    if (!session && error)
+        *error = status;
+    return session;
+}
+
+KELVO_API void KELVO_CALL kelvo_close(KelvoSession* session) {
+    guarded("kelvo_close", true, [session] {
+        ApiSession::instance().close(session);
+        return true;
+    });
+}
+
+KELVO_API KelvoSession* KELVO_CALL kelvo_default_session(void) {
+    return ApiSession::instance().session();
+}
+
+KELVO_API int KELVO_CALL kelvo_is_connected(KelvoSession* session, int* connected) {
+    return sessionCall("kelvo_is_connected", session, isConnected, connected);
+}
+
+KELVO_API int KELVO_CALL kelvo_set_reply_timeout(KelvoSession* session, int ms) {
+    return sessionCall("kelvo_set_reply_timeout", session, setReplyTimeout, ms);
+}
+
+KELVO_API int KELVO_CALL kelvo_servo_power_on(KelvoSession* session, int* status) {
+    return sessionCall("kelvo_servo_power_on", session, servoPowerOn, status);
+}
+
+KELVO_API int KELVO_CALL kelvo_servo_power_off(KelvoSession* session) {
+    return sessionCall("kelvo_servo_power_off", session, servoPowerOff);
+}
+
+KELVO_API int KELVO_CALL kelvo_start_jogging(KelvoSession* session, int axis, int positive) {
+    return sessionCall("kelvo_start_jogging", session, startJogging, axis, positive != 0);
+}
+
+KELVO_API int KELVO_CALL kelvo_stop_jogging(KelvoSession* session, int axis) {
+    return sessionCall("kelvo_stop_jogging", session, stopJogging, axis);
+}
+
+KELVO_API int KELVO_CALL kelvo_get_servo_status(KelvoSession* session, int* status) {
+    return sessionCall("kelvo_get_servo_status", session, getServoStatus, status);
+}
+
+KELVO_API int KELVO_CALL kelvo_clear_alarm(KelvoSession* session, int code) {
+    return sessionCall("kelvo_clear_alarm", session, clearAlarm, code);
+}
+
+KELVO_API int KELVO_CALL kelvo_clear_all_alarms(KelvoSession* session) {
+    return sessionCall("kelvo_clear_all_alarms", session, clearAllAlarms);
+}
+
+KELVO_API int KELVO_CALL kelvo_stop_move(KelvoSession* session, int axis) {
+    return sessionCall("kelvo_stop_move", session, stopJogging, axis);
+}
+
+KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool) {
+    return sessionCall("kelvo_get_tool", session, getTool, tool);
 }
 
 }  // extern "C"

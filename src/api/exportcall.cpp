@@ -12,4 +12,13 @@ void reportEscapedException(const char* caller, const char* what) noexcept {
     }
 }
 
+void logCachedAnswer(const char* caller, int status, const KelvoSession& session) {
+    if (status == KELVO_ERR_NOT_CONNECTED) {
+        qCDebug(lcApi).nospace() << caller << ": link down, cached values returned";
+    } else {
+        qCDebug(lcApi).nospace() << caller << ": no answer within " << session.replyTimeoutMs()
+                                 << " ms, cached values returned";
+    }
+}
+
 }  // namespace kelvo::api

@@ -1,12 +1,18 @@
 #pragma once
 
+// What every export shares. Each operation is written once, over a session, returning a status;
+// the flat export runs it on the default session and keeps the flat call's behaviour (a query
+// that gets no answer returns the cache), the kelvo_ export runs it on the caller's session and
+// returns the status.
+
 #include "apisession.h"
+#include "kelvo.h"
+#include "session.h"
 
 #include "robot/robot.h"
 
 #include <algorithm>
 #include <exception>
-#include <optional>
 
 namespace kelvo::api {
 
@@ -27,56 +33,110 @@ Result guarded(const char* caller, Result fallback, Body body) noexcept {
     return fallback;
 }
 
-// The body of an export that needs the bound Robot: before connect_robot it returns fallback at
-// once and does nothing else.
+// ---- The flat face: the default session ----
+
+// Before connect_robot it returns fallback at once and does nothing else.
 template <typename Result, typename Body>
-Result withRobot(const char* caller, Result fallback, Body body) noexcept {
+Result withSession(const char* caller, Result fallback, Body body) noexcept {
     return guarded(caller, fallback, [&]() -> Result {
-        Robot* const robot = ApiSession::instance().robot();
-        return robot ? body(*robot) : fallback;
+        KelvoSession* const session = ApiSession::instance().session();
+        return session ? body(*session) : fallback;
     });
 }
 
 template <typename Body>
-void withRobot(const char* caller, Body body) noexcept {
-    withRobot(caller, true, [&](Robot& robot) {
-        body(robot);
+void withSession(const char* caller, Body body) noexcept {
+    withSession(caller, true, [&](KelvoSession& session) {
+        body(session);
         return true;
     });
 }
 
-// The answer to a question about the robot selected now.
-inline AnswerTag currentRobotAnswer(AnswerKind kind, int coord = AnswerTag::kAny) {
-    return {kind, Robot::currentRobotNumber(), coord};
+// A flat request, operation(session, args...): its status is not reported.
+template <typename Operation, typename... Args>
+void flatRequest(const char* caller, Operation operation, Args... args) noexcept {
+    withSession(caller, [&](KelvoSession& session) { operation(session, args...); });
 }
 
-// A query answered into the caller's array: count values of its answer, or the cache as it
-// stands when no answer came. A null array makes it do nothing.
-template <typename Send>
-void queryInto(const char* caller, double* out, int count, const AnswerTag& expected, Send send,
-               void (Robot::*copy)(double*) const) {
-    withRobot(caller, [&](Robot& robot) {
-        if (!out)
-            return;
-        const std::optional<Answer> answer =
-            ApiSession::instance().ask(robot, caller, expected, [&] { return send(robot); });
-        if (answer)
-            std::copy(answer->values.begin(), answer->values.begin() + count, out);
-        else
-            (robot.*copy)(out);
+// Logs once why a flat query returns the cache.
+void logCachedAnswer(const char* caller, int status, const KelvoSession& session);
+
+// ---- The kelvo_ face: the caller's session ----
+
+// operation(session, args...) and its status.
+template <typename Operation, typename... Args>
+int sessionCall(const char* caller, KelvoSession* session, Operation operation,
+                Args... args) noexcept {
+    if (!session)
+        return KELVO_ERR_INVALID;
+    return guarded(caller, KELVO_ERR_INVALID, [&] {
+        const KelvoSession::Call call(*session);
+        return call ? operation(*session, args...) : KELVO_ERR_CLOSED;
     });
 }
+
+// ---- Operations ----
+
+// The answer to a question about the robot selected now.
+inline AnswerTag currentRobotAnswer(const Robot& robot, AnswerKind kind,
+                                    int coord = AnswerTag::kAny) {
+    return {kind, robot.currentRobotNumber(), coord};
+}
+
+// Asks, then copies count values of the answer into out; out is untouched unless KELVO_OK.
+template <typename Send>
+int askInto(KelvoSession& session, double* out, int count, const AnswerTag& expected, Send send) {
+    if (!out)
+        return KELVO_ERR_INVALID;
+    Answer answer;
+    const int status = session.ask(expected, [&] { return send(session.robot()); }, &answer);
+    if (status == KELVO_OK)
+        std::copy_n(answer.values.begin(), count, out);
+    return status;
+}
+
+// Asks, then writes the answer's value to value; untouched unless KELVO_OK.
+template <typename Send>
+int askValue(KelvoSession& session, int* value, const AnswerTag& expected, Send send) {
+    if (!value)
+        return KELVO_ERR_INVALID;
+    Answer answer;
+    const int status = session.ask(expected, [&] { return send(session.robot()); }, &answer);
+    if (status == KELVO_OK)
+        *value = answer.value;
+    return status;
+}
+
+// ---- Flat queries ----
 
 // What an int query returns before connect_robot: no code of any table.
 inline constexpr int kNoValue = -1;
 
-// A query answered by one value: its answer's, or the cache field's when no answer came.
-template <typename Send, typename Read>
-int queryValue(const char* caller, const AnswerTag& expected, Send send, Read read) {
-    return withRobot(caller, kNoValue, [&](Robot& robot) {
-        const std::optional<Answer> answer =
-            ApiSession::instance().ask(robot, caller, expected, [&] { return send(robot); });
-        return answer ? answer->value : read(robot);
+// A flat array query: its answer, or the cache as it stands when no answer came. A null array
+// makes it do nothing.
+template <typename Ask>
+void flatQueryInto(const char* caller, double* out, Ask ask, void (Robot::*copy)(double*) const) {
+    withSession(caller, [&](KelvoSession& session) {
+        if (!out)
+            return;
+        const int status = ask(session, out);
+        if (status != KELVO_OK) {
+            logCachedAnswer(caller, status, session);
+            (session.robot().*copy)(out);
+        }
+    });
+}
+
+// A flat value query: its answer, or the cache field when no answer came.
+template <typename Ask, typename Read>
+int flatQueryValue(const char* caller, Ask ask, Read read) {
+    return withSession(caller, kNoValue, [&](KelvoSession& session) {
+        int value = 0;
+        const int status = ask(session, &value);
+        if (status == KELVO_OK)
+            return value;
+        logCachedAnswer(caller, status, session);
+        return read(session.robot());
     });
 }
 

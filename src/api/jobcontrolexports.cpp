@@ -10,9 +10,7 @@
 #include "message/commandwords.h"
 #include "robot/robot.h"
 
-using kelvo::api::forCurrentRobot;
-using kelvo::api::QueuePayload;
-using kelvo::api::withRobot;
+using namespace kelvo::api;
 namespace cmd = kelvo::cmd;
 
 namespace {
@@ -22,22 +20,66 @@ constexpr int kServoStopped = 0;
 constexpr int kStopJobType = 1;
 constexpr int kOpen = 1;
 
-// Logs why a queue is refused; true when it can be sent.
-bool sendable(const QueuePayload& payload) {
+// KELVO_OK when the queue can be sent; otherwise logs why not.
+int sendable(const QueuePayload& payload) {
     switch (payload.outcome) {
         case QueuePayload::Outcome::Ready:
-            return true;
+            return KELVO_OK;
         case QueuePayload::Outcome::NotFinite:
             qCWarning(lcApi).nospace() << "send_continuous_motion_queue: point " << payload.point
                                        << " not finite, nothing sent";
-            return false;
+            return KELVO_ERR_INVALID;
         case QueuePayload::Outcome::TooLarge:
             qCWarning(lcApi).nospace() << "send_continuous_motion_queue: payload of "
                                        << payload.size << " bytes exceeds the frame limit of "
                                        << kelvo::kMaxPayloadSize << " bytes, nothing sent";
-            return false;
+            return KELVO_ERR_TOO_LARGE;
     }
-    return false;
+    return KELVO_ERR_INVALID;
+}
+
+int runJob(KelvoSession& session, const char* name) {
+    if (!name) {
+        qCWarning(lcApi) << "run_job: no job name given, nothing sent";
+        return KELVO_ERR_INVALID;
+    }
+    Robot& robot = session.robot();
+    if (robot.runningState() == kJobRunning || robot.servoStatus() == kServoStopped)
+        return KELVO_ERR_REFUSED;
+    return KelvoSession::sent(robot.runJob(QString::fromUtf8(name)));
+}
+
+int stopJob(KelvoSession& session) {
+    Robot& robot = session.robot();
+    if (robot.runningState() != kJobRunning)
+        return KELVO_ERR_REFUSED;
+    Json::Value payload = forCurrentRobot(robot);
+    payload["type"] = kStopJobType;
+    return KelvoSession::sent(robot.sendCommand(cmd::kStopJob, payload));
+}
+
+int continuousMotionMode(KelvoSession& session, int open) {
+    Robot& robot = session.robot();
+    Json::Value payload = forCurrentRobot(robot);
+    payload["open"] = open == kOpen;
+    const bool sent = robot.sendCommand(cmd::kContinuousMotionMode, payload);
+    if (open != kOpen)
+        robot.switchToTeachMode();
+    return KelvoSession::sent(sent);
+}
+
+int sendQueue(KelvoSession& session, const ContinuousMotionPoint* points, unsigned int count) {
+    qCDebug(lcApi).nospace() << "send_continuous_motion_queue: " << count << " points";
+    if (!points && count > 0) {
+        qCWarning(lcApi) << "send_continuous_motion_queue: no points given, nothing sent";
+        return KELVO_ERR_INVALID;
+    }
+    Robot& robot = session.robot();
+    const QueuePayload payload = writeQueuePayload(robot.currentRobotNumber(), points, count);
+    const int status = sendable(payload);
+    if (status != KELVO_OK)
+        return status;
+    return KelvoSession::sent(robot.sendCommand(cmd::kContinuousMotionQueue, payload.text));
 }
 
 }  // namespace
@@ -45,49 +87,38 @@ bool sendable(const QueuePayload& payload) {
 extern "C" {
 
 KELVO_API void KELVO_CALL run_job(const char* name) {
-    withRobot("run_job", [name](Robot& robot) {
-        if (!name) {
-            qCWarning(lcApi) << "run_job: no job name given, nothing sent";
-            return;
-        }
-        if (robot.runningState() != kJobRunning && robot.servoStatus() != kServoStopped)
-            robot.runJob(QString::fromUtf8(name));
-    });
+    flatRequest("run_job", runJob, name);
 }
 
 KELVO_API void KELVO_CALL stop_job(void) {
-    withRobot("stop_job", [](Robot& robot) {
-        if (robot.runningState() != kJobRunning)
-            return;
-        Json::Value payload = forCurrentRobot();
-        payload["type"] = kStopJobType;
-        robot.sendCommand(cmd::kStopJob, payload);
-    });
+    flatRequest("stop_job", stopJob);
 }
 
 KELVO_API void KELVO_CALL continuous_motion_mode(int open) {
-    withRobot("continuous_motion_mode", [open](Robot& robot) {
-        Json::Value payload = forCurrentRobot();
-        payload["open"] = open == kOpen;
-        robot.sendCommand(cmd::kContinuousMotionMode, payload);
-        if (open != kOpen)
-            robot.switchToTeachMode();
-    });
+    flatRequest("continuous_motion_mode", continuousMotionMode, open);
 }
 
 KELVO_API void KELVO_CALL send_continuous_motion_queue(const ContinuousMotionPoint* points,
                                                        unsigned int count) {
-    withRobot("send_continuous_motion_queue", [=](Robot& robot) {
-        qCDebug(lcApi).nospace() << "send_continuous_motion_queue: " << count << " points";
-        if (!points && count > 0) {
-            qCWarning(lcApi) << "send_continuous_motion_queue: no points given, nothing sent";
-            return;
-        }
-        const QueuePayload payload =
-            kelvo::api::writeQueuePayload(Robot::currentRobotNumber(), points, count);
-        if (sendable(payload))
-            robot.sendCommand(cmd::kContinuousMotionQueue, payload.text);
-    });
+    flatRequest("send_continuous_motion_queue", sendQueue, points, count);
+}
+
+KELVO_API int KELVO_CALL kelvo_run_job(KelvoSession* session, const char* name) {
+    return sessionCall("kelvo_run_job", session, runJob, name);
+}
+
+KELVO_API int KELVO_CALL kelvo_stop_job(KelvoSession* session) {
+    return sessionCall("kelvo_stop_job", session, stopJob);
+}
+
+KELVO_API int KELVO_CALL kelvo_continuous_motion_mode(KelvoSession* session, int open) {
+    return sessionCall("kelvo_continuous_motion_mode", session, continuousMotionMode, open);
+}
+
+KELVO_API int KELVO_CALL kelvo_send_continuous_motion_queue(KelvoSession* session,
+                                                            const ContinuousMotionPoint* points,
+                                                            unsigned int count) {
+    return sessionCall("kelvo_send_continuous_motion_queue", session, sendQueue, points, count);
 }
 
 }  // extern "C"

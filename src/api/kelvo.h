@@ -149,6 +149,97 @@ KELVO_API void KELVO_CALL upload_job(void);
 /* Brings robotJob/R1 to R4 in line with the controller's job files and returns at once. */
 KELVO_API void KELVO_CALL sync_jobs(void);
 
+/* ---- Sessions: several controllers in one process, a status from every call ----
+ *
+ * A session is one controller link with its own robot selection, reply timeout, job directory and
+ * file transfer. Every session call returns KELVO_OK (0) or a negative KELVO_ERR_ code; outputs are
+ * written only on KELVO_OK, so a query never returns a stale value silently. Each flat call above
+ * has a session form: kelvo_ plus its name, the session first, then the same parameters; a value
+ * the flat call returns comes through an int* last instead, and bool parameters are int (non-zero
+ * is true). connect_robot and show_log have none. The flat calls act on kelvo_default_session().
+ *
+ * Threads: every call may be made from any thread, on the same session or on different ones.
+ * kelvo_close may be called while other threads wait in calls on that session: they return
+ * KELVO_ERR_CLOSED. No call may use a session once kelvo_close on it has begun. */
+typedef struct KelvoSession KelvoSession;
+
+#define KELVO_OK 0
+#define KELVO_ERR_INVALID (-1)       /* null pointer, value out of range or not finite, bad address */
+#define KELVO_ERR_NOT_CONNECTED (-2) /* link down, nothing sent; or no link within kelvo_open's time */
+#define KELVO_ERR_TIMEOUT (-3)       /* no answer within the reply timeout */
+#define KELVO_ERR_REFUSED (-4)       /* the state forbids it, or the controller said no */
+#define KELVO_ERR_BUSY (-5)          /* a transfer already runs, or pull and push events were mixed */
+#define KELVO_ERR_TOO_LARGE (-6)     /* a queue does not fit one frame */
+#define KELVO_ERR_CLOSED (-7)        /* the session was closed */
+#define KELVO_ERR_IO (-8)            /* a local job directory or file could not be read or written */
+
+/* A short English text for a code; never NULL. */
+KELVO_API const char* KELVO_CALL kelvo_strerror(int code);
+/* Opens a link to the controller at ip:port (0: 6000). The first attempt starts at once and the
+ * link is retried until timeout_ms (<= 0: 5000) has passed; returns as soon as it is up. On failure
+ * returns NULL and writes KELVO_ERR_INVALID (malformed address, at once) or
+ * KELVO_ERR_NOT_CONNECTED to *error when error is not NULL. */
+KELVO_API KelvoSession* KELVO_CALL kelvo_open(const char* ip, int port, int timeout_ms, int* error);
+/* Stops the link and any transfer, joins the session's threads and frees it; NULL is ignored. */
+KELVO_API void KELVO_CALL kelvo_close(KelvoSession* session);
+/* The session connect_robot made; NULL before it. */
+KELVO_API KelvoSession* KELVO_CALL kelvo_default_session(void);
+/* The controller's file transfer port (default 5000); KELVO_ERR_BUSY while a transfer runs. */
+KELVO_API int KELVO_CALL kelvo_set_transfer_port(KelvoSession* session, int port);
+/* The folder holding robotJob/R1 to R4 (default: the host program's folder). */
+KELVO_API int KELVO_CALL kelvo_set_job_dir(KelvoSession* session, const char* dir);
+
+KELVO_API int KELVO_CALL kelvo_is_connected(KelvoSession* session, int* connected);
+KELVO_API int KELVO_CALL kelvo_set_reply_timeout(KelvoSession* session, int ms);
+/* *status: the servo status the controller reported (1: on). */
+KELVO_API int KELVO_CALL kelvo_servo_power_on(KelvoSession* session, int* status);
+KELVO_API int KELVO_CALL kelvo_servo_power_off(KelvoSession* session);
+/* KELVO_ERR_REFUSED unless the servo runs (status 3). */
+KELVO_API int KELVO_CALL kelvo_start_jogging(KelvoSession* session, int axis, int positive);
+KELVO_API int KELVO_CALL kelvo_stop_jogging(KelvoSession* session, int axis);
+KELVO_API int KELVO_CALL kelvo_set_dout(KelvoSession* session, int port, int status);
+KELVO_API int KELVO_CALL kelvo_set_aout(KelvoSession* session, int port, double value);
+KELVO_API int KELVO_CALL kelvo_get_dout(KelvoSession* session, double* out);
+KELVO_API int KELVO_CALL kelvo_get_din(KelvoSession* session, double* out);
+KELVO_API int KELVO_CALL kelvo_get_aout(KelvoSession* session, double* out);
+KELVO_API int KELVO_CALL kelvo_get_ain(KelvoSession* session, double* out);
+KELVO_API int KELVO_CALL kelvo_get_robot_running_state(KelvoSession* session, int* state);
+KELVO_API int KELVO_CALL kelvo_get_current_position(KelvoSession* session, double* out, int coord);
+KELVO_API int KELVO_CALL kelvo_get_current_sync_position(KelvoSession* session, double* out);
+KELVO_API int KELVO_CALL kelvo_robot_movj(KelvoSession* session, const double* pos, int vel,
+                                          int coord);
+KELVO_API int KELVO_CALL kelvo_robot_movl(KelvoSession* session, const double* pos, int vel,
+                                          int coord);
+KELVO_API int KELVO_CALL kelvo_robot_movc(KelvoSession* session, const double* p1, const double* p2,
+                                          const double* p3, int vel, int coord);
+KELVO_API int KELVO_CALL kelvo_robot_movca(KelvoSession* session, const double* p1,
+                                           const double* p2, const double* p3, int vel, int coord);
+/* KELVO_ERR_REFUSED while a job runs or the servo is stopped. */
+KELVO_API int KELVO_CALL kelvo_run_job(KelvoSession* session, const char* name);
+/* KELVO_ERR_REFUSED unless a job runs. */
+KELVO_API int KELVO_CALL kelvo_stop_job(KelvoSession* session);
+KELVO_API int KELVO_CALL kelvo_continuous_motion_mode(KelvoSession* session, int open);
+KELVO_API int KELVO_CALL kelvo_send_continuous_motion_queue(KelvoSession* session,
+                                                            const ContinuousMotionPoint* points,
+                                                            unsigned int count);
+KELVO_API int KELVO_CALL kelvo_set_jogging_speed(KelvoSession* session, int speed);
+KELVO_API int KELVO_CALL kelvo_get_jogging_speed(KelvoSession* session, int* speed);
+KELVO_API int KELVO_CALL kelvo_set_current_mode(KelvoSession* session, int mode);
+KELVO_API int KELVO_CALL kelvo_get_current_mode(KelvoSession* session, int* mode);
+KELVO_API int KELVO_CALL kelvo_set_current_coord(KelvoSession* session, int coord);
+KELVO_API int KELVO_CALL kelvo_get_current_coord(KelvoSession* session, int* coord);
+/* Both return once the transfer has started: KELVO_OK, or KELVO_ERR_BUSY, NOT_CONNECTED or IO. */
+KELVO_API int KELVO_CALL kelvo_upload_job(KelvoSession* session);
+KELVO_API int KELVO_CALL kelvo_sync_jobs(KelvoSession* session);
+
+/* Beyond the flat calls. */
+KELVO_API int KELVO_CALL kelvo_get_servo_status(KelvoSession* session, int* status);
+KELVO_API int KELVO_CALL kelvo_clear_alarm(KelvoSession* session, int code);
+KELVO_API int KELVO_CALL kelvo_clear_all_alarms(KelvoSession* session);
+KELVO_API int KELVO_CALL kelvo_stop_move(KelvoSession* session, int axis);
+/* *tool: the number of the tool in use. */
+KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool);
+
 #ifdef __cplusplus
 }
 #define KELVO_STATIC_ASSERT static_assert

@@ -9,10 +9,7 @@
 
 #include <algorithm>
 
-using kelvo::api::forCurrentRobot;
-using kelvo::api::currentRobotAnswer;
-using kelvo::api::queryValue;
-using kelvo::api::withRobot;
+using namespace kelvo::api;
 namespace cmd = kelvo::cmd;
 
 namespace {
@@ -20,55 +17,98 @@ namespace {
 constexpr int kSlowestJogSpeed = 0;
 constexpr int kLastJogSpeedCode = 103;  // 101 to 103: the inching steps
 
+int setJoggingSpeed(KelvoSession& session, int speed) {
+    Json::Value payload = forCurrentRobot(session.robot());
+    payload["speed"] = std::clamp(speed, kSlowestJogSpeed, kLastJogSpeedCode);
+    return KelvoSession::sent(session.robot().sendCommand(cmd::kSetSpeed, payload));
+}
+
+int getJoggingSpeed(KelvoSession& session, int* speed) {
+    return askValue(session, speed, currentRobotAnswer(session.robot(), AnswerKind::Speed),
+                    [](Robot& robot) {
+                        return robot.sendCommand(cmd::kQuerySpeed, forCurrentRobot(robot));
+                    });
+}
+
+int setCurrentMode(KelvoSession& session, int mode) {
+    Json::Value payload;
+    payload["mode"] = mode;
+    return KelvoSession::sent(session.robot().sendCommand(cmd::kSetOperationMode, payload));
+}
+
+int getCurrentMode(KelvoSession& session, int* mode) {
+    return askValue(session, mode, {AnswerKind::Mode}, [](Robot& robot) {
+        return robot.sendCommand(cmd::kQueryOperationMode, QByteArray());
+    });
+}
+
+int setCurrentCoord(KelvoSession& session, int coord) {
+    Json::Value payload = forCurrentRobot(session.robot());
+    payload["coord"] = coord;
+    return KelvoSession::sent(session.robot().sendCommand(cmd::kSetCoordinationMode, payload));
+}
+
+int getCurrentCoord(KelvoSession& session, int* coord) {
+    return askValue(session, coord, currentRobotAnswer(session.robot(), AnswerKind::Coord),
+                    [](Robot& robot) {
+                        return robot.sendCommand(cmd::kQueryCoordinationMode,
+                                                 forCurrentRobot(robot));
+                    });
+}
+
 }  // namespace
 
 extern "C" {
 
 KELVO_API void KELVO_CALL set_jogging_speed(int speed) {
-    withRobot("set_jogging_speed", [speed](Robot& robot) {
-        Json::Value payload = forCurrentRobot();
-        payload["speed"] = std::clamp(speed, kSlowestJogSpeed, kLastJogSpeedCode);
-        robot.sendCommand(cmd::kSetSpeed, payload);
-    });
+    flatRequest("set_jogging_speed", setJoggingSpeed, speed);
 }
 
 KELVO_API int KELVO_CALL get_jogging_speed(void) {
-    return queryValue(
-        "get_jogging_speed", currentRobotAnswer(AnswerKind::Speed),
-        [](Robot& robot) { return robot.sendCommand(cmd::kQuerySpeed, forCurrentRobot()); },
-        [](Robot& robot) { return robot.jogSpeed(); });
+    return flatQueryValue("get_jogging_speed", getJoggingSpeed,
+                          [](Robot& robot) { return robot.jogSpeed(); });
 }
 
 KELVO_API void KELVO_CALL set_current_mode(int mode) {
-    withRobot("set_current_mode", [mode](Robot& robot) {
-        Json::Value payload;
-        payload["mode"] = mode;
-        robot.sendCommand(cmd::kSetOperationMode, payload);
-    });
+    flatRequest("set_current_mode", setCurrentMode, mode);
 }
 
 KELVO_API int KELVO_CALL get_current_mode(void) {
-    return queryValue(
-        "get_current_mode", AnswerTag{AnswerKind::Mode},
-        [](Robot& robot) { return robot.sendCommand(cmd::kQueryOperationMode, QByteArray()); },
-        [](Robot& robot) { return robot.operationMode(); });
+    return flatQueryValue("get_current_mode", getCurrentMode,
+                          [](Robot& robot) { return robot.operationMode(); });
 }
 
 KELVO_API void KELVO_CALL set_current_coord(int coord) {
-    withRobot("set_current_coord", [coord](Robot& robot) {
-        Json::Value payload = forCurrentRobot();
-        payload["coord"] = coord;
-        robot.sendCommand(cmd::kSetCoordinationMode, payload);
-    });
+    flatRequest("set_current_coord", setCurrentCoord, coord);
 }
 
 KELVO_API int KELVO_CALL get_current_coord(void) {
-    return queryValue(
-        "get_current_coord", currentRobotAnswer(AnswerKind::Coord),
-        [](Robot& robot) {
-            return robot.sendCommand(cmd::kQueryCoordinationMode, forCurrentRobot());
-        },
-        [](Robot& robot) { return static_cast<int>(robot.coordMode()); });
+    return flatQueryValue("get_current_coord", getCurrentCoord,
+                          [](Robot& robot) { return static_cast<int>(robot.coordMode()); });
+}
+
+KELVO_API int KELVO_CALL kelvo_set_jogging_speed(KelvoSession* session, int speed) {
+    return sessionCall("kelvo_set_jogging_speed", session, setJoggingSpeed, speed);
+}
+
+KELVO_API int KELVO_CALL kelvo_get_jogging_speed(KelvoSession* session, int* speed) {
+    return sessionCall("kelvo_get_jogging_speed", session, getJoggingSpeed, speed);
+}
+
+KELVO_API int KELVO_CALL kelvo_set_current_mode(KelvoSession* session, int mode) {
+    return sessionCall("kelvo_set_current_mode", session, setCurrentMode, mode);
+}
+
+KELVO_API int KELVO_CALL kelvo_get_current_mode(KelvoSession* session, int* mode) {
+    return sessionCall("kelvo_get_current_mode", session, getCurrentMode, mode);
+}
+
+KELVO_API int KELVO_CALL kelvo_set_current_coord(KelvoSession* session, int coord) {
+    return sessionCall("kelvo_set_current_coord", session, setCurrentCoord, coord);
+}
+
+KELVO_API int KELVO_CALL kelvo_get_current_coord(KelvoSession* session, int* coord) {
+    return sessionCall("kelvo_get_current_coord", session, getCurrentCoord, coord);
 }
 
 }  // extern "C"

@@ -18,9 +18,9 @@ bool finite(double value) {
 
 }  // namespace
 
-Json::Value forCurrentRobot() {
+Json::Value forCurrentRobot(const Robot& robot) {
     Json::Value payload(Json::objectValue);
-    payload["robot"] = Robot::currentRobotNumber();
+    payload["robot"] = robot.currentRobotNumber();
     return payload;
 }
 

@@ -4,10 +4,12 @@
 
 #include <initializer_list>
 
+class Robot;
+
 namespace kelvo::api {
 
 // An object holding "robot": the robot the controller has selected now.
-Json::Value forCurrentRobot();
+Json::Value forCurrentRobot(const Robot& robot);
 // Six reals, values[0] to values[5] in order.
 Json::Value positionArray(const double* values);
 // True when every target is given and holds six finite values; otherwise logs one line naming

@@ -6,6 +6,7 @@
 #include "message/messagelog.h"
 #include "message/reportcatalogue.h"
 
+#include <utility>
 #include <json/value.h>
 
 #include <optional>
@@ -55,7 +56,7 @@ Json::Value object(const char* key, int value) {
 }  // namespace
 
 TcpConnectModule::TcpConnectModule(const QString& ip, const quint16& port, const int& timeBase)
-    : d_(new kelvo::TcpConnectModulePrivate(ip, port, timeBase)), robotNumber_(nullptr) {
+    : d_(new kelvo::TcpConnectModulePrivate(ip, port, timeBase)) {
     // Receivers connect by name, and queued connections need the position type by name too.
     qRegisterMetaType<QVector<double>>("QVector<double>");
     connect(d_.data(), &kelvo::TcpConnectModulePrivate::receivedData, this,
@@ -94,12 +95,11 @@ void TcpConnectModule::startConnect() {
 }
 
 void TcpConnectModule::setRobotNumberSource(RobotNumberSource source) {
-    robotNumber_ = source;
+    robotNumber_ = std::move(source);
 }
 
 int TcpConnectModule::robotNumber() const {
-    const RobotNumberSource source = robotNumber_;
-    return source ? source() : 1;
+    return robotNumber_ ? robotNumber_() : 1;
 }
 
 bool TcpConnectModule::sendObject(quint16 command, const Json::Value& object) {

@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <functional>
 
 namespace Json {
 class Value;
@@ -27,7 +28,7 @@ class TcpConnectModule : public QObject {
 
 public:
     // The robot number of the "robot" key in request payloads, read at the moment of sending.
-    using RobotNumberSource = int (*)();
+    using RobotNumberSource = std::function<int()>;
 
     TcpConnectModule(const QString& ip, const quint16& port, const int& timeBase);
     ~TcpConnectModule() override;
@@ -41,7 +42,7 @@ public:
     void stopConnect();
     void startConnect();
 
-    // Until set, requests address robot 1. Safe to call from any thread.
+    // Until set, requests address robot 1. Set it before start().
     void setRobotNumberSource(RobotNumberSource source);
 
 signals:
@@ -406,5 +407,5 @@ private:
     int robotNumber() const;
 
     QSharedPointer<kelvo::TcpConnectModulePrivate> d_;
-    std::atomic<RobotNumberSource> robotNumber_;
+    RobotNumberSource robotNumber_;
 };

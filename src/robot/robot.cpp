@@ -21,21 +21,11 @@ constexpr int kServoOnStatus = 1;
 constexpr int kTeachMode = 0;
 constexpr int kLastJogAxis = 12;
 
-// Both numbers in one atomic, so a reader never sees half of a robot change.
-struct RobotSelection {
-    qint32 base;
-    qint32 teach;
-};
-std::atomic<RobotSelection> selection{RobotSelection{1, 1}};
-
-std::atomic<Robot::FileTransferAccessor> fileTransferAccessor{nullptr};
+quint64 packSelection(int base, int teach) {
+    return quint64(quint32(base)) | quint64(quint32(teach)) << 32;
+}
 
 }  // namespace
-
-Robot* Robot::instance(const QString& ip) {
-    static Robot* const robot = new Robot(ip);
-    return robot;
-}
 
 Robot::Robot(const QString& ip, QObject* parent) : Robot(ip, kControllerPort, parent) {}
 
@@ -47,7 +37,7 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
       ipAddress_(ip) {
     qRegisterMetaType<OperationMode>("OperationMode");
     qRegisterMetaType<RobotType>("RobotType");
-    connection_->setRobotNumberSource(&Robot::currentRobotNumber);
+    connection_->setRobotNumberSource([this] { return currentRobotNumber(); });
 
     routeStatusReports();
     routeDecodedReports();
@@ -57,11 +47,6 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
     connect(this, &Robot::setLastPingTime, connection_.data(), &TcpConnectModule::setLastPingTime);
     connect(this, &Robot::send_Stop_Move_Command, connection_.data(),
             &TcpConnectModule::sendStopMoveCommand);
-
-    // The job file transfer object (TcpUpDownFile), last, as it may read this Robot.
-    if (const FileTransferAccessor accessor = fileTransferAccessor) {
-        fileTransfer_ = accessor(this);
-    }
 }
 
 Robot::~Robot() {
@@ -71,29 +56,26 @@ Robot::~Robot() {
 
 // ---- Robot selection ----
 
-int Robot::currentRobotNumber() {
-    const RobotSelection s = selection;
-    return s.teach != 0 ? s.teach : s.base;
+int Robot::currentRobotNumber() const {
+    const quint64 s = selection_;
+    const int teach = qint32(s >> 32);
+    return teach != 0 ? teach : qint32(s);
 }
 
-int Robot::baseRobotNumber() {
-    return selection.load().base;
+int Robot::baseRobotNumber() const {
+    return qint32(selection_.load());
 }
 
-int Robot::teachRobotNumber() {
-    return selection.load().teach;
+int Robot::teachRobotNumber() const {
+    return qint32(selection_.load() >> 32);
 }
 
 void Robot::setCurrentRobot(int mode, int robot) {
-    RobotSelection s = selection;
     if (mode == 0) {
-        s.teach = robot;
+        selection_ = packSelection(baseRobotNumber(), robot);
     } else if (mode == 1) {
-        s = RobotSelection{robot, 0};
-    } else {
-        return;
+        selection_ = packSelection(robot, 0);
     }
-    selection = s;
 }
 
 // ---- Link ----
@@ -193,6 +175,22 @@ bool Robot::stopJog(int axis) {
 
 bool Robot::requestServoOn() {
     return connection_->setServoStatus(ServoStatus::Ready);
+}
+
+bool Robot::queryServoStatus() {
+    return connection_->getServoStatus();
+}
+
+bool Robot::querySelectedTool() {
+    return connection_->getSelectTool();
+}
+
+bool Robot::clearAlarm(quint32 code) {
+    return connection_->clearError(code);
+}
+
+bool Robot::clearAllAlarms() {
+    return connection_->clearAllError();
 }
 
 bool Robot::robot_key_slot_saftySwitchProcess(int status) {
@@ -326,21 +324,6 @@ int Robot::robotServoStatus(int robot) const {
 }
 
 // ---- File transfer ----
-
-void Robot::setFileTransferAccessor(FileTransferAccessor accessor) {
-    fileTransferAccessor = accessor;
-}
-
-bool Robot::uploadJobFiles(const QStringList& names) {
-    if (!fileTransfer_)
-        return false;
-    // From another thread, wait until the transfer object has run its connection step.
-    const Qt::ConnectionType type = QThread::currentThread() == fileTransfer_->thread()
-                                        ? Qt::DirectConnection
-                                        : Qt::BlockingQueuedConnection;
-    return QMetaObject::invokeMethod(fileTransfer_, "setUpLoadJobFileName", type,
-                                     Q_ARG(QStringList, names));
-}
 
 void Robot::updateLastPingTime(const QDateTime& t) {
     emit setLastPingTime(t);

@@ -55,25 +55,20 @@ class Robot : public QObject {
     Q_OBJECT
 
 public:
-    // The one Robot of the process: created on the first call, in the calling thread, for the
-    // address given then; every later call returns the same object whatever address it names.
-    // Never destroyed by the library.
-    static Robot* instance(const QString& ip);
-
     // The controller at ip, port 6000. The link is not started: see startLink.
     explicit Robot(const QString& ip, QObject* parent = nullptr);
     // Any port, for simulated controllers.
     Robot(const QString& ip, quint16 port, QObject* parent = nullptr);
     ~Robot() override;
 
-    // ---- Robot selection: process-wide, written by the robot-change report, read anywhere ----
+    // ---- Robot selection: written by the robot-change report, read anywhere ----
     // The "robot" value of every request: teachRobotNumber when non-zero, else baseRobotNumber.
-    static int currentRobotNumber();
-    static int baseRobotNumber();
-    static int teachRobotNumber();
+    int currentRobotNumber() const;
+    int baseRobotNumber() const;
+    int teachRobotNumber() const;
     // Mode 0 selects robot for teaching; mode 1 clears the teach selection and makes robot the
     // base; other modes change nothing.
-    static void setCurrentRobot(int mode, int robot);
+    void setCurrentRobot(int mode, int robot);
 
     // ---- Link ----
     // Starts the connection thread and returns once it runs; the first attempt follows at its
@@ -103,6 +98,10 @@ public:
     bool startJog(qint8 axis, qint8 direction);
     bool stopJog(int axis);
     bool requestServoOn();
+    bool queryServoStatus();
+    bool querySelectedTool();
+    bool clearAlarm(quint32 code);
+    bool clearAllAlarms();
     // Jogs axis 1 to 12 (8 to 12 are the external axes) when the servo status allows jogging.
     bool jogAxis(int axis, bool positive);
     // 1 when the servo status answering a servo-on request is 1; otherwise logs it with the
@@ -144,16 +143,6 @@ public:
     int jogSpeed() const { return jogSpeed_; }
 
     // ---- File transfer ----
-    // TcpUpDownFile lives in a layer above this one, which installs its process-wide accessor here
-    // before the first Robot is built. The Robot fetches the object at the end of its construction
-    // and keeps it without owning it.
-    using FileTransferAccessor = QObject* (*)(Robot* robot);
-    static void setFileTransferAccessor(FileTransferAccessor accessor);
-    QObject* fileTransfer() const { return fileTransfer_; }
-    // Hands the job files to upload to the transfer object's setUpLoadJobFileName, in the
-    // transfer object's own thread, and returns once it has run (its connection step included);
-    // false when there is no transfer object.
-    bool uploadJobFiles(const QStringList& names);
     // Time stamps of transfer traffic, passed to the connection thread as signs of life.
     void updateLastPingTime(const QDateTime& t);
 
@@ -700,8 +689,10 @@ private:
 
     // ---- Owned and referenced objects ----
     QSharedPointer<TcpConnectModule> connection_;
-    QObject* fileTransfer_ = nullptr;
     QuestionBoard questions_;
+    // Base robot in the low half, teach robot in the high half: one lock-free word, so a reader
+    // never sees half of a robot change.
+    std::atomic<quint64> selection_{quint64(1) << 32 | 1};  // robot 1 for both
     // Guards the cache arrays, so a copy never mixes two reports.
     mutable std::mutex cacheMutex_;
 

@@ -34,8 +34,7 @@ void logAlarm(const QByteArray& payload) {
 
 // Whether the text begins with the name of the robot selected for teaching ("机器人1" to
 // "机器人4"); while no robot is selected for teaching, no text does.
-bool namesTaughtRobot(const QString& text) {
-    const int robot = Robot::teachRobotNumber();
+bool namesTaughtRobot(const QString& text, int robot) {
     return robot >= 1 && robot <= kRobots &&
            text.startsWith(QStringLiteral("机器人") + QString::number(robot));
 }
@@ -61,7 +60,7 @@ void Robot::robot_net_slot_errProcess(QByteArray data) {
         return;
     emit robot_err_info();
     kelvo::writeHostLog(text->toUtf8());
-    if (kelvo::intMember(*report, "type") == kServoAlarmCode && namesTaughtRobot(*text))
+    if (kelvo::intMember(*report, "type") == kServoAlarmCode && namesTaughtRobot(*text, teachRobotNumber()))
         emit robot_servo_err_info(*text);
 }
 

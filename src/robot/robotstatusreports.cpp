@@ -89,6 +89,7 @@ void Robot::routeStatusReports() {
             {&TcpConnectModule::recriveMoreRobotCurPosition,
              &Robot::robot_net_slot_MoreRobotCurPosition},
             {&TcpConnectModule::recvCurEXPosition, &Robot::robot_net_slot_curEXPosition},
+            {&TcpConnectModule::receivedToolInfo, &Robot::robot_net_slot_ToolChangedProcess},
         },
         Qt::DirectConnection);
     kelvo::connectRoutes<QByteArray>(
@@ -98,7 +99,6 @@ void Robot::routeStatusReports() {
             {&TcpConnectModule::receivedDeadmanStatus,
              &Robot::robot_net_slot_deadmanChangedProcess},
             {&TcpConnectModule::receivedDeadManMode, &Robot::robot_net_slot_DeadManMode},
-            {&TcpConnectModule::receivedToolInfo, &Robot::robot_net_slot_ToolChangedProcess},
             {&TcpConnectModule::receivedTeachModeType, &Robot::robot_net_slot_teachtype},
             {&TcpConnectModule::receivedFbCmdMode, &Robot::robot_net_slot_fb},
             {&TcpConnectModule::receivedRobotType, &Robot::robot_net_slot_robotType},
@@ -338,6 +338,7 @@ void Robot::robot_net_slot_ToolChangedProcess(QByteArray data) {
     if (const std::optional<int> tool = intMember(*report, "curToolNum")) {
         currentToolNumber_ = *tool;
         emit robot_tool_changed(*tool);
+        answer(tagOf(AnswerKind::Tool, *report));
     }
 }
 

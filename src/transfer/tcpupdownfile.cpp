@@ -25,15 +25,6 @@ constexpr int kConnectWaitMs = 1000;
 
 using kelvo::transfer::word::kDownloadAbort;
 
-TcpUpDownFile* TcpUpDownFile::instance(Robot* robot) {
-    static TcpUpDownFile* const object = new TcpUpDownFile(robot);
-    return object;
-}
-
-void TcpUpDownFile::installAccessor() {
-    Robot::setFileTransferAccessor([](Robot* robot) -> QObject* { return instance(robot); });
-}
-
 TcpUpDownFile::TcpUpDownFile(Robot* robot, quint16 port, const QString& applicationDir,
                              QObject* parent)
     : QObject(parent),

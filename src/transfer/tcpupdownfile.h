@@ -13,6 +13,7 @@
 #include <json/value.h>
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 class QFile;
@@ -21,9 +22,9 @@ class QTcpSocket;
 class Robot;
 
 // Job program files between the PC's job directories and the controller, over a second TCP
-// connection to port 5000 of the controller's address. One object per library, obtained by the
-// Robot at the end of its construction; it belongs to the Robot's thread and all its work runs
-// there, inside that thread's event loop.
+// connection to port 5000 of the controller's address. One object per session, beside its
+// Robot; it belongs to the Robot's thread and all its work runs there, inside that thread's event
+// loop.
 //
 // Two procedures share the connection:
 // - upload (setUpLoadJobFileName, behind upload_job): each listed file is announced, streamed in
@@ -44,12 +45,6 @@ public:
     // Which procedure the object is in; handlers act only in their own, none in Idle.
     enum TransferMode { Idle = 0, JobDownload = 3, JobUpload = 4 };
     static constexpr quint16 kTransferPort = 5000;
-
-    // The process-wide object, created for robot on the first call, in the calling thread (the
-    // Robot's); later calls return it whatever they pass. Never destroyed by the library.
-    static TcpUpDownFile* instance(Robot* robot);
-    // Makes instance() the Robot's file-transfer accessor; call before the first Robot is built.
-    static void installAccessor();
 
     // The transfer connection of robot's controller. port and applicationDir are for simulated
     // controllers and tests; an empty applicationDir means the host program's directory.
@@ -153,7 +148,7 @@ private:
     qint64 bytesLeft_ = 0;
     bool streaming_ = false;       // chunks of currentFile_ are being sent
     bool awaitingResult_ = false;  // all sent, the controller's result is due
-    bool busy_ = false;
+    std::atomic<bool> busy_{false};  // read by callers in other threads
 
     // Synchronisation
     std::array<QString, 4> jobAbsolutePath_;

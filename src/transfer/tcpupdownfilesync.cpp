@@ -187,8 +187,8 @@ void TcpUpDownFile::announceSyncedRobots() {
         payload["robot"] = robot;
         robot_->sendCommand(kelvo::cmd::kAnnounceSyncedRobot, payload);
     };
-    if (Robot::teachRobotNumber() != 0) {
-        announce(Robot::currentRobotNumber());
+    if (robot_->teachRobotNumber() != 0) {
+        announce(robot_->currentRobotNumber());
         return;
     }
     const int robots = qBound(0, robot_->robotCount(), kLastRobot);

@@ -6,7 +6,6 @@ LinkedRobot::LinkedRobot() {
 }
 
 LinkedRobot::~LinkedRobot() {
-    resetRobotSelection();
 }
 
 bool LinkedRobot::flush() {

@@ -53,9 +53,9 @@ TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching
     for (const ServoFaultCase& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.teachRobot == 0) {
-            Robot::setCurrentRobot(1, 1);
+            link.robot->setCurrentRobot(1, 1);
         } else {
-            Robot::setCurrentRobot(0, c.teachRobot);
+            link.robot->setCurrentRobot(0, c.teachRobot);
         }
         servoFaults.clear();
         log.clear();

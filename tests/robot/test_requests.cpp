@@ -61,17 +61,6 @@ QByteArray jog(int axis, int direction) {
            ",\"direction\":" + QByteArray::number(direction) + "}\n";
 }
 
-// Stands in for the job file transfer object of the layer above.
-class FakeTransfer : public QObject {
-    Q_OBJECT
-public:
-    QStringList uploaded;
-    static FakeTransfer* instance;
-public slots:
-    void setUpLoadJobFileName(const QStringList& names) { uploaded = names; }
-};
-FakeTransfer* FakeTransfer::instance = nullptr;
-
 }  // namespace
 
 TEST(RobotRequests, PayloadsOnTheWire) {
@@ -192,23 +181,6 @@ TEST(RobotRequests, WithTheLinkDownSendsFailAndQueriesReturnAtOnce) {
     EXPECT_EQ(ask(AnswerKind::RunningState, &Robot::queryRunningState), Robot::Asked::NotSent);
 }
 
-TEST(RobotRequests, ProcessWideInstanceAndFileTransferHandOver) {
-    FakeTransfer transfer;
-    Robot::setFileTransferAccessor([](Robot*) -> QObject* { return FakeTransfer::instance; });
-    FakeTransfer::instance = &transfer;
-    Robot* first = Robot::instance(QStringLiteral("127.0.0.2"));
-    Robot::setFileTransferAccessor(nullptr);
-    EXPECT_EQ(Robot::instance(QStringLiteral("127.0.0.3")), first);
-    EXPECT_EQ(first->ipAddress(), QStringLiteral("127.0.0.2"));
-    EXPECT_EQ(first->thread(), QThread::currentThread());
-
-    EXPECT_EQ(first->fileTransfer(), &transfer);
-    EXPECT_TRUE(first->uploadJobFiles({QStringLiteral("R1/a.JBR")}));
-    EXPECT_EQ(transfer.uploaded, QStringList{QStringLiteral("R1/a.JBR")});
-    Robot withoutTransfer(QStringLiteral("127.0.0.1"), 1);
-    EXPECT_FALSE(withoutTransfer.uploadJobFiles({}));
-}
-
 TEST(RobotRequests, SleepWithEventsDeliversEventsForTheWholeWait) {
     int delivered = 0;
     QTimer::singleShot(20, [&] { ++delivered; });
@@ -227,4 +199,3 @@ TEST(RobotRequests, SleepWithEventsDeliversEventsForTheWholeWait) {
     EXPECT_LT(elapsed.elapsed(), 100);
 }
 
-#include "test_requests.moc"

@@ -85,13 +85,13 @@ TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
 
     link.report(0x5003, R"({"mode":0,"robot":2})");
     ASSERT_TRUE(link.flush());
-    EXPECT_EQ(Robot::teachRobotNumber(), 2);
+    EXPECT_EQ(robot.teachRobotNumber(), 2);
     EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":2}\n");
 
     link.report(0x5003, R"({"mode":1,"robot":3})");
     ASSERT_TRUE(link.flush());
-    EXPECT_EQ(Robot::teachRobotNumber(), 0);
-    EXPECT_EQ(Robot::baseRobotNumber(), 3);
+    EXPECT_EQ(robot.teachRobotNumber(), 0);
+    EXPECT_EQ(robot.baseRobotNumber(), 3);
     EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":3}\n");
     EXPECT_EQ(changed.count(), 2);
 
@@ -101,7 +101,7 @@ TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
         link.report(0x5003, bad);
     }
     ASSERT_TRUE(link.flush());
-    EXPECT_EQ(Robot::currentRobotNumber(), 3);
+    EXPECT_EQ(robot.currentRobotNumber(), 3);
     EXPECT_EQ(changed.count(), 3);  // mode 5 is announced but selects nothing
 
     // Coordinate reports now count only for robot 3.

@@ -24,7 +24,4 @@ std::unique_ptr<Robot> linkRobot(kelvo::sim::SimHarness& sim) {
     return robot;
 }
 
-void resetRobotSelection() {
-    Robot::setCurrentRobot(1, 1);
-    Robot::setCurrentRobot(0, 1);
-}
+

@@ -12,6 +12,3 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs);
 // A Robot in the calling thread, linked over loopback to the control port of a started sim and
 // connected (unless the link does not come up within 8 s).
 std::unique_ptr<Robot> linkRobot(kelvo::sim::SimHarness& sim);
-
-// The robot selection is process-wide: puts it back as a fresh process has it.
-void resetRobotSelection();

@@ -100,7 +100,7 @@ TEST(Sync, NothingToDoAnnouncesTheRobotsWithoutOpeningTheTransferConnection) {
 
     // With no robot selected for teaching, every robot the controller has is announced.
     rig.sim.sendReport(0x2E06, "{\"sum\":3}\n");
-    Robot::setCurrentRobot(1, 2);
+    rig.robot->setCurrentRobot(1, 2);
     ASSERT_TRUE(waitFor([&] { return rig.robot->robotCount() == 3; }));
     startSync(rig);
     for (int robot = 1; robot <= 3; ++robot) {

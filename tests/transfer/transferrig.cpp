@@ -46,7 +46,6 @@ TransferRig::TransferRig() {
 TransferRig::~TransferRig() {
     transfer.reset();
     robot.reset();
-    resetRobotSelection();
 }
 
 std::optional<kelvo::sim::SimFrame> TransferRig::controlFrame(quint16 word, int timeoutMs) {

@@ -1,0 +1,155 @@
+#include "session.h"
+
+#include "kelvo.h"
+
+#include "robot/questionboard.h"
+#include "robot/robot.h"
+#include "transfer/tcpupdownfile.h"
+
+#include <QDeadlineTimer>
+#include <QMetaObject>
+#include <QThread>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr quint16 kControlPort = 6000;
+constexpr int kConnectedPollMs = 2;
+
+}  // namespace
+
+KelvoSession::Call::Call(KelvoSession& session) : session_(session) {
+    std::lock_guard<std::mutex> lock(session_.callsMutex_);
+    admitted_ = !session_.closing_;
+    if (admitted_)
+        ++session_.calls_;
+}
+
+KelvoSession::Call::~Call() {
+    if (!admitted_)
+        return;
+    std::lock_guard<std::mutex> lock(session_.callsMutex_);
+    if (--session_.calls_ == 0)
+        session_.callsDone_.notify_all();
+}
+
+KelvoSession* KelvoSession::open(const QString& ip, quint16 port, int timeoutMs, int* error) {
+    std::unique_ptr<KelvoSession> session(new KelvoSession);
+    session->thread_ = std::make_unique<QThread>();
+    session->thread_->setObjectName(QStringLiteral("kelvo-session"));
+    session->anchor_ = std::make_unique<QObject>();
+    session->anchor_->moveToThread(session->thread_.get());
+    session->thread_->start();
+    session->runInRobotThread([&] {
+        session->createRobot(ip, port);
+        // The first attempt now rather than at the link's first check tick.
+        session->robot_->robot_startConnectToC();
+    });
+    if (!session->waitUntilConnected(timeoutMs)) {
+        *error = KELVO_ERR_NOT_CONNECTED;
+        return nullptr;
+    }
+    return session.release();
+}
+
+KelvoSession* KelvoSession::createInOwnerThread(const QString& ip) {
+    auto* session = new KelvoSession;
+    session->createRobot(ip, kControlPort);
+    return session;
+}
+
+void KelvoSession::createRobot(const QString& ip, quint16 port) {
+    robot_ = new Robot(ip, port);
+    transfer_ = new TcpUpDownFile(robot_, transferPort_, jobDir_);
+    robot_->startLink();
+}
+
+bool KelvoSession::waitUntilConnected(int timeoutMs) const {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!robot_->connected()) {
+        if (deadline.hasExpired())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kConnectedPollMs));
+    }
+    return true;
+}
+
+KelvoSession::~KelvoSession() {
+    {
+        std::unique_lock<std::mutex> lock(callsMutex_);
+        closing_ = true;
+        if (robot_)
+            robot_->questions().abandonAll();
+        callsDone_.wait(lock, [this] { return calls_ == 0; });
+    }
+    if (robot_) {
+        runInRobotThread([this] {
+            delete transfer_;
+            delete robot_;  // joins the connection thread
+        });
+    }
+    if (thread_) {
+        thread_->quit();
+        thread_->wait();
+        anchor_.reset();  // its thread has ended
+    }
+}
+
+void KelvoSession::runInRobotThread(const std::function<void()>& work) {
+    QObject* const target = anchor_ ? anchor_.get() : robot_;
+    if (target->thread() == QThread::currentThread()) {
+        work();
+    } else {
+        QMetaObject::invokeMethod(target, work, Qt::BlockingQueuedConnection);
+    }
+}
+
+void KelvoSession::setReplyTimeout(int ms) {
+    if (ms >= 0)
+        replyTimeoutMs_ = ms;
+}
+
+int KelvoSession::sent(bool handedToLink) {
+    return handedToLink ? KELVO_OK : KELVO_ERR_NOT_CONNECTED;
+}
+
+int KelvoSession::ask(const AnswerTag& expected, const std::function<bool()>& send,
+                      Answer* answer) {
+    const int timeoutMs = replyTimeoutMs_;
+    const QDeadlineTimer deadline =
+        timeoutMs == 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
+    switch (robot_->ask(expected, send, deadline, answer)) {
+        case Robot::Asked::Answered:
+            return KELVO_OK;
+        case Robot::Asked::NotSent:
+            return KELVO_ERR_NOT_CONNECTED;
+        case Robot::Asked::Unanswered:
+            break;
+    }
+    return closing_ ? KELVO_ERR_CLOSED : KELVO_ERR_TIMEOUT;
+}
+
+int KelvoSession::setTransferPort(quint16 port) {
+    return replaceTransfer(port, jobDir_);
+}
+
+int KelvoSession::setJobDir(const QString& dir) {
+    return replaceTransfer(transferPort_, dir);
+}
+
+int KelvoSession::replaceTransfer(quint16 port, const QString& dir) {
+    int result = KELVO_OK;
+    runInRobotThread([&] {
+        if (transfer_->isBusy()) {
+            result = KELVO_ERR_BUSY;
+            return;
+        }
+        transferPort_ = port;
+        jobDir_ = dir;
+        delete transfer_;
+        transfer_ = new TcpUpDownFile(robot_, transferPort_, jobDir_);
+    });
+    return result;
+}
