@@ -12,7 +12,7 @@ if(KELVO_TSAN)
 endif()
 
 function(kelvo_strict target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor> -Werror)
 endfunction()
 
 # A static library for one layer, from every source in its folder.

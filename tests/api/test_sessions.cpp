@@ -1,0 +1,216 @@
+// Sessions: several controllers in one host, a status from every call, a clean close.
+
+#include "apitest.h"
+#include "chost/sessionhost.h"
+
+#include <dirent.h>
+
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <future>
+#include <vector>
+
+namespace {
+
+constexpr int kPort = 6000;
+
+struct Opened {
+    KelvoSession* session = nullptr;
+    int error = KELVO_OK;
+};
+
+Opened openSession(const char* address, int timeoutMs = 3000) {
+    Opened opened;
+    opened.session = kelvo_open(address, kPort, timeoutMs, &opened.error);
+    return opened;
+}
+
+int countEntries(const char* folder) {
+    DIR* dir = opendir(folder);
+    int count = 0;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    closedir(dir);
+    return count;
+}
+
+std::string frameFor(SimProcess& sim, uint16_t command) {
+    for (std::optional<WireFrame> f = sim.nextFrame(); f; f = sim.nextFrame()) {
+        if (f->command == command)
+            return f->payload;
+    }
+    return "(none)";
+}
+
+}  // namespace
+
+TEST(Sessions, ThreeControllersFromSeveralThreadsWithoutCrossTalk) {
+    const char* addresses[] = {"127.0.6.40", "127.0.6.41", "127.0.6.42"};
+    std::vector<std::unique_ptr<SimProcess>> sims;
+    std::vector<KelvoSession*> sessions;
+    for (const char* address : addresses) {
+        sims.push_back(std::make_unique<SimProcess>(address, std::vector<std::string>{},
+                                                    SimProcess::Controller::Simulated));
+        ASSERT_TRUE(sims.back()->listening());
+        const Opened opened = openSession(address);
+        ASSERT_NE(opened.session, nullptr) << kelvo_strerror(opened.error);
+        sessions.push_back(opened.session);
+    }
+
+    // Each controller gets its own speed and output; then threads read all three at once.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(kelvo_set_jogging_speed(sessions[i], 10 * (i + 1)), KELVO_OK);
+        ASSERT_EQ(kelvo_set_dout(sessions[i], i + 1, 1), KELVO_OK);
+    }
+    sleepMs(300);  // the controllers' reports of the change come in
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&wrong, &sessions, t] {
+            for (int round = 0; round < 30; ++round) {
+                const int i = (t + round) % 3;
+                double outputs[16] = {};
+                int speed = -1;
+                if (kelvo_get_jogging_speed(sessions[i], &speed) != KELVO_OK ||
+                    kelvo_get_dout(sessions[i], outputs) != KELVO_OK || speed != 10 * (i + 1) ||
+                    outputs[i] != 1 || outputs[(i + 1) % 3] != 0) {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong, 0);
+
+    // A robot selection on one controller changes only its own session's payloads.
+    ASSERT_TRUE(sims[0]->report(word::kChangeRobotReport, json(R"({"mode":0,"robot":2})")));
+    sleepMs(300);
+    for (auto& sim : sims) {
+        while (sim->nextFrame(100)) {
+        }
+    }
+    for (KelvoSession* session : sessions)
+        EXPECT_EQ(kelvo_set_current_coord(session, 1), KELVO_OK);
+    EXPECT_EQ(frameFor(*sims[0], 0x2201), json(R"({"coord":1,"robot":2})"));
+    EXPECT_EQ(frameFor(*sims[1], 0x2201), json(R"({"coord":1,"robot":1})"));
+    EXPECT_EQ(frameFor(*sims[2], 0x2201), json(R"({"coord":1,"robot":1})"));
+    for (KelvoSession* session : sessions)
+        kelvo_close(session);
+}
+
+TEST(Sessions, OpenIsFastAndClosingFiftyTimesLeavesNoThreadsOrDescriptors) {
+    SimProcess sim("127.0.6.43", {}, SimProcess::Controller::Simulated);
+    ASSERT_TRUE(sim.listening());
+    // The library's own event thread stays for the life of the process, and Qt keeps a worker or
+    // two: count once they exist.
+    for (int i = 0; i < 3; ++i)
+        kelvo_close(openSession("127.0.6.43").session);
+    const int threads = countEntries("/proc/self/task");
+    const int descriptors = countEntries("/proc/self/fd");
+    long long slowest = 0;
+    for (int i = 0; i < 50; ++i) {
+        Opened opened;
+        slowest = std::max(slowest, elapsedMs([&] { opened = openSession("127.0.6.43"); }));
+        ASSERT_NE(opened.session, nullptr) << kelvo_strerror(opened.error);
+        int connected = 0;
+        EXPECT_EQ(kelvo_is_connected(opened.session, &connected), KELVO_OK);
+        EXPECT_EQ(connected, 1);
+        kelvo_close(opened.session);
+    }
+    EXPECT_LT(slowest, 2000);  // a link on loopback needs no check tick
+    EXPECT_EQ(countEntries("/proc/self/task"), threads);
+    EXPECT_EQ(countEntries("/proc/self/fd"), descriptors);
+    std::printf("slowest kelvo_open on loopback: %lld ms\n", slowest);
+}
+
+TEST(Sessions, CloseEndsAWaitingQueryAndFailedOpensSayWhy) {
+    SimProcess sim("127.0.6.44");  // scripted: questions stay unanswered
+    ASSERT_TRUE(sim.listening());
+    Opened opened = openSession("127.0.6.44");
+    ASSERT_NE(opened.session, nullptr);
+    ASSERT_EQ(kelvo_set_reply_timeout(opened.session, 0), KELVO_OK);  // wait for ever
+    std::future<int> query = std::async(std::launch::async, [session = opened.session] {
+        int speed = -7;
+        const int status = kelvo_get_jogging_speed(session, &speed);
+        return speed == -7 ? status : 1;  // untouched unless answered
+    });
+    ASSERT_TRUE(sim.nextFrame().has_value());
+    const long long closing = elapsedMs([&] { kelvo_close(opened.session); });
+    EXPECT_LT(closing, 1000);
+    EXPECT_EQ(query.get(), KELVO_ERR_CLOSED);
+
+    int error = 0;
+    EXPECT_LT(elapsedMs([&] { EXPECT_EQ(kelvo_open("127.0.6.x", 0, 3000, &error), nullptr); }),
+              100);
+    EXPECT_EQ(error, KELVO_ERR_INVALID);
+    EXPECT_EQ(kelvo_open("127.0.6.44", 70000, 3000, &error), nullptr);
+    EXPECT_EQ(error, KELVO_ERR_INVALID);
+    const long long refused = elapsedMs([&] { opened = openSession("127.0.6.45", 600); });
+    EXPECT_EQ(opened.session, nullptr);
+    EXPECT_EQ(opened.error, KELVO_ERR_NOT_CONNECTED);
+    EXPECT_GE(refused, 550);
+    EXPECT_LT(refused, 3000);
+    kelvo_close(nullptr);
+}
+
+TEST(Sessions, EveryErrorComesFromARealSituation) {
+    char dir[] = "/tmp/kelvo-session-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string jobs = std::string(dir) + "/robotJob/R1";
+    ASSERT_EQ(std::system(("mkdir -p " + jobs).c_str()), 0);
+    std::ofstream(jobs + "/big.JBR") << std::string(32 << 20, 'x');
+
+    SimProcess sim("127.0.6.46", {"--job-dir", std::string(dir) + "/controller"},
+                   SimProcess::Controller::Simulated);
+    ASSERT_TRUE(sim.listening());
+    KelvoSession* session = openSession("127.0.6.46").session;
+    ASSERT_NE(session, nullptr);
+
+    EXPECT_EQ(kelvo_get_dout(session, nullptr), KELVO_ERR_INVALID);
+    const double notFinite[6] = {0, 0, NAN, 0, 0, 0};
+    EXPECT_EQ(kelvo_robot_movj(session, notFinite, 10, 0), KELVO_ERR_INVALID);
+    EXPECT_EQ(kelvo_start_jogging(session, 1, 1), KELVO_ERR_REFUSED);  // servo not running
+    EXPECT_EQ(kelvo_stop_job(session), KELVO_ERR_REFUSED);              // no job runs
+    std::vector<ContinuousMotionPoint> points(400);
+    for (ContinuousMotionPoint& p : points)
+        p = ContinuousMotionPoint{100.5, 50.25, 50.25, 1.125, 0, {}, 5};
+    EXPECT_EQ(kelvo_send_continuous_motion_queue(session, points.data(), 400),
+              KELVO_ERR_TOO_LARGE);
+    EXPECT_EQ(kelvo_set_job_dir(session, "/nonexistent/kelvo"), KELVO_ERR_IO);
+    ASSERT_EQ(kelvo_set_job_dir(session, dir), KELVO_OK);
+    ASSERT_EQ(kelvo_upload_job(session), KELVO_OK);
+    EXPECT_EQ(kelvo_upload_job(session), KELVO_ERR_BUSY);
+    int servo = -1;
+    EXPECT_EQ(kelvo_get_servo_status(session, &servo), KELVO_OK);
+    EXPECT_EQ(servo, 0);
+
+    sim.stop();  // the controller goes: first no answer, then no link
+    ASSERT_EQ(kelvo_set_reply_timeout(session, 300), KELVO_OK);
+    int speed = 0;
+    int status = kelvo_get_jogging_speed(session, &speed);
+    EXPECT_TRUE(status == KELVO_ERR_TIMEOUT || status == KELVO_ERR_NOT_CONNECTED)
+        << kelvo_strerror(status);
+    for (int i = 0; i < 100 && status != KELVO_ERR_NOT_CONNECTED; ++i) {
+        sleepMs(100);
+        status = kelvo_get_jogging_speed(session, &speed);
+    }
+    EXPECT_EQ(status, KELVO_ERR_NOT_CONNECTED);
+    kelvo_close(session);
+    EXPECT_EQ(std::string(kelvo_strerror(KELVO_ERR_CLOSED)), "session closed");
+    EXPECT_STREQ(kelvo_strerror(12345), "unknown error");
+    std::system((std::string("rm -rf ") + dir).c_str());
+}
+
+TEST(Sessions, APlainCHostUsesThem) {
+    SimProcess sim("127.0.6.47", {}, SimProcess::Controller::Simulated);
+    ASSERT_TRUE(sim.listening());
+    char message[200] = {};
+    EXPECT_EQ(c_host_reads_speed("127.0.6.47", 0, 37, message, sizeof message), KELVO_OK)
+        << message;
+}
