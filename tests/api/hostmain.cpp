@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 
 namespace {
@@ -24,6 +25,8 @@ int runHostSession(const char* address) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--host-session") == 0)
         return runHostSession(argv[2]);
+    // A simulator that died must fail the test that writes to it, not end the whole host.
+    std::signal(SIGPIPE, SIG_IGN);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
