@@ -87,6 +87,11 @@ void ApiSession::close(KelvoSession* session) {
     delete session;
 }
 
+bool ApiSession::isOpen(KelvoSession* session) {
+    std::lock_guard<std::mutex> lock(openMutex_);
+    return open_.count(session) != 0;
+}
+
 // At process exit, in the owner thread: closing a session joins its threads.
 void ApiSession::teardown() {
     std::set<KelvoSession*> open;

@@ -27,6 +27,8 @@ public:
 
     KelvoSession* open(const QString& ip, quint16 port, int timeoutMs, int* error);
     void close(KelvoSession* session);
+    // Whether session was made by open() and is not closed yet.
+    bool isOpen(KelvoSession* session);
 
 private:
     ApiSession() = default;

@@ -173,7 +173,13 @@ KELVO_API KelvoSession* KELVO_CALL kelvo_open(const char* ip, int port, int time
 
 KELVO_API void KELVO_CALL kelvo_close(KelvoSession* session) {
     guarded("kelvo_close", true, [session] {
-        ApiSession::instance().close(session);
+        ApiSession& api = ApiSession::instance();
+        // From inside the event handler the close waits until the handler has returned.
+        if (session && api.isOpen(session) && session->events().inDelivery()) {
+            session->closeAfterDelivery();
+        } else {
+            api.close(session);
+        }
         return true;
     });
 }

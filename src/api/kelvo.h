@@ -240,6 +240,74 @@ KELVO_API int KELVO_CALL kelvo_stop_move(KelvoSession* session, int axis);
 /* *tool: the number of the tool in use. */
 KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool);
 
+/* ---- Events: what the controller pushes, by push or by pull ----
+ *
+ * Every report a host may want to hear of becomes one event, in the order reports arrive, whether
+ * or not it changed anything; events are queued from the moment the session exists. The queue is
+ * bounded: when full it drops the oldest POSITION and IO events first, never LINK, ALARM or
+ * TRANSFER ones, and says what it dropped with one KELVO_EVENT_OVERFLOW event.
+ *
+ * Push: the handler runs on a thread of the session's own that holds no library lock, so it may
+ * call any export, waiting queries included; a slow handler never stalls the link.
+ * kelvo_set_event_handler(s, NULL, NULL) returns once a running delivery has finished, after which
+ * the handler is never called again; called from inside the handler it takes effect when that
+ * delivery ends. kelvo_close from inside the handler is carried out when the handler returns.
+ * Pull: kelvo_next_event; values and text stay valid until the same thread's next
+ * kelvo_next_event on that session. Flat-API hosts use kelvo_default_session(). */
+#define KELVO_EVENT_LINK 1     /* code 1 up, 0 down; text: the reason */
+#define KELVO_EVENT_SERVO 2    /* code: servo status */
+#define KELVO_EVENT_MODE 3     /* code: operation mode */
+#define KELVO_EVENT_COORD 4    /* code: jog coordinate system */
+#define KELVO_EVENT_SPEED 5    /* code: jog speed */
+#define KELVO_EVENT_RUNNING 6  /* code: program running state */
+#define KELVO_EVENT_ROBOT 7    /* the robot selection changed: robot, code the selection mode */
+#define KELVO_EVENT_POSITION 8 /* code: coordinate system; values: the position as reported */
+#define KELVO_EVENT_IO 9       /* code: KELVO_IO_...; values: every value the report carried */
+#define KELVO_EVENT_ALARM 10   /* code: KELVO_ALARM_...; text; values[0]: the alarm number */
+#define KELVO_EVENT_TRANSFER 11 /* code: KELVO_TRANSFER_...; text: file; values: bytes done, total */
+#define KELVO_EVENT_OVERFLOW 12 /* count: how many events were dropped */
+
+#define KELVO_IO_DOUT 0
+#define KELVO_IO_DIN 1
+#define KELVO_IO_AOUT 2
+#define KELVO_IO_AIN 3
+#define KELVO_ALARM_ERROR 0
+#define KELVO_ALARM_WARNING 1
+#define KELVO_ALARM_INFO 2
+#define KELVO_TRANSFER_STARTED 0
+#define KELVO_TRANSFER_PROGRESS 1
+#define KELVO_TRANSFER_FINISHED 2
+#define KELVO_TRANSFER_FAILED 3
+
+typedef struct KelvoEvent {
+    int kind;             /* KELVO_EVENT_... */
+    int robot;            /* the robot the report names; 0 when none */
+    int code;             /* by kind: the new state, mode, coordinate system, speed, severity... */
+    int count;            /* number of values */
+    const double* values; /* see the kinds; NULL when count is 0 */
+    const char* text;     /* UTF-8 text (alarm text, file name, reason) or NULL */
+    double time;          /* when the library received it: seconds since the Unix epoch */
+} KelvoEvent;
+typedef void (*KelvoEventHandler)(const KelvoEvent* event, void* user);
+
+/* Delivers every event to handler(event, user) from now on; NULL stops delivery. */
+KELVO_API int KELVO_CALL kelvo_set_event_handler(KelvoSession* session, KelvoEventHandler handler,
+                                                 void* user);
+/* The next event, waiting up to timeout_ms (0 polls, negative waits for ever): KELVO_OK,
+ * KELVO_ERR_TIMEOUT, KELVO_ERR_CLOSED, or KELVO_ERR_BUSY while a handler is set. */
+KELVO_API int KELVO_CALL kelvo_next_event(KelvoSession* session, KelvoEvent* event, int timeout_ms);
+
+/* ---- The library's log ----
+ * Routes the library's log lines, process-wide, to handler(level, category, text, user) from
+ * min_level up; NULL restores the default output (standard error). The texts are unchanged. The
+ * handler may run on any thread, and should return quickly. */
+#define KELVO_LOG_DEBUG 0
+#define KELVO_LOG_INFO 1
+#define KELVO_LOG_WARNING 2
+#define KELVO_LOG_ERROR 3
+typedef void (*KelvoLogHandler)(int level, const char* category, const char* text, void* user);
+KELVO_API int KELVO_CALL kelvo_set_log_handler(KelvoLogHandler handler, void* user, int min_level);
+
 #ifdef __cplusplus
 }
 #define KELVO_STATIC_ASSERT static_assert

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "apisession.h"
 #include "kelvo.h"
 
 #include "robot/questionboard.h"
@@ -11,6 +12,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <utility>
 #include <thread>
 
 namespace {
@@ -54,6 +56,17 @@ KelvoSession* KelvoSession::open(const QString& ip, quint16 port, int timeoutMs,
     return session.release();
 }
 
+KelvoSession::KelvoSession() : events_([this] { return closeIfAsked(); }) {}
+
+// In the delivery thread, after the handler returned.
+bool KelvoSession::closeIfAsked() {
+    if (!closeAfterDelivery_)
+        return false;
+    events_.leaveDeliveryThread();
+    kelvo::api::ApiSession::instance().close(this);
+    return true;
+}
+
 KelvoSession* KelvoSession::createInOwnerThread(const QString& ip) {
     auto* session = new KelvoSession;
     session->createRobot(ip, kControlPort);
@@ -62,8 +75,23 @@ KelvoSession* KelvoSession::createInOwnerThread(const QString& ip) {
 
 void KelvoSession::createRobot(const QString& ip, quint16 port) {
     robot_ = new Robot(ip, port);
-    transfer_ = new TcpUpDownFile(robot_, transferPort_, jobDir_);
+    robot_->setEventSink([this](RobotEvent event) { events_.push(std::move(event)); });
+    makeTransfer();
     robot_->startLink();
+}
+
+void KelvoSession::makeTransfer() {
+    transfer_ = new TcpUpDownFile(robot_, transferPort_, jobDir_);
+    Robot* const robot = robot_;
+    QObject::connect(transfer_, &TcpUpDownFile::fileTransfer, robot_,
+                     [robot](int stage, const QString& name, qint64 done, qint64 total) {
+                         RobotEvent event;
+                         event.kind = RobotEvent::Transfer;
+                         event.code = stage;
+                         event.text = name.toStdString();
+                         event.values = {double(done), double(total)};
+                         robot->postEvent(std::move(event));
+                     });
 }
 
 bool KelvoSession::waitUntilConnected(int timeoutMs) const {
@@ -82,6 +110,7 @@ KelvoSession::~KelvoSession() {
         closing_ = true;
         if (robot_)
             robot_->questions().abandonAll();
+        events_.shutdown();
         callsDone_.wait(lock, [this] { return calls_ == 0; });
     }
     if (robot_) {
@@ -149,7 +178,7 @@ int KelvoSession::replaceTransfer(quint16 port, const QString& dir) {
         transferPort_ = port;
         jobDir_ = dir;
         delete transfer_;
-        transfer_ = new TcpUpDownFile(robot_, transferPort_, jobDir_);
+        makeTransfer();
     });
     return result;
 }

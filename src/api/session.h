@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sessionevents.h"
+
 #include "robot/question.h"
 
 #include <QString>
@@ -64,9 +66,16 @@ public:
     // Runs work in the thread of the Robot and the transfer and returns once it has run.
     void runInRobotThread(const std::function<void()>& work);
 
+    SessionEvents& events() { return events_; }
+    // Asked from inside the event handler: the session closes once the handler returns.
+    void closeAfterDelivery() { closeAfterDelivery_ = true; }
+
 private:
-    KelvoSession() = default;
+    KelvoSession();
     void createRobot(const QString& ip, quint16 port);
+    // A transfer object for the current port and job folder, its progress turned into events.
+    void makeTransfer();
+    bool closeIfAsked();
     int replaceTransfer(quint16 port, const QString& dir);
     bool waitUntilConnected(int timeoutMs) const;
 
@@ -78,6 +87,8 @@ private:
     QString jobDir_;
     std::atomic<int> replyTimeoutMs_{3000};
     std::atomic<bool> closing_{false};
+    std::atomic<bool> closeAfterDelivery_{false};
+    SessionEvents events_;
     std::mutex callsMutex_;
     std::condition_variable callsDone_;
     int calls_ = 0;

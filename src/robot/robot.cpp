@@ -253,6 +253,17 @@ void Robot::reSetRobotType(RobotType type) {
     emit robot_change_CurRobotType(type);
 }
 
+// ---- Events ----
+
+void Robot::setEventSink(ReportEvents::Sink sink) {
+    events_ = std::make_unique<ReportEvents>(connection_.data(), std::move(sink));
+}
+
+void Robot::postEvent(RobotEvent event) {
+    if (events_)
+        events_->post(std::move(event));
+}
+
 // ---- Questions ----
 
 Robot::Asked Robot::ask(const AnswerTag& expected, const std::function<bool()>& send,

@@ -2,6 +2,7 @@
 
 #include "message/requesttypes.h"
 #include "robot/questionboard.h"
+#include "robot/reportevents.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <atomic>
 #include <mutex>
 
@@ -141,6 +143,13 @@ public:
     QString uploadAnswer() const { return uploadAnswer_; }
     bool socketOpen() const { return socketOpen_; }
     int jogSpeed() const { return jogSpeed_; }
+
+    // ---- Events ----
+    // From now on every report a host wants to hear of becomes an event for sink, in the
+    // connection thread as it arrives. Set it once, before startLink.
+    void setEventSink(ReportEvents::Sink sink);
+    // Hands on an event made elsewhere (the file transfer); nothing before setEventSink.
+    void postEvent(RobotEvent event);
 
     // ---- File transfer ----
     // Time stamps of transfer traffic, passed to the connection thread as signs of life.
@@ -690,6 +699,7 @@ private:
     // ---- Owned and referenced objects ----
     QSharedPointer<TcpConnectModule> connection_;
     QuestionBoard questions_;
+    std::unique_ptr<ReportEvents> events_;
     // Base robot in the low half, teach robot in the high half: one lock-free word, so a reader
     // never sees half of a robot change.
     std::atomic<quint64> selection_{quint64(1) << 32 | 1};  // robot 1 for both

@@ -172,6 +172,7 @@ void TcpUpDownFile::stopDownloadFile() {
 void TcpUpDownFile::abortTransfer(const QString& message) {
     waitTimer_.stop();
     qCDebug(lcTransfer).noquote() << message;
+    emit fileTransfer(Failed, transferMode_ == JobDownload ? downloadName() : uploadName(), 0, 0);
     if (transferMode_ == JobDownload)
         sendFrame(kDownloadAbort, QByteArray());
     streaming_ = false;

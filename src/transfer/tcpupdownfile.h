@@ -61,9 +61,14 @@ public:
     // The controller's log files of its last log list, each prefixed by its log directory.
     QStringList controlLogFiles() const { return controlLogFiles_; }
 
+    // The stages of a file's transfer, as TransferStage codes.
+    enum TransferStage { Started = 0, Progress = 1, Finished = 2, Failed = 3 };
+
 signals:
     // The job files on either side may have changed.
     void reflushprolist();
+    // A file of an upload or a synchronisation started, moved on, finished or failed.
+    void fileTransfer(int stage, const QString& name, qint64 done, qint64 total);
 
 public slots:
     // Runs the next step of the current procedure once the connection is up.
@@ -128,6 +133,10 @@ private:
     void onDownloadEnd(const QByteArray& payload);
     void openDownloadFile();
     void discardDownload();
+    // The controller's name of the file being downloaded; empty when none is.
+    QString downloadName() const;
+    QString uploadName() const;
+    void reportProgress(qint64 done, qint64 total);
 
     QPointer<Robot> robot_;
     const quint16 port_;
@@ -148,7 +157,8 @@ private:
     qint64 bytesLeft_ = 0;
     bool streaming_ = false;       // chunks of currentFile_ are being sent
     bool awaitingResult_ = false;  // all sent, the controller's result is due
-    std::atomic<bool> busy_{false};  // read by callers in other threads
+    std::atomic<bool> busy_{false};
+    qint64 reportedBytes_ = 0;  // of the file going out, at its last progress  // read by callers in other threads
 
     // Synchronisation
     std::array<QString, 4> jobAbsolutePath_;

@@ -279,6 +279,7 @@ void TcpUpDownFile::onDownloadAnswer(const QByteArray& payload) {
     downloadOpened_ = false;
     downloadedBytes_ = 0;
     expectedChunkNo_ = 1;
+    emit fileTransfer(Started, downloadName(), 0, downloadSize_);
     sendFrame(word::kChunkReady, QByteArray());
 }
 
@@ -310,6 +311,7 @@ void TcpUpDownFile::onDownloadEnd(const QByteArray&) {
     }
     if (downloadedBytes_ == downloadSize_ && downloadFile_->commit()) {
         downloadFile_.reset();
+        emit fileTransfer(Finished, downloadName(), downloadedBytes_, downloadSize_);
         sendJson(word::kDownloadResult, finishPayload(true));
         waitTimer_.stop();
         ++downloadIndex_;
@@ -319,6 +321,11 @@ void TcpUpDownFile::onDownloadEnd(const QByteArray&) {
     discardDownload();
     sendJson(word::kDownloadResult, finishPayload(false));
     emit reflushprolist();
+}
+
+QString TcpUpDownFile::downloadName() const {
+    return downloadIndex_ < downloadList_.size() ? downloadList_.at(downloadIndex_).controllerName
+                                                 : QString();
 }
 
 // At the first chunk: a temporary file beside the target, renamed over it once complete. A

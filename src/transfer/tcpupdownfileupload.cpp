@@ -85,15 +85,22 @@ void TcpUpDownFile::announceFile() {
     busy_ = true;
     waitTimer_.start();
     Json::Value payload(Json::objectValue);
-    int robot = 0;
-    QString fileName;
-    if (kelvo::transfer::splitUploadEntry(currentName_, &robot, &fileName)) {
-        payload["name"] =
-            (QStringLiteral("job/R") + QString::number(robot) + QLatin1Char('/') + fileName)
-                .toStdString();
-    }
+    const QString name = uploadName();
+    if (!name.isEmpty())
+        payload["name"] = name.toStdString();
     payload["size"] = static_cast<int>(fileSize_);
     sendJson(word::kFileInfo, payload);
+    reportedBytes_ = 0;
+    emit fileTransfer(Started, uploadName(), 0, fileSize_);
+}
+
+// The file going out as the controller names it; empty for an entry that names no job file.
+QString TcpUpDownFile::uploadName() const {
+    int robot = 0;
+    QString fileName;
+    if (!kelvo::transfer::splitUploadEntry(currentName_, &robot, &fileName))
+        return QString();
+    return QStringLiteral("job/R") + QString::number(robot) + QLatin1Char('/') + fileName;
 }
 
 void TcpUpDownFile::sendFileChunks() {
@@ -116,8 +123,17 @@ void TcpUpDownFile::pumpChunks() {
         if (!sendFrame(word::kFileChunk, chunk))
             return;  // the connection went; its disconnection ends the upload
     }
+    reportProgress(fileSize_ - bytesLeft_, fileSize_);
     if (bytesLeft_ == 0)
         endUpload();
+}
+
+// Progress in steps of at least a sixteenth of the file, so a big file does not flood the host.
+void TcpUpDownFile::reportProgress(qint64 done, qint64 total) {
+    if (done != total && done - reportedBytes_ < total / 16)
+        return;
+    reportedBytes_ = done;
+    emit fileTransfer(Progress, uploadName(), done, total);
 }
 
 void TcpUpDownFile::endUpload() {
@@ -164,6 +180,7 @@ void TcpUpDownFile::onUploadResult(const QByteArray& payload) {
     }
     waitTimer_.stop();
     currentFile_.reset();
+    emit fileTransfer(Finished, uploadName(), fileSize_, fileSize_);
     if (++uploadIndex_ < uploadList_.size()) {
         uploadCurrentEntry();
         return;

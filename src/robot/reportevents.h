@@ -1,0 +1,36 @@
+#pragma once
+
+#include "robot/robotevent.h"
+
+#include <QByteArray>
+#include <QObject>
+
+#include <functional>
+
+class TcpConnectModule;
+
+// Turns the reports a host wants to hear of into events, in the connection thread as they arrive,
+// whatever the state cache makes of them.
+class ReportEvents : public QObject {
+    Q_OBJECT
+
+public:
+    using Sink = std::function<void(RobotEvent)>;
+
+    // Connects to the link's reports; sink is called in the connection thread.
+    ReportEvents(TcpConnectModule* from, Sink sink);
+
+    // Stamps and hands on an event made elsewhere (the file transfer).
+    void post(RobotEvent event) const;
+
+private:
+    void onLink(int state);
+    // A report whose "key" member is the event's code.
+    void onCoded(int kind, const char* key, const QByteArray& data) const;
+    void onValues(int kind, int code, const char* key, const QByteArray& data) const;
+    void onAlarm(int code, const QByteArray& data) const;
+    void onRobotSelection(const QByteArray& data) const;
+
+    Sink sink_;
+    int linkState_ = -1;  // connection thread only
+};
