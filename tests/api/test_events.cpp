@@ -165,7 +165,7 @@ TEST(Events, AHandlerMayQuerySleepUnregisterAndClose) {
     KelvoEvent pulled;
     EXPECT_EQ(kelvo_next_event(s, &pulled, 0), KELVO_ERR_BUSY);
     ASSERT_EQ(kelvo_set_jogging_speed(s, 10), KELVO_OK);
-    for (int i = 0; i < 100 && state->modeFromHandler == -1; ++i)
+    for (int i = 0; i < 500 && state->modeFromHandler == -1; ++i)
         sleepMs(20);
     EXPECT_EQ(state->modeFromHandler, 0);
     int speed = -1;
@@ -189,11 +189,9 @@ TEST(Events, AHandlerMayQuerySleepUnregisterAndClose) {
     inside.unregisterInside = true;
     ASSERT_EQ(kelvo_set_event_handler(s, onEvent, &inside), KELVO_OK);
     ASSERT_EQ(kelvo_set_jogging_speed(s, 12), KELVO_OK);
-    for (int i = 0; i < 100; ++i) {
-        KelvoEvent e;
-        if (kelvo_next_event(s, &e, 20) != KELVO_ERR_BUSY)
-            break;
-    }
+    KelvoEvent e;
+    for (int i = 0; i < 500 && kelvo_next_event(s, &e, 0) == KELVO_ERR_BUSY; ++i)
+        sleepMs(20);
     const int afterUnregister = inside.calls;
     ASSERT_EQ(kelvo_set_jogging_speed(s, 13), KELVO_OK);
     sleepMs(300);
