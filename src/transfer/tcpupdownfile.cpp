@@ -75,7 +75,7 @@ void TcpUpDownFile::connectToController() {
         return;
     if (socket_->state() != QAbstractSocket::ConnectedState) {
         socket_->abort();
-        decoder_ = kelvo::FrameDecoder(kelvo::FrameDecoder::HeadErrors::Silent);
+        decoder_.clear();
         socket_->connectToHost(robot_->ipAddress(), port_, QIODevice::ReadWrite);
         connecting_ = true;
         const bool connected = waitForConnection(kConnectWaitMs);
@@ -105,7 +105,7 @@ bool TcpUpDownFile::waitForConnection(int ms) {
 }
 
 void TcpUpDownFile::onSocketDisconnected() {
-    decoder_ = kelvo::FrameDecoder(kelvo::FrameDecoder::HeadErrors::Silent);
+    decoder_.clear();
     discardDownload();
     awaitingResult_ = false;
     if (!streaming_)
