@@ -2,7 +2,13 @@
 
 #include "apisession.h"
 #include "exportcall.h"
+
+// Hosts in C#, VB or Python pass true as any non-zero byte (VB's True is 0xFF), and reading such a
+// byte as a C++ bool is undefined. start_jogging therefore takes the byte itself, which has the
+// ABI of a C bool; kelvo.h keeps its bool, and its declaration is renamed out of the way here.
+#define start_jogging start_jogging_as_declared
 #include "kelvo.h"
+#undef start_jogging
 
 #include "robot/hostlog.h"
 #include "robot/robot.h"
@@ -46,8 +52,8 @@ KELVO_API void KELVO_CALL servo_power_off(void) {
     withRobot("servo_power_off", [](Robot& robot) { robot.robot_key_slot_saftySwitchProcess(0); });
 }
 
-KELVO_API void KELVO_CALL start_jogging(int axis, bool positive) {
-    withRobot("start_jogging", [=](Robot& robot) { robot.jogAxis(axis, positive); });
+KELVO_API void KELVO_CALL start_jogging(int axis, unsigned char positive) {
+    withRobot("start_jogging", [=](Robot& robot) { robot.jogAxis(axis, positive != 0); });
 }
 
 KELVO_API void KELVO_CALL stop_jogging(int axis) {
