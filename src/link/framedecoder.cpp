@@ -3,6 +3,7 @@
 #include "link/frame.h"
 #include "link/linklog.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kelvo {
@@ -17,11 +18,18 @@ quint32 readU32(const char* p) {
     return (static_cast<quint32>(readU16(p)) << 16) | readU16(p + 2);
 }
 
+// For a frame whose bytes have all come.
+bool crcMatches(const char* frame) {
+    const int length = readU16(frame + 2);
+    return crc32(frame + 2, static_cast<std::size_t>(length) + 4) == readU32(frame + 6 + length);
+}
+
 }  // namespace
 
 void FrameDecoder::append(const char* data, qsizetype size) {
     if (offset_ > 0) {
         buffer_.remove(0, offset_);
+        streamBase_ += offset_;
         offset_ = 0;
     }
     buffer_.append(data, size);
@@ -31,7 +39,9 @@ void FrameDecoder::clear() {
     reportGarbageRun();
     buffer_.clear();
     offset_ = 0;
-    restartSearch();
+    streamBase_ = 0;
+    searchedTo_ = 0;
+    waiting_ = {};
 }
 
 // Drops bytes up to the next candidate magic byte; like dropping them one at a time, it stops
@@ -43,7 +53,7 @@ void FrameDecoder::skipGarbage() {
         std::memchr(begin + 1, kFrameMagic1, static_cast<std::size_t>(limit - 1)));
     const qsizetype skipped = found ? found - begin : limit;
     garbageRun_ += skipped;
-    consume(skipped);
+    offset_ += skipped;
 }
 
 // One line per run of skipped bytes: a line per byte made a burst of garbage cost minutes.
@@ -56,34 +66,37 @@ void FrameDecoder::reportGarbageRun() {
 }
 
 // Searches what lies behind the unfinished front frame for a complete frame with a good CRC and
-// moves the front there; false when there is none yet.
+// moves the front there; false when there is none yet. Only bytes not searched before are
+// searched, and a frame start still lacking bytes is checked once, when they have come.
 bool FrameDecoder::skipToProvenFrame() {
-    qsizetype proven = 0;  // none: every candidate starts behind the front
-    const qsizetype available = pending();
-    while (!proven && !waiting_.empty() && waiting_.top().first <= available) {
-        if (crcMatches(waiting_.top().second)) {
-            proven = waiting_.top().second;
-        }
+    const qint64 front = streamBase_ + offset_;
+    const qint64 end = streamBase_ + buffer_.size();
+    std::optional<qint64> proven;
+    while (!proven && !waiting_.empty() && waiting_.top().first <= end) {
+        const qint64 start = waiting_.top().second;
         waiting_.pop();
+        if (start > front && crcMatches(at(start))) {
+            proven = start;
+        }
     }
-    const char* front = buffer_.constData() + offset_;
-    while (!proven && searched_ + kFrameOverhead <= available) {
-        const auto* found = static_cast<const char*>(
-            std::memchr(front + searched_, kFrameMagic1,
-                        static_cast<std::size_t>(available - kFrameOverhead + 1 - searched_)));
+    searchedTo_ = std::max(searchedTo_, front + 1);
+    const qint64 lastStart = end - kFrameOverhead;
+    while (!proven && searchedTo_ <= lastStart) {
+        const auto* found = static_cast<const char*>(std::memchr(
+            at(searchedTo_), kFrameMagic1, static_cast<std::size_t>(lastStart + 1 - searchedTo_)));
         if (!found) {
-            searched_ = available - kFrameOverhead + 1;
+            searchedTo_ = lastStart + 1;
             break;
         }
-        const qsizetype start = found - front;
-        searched_ = start + 1;
+        const qint64 start = streamBase_ + (found - buffer_.constData());
+        searchedTo_ = start + 1;
         if (found[1] != kFrameMagic2) {
             continue;
         }
-        const qsizetype end = start + readU16(found + 2) + kFrameOverhead;
-        if (end > available) {
-            waiting_.emplace(end, start);
-        } else if (crcMatches(start)) {
+        const qint64 frameEnd = start + readU16(found + 2) + kFrameOverhead;
+        if (frameEnd > end) {
+            waiting_.emplace(frameEnd, start);
+        } else if (crcMatches(found)) {
             proven = start;
         }
     }
@@ -91,30 +104,15 @@ bool FrameDecoder::skipToProvenFrame() {
         return false;
     }
     if (lengthErrorLog_.admit(lcLink())) {
-        qCDebug(lcLink).nospace() << "onTcpSocketReadyRead: length error, " << proven
+        qCDebug(lcLink).nospace() << "onTcpSocketReadyRead: length error, " << *proven - front
                                   << " bytes skipped";
     }
-    consume(proven);
+    offset_ += *proven - front;
     return true;
 }
 
-// For a frame whose bytes have all come.
-bool FrameDecoder::crcMatches(qsizetype start) const {
-    const char* p = buffer_.constData() + offset_ + start;
-    const int length = readU16(p + 2);
-    return crc32(p + 2, static_cast<std::size_t>(length) + 4) == readU32(p + 6 + length);
-}
-
-void FrameDecoder::consume(qsizetype size) {
-    offset_ += size;
-    restartSearch();
-}
-
-void FrameDecoder::restartSearch() {
-    searched_ = 1;
-    if (!waiting_.empty()) {
-        waiting_ = {};
-    }
+const char* FrameDecoder::at(qint64 position) const {
+    return buffer_.constData() + (position - streamBase_);
 }
 
 bool FrameDecoder::next(Frame* frame) {
@@ -132,17 +130,17 @@ bool FrameDecoder::next(Frame* frame) {
             }
             return false;
         }
-        if (!crcMatches(0)) {
+        if (!crcMatches(p)) {
             if (crcErrorLog_.admit(lcLink())) {
                 qCDebug(lcLink, "%x", readU32(p + 6 + length));
                 qCDebug(lcLink) << "onTcpSocketReadyRead: crc32 error";
             }
-            consume(1);
+            ++offset_;
             continue;
         }
         frame->command = readU16(p + 4);
         frame->payload = QByteArray(p + 6, length);
-        consume(length + kFrameOverhead);
+        offset_ += length + kFrameOverhead;
         return true;
     }
     return false;

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <optional>
 #include <queue>
 #include <utility>
 #include <vector>
@@ -54,21 +55,21 @@ private:
     void skipGarbage();
     void reportGarbageRun();
     bool skipToProvenFrame();
-    bool crcMatches(qsizetype start) const;
-    void consume(qsizetype size);
-    void restartSearch();
+    // The byte at a position of the whole stream, which must still be held.
+    const char* at(qint64 position) const;
 
     QByteArray buffer_;
     qsizetype offset_ = 0;
     HeadErrors headErrors_;
     Lengths lengths_;
     qsizetype garbageRun_ = 0;
-    // While the frame at the front is unfinished, what lies behind it has been searched up to
-    // searched_; later frame starts that still lack bytes wait as (end, start). Both count from
-    // the front and are reset whenever it moves, so each byte is searched once per front.
-    qsizetype searched_ = 1;
-    std::priority_queue<std::pair<qsizetype, qsizetype>,
-                        std::vector<std::pair<qsizetype, qsizetype>>, std::greater<>>
+    // Doubted lengths, in positions of the whole stream: buffer_ starts at streamBase_; frame
+    // starts behind an unfinished front have been looked for up to searchedTo_, and those that
+    // still lack bytes wait as (end, start) until their end has come.
+    qint64 streamBase_ = 0;
+    qint64 searchedTo_ = 0;
+    std::priority_queue<std::pair<qint64, qint64>, std::vector<std::pair<qint64, qint64>>,
+                        std::greater<>>
         waiting_;
     LogThrottle headErrorLog_{QStringLiteral("onTcpSocketReadyRead: head error")};
     LogThrottle crcErrorLog_{QStringLiteral("onTcpSocketReadyRead: crc32 error")};
