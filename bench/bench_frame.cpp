@@ -1,4 +1,5 @@
-// Frame codec throughput: CRC-32 beside zlib's own, decoding valid streams and pure garbage.
+// Frame codec throughput: CRC-32 beside zlib's own, decoding valid streams, pure garbage, a false
+// header and random bytes.
 #include "link/frame.h"
 #include "link/framedecoder.h"
 
@@ -59,6 +60,53 @@ void BM_DecodeGarbage(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * garbage.size());
 }
 BENCHMARK(BM_DecodeGarbage);
+
+// A false header claiming 65,530 bytes, then 64 KiB of good frames in reads of one segment each,
+// on the control link's decoder: what giving up the claim costs beside plain decoding.
+void BM_DecodeAfterFalseHeader(benchmark::State& state) {
+    const QByteArray frame = kelvo::encodeFrame(0x2F08, QByteArray(100, 'p'));
+    QByteArray stream = QByteArray::fromHex("4E66FFF0");
+    while (stream.size() < 65536)
+        stream += frame;
+    constexpr int kSegment = 1460;
+    kelvo::Frame out;
+    for (auto _ : state) {
+        kelvo::FrameDecoder decoder(kelvo::FrameDecoder::HeadErrors::Silent,
+                                    kelvo::FrameDecoder::Lengths::Doubted);
+        for (int at = 0; at < stream.size(); at += kSegment) {
+            decoder.append(stream.mid(at, kSegment));
+            while (decoder.next(&out))
+                benchmark::DoNotOptimize(out.payload.size());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * stream.size());
+}
+BENCHMARK(BM_DecodeAfterFalseHeader);
+
+// Random bytes hold a false frame start every 64 KiB or so, claiming up to 64 KiB: with the
+// lengths trusted (0) and doubted (1), in reads of 64 KiB.
+void BM_DecodeRandomBytes(benchmark::State& state) {
+    QLoggingCategory::setFilterRules("kelvo.link.debug=false");
+    QByteArray noise(8 << 20, '\0');
+    quint32 seed = 1;
+    for (char& byte : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<char>(seed >> 24);
+    }
+    const auto lengths = state.range(0) ? kelvo::FrameDecoder::Lengths::Doubted
+                                        : kelvo::FrameDecoder::Lengths::Trusted;
+    kelvo::Frame out;
+    for (auto _ : state) {
+        kelvo::FrameDecoder decoder(kelvo::FrameDecoder::HeadErrors::Logged, lengths);
+        for (int at = 0; at < noise.size(); at += 65536) {
+            decoder.append(noise.constData() + at, 65536);
+            while (decoder.next(&out))
+                benchmark::DoNotOptimize(out.payload.size());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * noise.size());
+}
+BENCHMARK(BM_DecodeRandomBytes)->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -83,6 +83,8 @@ const SimConsole::Command SimConsole::kCommands[] = {
     {"garbage", 1, false, &SimConsole::garbage},
     // badcrc WORD [PAYLOAD]: a frame whose CRC does not match.
     {"badcrc", 1, true, &SimConsole::badCrc},
+    // raw BYTES: the bytes as they are, outside any frame.
+    {"raw", 0, true, &SimConsole::rawBytes},
     // din PORT 0|1, ain PORT VALUE: the inputs, as the cell's wiring would set them.
     {"din", 2, false, &SimConsole::din},
     {"ain", 2, false, &SimConsole::ain},
@@ -222,6 +224,14 @@ bool SimConsole::badCrc(const Args& args, const std::optional<QByteArray>& text)
     if (!word || !payload)
         return false;
     controller_.sendRaw(raw::withBadCrc(*word, *payload));
+    return true;
+}
+
+bool SimConsole::rawBytes(const Args&, const std::optional<QByteArray>& text) {
+    const std::optional<QByteArray> bytes = unescapeLine(text.value_or(QByteArray()));
+    if (!bytes)
+        return false;
+    controller_.sendRaw(*bytes);
     return true;
 }
 

@@ -51,6 +51,7 @@ private:
     bool split(const Args& args, const std::optional<QByteArray>& text);
     bool garbage(const Args& args, const std::optional<QByteArray>& text);
     bool badCrc(const Args& args, const std::optional<QByteArray>& text);
+    bool rawBytes(const Args& args, const std::optional<QByteArray>& text);
     bool din(const Args& args, const std::optional<QByteArray>& text);
     bool ain(const Args& args, const std::optional<QByteArray>& text);
     bool alarm(const Args& args, const std::optional<QByteArray>& text);

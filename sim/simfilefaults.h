@@ -14,6 +14,7 @@ struct SimFileFaults {
     bool wrongName = false;        // a download answer confirms another name
     bool sizeMismatch = false;     // a download answer announces one byte more than is sent
     bool stall = false;            // file information and download requests go unanswered
+    bool noise = false;            // file information answered by a false frame header alone
     int listCountOffset = 0;       // added to robot 1's count in the job summary
     QStringList extraNames;        // listed for robot 1 besides its files (any text, even hostile)
 };

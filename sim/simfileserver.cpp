@@ -119,6 +119,11 @@ void SimFileServer::onFileInfo(QTcpSocket* client, Session& session, const QByte
     const SimFileFaults faults = faults_.get();
     if (faults.stall)
         return;
+    if (faults.noise) {
+        // Magic bytes and a length of 0xFFF0: a receiver that trusts it waits for 65,530 bytes.
+        client->write(QByteArray::fromHex("4E66FFF0"));
+        return;
+    }
     const Json::Value body = json::parse(payload).value_or(Json::Value());
     const QString path = store_.pathForUpload(json::text(json::member(body, "name")));
     int size = -1;

@@ -1,8 +1,14 @@
 // Connection, sessions, servo power, jogging, alarms and the host's log line.
 
+// Hosts in C#, VB or Python pass true as any non-zero byte (VB's True is 0xFF), and reading such a
+// byte as a C++ bool is undefined. start_jogging therefore takes the byte itself, which has the
+// ABI of a C bool; kelvo.h keeps its bool, and its declaration is renamed out of the way here.
+#define start_jogging start_jogging_as_declared
+#include "kelvo.h"  // first, so that every later inclusion is the renamed one
+#undef start_jogging
+
 #include "apisession.h"
 #include "exportcall.h"
-#include "kelvo.h"
 
 #include "robot/hostlog.h"
 #include "robot/robot.h"
@@ -112,8 +118,8 @@ KELVO_API void KELVO_CALL servo_power_off(void) {
     flatRequest("servo_power_off", servoPowerOff);
 }
 
-KELVO_API void KELVO_CALL start_jogging(int axis, bool positive) {
-    flatRequest("start_jogging", startJogging, axis, positive);
+KELVO_API void KELVO_CALL start_jogging(int axis, unsigned char positive) {
+    flatRequest("start_jogging", startJogging, axis, positive != 0);
 }
 
 KELVO_API void KELVO_CALL stop_jogging(int axis) {

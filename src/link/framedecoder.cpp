@@ -3,6 +3,7 @@
 #include "link/frame.h"
 #include "link/linklog.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kelvo {
@@ -17,30 +18,101 @@ quint32 readU32(const char* p) {
     return (static_cast<quint32>(readU16(p)) << 16) | readU16(p + 2);
 }
 
+// For a frame whose bytes have all come.
+bool crcMatches(const char* frame) {
+    const int length = readU16(frame + 2);
+    return crc32(frame + 2, static_cast<std::size_t>(length) + 4) == readU32(frame + 6 + length);
+}
+
 }  // namespace
 
 void FrameDecoder::append(const char* data, qsizetype size) {
     if (offset_ > 0) {
         buffer_.remove(0, offset_);
+        streamBase_ += offset_;
         offset_ = 0;
     }
     buffer_.append(data, size);
 }
 
-// Drops bytes up to the next candidate magic byte, one log line per byte dropped, as dropping them
-// one at a time would; like that, it stops while fewer than a frame's worth of bytes remain.
+void FrameDecoder::clear() {
+    reportGarbageRun();
+    buffer_.clear();
+    offset_ = 0;
+    streamBase_ = 0;
+    searchedTo_ = 0;
+    waiting_ = {};
+}
+
+// Drops bytes up to the next candidate magic byte; like dropping them one at a time, it stops
+// while fewer than a frame's worth of bytes remain. The run may go on in the next read.
 void FrameDecoder::skipGarbage() {
     const char* begin = buffer_.constData() + offset_;
     const qsizetype limit = pending() - kFrameOverhead + 1;
     const auto* found = static_cast<const char*>(
         std::memchr(begin + 1, kFrameMagic1, static_cast<std::size_t>(limit - 1)));
     const qsizetype skipped = found ? found - begin : limit;
-    if (headErrors_ == HeadErrors::Logged && lcLink().isDebugEnabled()) {
-        for (qsizetype i = 0; i < skipped; ++i) {
-            qCDebug(lcLink) << "onTcpSocketReadyRead: head error";
+    garbageRun_ += skipped;
+    offset_ += skipped;
+}
+
+// One line per run of skipped bytes: a line per byte made a burst of garbage cost minutes.
+void FrameDecoder::reportGarbageRun() {
+    if (garbageRun_ > 0 && headErrors_ == HeadErrors::Logged && headErrorLog_.admit(lcLink())) {
+        qCDebug(lcLink).nospace() << "onTcpSocketReadyRead: head error, " << garbageRun_
+                                  << " bytes skipped";
+    }
+    garbageRun_ = 0;
+}
+
+// Searches what lies behind the unfinished front frame for a complete frame with a good CRC and
+// moves the front there; false when there is none yet. Only bytes not searched before are
+// searched, and a frame start still lacking bytes is checked once, when they have come.
+bool FrameDecoder::skipToProvenFrame() {
+    const qint64 front = streamBase_ + offset_;
+    const qint64 end = streamBase_ + buffer_.size();
+    std::optional<qint64> proven;
+    while (!proven && !waiting_.empty() && waiting_.top().first <= end) {
+        const qint64 start = waiting_.top().second;
+        waiting_.pop();
+        if (start > front && crcMatches(at(start))) {
+            proven = start;
         }
     }
-    offset_ += skipped;
+    searchedTo_ = std::max(searchedTo_, front + 1);
+    const qint64 lastStart = end - kFrameOverhead;
+    while (!proven && searchedTo_ <= lastStart) {
+        const auto* found = static_cast<const char*>(std::memchr(
+            at(searchedTo_), kFrameMagic1, static_cast<std::size_t>(lastStart + 1 - searchedTo_)));
+        if (!found) {
+            searchedTo_ = lastStart + 1;
+            break;
+        }
+        const qint64 start = streamBase_ + (found - buffer_.constData());
+        searchedTo_ = start + 1;
+        if (found[1] != kFrameMagic2) {
+            continue;
+        }
+        const qint64 frameEnd = start + readU16(found + 2) + kFrameOverhead;
+        if (frameEnd > end) {
+            waiting_.emplace(frameEnd, start);
+        } else if (crcMatches(found)) {
+            proven = start;
+        }
+    }
+    if (!proven) {
+        return false;
+    }
+    if (lengthErrorLog_.admit(lcLink())) {
+        qCDebug(lcLink).nospace() << "onTcpSocketReadyRead: length error, " << *proven - front
+                                  << " bytes skipped";
+    }
+    offset_ += *proven - front;
+    return true;
+}
+
+const char* FrameDecoder::at(qint64 position) const {
+    return buffer_.constData() + (position - streamBase_);
 }
 
 bool FrameDecoder::next(Frame* frame) {
@@ -50,14 +122,19 @@ bool FrameDecoder::next(Frame* frame) {
             skipGarbage();
             continue;
         }
+        reportGarbageRun();
         const int length = readU16(p + 2);
         if (pending() < length + kFrameOverhead) {
+            if (lengths_ == Lengths::Doubted && skipToProvenFrame()) {
+                continue;
+            }
             return false;
         }
-        const quint32 received = readU32(p + 6 + length);
-        if (crc32(p + 2, static_cast<std::size_t>(length) + 4) != received) {
-            qCDebug(lcLink, "%x", received);
-            qCDebug(lcLink) << "onTcpSocketReadyRead: crc32 error";
+        if (!crcMatches(p)) {
+            if (crcErrorLog_.admit(lcLink())) {
+                qCDebug(lcLink, "%x", readU32(p + 6 + length));
+                qCDebug(lcLink) << "onTcpSocketReadyRead: crc32 error";
+            }
             ++offset_;
             continue;
         }

@@ -213,6 +213,8 @@ void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketSta
     }
     if (socketState == QAbstractSocket::ConnectedState) {
         qCDebug(lcLink) << "连接成功";
+        // What the last connection left unfinished is no beginning for this one's frames.
+        recvBuffer_.clear();
         needReconnect_ = false;
         connected_ = true;
         touchLastPingTime();

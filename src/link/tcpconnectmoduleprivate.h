@@ -93,7 +93,7 @@ private:
     std::recursive_mutex socketMutex_;
     std::recursive_mutex pingMutex_;
     QSemaphore startSemaphore_{0};
-    FrameDecoder recvBuffer_;
+    FrameDecoder recvBuffer_{FrameDecoder::HeadErrors::Logged, FrameDecoder::Lengths::Doubted};
     QDateTime lastPingTime_;
     // Lives in the connection thread: runs what other threads hand over to it.
     ThreadTaskRunner linkTasks_;

@@ -66,7 +66,7 @@ void TcpUpDownFile::connectToController() {
         return;
     if (socket_->state() != QAbstractSocket::ConnectedState) {
         socket_->abort();
-        decoder_ = kelvo::FrameDecoder(kelvo::FrameDecoder::HeadErrors::Silent);
+        decoder_.clear();
         socket_->connectToHost(robot_->ipAddress(), port_, QIODevice::ReadWrite);
         connecting_ = true;
         const bool connected = waitForConnection(kConnectWaitMs);
@@ -96,7 +96,7 @@ bool TcpUpDownFile::waitForConnection(int ms) {
 }
 
 void TcpUpDownFile::onSocketDisconnected() {
-    decoder_ = kelvo::FrameDecoder(kelvo::FrameDecoder::HeadErrors::Silent);
+    decoder_.clear();
     discardDownload();
     awaitingResult_ = false;
     if (!streaming_)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/framedecoder.h"
+#include "link/logthrottle.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -143,6 +144,7 @@ private:
     const QString appDir_;
     QTcpSocket* socket_;
     kelvo::FrameDecoder decoder_{kelvo::FrameDecoder::HeadErrors::Silent};
+    kelvo::LogThrottle skippedNameLog_{QStringLiteral("job list: skipped a file name")};
     QTimer waitTimer_;
     TransferMode transferMode_ = Idle;
     bool connecting_ = false;

@@ -120,7 +120,9 @@ void TcpUpDownFile::recvJobFileList(QByteArray data) {
 void TcpUpDownFile::compareJobFile(int robot, const Json::Value& entry) {
     const QString name = json::text(json::member(entry, "name"));
     if (!kelvo::transfer::isPlainFileName(name)) {
-        qCDebug(lcTransfer) << "job list: skipped a file name that is not a plain name:" << name;
+        if (skippedNameLog_.admit(lcTransfer()))
+            qCDebug(lcTransfer) << "job list: skipped a file name that is not a plain name:"
+                                << name;
         return;
     }
     controllerJobNames_[robot - 1] << name;

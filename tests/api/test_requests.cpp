@@ -27,6 +27,13 @@ std::string circle(bool full) {
                 R"(,"robot":1,"vel":30})");
 }
 
+// start_jogging as hosts in other languages call it: true may come as any non-zero byte. Like a
+// foreign-function binding, the call goes through an untyped function pointer.
+void jogWithByte(int axis, unsigned char positive) {
+    const auto untyped = reinterpret_cast<void (*)()>(&start_jogging);
+    reinterpret_cast<void (*)(int, unsigned char)>(untyped)(axis, positive);
+}
+
 // With servo status 3 (running, jogging allowed) in teach mode.
 const Request kRequests[] = {
     {"set_dout", [] { set_dout(3, 1); }, 0x3601, json(R"({"port":3,"status":1})")},
@@ -43,6 +50,10 @@ const Request kRequests[] = {
      json(R"({"axis":1,"direction":-1})")},
     {"start_jogging 12", [] { start_jogging(12, true); }, 0x2901,
      json(R"({"axis":12,"direction":1})")},
+    {"start_jogging byte 2", [] { jogWithByte(3, 2); }, 0x2901,
+     json(R"({"axis":3,"direction":1})")},
+    {"start_jogging byte 255", [] { jogWithByte(3, 255); }, 0x2901,
+     json(R"({"axis":3,"direction":1})")},
     {"stop_jogging 0", [] { stop_jogging(0); }, 0x2902, json(R"({"axis":0})")},
     {"set_jogging_speed 150", [] { set_jogging_speed(150); }, 0x2601,
      json(R"({"robot":1,"speed":103})")},

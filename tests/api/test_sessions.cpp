@@ -50,7 +50,7 @@ std::string frameFor(SimProcess& sim, uint16_t command) {
 }  // namespace
 
 TEST(Sessions, ThreeControllersFromSeveralThreadsWithoutCrossTalk) {
-    const char* addresses[] = {"127.0.6.40", "127.0.6.41", "127.0.6.42"};
+    const char* addresses[] = {"127.0.8.40", "127.0.8.41", "127.0.8.42"};
     std::vector<std::unique_ptr<SimProcess>> sims;
     std::vector<KelvoSession*> sessions;
     for (const char* address : addresses) {
@@ -105,18 +105,18 @@ TEST(Sessions, ThreeControllersFromSeveralThreadsWithoutCrossTalk) {
 }
 
 TEST(Sessions, OpenIsFastAndClosingFiftyTimesLeavesNoThreadsOrDescriptors) {
-    SimProcess sim("127.0.6.43", {}, SimProcess::Controller::Simulated);
+    SimProcess sim("127.0.8.43", {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     // The library's own event thread stays for the life of the process, and Qt keeps a worker or
     // two: count once they exist.
     for (int i = 0; i < 3; ++i)
-        kelvo_close(openSession("127.0.6.43").session);
+        kelvo_close(openSession("127.0.8.43").session);
     const int threads = countEntries("/proc/self/task");
     const int descriptors = countEntries("/proc/self/fd");
     long long slowest = 0;
     for (int i = 0; i < 50; ++i) {
         Opened opened;
-        slowest = std::max(slowest, elapsedMs([&] { opened = openSession("127.0.6.43"); }));
+        slowest = std::max(slowest, elapsedMs([&] { opened = openSession("127.0.8.43"); }));
         ASSERT_NE(opened.session, nullptr) << kelvo_strerror(opened.error);
         int connected = 0;
         EXPECT_EQ(kelvo_is_connected(opened.session, &connected), KELVO_OK);
@@ -130,9 +130,9 @@ TEST(Sessions, OpenIsFastAndClosingFiftyTimesLeavesNoThreadsOrDescriptors) {
 }
 
 TEST(Sessions, CloseEndsAWaitingQueryAndFailedOpensSayWhy) {
-    SimProcess sim("127.0.6.44");  // scripted: questions stay unanswered
+    SimProcess sim("127.0.8.44");  // scripted: questions stay unanswered
     ASSERT_TRUE(sim.listening());
-    Opened opened = openSession("127.0.6.44");
+    Opened opened = openSession("127.0.8.44");
     ASSERT_NE(opened.session, nullptr);
     ASSERT_EQ(kelvo_set_reply_timeout(opened.session, 0), KELVO_OK);  // wait for ever
     std::future<int> query = std::async(std::launch::async, [session = opened.session] {
@@ -149,9 +149,9 @@ TEST(Sessions, CloseEndsAWaitingQueryAndFailedOpensSayWhy) {
     EXPECT_LT(elapsedMs([&] { EXPECT_EQ(kelvo_open("127.0.6.x", 0, 3000, &error), nullptr); }),
               100);
     EXPECT_EQ(error, KELVO_ERR_INVALID);
-    EXPECT_EQ(kelvo_open("127.0.6.44", 70000, 3000, &error), nullptr);
+    EXPECT_EQ(kelvo_open("127.0.8.44", 70000, 3000, &error), nullptr);
     EXPECT_EQ(error, KELVO_ERR_INVALID);
-    const long long refused = elapsedMs([&] { opened = openSession("127.0.6.45", 600); });
+    const long long refused = elapsedMs([&] { opened = openSession("127.0.8.45", 600); });
     EXPECT_EQ(opened.session, nullptr);
     EXPECT_EQ(opened.error, KELVO_ERR_NOT_CONNECTED);
     EXPECT_GE(refused, 550);
@@ -166,10 +166,10 @@ TEST(Sessions, EveryErrorComesFromARealSituation) {
     ASSERT_EQ(std::system(("mkdir -p " + jobs).c_str()), 0);
     std::ofstream(jobs + "/big.JBR") << std::string(32 << 20, 'x');
 
-    SimProcess sim("127.0.6.46", {"--job-dir", std::string(dir) + "/controller"},
+    SimProcess sim("127.0.8.46", {"--job-dir", std::string(dir) + "/controller"},
                    SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
-    KelvoSession* session = openSession("127.0.6.46").session;
+    KelvoSession* session = openSession("127.0.8.46").session;
     ASSERT_NE(session, nullptr);
 
     EXPECT_EQ(kelvo_get_dout(session, nullptr), KELVO_ERR_INVALID);
@@ -208,9 +208,9 @@ TEST(Sessions, EveryErrorComesFromARealSituation) {
 }
 
 TEST(Sessions, APlainCHostUsesThem) {
-    SimProcess sim("127.0.6.47", {}, SimProcess::Controller::Simulated);
+    SimProcess sim("127.0.8.47", {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     char message[200] = {};
-    EXPECT_EQ(c_host_reads_speed("127.0.6.47", 0, 37, message, sizeof message), KELVO_OK)
+    EXPECT_EQ(c_host_reads_speed("127.0.8.47", 0, 37, message, sizeof message), KELVO_OK)
         << message;
 }

@@ -32,6 +32,8 @@ constexpr int kTickMs = 1666;
 constexpr quint16 kHeartBeat = 0x7266;
 constexpr quint16 kHeartBeatReply = 0x7267;
 constexpr quint16 kReport = 0x2003;
+// The magic bytes and a length of 0xFFF0, outside any frame.
+const QByteArray kFalseHeader = QByteArray::fromHex("4E66FFF0");
 
 const QString kConnected = QStringLiteral("连接成功");
 const QString kReset = QStringLiteral("重置网络连接");
@@ -351,10 +353,9 @@ TEST_F(LinkTest, DamagedStreamStillDeliversEveryGoodFrameInOrder) {
     sim.sendRaw(split.mid(8));
     ASSERT_TRUE(probe->waitForFrames(4, 2000));
 
-    // A damaged length holds back what follows until the bytes it claims have come.
+    // A report with a damaged length gives way to the good frames behind it.
     sim.sendRaw(raw::withLength(kReport, numbered(98), 200) + frame(5) + frame(6));
-    QThread::msleep(300);
-    EXPECT_EQ(probe->frames().size(), 4);
+    ASSERT_TRUE(probe->waitForFrames(6, 2000));
     sim.sendRaw(raw::garbage(220) + frame(7));
     ASSERT_TRUE(probe->waitForFrames(7, 2000));
 
@@ -363,8 +364,51 @@ TEST_F(LinkTest, DamagedStreamStillDeliversEveryGoodFrameInOrder) {
         order.push_back(numberOf(received.payload));
     }
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_GE(log.count(QStringLiteral("onTcpSocketReadyRead: crc32 error")), 2);
+    EXPECT_EQ(log.count(QStringLiteral("onTcpSocketReadyRead: crc32 error")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("onTcpSocketReadyRead: length error, 19 bytes skipped")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("onTcpSocketReadyRead: head error, 220 bytes skipped")), 1);
     EXPECT_EQ(probe->count(0), 0);
+}
+
+// Four bytes of noise claim a frame of 65,530 bytes; the controller goes on answering.
+TEST_F(LinkTest, FalseHeaderGivesWayToTheNextAnswerWithoutARebuild) {
+    constexpr quint16 kQuery = 0x2602;
+    constexpr quint16 kAnswer = 0x2603;
+    sim.setReply(kQuery, kAnswer, numbered(61));
+    ASSERT_GT(connectToSim(), 0);
+    sim.sendRaw(kFalseHeader);
+    const qint64 noise = nowMs();
+    ASSERT_TRUE(link->sendFrame(kQuery, numbered(1)));
+    ASSERT_TRUE(probe->waitForFrames(1, 1000));
+    RecordProperty("recoveryMs", static_cast<int>(nowMs() - noise));
+    for (int i = 2; i <= 3; ++i) {
+        ASSERT_TRUE(link->sendFrame(kQuery, numbered(i)));
+        ASSERT_TRUE(probe->waitForFrames(i, 1000));
+    }
+    EXPECT_EQ(probe->frames().back().payload, numbered(61));
+    EXPECT_EQ(log.count(QStringLiteral("onTcpSocketReadyRead: length error, 4 bytes skipped")), 1);
+    EXPECT_EQ(probe->count(0), 0);
+}
+
+// Noise, then half a frame, then silence: the link is dropped and rebuilt, and the new connection
+// starts from an empty buffer, so its first bytes cannot complete the old connection's half frame.
+TEST_F(LinkTest, AfterNoiseAndSilenceTheRebuiltLinkStartsFromAnEmptyBuffer) {
+    sim.setMode(SimMode::Silent);
+    ASSERT_GT(connectToSim(), 0);
+    const QByteArray cut = kelvo::encodeFrame(kReport, numbered(1));
+    sim.sendRaw(kFalseHeader + cut.left(8));
+    const qint64 noise = nowMs();
+    ASSERT_GT(probe->waitForState(1, 2, 12000), 0);
+    ASSERT_TRUE(sim.waitForAccepted(2, 2000));
+    ASSERT_TRUE(sim.waitForOpen(1, 2000));
+
+    sim.sendRaw(cut.mid(8) + kelvo::encodeFrame(kReport, numbered(2)));
+    ASSERT_TRUE(probe->waitForFrames(1, 1000));
+    RecordProperty("recoveryMs", static_cast<int>(nowMs() - noise));
+    QThread::msleep(300);
+    ASSERT_EQ(probe->frames().size(), 1);
+    EXPECT_EQ(numberOf(probe->frames().front().payload), 2);
+    EXPECT_EQ(probe->count(1), 2);
 }
 
 TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {

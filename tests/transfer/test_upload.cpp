@@ -114,12 +114,13 @@ TEST(Upload, SendsEveryJobFileRobotByRobotNewestFirstInChunksByteForByte) {
     EXPECT_EQ(rig.files->recorder().accepted(), 1);
 }
 
+// Noise in place of the answer: a frame header whose bytes never come.
 TEST(Upload, RefusedWhileOneRunsAndEndedByTheAnswerTimeOut) {
     TransferRig rig;
     LogCapture log;
     writeFile(rig.localJob(1, "A.JBR"), pattern(100, 1));
     SimFileFaults stalled;
-    stalled.stall = true;
+    stalled.noise = true;
     rig.files->setFaults(stalled);
 
     upload(rig);
@@ -136,7 +137,8 @@ TEST(Upload, RefusedWhileOneRunsAndEndedByTheAnswerTimeOut) {
     EXPECT_FALSE(rig.transferFrame(word::kFileInfo, 0)) << "the refused list was sent";
     EXPECT_TRUE(waitFor([&] { return rig.files->recorder().open() == 0; }));
 
-    // Once it has ended, an upload is accepted again, on a new connection.
+    // Once it has ended, an upload is accepted again, on a new connection, which the noise of
+    // the old one must not hold up.
     rig.files->setFaults(SimFileFaults());
     upload(rig);
     ASSERT_TRUE(waitFor([&] { return rig.refreshes() == 1; }));

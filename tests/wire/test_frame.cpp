@@ -3,6 +3,8 @@
 #include "logcapture.h"
 
 #include <QByteArray>
+#include <QStringList>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -74,7 +76,7 @@ TEST(FrameDecoding, SeveralFramesInOneReadAndOneFrameOverManyReads) {
     EXPECT_EQ(delivered, 1);
 }
 
-TEST(FrameDecoding, GarbageAndBadCrcResynchroniseByteByByte) {
+TEST(FrameDecoding, GarbageAndBadCrcResynchroniseWithOneLinePerRun) {
     LogCapture log;
     FrameDecoder decoder;
     QByteArray corrupt = kRobotFrame;
@@ -85,26 +87,94 @@ TEST(FrameDecoding, GarbageAndBadCrcResynchroniseByteByByte) {
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].command, 0x2102);
     EXPECT_EQ(frames[1].payload, "{\"robot\":1}\n");
-    EXPECT_EQ(log.count("onTcpSocketReadyRead: head error"), 3 + corrupt.size() - 1);
-    EXPECT_EQ(log.count("onTcpSocketReadyRead: crc32 error"), 1);
-    EXPECT_EQ(log.count("fac1f6a0"), 1);
+    EXPECT_EQ(log.lines(), QStringList({"onTcpSocketReadyRead: head error, 3 bytes skipped",
+                                        "fac1f6a0", "onTcpSocketReadyRead: crc32 error",
+                                        "onTcpSocketReadyRead: head error, 21 bytes skipped"}));
+
+    // A run that goes on over several reads is still one line, written where it ends.
+    log.clear();
+    for (int i = 0; i < 3; ++i) {
+        decoder.append(QByteArray(1000, 'g'));
+        EXPECT_TRUE(drain(decoder).empty());
+    }
+    EXPECT_TRUE(log.lines().isEmpty());
+    decoder.append(kEmptyFrame);
+    EXPECT_EQ(drain(decoder).size(), 1u);
+    EXPECT_EQ(log.lines(), QStringList("onTcpSocketReadyRead: head error, 3000 bytes skipped"));
 }
 
-TEST(FrameDecoding, DamagedLengthHoldsFramesBackUntilItsBytesArrive) {
+TEST(FrameDecoding, RepeatedErrorLinesAreBoundedAndTheRestSummed) {
     LogCapture log;
     FrameDecoder decoder;
+    for (int i = 0; i < 50; ++i) {
+        decoder.append("gg" + kEmptyFrame);
+        EXPECT_EQ(drain(decoder).size(), 1u);
+    }
+    EXPECT_EQ(log.count("onTcpSocketReadyRead: head error, 2 bytes skipped"), 10);
+    EXPECT_EQ(log.lines().size(), 10);
+
+    QThread::msleep(1100);
+    log.clear();
+    decoder.append("gg" + kEmptyFrame);
+    EXPECT_EQ(drain(decoder).size(), 1u);
+    EXPECT_EQ(log.lines(), QStringList({"onTcpSocketReadyRead: head error: 40 more suppressed",
+                                        "onTcpSocketReadyRead: head error, 2 bytes skipped"}));
+}
+
+TEST(FrameDecoding, DamagedLengthIsAwaitedWhenTrustedAndOvertakenWhenDoubted) {
     QByteArray damaged = kRobotFrame;
     damaged[2] = 0x01;  // length 0x010C: 268 payload bytes expected
-    decoder.append(damaged + kEmptyFrame);
-    EXPECT_TRUE(drain(decoder).empty());
-    decoder.append(QByteArray(300, '\0'));
-    decoder.append(kRobotFrame);
-    const auto frames = drain(decoder);
+
+    LogCapture log;
+    FrameDecoder trusting;
+    trusting.append(damaged + kEmptyFrame);
+    EXPECT_TRUE(drain(trusting).empty());
+    trusting.append(QByteArray(300, '\0'));
+    trusting.append(kRobotFrame);
+    auto frames = drain(trusting);
     // The held-back frame is found again by resynchronisation, then the later one.
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0].command, 0x2102);
     EXPECT_EQ(frames[1].command, 0x2002);
     EXPECT_EQ(log.count("onTcpSocketReadyRead: crc32 error"), 1);
+
+    log.clear();
+    FrameDecoder doubting(FrameDecoder::HeadErrors::Logged, FrameDecoder::Lengths::Doubted);
+    doubting.append(damaged + kEmptyFrame);
+    frames = drain(doubting);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].command, 0x2102);
+    EXPECT_EQ(doubting.pending(), 0);
+    EXPECT_EQ(log.lines(), QStringList("onTcpSocketReadyRead: length error, 22 bytes skipped"));
+}
+
+TEST(FrameDecoding, FalseHeadersGiveWayToTheFirstCompleteGoodFrame) {
+    // A false start whose short claim ends inside a second one, with a longer claim.
+    const QByteArray shortClaim = QByteArray::fromHex("4E660004") + "ab";
+    const QByteArray longClaim = QByteArray::fromHex("4E661000") + "garbage";
+    const QByteArray falseHeader = QByteArray::fromHex("4E66FFF0");
+    const QByteArray third = kelvo::encodeFrame(0x2003, "{\"Nf\":3}\n");
+    FrameDecoder decoder(FrameDecoder::HeadErrors::Silent, FrameDecoder::Lengths::Doubted);
+
+    // Frames arrive byte by byte: each is delivered when its last byte comes, not before.
+    const QByteArray first = shortClaim + longClaim + kRobotFrame;
+    const QByteArray second = first + falseHeader + kEmptyFrame;
+    const QByteArray stream = second + third;
+    std::vector<Frame> frames;
+    std::vector<qsizetype> deliveredAt;
+    for (int i = 0; i < stream.size(); ++i) {
+        decoder.append(stream.constData() + i, 1);
+        for (const Frame& frame : drain(decoder)) {
+            frames.push_back(frame);
+            deliveredAt.push_back(i + 1);
+        }
+    }
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[0].payload, "{\"robot\":1}\n");
+    EXPECT_EQ(frames[1].command, 0x2102);
+    EXPECT_EQ(frames[2].payload, "{\"Nf\":3}\n");
+    EXPECT_EQ(deliveredAt, (std::vector<qsizetype>{first.size(), second.size(), stream.size()}));
+    EXPECT_EQ(decoder.pending(), 0);
 }
 
 TEST(FrameDecoding, SilentModeLogsNoHeadErrors) {
