@@ -1,0 +1,39 @@
+#pragma once
+
+#include <locale>
+#include <string>
+
+// de_DE.UTF-8, a locale that writes 2.5 as "2,5", compiled by localedef into a temporary folder
+// that LOCPATH names: no installed locale is needed. When it goes, the folder goes and the
+// process's locales and environment are as they were.
+class DecimalCommaLocale {
+public:
+    static constexpr const char* kName = "de_DE.UTF-8";
+
+    DecimalCommaLocale();
+    ~DecimalCommaLocale();
+    DecimalCommaLocale(const DecimalCommaLocale&) = delete;
+    DecimalCommaLocale& operator=(const DecimalCommaLocale&) = delete;
+
+    // Why the locale is not there; empty once it is.
+    const std::string& failure() const { return failure_; }
+    // localedef is not installed (Debian package locales): the one reason to skip a test.
+    bool toolMissing() const { return toolMissing_; }
+
+    // The locale everywhere a host program meets it: the global C++ locale, with it the C locale,
+    // and the environment that Qt and child processes read theirs from.
+    void useEverywhere() const;
+
+private:
+    void build();
+
+    std::string folder_;
+    std::string failure_;
+    bool toolMissing_ = false;
+    std::string cLocale_;
+    std::locale cppLocale_;
+    std::string locPath_;
+    std::string lcAll_;
+    bool hadLocPath_ = false;
+    bool hadLcAll_ = false;
+};
