@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <locale>
 #include <string>
 
@@ -37,3 +39,11 @@ private:
     bool hadLocPath_ = false;
     bool hadLcAll_ = false;
 };
+
+// In a test body: the locale built and held in `name` for the rest of the test. The test is
+// skipped only when localedef is missing, and fails when the locale cannot be built.
+#define KELVO_DECIMAL_COMMA_LOCALE(name) \
+    DecimalCommaLocale name;             \
+    if (name.toolMissing())              \
+        GTEST_SKIP() << name.failure();  \
+    ASSERT_EQ(name.failure(), "")
