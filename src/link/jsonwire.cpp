@@ -155,10 +155,11 @@ long long exponentValue(const char* digits, const char* end) {
     return value;
 }
 
-// The number token at p, delimited as the reader delimits it, onto out; one with a decimal point
-// as its digits and a decimal exponent (-1.25 as -125e-2, 1.5e3 as 15e2). Returns its end.
+// The number token at p (a sign or a digit), delimited as the reader delimits it, onto out; one
+// with a decimal point as its digits and a decimal exponent (-1.25 as -125e-2, 1.5e3 as 15e2).
+// Returns its end.
 const char* copyNumber(std::string& out, const char* p, const char* end) {
-    const char* const integer = *p == '-' ? p + 1 : p;
+    const char* const integer = isDigit(*p) ? p : p + 1;
     const char* const integerEnd = skipDigits(integer, end);
     const bool hasPoint = integerEnd != end && *integerEnd == '.';
     const char* const fraction = hasPoint ? integerEnd + 1 : integerEnd;
@@ -202,7 +203,7 @@ std::string withoutDecimalPoints(const QByteArray& text) {
             next = endOfString(p, end);
         } else if (*p == '/' && next != end && (*next == '/' || *next == '*')) {
             next = endOfComment(p, end);
-        } else if (*p == '-' || isDigit(*p)) {
+        } else if (*p == '-' || *p == '+' || isDigit(*p)) {
             p = copyNumber(out, p, end);
             continue;
         }
