@@ -1,10 +1,10 @@
 #include "decimalcommalocale.h"
 
+#include <locale.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <locale.h>
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
@@ -64,8 +64,7 @@ void DecimalCommaLocale::build() {
         posix_spawnp(&pid, "localedef", nullptr, nullptr, const_cast<char**>(argv), environ);
     if (spawned != 0) {
         toolMissing_ = spawned == ENOENT;
-        failure_ = toolMissing_ ? "localedef is missing (Debian package locales): no decimal-comma "
-                                  "locale to test under"
+        failure_ = toolMissing_ ? "localedef is missing: no decimal-comma locale to test under"
                                 : std::string("localedef: ") + std::strerror(spawned);
         return;
     }
@@ -76,7 +75,7 @@ void DecimalCommaLocale::build() {
     const locale_t loaded = newlocale(LC_ALL_MASK, kName, nullptr);
     if (!loaded) {
         failure_ = "localedef gave no loadable " + std::string(kName) + " (exit status " +
-                   std::to_string(WEXITSTATUS(status)) + ")";
+                   std::to_string(WEXITSTATUS(status)) + "; is Debian's package locales there?)";
         return;
     }
     freelocale(loaded);

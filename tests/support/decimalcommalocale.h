@@ -19,7 +19,7 @@ public:
 
     // Why the locale is not there; empty once it is.
     const std::string& failure() const { return failure_; }
-    // localedef is not installed (Debian package locales): the one reason to skip a test.
+    // localedef is not installed: the one reason to skip a test.
     bool toolMissing() const { return toolMissing_; }
 
     // The locale everywhere a host program meets it: the global C++ locale, with it the C locale,
