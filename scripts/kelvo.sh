@@ -5,8 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# locales: localedef builds the decimal-comma locale some tests run under.
 packages=(cmake g++ ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev locales)
 
 install_missing() {
     local missing=()

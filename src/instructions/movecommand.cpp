@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <iomanip>
+#include <locale>
 #include <sstream>
 
 namespace kelvo {
@@ -114,6 +115,7 @@ std::string MoveCommand::positionName() const {
 
 std::string MoveCommand::positionNumber() const {
     std::ostringstream out;
+    out.imbue(std::locale::classic());  // no thousands separator from the host's locale: G1234
     out << std::setw(3) << std::setfill('0') << (positionId & 0xFFFF);
     return out.str();
 }

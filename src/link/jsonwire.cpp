@@ -4,8 +4,9 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <memory>
 
@@ -115,6 +116,103 @@ bool writeValue(std::string& out, const Json::Value& value) {
     return false;
 }
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+const char* skipDigits(const char* p, const char* end) {
+    return std::find_if_not(p, end, isDigit);
+}
+
+// The end of the string whose quote is at p, found as the reader finds it.
+const char* endOfString(const char* p, const char* end) {
+    for (++p; p != end; ++p) {
+        if (*p == '"')
+            return p + 1;
+        if (*p == '\\' && ++p == end)
+            break;
+    }
+    return end;
+}
+
+// The end of the "//" or "/*" comment at p, found as the reader finds it.
+const char* endOfComment(const char* p, const char* end) {
+    if (p[1] == '*') {
+        const char close[] = "*/";
+        const char* found = std::search(p + 2, end, close, close + 2);
+        return found == end ? end : found + 2;
+    }
+    return std::find_if(p + 2, end, [](char c) { return c == '\n' || c == '\r'; });
+}
+
+// Exponent digits as a number; from far below the smallest real to far above the largest it
+// saturates, since every real of a frame is then zero or infinite alike.
+long long exponentValue(const char* digits, const char* end) {
+    constexpr long long kSaturated = 1'000'000'000'000;
+    long long value = 0;
+    if (std::from_chars(digits, end, value).ec != std::errc() || value > kSaturated)
+        return kSaturated;
+    return value;
+}
+
+// The number token at p (a sign or a digit), delimited as the reader delimits it, onto out; one
+// with a decimal point as its digits and a decimal exponent (-1.25 as -125e-2, 1.5e3 as 15e2).
+// Returns its end.
+const char* copyNumber(std::string& out, const char* p, const char* end) {
+    const char* const integer = isDigit(*p) ? p : p + 1;
+    const char* const integerEnd = skipDigits(integer, end);
+    const bool hasPoint = integerEnd != end && *integerEnd == '.';
+    const char* const fraction = hasPoint ? integerEnd + 1 : integerEnd;
+    const char* const fractionEnd = skipDigits(fraction, end);
+    const char* tokenEnd = fractionEnd;
+    bool rewrite = hasPoint && (integer != integerEnd || fraction != fractionEnd);
+    long long exponent = 0;
+    if (tokenEnd != end && (*tokenEnd == 'e' || *tokenEnd == 'E')) {
+        const char* const sign = tokenEnd + 1;
+        const bool hasSign = sign != end && (*sign == '-' || *sign == '+');
+        const char* const digits = hasSign ? sign + 1 : sign;
+        tokenEnd = skipDigits(digits, end);
+        rewrite = rewrite && digits != tokenEnd;
+        exponent = exponentValue(digits, tokenEnd);
+        if (hasSign && *sign == '-')
+            exponent = -exponent;
+    }
+    // Without a point the token reads alike in every locale; a malformed one is refused as it is.
+    if (!rewrite) {
+        out.append(p, tokenEnd);
+        return tokenEnd;
+    }
+    out.append(p, integerEnd);
+    out.append(fraction, fractionEnd);
+    out += 'e';
+    out += std::to_string(exponent - (fractionEnd - fraction));
+    return tokenEnd;
+}
+
+// jsoncpp reads reals through a string stream, which follows the host's global C++ locale: under
+// a decimal-comma locale it refuses 2.5 and reads 1.250 as 1250. Without a decimal point, a real
+// names the same number and reads alike in every locale; strings and comments stay as they are.
+std::string withoutDecimalPoints(const QByteArray& text) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()) * 3 / 2);
+    const char* p = text.constData();
+    const char* const end = p + text.size();
+    while (p != end) {
+        const char* next = p + 1;
+        if (*p == '"') {
+            next = endOfString(p, end);
+        } else if (*p == '/' && next != end && (*next == '/' || *next == '*')) {
+            next = endOfComment(p, end);
+        } else if (*p == '-' || *p == '+' || isDigit(*p)) {
+            p = copyNumber(out, p, end);
+            continue;
+        }
+        out.append(p, next);
+        p = next;
+    }
+    return out;
+}
+
 Json::CharReader& reader() {
     thread_local std::unique_ptr<Json::CharReader> instance = [] {
         Json::CharReaderBuilder builder;
@@ -135,18 +233,12 @@ const Json::Value& nullValue() {
 std::string formatReal(double value) {
     if (!std::isfinite(value))
         return {};
-    // Every real of a plausible magnitude fits the stack buffer in one pass; only a huge one needs a
-    // second pass into a buffer of its exact size.
-    char buffer[64];
-    const int size = std::snprintf(buffer, sizeof buffer, "%#.12f", value);
-    std::string text;
-    if (size < static_cast<int>(sizeof buffer)) {
-        text.assign(buffer, static_cast<std::size_t>(size));
-    } else {
-        text.resize(static_cast<std::size_t>(size) + 1);
-        std::snprintf(text.data(), text.size(), "%#.12f", value);
-        text.resize(static_cast<std::size_t>(size));
-    }
+    // to_chars ignores the locale and writes what "%#.12f" writes under "C". The largest double
+    // has 309 integer digits.
+    char buffer[std::numeric_limits<double>::max_exponent10 + 32];
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 12);
+    std::string text(buffer, written.ptr);
     if (text.back() == '0') {
         const std::size_t lastKept = text.find_last_not_of('0');
         text.resize(lastKept + 2);
@@ -164,10 +256,11 @@ std::optional<QByteArray> write(const Json::Value& value) {
 
 std::optional<Json::Value> parse(const QByteArray& payload) {
     const int nul = payload.indexOf('\0');
-    const QByteArray text = QString::fromUtf8(nul < 0 ? payload : payload.left(nul)).toUtf8();
+    const std::string text =
+        withoutDecimalPoints(QString::fromUtf8(nul < 0 ? payload : payload.left(nul)).toUtf8());
     Json::Value root;
     try {
-        if (!reader().parse(text.constData(), text.constData() + text.size(), &root, nullptr)) {
+        if (!reader().parse(text.data(), text.data() + text.size(), &root, nullptr)) {
             return std::nullopt;
         }
     } catch (const std::exception&) {

@@ -16,12 +16,13 @@ namespace kelvo::json {
 // Empty when the value holds a NaN or an infinity, which JSON cannot carry.
 std::optional<QByteArray> write(const Json::Value& value);
 
-// "%#.12f", then trailing zeros cut so that exactly one stays: 50.0, 0.50, 1.250, 0.00000010.
-// Empty for a non-finite value.
+// "%#.12f" as the "C" locale writes it, whatever locale the host has set, then trailing zeros cut
+// so that exactly one stays: 50.0, 0.50, 1.250, 0.00000010. Empty for a non-finite value.
 std::string formatReal(double value);
 
 // An inbound payload: the bytes up to the first NUL, invalid UTF-8 replaced by U+FFFD, parsed with
-// comments allowed and nesting bounded. Empty when it is not JSON; never throws.
+// comments allowed and nesting bounded, reals read alike under every C and C++ locale. Empty when
+// it is not JSON; never throws.
 std::optional<Json::Value> parse(const QByteArray& payload);
 
 // Readers that never throw, for handlers that must survive a hostile controller. A missing member

@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <clocale>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -36,7 +38,11 @@ private:
         int argc = 1;
         char name[] = "kelvo";
         char* argv[] = {name, nullptr};
+        // Qt sets the process locale from the environment. The locale is the host's: left changed,
+        // a host's own printf would write 2,5 where it wrote 2.5.
+        const std::string hostLocale = std::setlocale(LC_ALL, nullptr);
         QCoreApplication app(argc, argv);
+        std::setlocale(LC_ALL, hostLocale.c_str());
         {
             std::lock_guard<std::mutex> lock(mutex_);
             app_ = &app;

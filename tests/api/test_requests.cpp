@@ -1,6 +1,7 @@
 // Requests: the exact frame of every request export, and the states that suppress a send.
 
 #include "apitest.h"
+#include "decimalcommalocale.h"
 
 #include <functional>
 
@@ -77,17 +78,20 @@ void reportMode(SimProcess& sim, int mode) {
     settle(sim);
 }
 
+void expectEveryRequestFrame(SimProcess& sim) {
+    reportServo(sim, 3);
+    for (const Request& request : kRequests) {
+        request.call();
+        expectNextFrame(sim, request.command, request.payload, request.what);
+    }
+}
+
 }  // namespace
 
 TEST(Requests, EveryRequestSendsItsExactFrameAndTheStateSuppressesWhatItMust) {
     SimProcess sim("127.0.6.2");
     connectTo(sim, "127.0.6.2");
-    reportServo(sim, 3);
-
-    for (const Request& request : kRequests) {
-        request.call();
-        expectNextFrame(sim, request.command, request.payload, request.what);
-    }
+    expectEveryRequestFrame(sim);
 
     start_jogging(0, true);
     start_jogging(13, false);
@@ -110,6 +114,14 @@ TEST(Requests, EveryRequestSendsItsExactFrameAndTheStateSuppressesWhatItMust) {
         servo_power_off();
         expectNothingSent(sim, "servo_power_off in mode " + std::to_string(mode));
     }
+}
+
+TEST(Requests, UnderADecimalCommaLocaleEveryRequestSendsTheSameFrame) {
+    KELVO_DECIMAL_COMMA_LOCALE(locale);
+    locale.useEverywhere();
+    SimProcess sim("127.0.6.41");
+    connectTo(sim, "127.0.6.41");
+    expectEveryRequestFrame(sim);
 }
 
 TEST(Requests, ASecondConnectIsRefusedAtOnceWhileTheFirstLinkIsUp) {

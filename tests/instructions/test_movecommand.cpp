@@ -1,3 +1,4 @@
+#include "decimalcommalocale.h"
 #include "instructions/createcommand.h"
 #include "instructions/movecommand.h"
 #include "instructiontest.h"
@@ -25,7 +26,7 @@ struct MoveRow {
     void (*extra)(MoveCommand&) = nullptr;
 };
 
-TEST(MoveCommand, Texts) {
+void expectEveryMoveText() {
     const MoveRow table[] = {
         {1, position('P', 1), 50, 2, 80, 80, "MOVJ P001 VJ = 50 % PL = 0 ACC = 80 DEC = 80"},
         {4, position('P', 1), 50, 2, 80, 80,
@@ -93,6 +94,16 @@ TEST(MoveCommand, Texts) {
         }
         EXPECT_EQ(move.toString(), row.text) << row.type;
     }
+}
+
+TEST(MoveCommand, Texts) {
+    expectEveryMoveText();
+}
+
+TEST(MoveCommand, TextsUnderADecimalCommaLocaleAreTheSame) {
+    KELVO_DECIMAL_COMMA_LOCALE(locale);
+    locale.useEverywhere();
+    expectEveryMoveText();
 }
 
 TEST(MoveCommand, FreshJsonIsExact) {

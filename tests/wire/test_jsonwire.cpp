@@ -1,39 +1,125 @@
+#include "decimalcommalocale.h"
 #include "link/jsonwire.h"
+
+#include <json/reader.h>
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <locale>
+#include <memory>
+#include <vector>
 
 namespace json = kelvo::json;
 
+namespace Json {
+// Failures show the value, not its bytes.
+void PrintTo(const Value& value, std::ostream* out) {
+    *out << value.toStyledString();
+}
+}  // namespace Json
+
+namespace {
+
+const struct {
+    double value;
+    const char* text;
+} kReals[] = {
+    {50.0, "50.0"},
+    {0.5, "0.50"},
+    {1.25, "1.250"},
+    {0.0, "0.0"},
+    {1e-7, "0.00000010"},
+    {-2.5, "-2.50"},
+    {2.5, "2.50"},
+    {123.456789012345, "123.456789012345"},
+    {1e-13, "0.0"},
+    {-0.0, "-0.0"},
+    {1234567.0, "1234567.0"},
+    {0.1, "0.10"},
+    {1e20, "100000000000000000000.0"},
+    {0.0001220703125, "0.000122070312"},  // a tie, rounded to even as printf rounds it
+    {1e60, "999999999999999949387135297074018866963645011013410073083904.0"},
+    {std::numeric_limits<double>::lowest(),  // the longest text of all
+     "-1797693134862315708145274237317043567980705675258449965989174768031572607800285"
+     "38760589558632766878171540458953514382464234321326889464182768467546703537516986"
+     "04991057655128207624549009038932894407586850845513394230458323690322294816580855"
+     "9332123348274797826204144723168738177180919299881250404026184124858368.0"},
+};
+
+// Numbers as controllers and hostile peers write them, also beside strings and comments that
+// look like numbers; the last ones are malformed.
+const char* const kNumberTexts[] = {
+    "[2.5,1.250,-0.50,+0.50,0.00000010,1e3,1E-3,1.5e3,-1.5E+3,1.5e-3,01.5,-.5,+.5,1.,0.0,-0.0,7]",
+    "[1.5e400,-1.5e400,1.5e-400,4.9e-324,1.0e99999999999999999999,0.0e-99999999999999999999]",
+    "[123456789012345678901234.5,123456789012345678901234,0.1234567890123456789012345]",
+    "/* 0.5 */ {\"s\":\"1.5 \\\"2.5\\\" \\\\\", // 2.5\r \"t\":\"x//1.5\", \"u\":0.25 /*/ 3.5 */}",
+    "[1.5e]",
+    "[1.e+]",
+    "[-.]",
+    "[1e-.5]",
+    "[.5]",
+    "[1.5.3]",
+    "1e-.5",
+};
+
+// What jsoncpp itself reads from the text in the classic locale; nothing when it refuses it.
+std::optional<Json::Value> jsoncppReads(const char* text) {
+    Json::CharReaderBuilder builder;
+    builder["allowComments"] = true;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    if (!reader->parse(text, text + std::char_traits<char>::length(text), &root, nullptr))
+        return std::nullopt;
+    return root;
+}
+
+}  // namespace
+
 TEST(JsonWire, RealsKeepExactlyOneTrailingZero) {
-    const struct {
-        double value;
-        const char* text;
-    } table[] = {
-        {50.0, "50.0"},
-        {0.5, "0.50"},
-        {1.25, "1.250"},
-        {0.0, "0.0"},
-        {1e-7, "0.00000010"},
-        {-2.5, "-2.50"},
-        {2.5, "2.50"},
-        {123.456789012345, "123.456789012345"},
-        {1e-13, "0.0"},
-        {-0.0, "-0.0"},
-        {1234567.0, "1234567.0"},
-        {0.1, "0.10"},
-        {1e20, "100000000000000000000.0"},
-    };
-    for (const auto& row : table) {
+    for (const auto& row : kReals) {
         EXPECT_EQ(json::formatReal(row.value), row.text) << row.value;
     }
-    // Beyond any stack buffer: all 60 integer digits, then the one kept zero.
-    const std::string huge = json::formatReal(1e60);
-    EXPECT_EQ(huge.size(), 62u);
-    EXPECT_EQ(huge.substr(0, 17), "99999999999999994");
-    EXPECT_EQ(huge.substr(60), ".0");
+}
+
+TEST(JsonWire, NumbersReadAsTheReaderReadsThemInTheClassicLocale) {
+    for (const char* text : kNumberTexts) {
+        EXPECT_EQ(json::parse(text), jsoncppReads(text)) << text;
+    }
+}
+
+// A host may set either: the C locale (printf, strtod) or the global C++ one (string streams).
+TEST(JsonWire, RealsAreReadAndWrittenAsInTheClassicLocaleUnderADecimalCommaLocale) {
+    KELVO_DECIMAL_COMMA_LOCALE(locale);
+    std::vector<std::optional<Json::Value>> classic;
+    for (const char* text : kNumberTexts)
+        classic.push_back(jsoncppReads(text));
+    const struct {
+        const char* what;
+        std::function<void()> set;
+    } hosts[] = {
+        {"C locale", [] { ASSERT_TRUE(std::setlocale(LC_ALL, DecimalCommaLocale::kName)); }},
+        {"global C++ locale only",
+         [] {
+             std::locale::global(
+                 std::locale(std::locale::classic(),
+                             new std::numpunct_byname<char>(DecimalCommaLocale::kName)));
+         }},
+    };
+    for (const auto& host : hosts) {
+        SCOPED_TRACE(host.what);
+        host.set();
+        for (const auto& row : kReals) {
+            EXPECT_EQ(json::formatReal(row.value), row.text) << row.value;
+        }
+        for (std::size_t i = 0; i < classic.size(); ++i) {
+            EXPECT_EQ(json::parse(kNumberTexts[i]), classic[i]) << kNumberTexts[i];
+        }
+        std::locale::global(std::locale::classic());
+    }
 }
 
 TEST(JsonWire, CompactObjectsSortedArraysInOrderOneLineFeed) {

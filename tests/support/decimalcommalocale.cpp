@@ -1,0 +1,87 @@
+#include "decimalcommalocale.h"
+
+#include <locale.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+extern char** environ;
+
+namespace {
+
+// The variable's value, and whether it was set at all.
+bool readVariable(const char* name, std::string* value) {
+    const char* found = std::getenv(name);
+    if (found)
+        *value = found;
+    return found != nullptr;
+}
+
+void restoreVariable(const char* name, bool wasSet, const std::string& value) {
+    if (wasSet)
+        setenv(name, value.c_str(), 1);
+    else
+        unsetenv(name);
+}
+
+}  // namespace
+
+DecimalCommaLocale::DecimalCommaLocale()
+    : cLocale_(std::setlocale(LC_ALL, nullptr)),
+      hadLocPath_(readVariable("LOCPATH", &locPath_)),
+      hadLcAll_(readVariable("LC_ALL", &lcAll_)) {
+    build();
+}
+
+DecimalCommaLocale::~DecimalCommaLocale() {
+    std::locale::global(cppLocale_);
+    std::setlocale(LC_ALL, cLocale_.c_str());
+    restoreVariable("LOCPATH", hadLocPath_, locPath_);
+    restoreVariable("LC_ALL", hadLcAll_, lcAll_);
+    if (!folder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+}
+
+void DecimalCommaLocale::build() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-locale-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        failure_ = std::string("no temporary folder: ") + std::strerror(errno);
+        return;
+    }
+    folder_ = pattern;
+    const std::string output = folder_ + "/" + kName;
+    const char* argv[] = {"localedef", "-i", "de_DE", "-f", "UTF-8", output.c_str(), nullptr};
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawnp(&pid, "localedef", nullptr, nullptr, const_cast<char**>(argv), environ);
+    if (spawned != 0) {
+        toolMissing_ = spawned == ENOENT;
+        failure_ = toolMissing_ ? "localedef is missing: no decimal-comma locale to test under"
+                                : std::string("localedef: ") + std::strerror(spawned);
+        return;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    // localedef also exits with 1 after mere warnings: what counts is a locale that loads.
+    setenv("LOCPATH", folder_.c_str(), 1);
+    const locale_t loaded = newlocale(LC_ALL_MASK, kName, nullptr);
+    if (!loaded) {
+        failure_ = "localedef gave no loadable " + std::string(kName) + " (exit status " +
+                   std::to_string(WEXITSTATUS(status)) + "; is Debian's package locales there?)";
+        return;
+    }
+    freelocale(loaded);
+}
+
+void DecimalCommaLocale::useEverywhere() const {
+    setenv("LC_ALL", kName, 1);
+    std::locale::global(std::locale(kName));
+}
