@@ -32,9 +32,9 @@ long long skippedBytes(const std::vector<std::string>& lines) {
 }  // namespace
 
 TEST(Noise, AFalseHeaderAndAGarbageBurstLeaveQueriesAnsweredAndTheLogShort) {
-    SimProcess sim("127.0.6.41");
+    SimProcess sim("127.0.6.70");
     StderrCapture log;
-    connectTo(sim, "127.0.6.41");
+    connectTo(sim, "127.0.6.70");
 
     ASSERT_TRUE(sim.reply(kQuerySpeed, kSpeedReport, speed(61)));
     ASSERT_TRUE(sim.command("raw " + consoleEscape("\x4E\x66\xFF\xF0")));
