@@ -79,6 +79,8 @@ const SimConsole::Command SimConsole::kCommands[] = {
     {"reboot", 1, false, &SimConsole::reboot},
     // split MS: every write in two pieces, MS apart; 0 ends it.
     {"split", 1, false, &SimConsole::split},
+    // push HZ: the position and the inputs pushed HZ times a second; 0 stops.
+    {"push", 1, false, &SimConsole::push},
     // garbage N: N bytes that hold no frame.
     {"garbage", 1, false, &SimConsole::garbage},
     // badcrc WORD [PAYLOAD]: a frame whose CRC does not match.
@@ -207,6 +209,11 @@ bool SimConsole::split(const Args& args, const std::optional<QByteArray>&) {
     if (ms)
         controller_.setSplitFrames(*ms);
     return ms.has_value();
+}
+
+bool SimConsole::push(const Args& args, const std::optional<QByteArray>&) {
+    const std::optional<int> hz = wholeNumber(args[0]);
+    return hz && controller_.setPushRate(*hz);
 }
 
 bool SimConsole::garbage(const Args& args, const std::optional<QByteArray>&) {

@@ -6,6 +6,7 @@
 #include "modefamily.h"
 #include "motionfamily.h"
 #include "motionqueuefamily.h"
+#include "pushfamily.h"
 #include "reportfamily.h"
 #include "servofamily.h"
 #include "simcell.h"
@@ -34,6 +35,7 @@ SimController::SimController(SimRecorder& recorder, QObject* parent)
 
 SimController::~SimController() {
     dropConnections();
+    pusher_ = nullptr;
     families_.clear();
 }
 
@@ -49,6 +51,13 @@ void SimController::simulateRobots(int robots) {
     families_.push_back(std::make_unique<MotionFamily>(*this, *cell_));
     families_.push_back(std::make_unique<JobFamily>(*this, *cell_));
     families_.push_back(std::make_unique<MotionQueueFamily>(*this, *cell_));
+    auto pusher = std::make_unique<PushFamily>(*this, *cell_);
+    pusher_ = pusher.get();
+    families_.push_back(std::move(pusher));
+}
+
+bool SimController::setPushRate(int hz) {
+    return pusher_ && pusher_->setRate(hz);
 }
 
 bool SimController::listen(const QHostAddress& address, quint16 port) {

@@ -20,6 +20,7 @@
 
 namespace kelvo::sim {
 
+class PushFamily;
 class SimCell;
 
 enum class SimMode {
@@ -44,6 +45,9 @@ public:
     void simulateRobots(int robots);
     // The controller's state; null until simulateRobots.
     SimCell* cell() { return cell_.get(); }
+    // Pushes the current position and the digital inputs to every client hz times a second (see
+    // PushFamily); 0 stops. False without simulateRobots or for a rate out of range.
+    bool setPushRate(int hz);
 
     bool listen(const QHostAddress& address, quint16 port);
     quint16 port() const { return port_; }
@@ -110,6 +114,7 @@ private:
     QHash<quint16, ScriptedReply> scripted_;
     std::unique_ptr<SimCell> cell_;  // outlives the families, which use it
     std::vector<std::unique_ptr<SimFamily>> families_;
+    PushFamily* pusher_ = nullptr;  // one of families_
     SimMode mode_ = SimMode::Normal;
     QTimer heartBeatTimer_;
     int replyDelayMs_ = 0;

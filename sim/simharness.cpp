@@ -32,6 +32,12 @@ void SimHarness::simulateRobots(int robots) {
     run([robots](SimController& sim) { sim.simulateRobots(robots); });
 }
 
+bool SimHarness::setPushRate(int hz) {
+    bool set = false;
+    run([&](SimController& sim) { set = sim.setPushRate(hz); });
+    return set;
+}
+
 quint16 SimHarness::start(const QString& address, quint16 port) {
     port_ = 0;
     run([&](SimController& sim) {
