@@ -50,6 +50,7 @@ private:
     bool reboot(const Args& args, const std::optional<QByteArray>& text);
     bool split(const Args& args, const std::optional<QByteArray>& text);
     bool push(const Args& args, const std::optional<QByteArray>& text);
+    bool chaos(const Args& args, const std::optional<QByteArray>& text);
     bool garbage(const Args& args, const std::optional<QByteArray>& text);
     bool badCrc(const Args& args, const std::optional<QByteArray>& text);
     bool din(const Args& args, const std::optional<QByteArray>& text);

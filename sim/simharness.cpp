@@ -134,4 +134,12 @@ void SimHarness::reboot(int downMs) {
     run([downMs](SimController& sim) { sim.reboot(downMs); });
 }
 
+void SimHarness::startChaos(quint64 seed, const SimChaosRates& rates) {
+    run([&](SimController& sim) { sim.chaos().start(seed, rates); });
+}
+
+void SimHarness::stopChaos() {
+    run([](SimController& sim) { sim.chaos().stop(); });
+}
+
 }  // namespace kelvo::sim

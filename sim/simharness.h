@@ -70,6 +70,9 @@ public:
     void stopListening();
     bool resumeListening();
     void reboot(int downMs);
+    // The chaos mode (SimChaos), on a seeded generator; stopChaos ends it.
+    void startChaos(quint64 seed, const SimChaosRates& rates = SimChaosRates());
+    void stopChaos();
 
     // Runs any code on the controller, in its thread, and waits for it.
     void run(const std::function<void(SimController&)>& task);
