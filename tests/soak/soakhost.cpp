@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,8 +35,9 @@ constexpr int kRequestBoundMs = 1000;
 constexpr int kUploadBoundMs = 2500;
 constexpr int kHangMs = 30000;
 constexpr int kReconnectMs = 15000;
-constexpr int kSettleMs = 10000;
+constexpr int kSettleMs = 20000;
 constexpr const char* kEscapeMarker = "kelvo-chaos-escape";
+const std::string kJob = "NOP\nEND\n";
 
 int failures = 0;
 
@@ -64,6 +66,11 @@ fs::path programDirectory() {
 void writeFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool eventually(const std::function<bool()>& done, int timeoutMs) {
@@ -241,7 +248,8 @@ private:
 
 // Once the chaos stops: one reconnect, forced by the simulator, and the values read afterwards are
 // the controller's own.
-void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock) {
+void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock, const fs::path& jobs,
+                                       const fs::path& controllerJobs) {
     if (!sim.command("chaos off")) {
         fail("chaos off");
         return;
@@ -306,6 +314,21 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock) {
         }
         return true;
     });
+
+    // Job files go both ways again: an upload (once any transfer left hanging by the chaos has
+    // given up) and a synchronisation.
+    fs::remove(controllerJobs / "R1" / "SOAK.JBR");
+    shows("upload_job", [&] {
+        clock.time("upload_job", kUploadBoundMs, [] { upload_job(); });
+        return eventually([&] { return readFile(controllerJobs / "R1" / "SOAK.JBR") == kJob; },
+                          2000);
+    });
+    writeFile(controllerJobs / "R2" / "FROMCTL.JBR", kJob);
+    shows("sync_jobs", [&] {
+        clock.time("sync_jobs", kRequestBoundMs, [] { sync_jobs(); });
+        return eventually([&] { return readFile(jobs / "R2" / "FROMCTL.JBR") == kJob; }, 2000);
+    });
+
     if (sim.accepted() != before + 1)
         fail("more than one reconnect: " + std::to_string(sim.accepted() - before));
 }
@@ -354,7 +377,7 @@ int main(int argc, char** argv) {
     const fs::path controllerJobs = programDirectory() / ("soak-controller-" + address);
     fs::remove_all(jobs);
     fs::remove_all(controllerJobs);
-    writeFile(jobs / "R1" / "SOAK.JBR", "NOP\nEND\n");
+    writeFile(jobs / "R1" / "SOAK.JBR", kJob);
     writeFile(jobs / "R1" / "LONG.JBR", std::string(100000, 'x'));
     writeFile(jobs / "R2" / "TWO.JBP", "two");
 
@@ -385,7 +408,7 @@ int main(int argc, char** argv) {
     }
     const long endRss = residentKiB();
 
-    checkFreshValuesAfterOneReconnect(sim, clock);
+    checkFreshValuesAfterOneReconnect(sim, clock, jobs, controllerJobs);
     const int connections = sim.accepted();
     sim.stop();
     checkNothingEscaped(programDirectory().parent_path().parent_path());
