@@ -79,7 +79,7 @@ bool SimChaos::happens(double perSecond) {
 void SimChaos::tick() {
     const int reports = std::poisson_distribution<int>(rates_.reports * kTickMs / 1000)(random_);
     for (int i = 0; i < reports; ++i) {
-        const quint16 word = hostile_.word();
+        const quint16 word = hostile_.word();  // drawn before its payload: a seed repeats a run
         controller_.sendReport(word, hostile_.payload());
     }
     if (happens(rates_.garbage))

@@ -17,7 +17,7 @@ class SimController;
 // answers and job lists that turn hostile).
 struct SimChaosRates {
     double reports = 20;   // random and malformed reports, answer words unasked among them
-    double drops = 0.05;   // every connection aborted
+    double drops = 0.05;   // every control connection aborted
     double stalls = 0.05;  // the controller freezes, for up to stallMs
     int stallMs = 2500;    // the longest stall (the shortest is half a second)
     double bytes = 0.1;    // writes go out one byte at a time, for one to three seconds
@@ -31,8 +31,9 @@ struct SimChaosRates {
 
 // The chaos mode of the simulated controller: at random, on a seeded generator, it sends random
 // and malformed reports of any command word, drops the connections, stalls, writes byte by byte
-// and bursts garbage; the transfer port and the job lists ask strikes() whether to answer with
-// hostile names and sizes. Lives in the controller's thread.
+// and bursts garbage; the transfer port and the job lists ask strikesFiles() whether to answer with
+// hostile names and sizes. A stall blocks the controller's thread, so SimHarness and console calls
+// wait for it to end. Lives in the controller's thread.
 class SimChaos {
 public:
     explicit SimChaos(SimController& controller);
@@ -42,7 +43,6 @@ public:
 
     void start(quint64 seed, const SimChaosRates& rates);
     void stop();
-    bool active() const { return active_; }
 
     // Whether this transfer answer or job list turns hostile; never while stopped.
     bool strikesFiles();
