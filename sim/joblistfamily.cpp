@@ -45,6 +45,10 @@ JobListFamily::JobListFamily(SimController& controller, const SimJobStore& store
                              const SimFileFaultSwitch& faults)
     : SimFamily(controller), store_(store), faults_(faults) {
     controller_.on(kQueryJobLists, [this](QTcpSocket* client, const Frame&) {
+        if (controller_.chaos().strikesFiles()) {
+            answerHostile(client);
+            return;
+        }
         const SimFileFaults active = faults_.get();
         const QVector<Json::Value> lists = jobLists(store_, active);
         Json::Value summary(Json::objectValue);
@@ -60,6 +64,25 @@ JobListFamily::JobListFamily(SimController& controller, const SimJobStore& store
             controller_.reply(client, kJobList, json::write(list).value_or(QByteArray()));
         controller_.reply(client, kJobListsEnd, QByteArray());
     });
+}
+
+void JobListFamily::answerHostile(QTcpSocket* client) {
+    HostileData& hostile = controller_.chaos().hostile();
+    const QByteArray count = hostile.size();
+    controller_.reply(client, kJobSummary,
+                      "{\"absolutepath\":[" + hostile.value() + "],\"jobfilenum\":[" + count + "," +
+                          count + "," + hostile.value() + "]}\n");
+    for (int robot = 0; robot <= kRobots + 1; ++robot) {
+        Json::Value entries(Json::arrayValue);
+        for (int i = 0; i < 3; ++i)
+            entries.append(listEntry(hostile.fileName(), QString::fromLatin1(hostile.value())));
+        Json::Value list(Json::objectValue);
+        list["jobfilelist"] = entries;
+        list["listnum"] = static_cast<int>(entries.size());
+        list["robot"] = robot;
+        controller_.reply(client, kJobList, json::write(list).value_or(QByteArray()));
+    }
+    controller_.reply(client, kJobListsEnd, hostile.payload());
 }
 
 }  // namespace kelvo::sim

@@ -1,9 +1,11 @@
 // kelvo-sim: a simulated robot controller on the control port.
-//   kelvo-sim --listen ADDR [--control-port 6000] [--robots N] [--scripted] [--verbose]
+//   kelvo-sim --listen ADDR [--control-port 6000] [--robots N] [--push HZ] [--scripted]
+//             [--chaos SEED [--chaos-rates RATES]] [--verbose]
 // Commands are read from standard input, one per line (see SimConsole); --verbose also prints
 // every connection and frame on standard output. --scripted keeps no controller state: only
 // heartbeats are answered, and what the console scripts.
 
+#include "pushfamily.h"
 #include "simcell.h"
 #include "simconsole.h"
 #include "simcontroller.h"
@@ -31,12 +33,24 @@ int main(int argc, char** argv) {
     const QCommandLineOption robots(QStringLiteral("robots"),
                                     QStringLiteral("Robots of the controller, 1 to 4 (default 1)."),
                                     QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption push(
+        QStringLiteral("push"),
+        QStringLiteral("Push the current position and the digital inputs HZ times a second."),
+        QStringLiteral("HZ"), QStringLiteral("0"));
     const QCommandLineOption scripted(
         QStringLiteral("scripted"),
         QStringLiteral("Keep no controller state: answer only heartbeats and scripted replies."));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Log every connection and frame."));
-    parser.addOptions({listen, controlPort, robots, scripted, verbose});
+    const QCommandLineOption chaos(
+        QStringLiteral("chaos"),
+        QStringLiteral("Break at random, on this seed: malformed reports, drops, stalls, ..."),
+        QStringLiteral("SEED"));
+    const QCommandLineOption chaosRates(
+        QStringLiteral("chaos-rates"),
+        QStringLiteral("Rates of the chaos mode, e.g. reports=20,drops=0.05 (see README.md)."),
+        QStringLiteral("RATES"));
+    parser.addOptions({listen, controlPort, robots, push, scripted, chaos, chaosRates, verbose});
     kelvo::sim::SimFiles::addOptions(parser);
     parser.process(app);
 
@@ -44,12 +58,21 @@ int main(int argc, char** argv) {
     const uint port = parser.value(controlPort).toUInt(&portOk);
     bool robotsOk = false;
     const int robotCount = parser.value(robots).toInt(&robotsOk);
+    bool pushOk = false;
+    const int pushRate = parser.value(push).toInt(&pushOk);
+    bool seedOk = false;
+    const quint64 seed = parser.value(chaos).toULongLong(&seedOk);
+    const std::optional<kelvo::sim::SimChaosRates> rates =
+        kelvo::sim::SimChaosRates::parse(parser.value(chaosRates));
     const QHostAddress address(parser.value(listen));
-    if (!parser.isSet(listen) || address.isNull() || !portOk || port > 0xFFFF || !robotsOk ||
-        robotCount < 1 || robotCount > kelvo::sim::SimCell::kMaxRobots) {
+    if ((parser.isSet(chaos) && !seedOk) || !rates || !parser.isSet(listen) || address.isNull() ||
+        !portOk || port > 0xFFFF || !robotsOk || robotCount < 1 ||
+        robotCount > kelvo::sim::SimCell::kMaxRobots || !pushOk || pushRate < 0 ||
+        pushRate > kelvo::sim::PushFamily::kMaxRate || (pushRate != 0 && parser.isSet(scripted))) {
         std::fprintf(stderr,
                      "usage: kelvo-sim --listen ADDR [--control-port PORT] [--robots 1-4] "
-                     "[--scripted] [--verbose]\n");
+                     "[--push HZ | --scripted] [--chaos SEED [--chaos-rates RATES]] "
+                     "[--verbose]\n");
         return 2;
     }
 
@@ -57,6 +80,10 @@ int main(int argc, char** argv) {
     kelvo::sim::SimController controller(recorder);
     if (!parser.isSet(scripted)) {
         controller.simulateRobots(robotCount);
+        controller.setPushRate(pushRate);
+    }
+    if (parser.isSet(chaos)) {
+        controller.chaos().start(seed, *rates);
     }
     controller.setVerbose(parser.isSet(verbose));
     if (!controller.listen(address, static_cast<quint16>(port))) {

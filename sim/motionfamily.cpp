@@ -8,7 +8,6 @@ namespace kelvo::sim {
 
 namespace {
 
-constexpr quint16 kCurrentPositionReport = 0x2F08;
 constexpr quint16 kSyncPositionReport = 0x7013;
 
 }  // namespace
@@ -40,7 +39,7 @@ MotionFamily::MotionFamily(SimController& controller, SimCell& cell)
         if (!robot || coord < kJointCoord || coord > kUserCoord)
             return;
         cell_.advance();
-        controller_.reply(client, kCurrentPositionReport,
+        controller_.reply(client, SimReports::kCurrentPosition,
                           SimReports::currentPosition(cell_, *robot, coord));
     });
     controller_.on(0x7012, [this](QTcpSocket* client, const Frame& frame) {

@@ -79,6 +79,10 @@ const SimConsole::Command SimConsole::kCommands[] = {
     {"reboot", 1, false, &SimConsole::reboot},
     // split MS: every write in two pieces, MS apart; 0 ends it.
     {"split", 1, false, &SimConsole::split},
+    // push HZ: the position and the inputs pushed HZ times a second; 0 stops.
+    {"push", 1, false, &SimConsole::push},
+    // chaos SEED [RATES]: the chaos mode on that seed ("reports=20,drops=0.05,..."); chaos off.
+    {"chaos", 1, true, &SimConsole::chaos},
     // garbage N: N bytes that hold no frame.
     {"garbage", 1, false, &SimConsole::garbage},
     // badcrc WORD [PAYLOAD]: a frame whose CRC does not match.
@@ -209,6 +213,26 @@ bool SimConsole::split(const Args& args, const std::optional<QByteArray>&) {
     if (ms)
         controller_.setSplitFrames(*ms);
     return ms.has_value();
+}
+
+bool SimConsole::push(const Args& args, const std::optional<QByteArray>&) {
+    const std::optional<int> hz = wholeNumber(args[0]);
+    return hz && controller_.setPushRate(*hz);
+}
+
+bool SimConsole::chaos(const Args& args, const std::optional<QByteArray>& text) {
+    if (args[0] == "off" && !text) {
+        controller_.chaos().stop();
+        return true;
+    }
+    bool ok = false;
+    const quint64 seed = args[0].toULongLong(&ok);
+    const std::optional<SimChaosRates> rates =
+        SimChaosRates::parse(QString::fromLatin1(text.value_or(QByteArray())));
+    if (!ok || !rates)
+        return false;
+    controller_.chaos().start(seed, *rates);
+    return true;
 }
 
 bool SimConsole::garbage(const Args& args, const std::optional<QByteArray>&) {

@@ -49,6 +49,8 @@ private:
     bool drop(const Args& args, const std::optional<QByteArray>& text);
     bool reboot(const Args& args, const std::optional<QByteArray>& text);
     bool split(const Args& args, const std::optional<QByteArray>& text);
+    bool push(const Args& args, const std::optional<QByteArray>& text);
+    bool chaos(const Args& args, const std::optional<QByteArray>& text);
     bool garbage(const Args& args, const std::optional<QByteArray>& text);
     bool badCrc(const Args& args, const std::optional<QByteArray>& text);
     bool rawBytes(const Args& args, const std::optional<QByteArray>& text);

@@ -6,6 +6,7 @@
 #include "modefamily.h"
 #include "motionfamily.h"
 #include "motionqueuefamily.h"
+#include "pushfamily.h"
 #include "reportfamily.h"
 #include "servofamily.h"
 #include "simcell.h"
@@ -30,10 +31,13 @@ SimController::SimController(SimRecorder& recorder, QObject* parent)
     heartBeatTimer_.setInterval(kDefaultHeartbeatPeriodMs);
     connect(&heartBeatTimer_, &QTimer::timeout, this, &SimController::sendHeartBeats);
     families_.push_back(std::make_unique<HeartbeatFamily>(*this));
+    chaos_ = std::make_unique<SimChaos>(*this);
 }
 
 SimController::~SimController() {
+    chaos_.reset();
     dropConnections();
+    pusher_ = nullptr;
     families_.clear();
 }
 
@@ -49,6 +53,13 @@ void SimController::simulateRobots(int robots) {
     families_.push_back(std::make_unique<MotionFamily>(*this, *cell_));
     families_.push_back(std::make_unique<JobFamily>(*this, *cell_));
     families_.push_back(std::make_unique<MotionQueueFamily>(*this, *cell_));
+    auto pusher = std::make_unique<PushFamily>(*this, *cell_);
+    pusher_ = pusher.get();
+    families_.push_back(std::move(pusher));
+}
+
+bool SimController::setPushRate(int hz) {
+    return pusher_ && pusher_->setRate(hz);
 }
 
 bool SimController::listen(const QHostAddress& address, quint16 port) {
@@ -212,7 +223,14 @@ void SimController::write(QTcpSocket* client, const QByteArray& bytes) {
     if (bytes.isEmpty() || client->state() != QAbstractSocket::ConnectedState) {
         return;
     }
-    if (splitPauseMs_ > 0 && bytes.size() > 1) {
+    if (singleByteWrites_) {
+        // Each byte flushed on its own; the socket may close on the way.
+        for (int i = 0; i < bytes.size() && client->state() == QAbstractSocket::ConnectedState;
+             ++i) {
+            client->write(bytes.constData() + i, 1);
+            client->flush();
+        }
+    } else if (splitPauseMs_ > 0 && bytes.size() > 1) {
         client->write(bytes.left(bytes.size() / 2));
         client->flush();
         QThread::msleep(static_cast<unsigned long>(splitPauseMs_));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simchaos.h"
 #include "simfamily.h"
 #include "simrecorder.h"
 
@@ -20,6 +21,7 @@
 
 namespace kelvo::sim {
 
+class PushFamily;
 class SimCell;
 
 enum class SimMode {
@@ -44,6 +46,9 @@ public:
     void simulateRobots(int robots);
     // The controller's state; null until simulateRobots.
     SimCell* cell() { return cell_.get(); }
+    // Pushes the current position and the digital inputs to every client hz times a second (see
+    // PushFamily); 0 stops. False without simulateRobots or for a rate out of range.
+    bool setPushRate(int hz);
 
     bool listen(const QHostAddress& address, quint16 port);
     quint16 port() const { return port_; }
@@ -60,6 +65,10 @@ public:
     // Every write goes out in two pieces, pauseMs apart (the controller's thread waits meanwhile);
     // 0 writes whole.
     void setSplitFrames(int pauseMs) { splitPauseMs_ = qMax(0, pauseMs); }
+    // Every write goes out one byte at a time.
+    void setSingleByteWrites(bool on) { singleByteWrites_ = on; }
+    // The chaos mode (see SimChaos); off until started.
+    SimChaos& chaos() { return *chaos_; }
     // Answers every frame with this command word by replyCommand, with the given payload or, when
     // none is given, the received one. Takes precedence over the families.
     void setReply(quint16 command, quint16 replyCommand, std::optional<QByteArray> payload);
@@ -110,10 +119,13 @@ private:
     QHash<quint16, ScriptedReply> scripted_;
     std::unique_ptr<SimCell> cell_;  // outlives the families, which use it
     std::vector<std::unique_ptr<SimFamily>> families_;
+    PushFamily* pusher_ = nullptr;  // one of families_
+    std::unique_ptr<SimChaos> chaos_;
     SimMode mode_ = SimMode::Normal;
     QTimer heartBeatTimer_;
     int replyDelayMs_ = 0;
     int splitPauseMs_ = 0;
+    bool singleByteWrites_ = false;
     int nextClientId_ = 1;
     bool verbose_ = false;
 };

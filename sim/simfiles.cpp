@@ -8,7 +8,7 @@ namespace kelvo::sim {
 SimFiles::SimFiles(SimController& controller, const QString& jobDirectory)
     : QObject(&controller),
       store_(jobDirectory),
-      server_(store_, recorder_, faults_),
+      server_(store_, recorder_, faults_, controller.chaos()),
       jobLists_(controller, store_, faults_) {}
 
 SimFiles* SimFiles::start(SimHarness& harness, const QString& jobDirectory, quint16 port) {

@@ -39,8 +39,13 @@ QByteArray answer(bool yes) {
 }  // namespace
 
 SimFileServer::SimFileServer(SimJobStore& store, SimRecorder& recorder,
-                             const SimFileFaultSwitch& faults, QObject* parent)
-    : QObject(parent), store_(store), recorder_(recorder), faults_(faults), server_(this) {
+                             const SimFileFaultSwitch& faults, SimChaos& chaos, QObject* parent)
+    : QObject(parent),
+      store_(store),
+      recorder_(recorder),
+      faults_(faults),
+      chaos_(chaos),
+      server_(this) {
     connect(&server_, &QTcpServer::newConnection, this, &SimFileServer::onNewConnection);
 }
 
@@ -101,6 +106,8 @@ void SimFileServer::dispatch(QTcpSocket* client, Session& session, quint16 comma
         {kChunkReady, &SimFileServer::onChunkReady},
         {kDownloadAbort, &SimFileServer::onDownloadAbort},
     };
+    if (hostileAnswer(client, session, command))
+        return;
     for (const auto& entry : kHandlers) {
         if (entry.command == command) {
             (this->*entry.handler)(client, session, payload);
@@ -111,6 +118,43 @@ void SimFileServer::dispatch(QTcpSocket* client, Session& session, quint16 comma
 
 void SimFileServer::reply(QTcpSocket* client, quint16 command, const QByteArray& payload) {
     client->write(encodeFrame(command, payload));
+}
+
+// File information is answered with anything for "answer" and the upload is not taken; the end of
+// a file with anything for "finish"; a download request with a hostile name and size, and the
+// chunks that follow with any number and any bytes.
+bool SimFileServer::hostileAnswer(QTcpSocket* client, Session& session, quint16 command) {
+    const bool answered = command == kFileInfo || command == kFileEnd ||
+                          command == kDownloadRequest || command == kChunkReady;
+    if (!answered || !chaos_.strikesFiles())
+        return false;
+    HostileData& hostile = chaos_.hostile();
+    switch (command) {
+        case kFileInfo:
+            session.upload.reset();
+            reply(client, kFileInfoAnswer, "{\"answer\":" + hostile.value() + "}\n");
+            break;
+        case kFileEnd:
+            session.upload.reset();
+            reply(client, kUploadResult, "{\"finish\":" + hostile.value() + "}\n");
+            break;
+        case kDownloadRequest: {
+            Json::Value body(Json::objectValue);
+            body["answer"] = "yes";
+            body["name"] = hostile.fileName().toStdString();
+            session.downloading = true;
+            session.download = hostile.payload();
+            session.downloadSent = 0;
+            reply(
+                client, kDownloadAnswer,
+                jsonText(body).replace("\"answer\"", "\"size\":" + hostile.size() + ",\"answer\""));
+            break;
+        }
+        default:
+            reply(client, kDownloadChunk, hostile.payload());
+            break;
+    }
+    return true;
 }
 
 // ---- Uploads ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simchaos.h"
 #include "simfilefaults.h"
 #include "simjobstore.h"
 #include "simrecorder.h"
@@ -20,13 +21,14 @@ namespace kelvo::sim {
 
 // The controller's transfer port: accepts uploads into the job store (file information, chunks,
 // end of file, result) and serves downloads from it in numbered chunks, one per 0x5524. Every
-// frame received is recorded. Lives in the simulator's thread.
+// frame received is recorded. In chaos mode some answers are hostile. Lives in the simulator's
+// thread.
 class SimFileServer : public QObject {
     Q_OBJECT
 
 public:
     SimFileServer(SimJobStore& store, SimRecorder& recorder, const SimFileFaultSwitch& faults,
-                  QObject* parent = nullptr);
+                  SimChaos& chaos, QObject* parent = nullptr);
     ~SimFileServer() override;
 
     bool listen(const QHostAddress& address, quint16 port);
@@ -57,10 +59,13 @@ private:
     void onDownloadRequest(QTcpSocket* client, Session& session, const QByteArray& payload);
     void onChunkReady(QTcpSocket* client, Session& session, const QByteArray& payload);
     void onDownloadAbort(QTcpSocket* client, Session& session, const QByteArray& payload);
+    // Chaos: an answer the controller would never give; true when one was sent instead.
+    bool hostileAnswer(QTcpSocket* client, Session& session, quint16 command);
 
     SimJobStore& store_;
     SimRecorder& recorder_;
     const SimFileFaultSwitch& faults_;
+    SimChaos& chaos_;
     QTcpServer server_;
     std::map<QTcpSocket*, std::unique_ptr<Session>> sessions_;
     int nextId_ = 1;

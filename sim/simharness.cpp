@@ -32,6 +32,12 @@ void SimHarness::simulateRobots(int robots) {
     run([robots](SimController& sim) { sim.simulateRobots(robots); });
 }
 
+bool SimHarness::setPushRate(int hz) {
+    bool set = false;
+    run([&](SimController& sim) { set = sim.setPushRate(hz); });
+    return set;
+}
+
 quint16 SimHarness::start(const QString& address, quint16 port) {
     port_ = 0;
     run([&](SimController& sim) {
@@ -126,6 +132,14 @@ bool SimHarness::resumeListening() {
 
 void SimHarness::reboot(int downMs) {
     run([downMs](SimController& sim) { sim.reboot(downMs); });
+}
+
+void SimHarness::startChaos(quint64 seed, const SimChaosRates& rates) {
+    run([&](SimController& sim) { sim.chaos().start(seed, rates); });
+}
+
+void SimHarness::stopChaos() {
+    run([](SimController& sim) { sim.chaos().stop(); });
 }
 
 }  // namespace kelvo::sim

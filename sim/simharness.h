@@ -31,6 +31,8 @@ public:
     // Keeps the state of a controller with `robots` robots and answers through every message
     // family (SimController::simulateRobots). Without it only heartbeats are answered.
     void simulateRobots(int robots = 1);
+    // SimController::setPushRate: the position and the inputs pushed hz times a second; 0 stops.
+    bool setPushRate(int hz);
 
     // Listens on a loopback address; port 0 takes any free port. Returns the port, 0 on failure.
     quint16 start(const QString& address = QStringLiteral("127.0.0.1"), quint16 port = 0);
@@ -68,6 +70,9 @@ public:
     void stopListening();
     bool resumeListening();
     void reboot(int downMs);
+    // The chaos mode (SimChaos), on a seeded generator; stopChaos ends it.
+    void startChaos(quint64 seed, const SimChaosRates& rates = SimChaosRates());
+    void stopChaos();
 
     // Runs any code on the controller, in its thread, and waits for it.
     void run(const std::function<void(SimController&)>& task);

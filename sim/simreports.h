@@ -26,6 +26,7 @@ public:
 
     // 0x2F08: "pos" and "posDeg" (the same values) in coordinate system coord: six joint angles,
     // or x, y, z, rx, ry, rz; a seventh value 0 for an axis this arm does not have.
+    static constexpr quint16 kCurrentPosition = 0x2F08;
     static QByteArray currentPosition(const SimCell& cell, int robot, int coord);
     // 0x7013: this arm has no external axes, so all five read 0.
     static QByteArray syncPosition(int robot, int coord);

@@ -64,7 +64,8 @@ QString TcpUpDownFile::localPathFor(const Download& download) const {
 // ---- The job lists ----
 
 void TcpUpDownFile::startDownLoadJobFileFromController() {
-    if (!robot_)
+    // Not while an upload runs: it shares the connection and the answer timer.
+    if (!robot_ || uploadRunning())
         return;
     const QString id = robot_->controllerIdentifier();
     kelvo::transfer::prepareJobCache(appDir_, id);

@@ -176,13 +176,16 @@ TEST(SimProgram, ServesTheControlPortAndRejectsBadArguments) {
         EXPECT_FALSE(scripted.command("din 1 1"));
     }
     {
-        SimProgram controller(port, {QStringLiteral("--robots"), QStringLiteral("3")});
+        SimProgram controller(port, {QStringLiteral("--robots"), QStringLiteral("3"),
+                                     QStringLiteral("--push"), QStringLiteral("50")});
         ASSERT_TRUE(controller.listening());
         SimClient client;
         ASSERT_TRUE(client.connectTo(port));
         const auto count = client.nextOf(0x2E06);
         ASSERT_TRUE(count);
         EXPECT_EQ(count->payload, QByteArray("{\"sum\":3}\n"));
+        EXPECT_TRUE(client.nextOf(0x2F08, 1000));  // unasked
+        EXPECT_FALSE(controller.command("push 1001"));
     }
 
     const QString listen = QStringLiteral("--listen");
@@ -191,7 +194,10 @@ TEST(SimProgram, ServesTheControlPortAndRejectsBadArguments) {
          {QStringList{}, QStringList{listen, QStringLiteral("nowhere")},
           QStringList{listen, local, QStringLiteral("--control-port"), QStringLiteral("70000")},
           QStringList{listen, local, QStringLiteral("--robots"), QStringLiteral("5")},
-          QStringList{listen, local, QStringLiteral("--robots"), QStringLiteral("two")}}) {
+          QStringList{listen, local, QStringLiteral("--robots"), QStringLiteral("two")},
+          QStringList{listen, local, QStringLiteral("--push"), QStringLiteral("1001")},
+          QStringList{listen, local, QStringLiteral("--scripted"), QStringLiteral("--push"),
+                      QStringLiteral("5")}}) {
         QProcess bad;
         bad.start(QStringLiteral(KELVO_SIM_PROGRAM), arguments);
         ASSERT_TRUE(bad.waitForFinished(5000));

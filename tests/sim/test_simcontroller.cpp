@@ -231,3 +231,34 @@ TEST(SimController, FaultsSilenceItSplitItsFramesAndJoggingStopsWhenTheLastClien
     c.sim.run([&](SimController& sim) { jogging = sim.cell()->robot(1).jogging(); });
     EXPECT_FALSE(jogging);
 }
+
+TEST(SimController, PushModeReportsPositionAndInputsUnaskedUntilStopped) {
+    Controller c(2);
+    SimClient client;
+    c.connect(client);
+    ASSERT_TRUE(c.sim.setPushRate(20));
+    EXPECT_FALSE(c.sim.setPushRate(-1));
+    client.send(0x3601, json(R"({"port":2,"status":1})"));
+    // Both robots each time, joint and Cartesian in turn; the inputs as they stand after the write.
+    QList<QByteArray> positions;
+    bool inputSeen = false;
+    const qint64 start = nowMs();
+    while (positions.size() < 8 && nowMs() - start < 5000) {
+        const std::optional<Frame> frame = client.next(1000);
+        ASSERT_TRUE(frame);
+        if (frame->command == 0x2F08)
+            positions.append(frame->payload.left(frame->payload.indexOf(",\"pos\"")));
+        inputSeen |= frame->command == 0x3606 && frame->payload.startsWith("{\"status\":[0,1,");
+    }
+    EXPECT_TRUE(inputSeen);
+    ASSERT_EQ(positions.size(), 8);
+    const int first = positions[0] == "{\"coord\":0" ? 0 : 1;
+    for (int i = 0; i < positions.size(); ++i)
+        EXPECT_EQ(positions[i], "{\"coord\":" + QByteArray::number((first + i / 2) % 2)) << i;
+    EXPECT_LT(nowMs() - start, 1500);
+
+    ASSERT_TRUE(c.sim.setPushRate(0));
+    while (client.next(200)) {
+    }
+    EXPECT_FALSE(client.nextOf(0x2F08, 300));
+}

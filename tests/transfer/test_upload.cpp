@@ -4,6 +4,7 @@
 #include "logcapture.h"
 #include "transferrig.h"
 
+#include "message/commandwords.h"
 #include "transfer/jobfiles.h"
 #include "transfer/transferwords.h"
 
@@ -128,6 +129,9 @@ TEST(Upload, RefusedWhileOneRunsAndEndedByTheAnswerTimeOut) {
     EXPECT_TRUE(rig.transfer->isBusy());
     upload(rig);
     EXPECT_EQ(log.count(kBusyLine), 1);
+    // Nor does a synchronisation start: it would take the connection and the time-out over.
+    rig.transfer->startDownLoadJobFileFromController();
+    EXPECT_FALSE(rig.controlFrame(kelvo::cmd::kQueryJobLists, 300));
 
     const qint64 start = QDateTime::currentMSecsSinceEpoch();
     ASSERT_TRUE(waitFor([&] { return !rig.transfer->isBusy(); }, 9000));

@@ -1,0 +1,121 @@
+// The chaos mode: what a client of a breaking controller sees, and honesty once it stops.
+
+#include "link/frame.h"
+#include "link/framedecoder.h"
+#include "simchaos.h"
+#include "simclient.h"
+#include "simfiles.h"
+#include "simharness.h"
+
+#include <gtest/gtest.h>
+
+#include <QSet>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+using kelvo::sim::nowMs;
+using kelvo::sim::SimChaosRates;
+using kelvo::sim::SimHarness;
+
+TEST(SimChaos, RatesAreReadByNameAndRefusedWhenUnknownOrOutOfRange) {
+    const std::optional<SimChaosRates> rates =
+        SimChaosRates::parse(QStringLiteral("reports=5,drops=0,stall=4000,files=1"));
+    ASSERT_TRUE(rates);
+    EXPECT_EQ(rates->reports, 5);
+    EXPECT_EQ(rates->drops, 0);
+    EXPECT_EQ(rates->stallMs, 4000);
+    EXPECT_EQ(rates->files, 1);
+    EXPECT_EQ(rates->garbage, SimChaosRates().garbage);
+    for (const char* bad : {"report=5", "files=2", "drops=-1", "stalls", "stall=x", "drops=1=2"})
+        EXPECT_FALSE(SimChaosRates::parse(QString::fromLatin1(bad))) << bad;
+}
+
+TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonestly) {
+    SimHarness sim;
+    sim.simulateRobots(1);
+    const quint16 port = sim.start();
+    SimChaosRates rates;
+    rates.reports = 200;
+    rates.garbage = 10;
+    rates.drops = 0.5;
+    rates.stalls = 0.5;
+    rates.stallMs = 600;
+    rates.bytes = 1;
+    sim.startChaos(7, rates);
+
+    QSet<quint16> words;
+    qint64 received = 0;
+    qint64 inFrames = 0;
+    int drops = 0;
+    qint64 longestGap = 0;
+    const qint64 start = nowMs();
+    while (nowMs() - start < 5000) {
+        QTcpSocket socket;
+        socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+        if (!socket.waitForConnected(2000))
+            continue;
+        kelvo::FrameDecoder decoder(kelvo::FrameDecoder::HeadErrors::Silent);
+        qint64 last = nowMs();
+        while (nowMs() - start < 5000 && socket.state() == QAbstractSocket::ConnectedState) {
+            if (!socket.waitForReadyRead(100))
+                continue;
+            longestGap = qMax(longestGap, nowMs() - last);
+            last = nowMs();
+            const QByteArray bytes = socket.readAll();
+            received += bytes.size();
+            decoder.append(bytes);
+            kelvo::Frame frame;
+            while (decoder.next(&frame)) {
+                words.insert(frame.command);
+                inFrames += frame.payload.size() + kelvo::kFrameOverhead;
+            }
+        }
+        drops += socket.state() != QAbstractSocket::ConnectedState;
+    }
+    EXPECT_GE(words.size(), 40);
+    EXPECT_GT(received, inFrames);  // garbage and false headers among the frames
+    EXPECT_GE(drops, 1);
+    EXPECT_GE(longestGap, 450);  // a stall
+
+    sim.stopChaos();
+    SimClient client;
+    ASSERT_TRUE(client.connectTo(port));
+    const std::optional<kelvo::Frame> mode = client.ask(0x2102, "", 0x2103);
+    ASSERT_TRUE(mode);
+    EXPECT_EQ(mode->payload, QByteArray("{\"mode\":0}\n"));
+}
+
+TEST(SimChaos, TransferAnswersAndJobListsTurnHostile) {
+    QTemporaryDir jobs;
+    SimHarness sim;
+    sim.simulateRobots(1);
+    const quint16 port = sim.start();
+    kelvo::sim::SimFiles* files = kelvo::sim::SimFiles::start(sim, jobs.path());
+    ASSERT_TRUE(files);
+    SimChaosRates rates;
+    rates = SimChaosRates::parse(QStringLiteral("reports=0,drops=0,stalls=0,bytes=0,garbage=0,"
+                                                "files=1"))
+                .value();
+    sim.startChaos(3, rates);
+
+    SimClient control;
+    ASSERT_TRUE(control.connectTo(port));
+    control.send(0x5532, "");
+    int lists = 0;
+    for (std::optional<kelvo::Frame> frame = control.next(2000); frame && frame->command != 0x5535;
+         frame = control.next(2000))
+        lists += frame->command == 0x5534;
+    EXPECT_EQ(lists, 6);  // robots 0 to 5
+
+    SimClient transfer;
+    ASSERT_TRUE(transfer.connectTo(files->port()));
+    const std::optional<kelvo::Frame> download =
+        transfer.ask(0x5504, "{\"name\":\"/controller/job/R1/A.JBR\"}\n", 0x5505);
+    ASSERT_TRUE(download);
+    EXPECT_FALSE(download->payload.contains("/controller/job/R1/A.JBR\""));
+    const std::optional<kelvo::Frame> upload =
+        transfer.ask(0x5501, "{\"name\":\"job/R1/B.JBR\",\"size\":3}\n", 0x5502);
+    ASSERT_TRUE(upload);
+    EXPECT_FALSE(upload->payload.startsWith("{\"answer\":\"yes\"}"));
+    EXPECT_TRUE(QDir(jobs.path() + QStringLiteral("/R1")).isEmpty());
+}
