@@ -87,19 +87,19 @@ Action setting(const Args& args, const Setting& setting) {
 }
 
 Action mode(const Args& args) {
-    return setting(args, {"mode", "mode must be teach, remote or run",
-                          [](const std::string& text) { return codeOf(kModes, text); },
-                          "kelvo_set_current_mode", kelvo_set_current_mode,
-                          "kelvo_get_current_mode", kelvo_get_current_mode,
-                          [](int code) { return describe(kModes, code); }});
+    return setting(args,
+                   {"mode", "mode must be teach, remote or run",
+                    [](const std::string& text) { return codeOf(kModes, text); },
+                    "kelvo_set_current_mode", kelvo_set_current_mode, "kelvo_get_current_mode",
+                    kelvo_get_current_mode, [](int code) { return describe(kModes, code); }});
 }
 
 Action coord(const Args& args) {
-    return setting(args, {"coord", "coord must be joint, cartesian, tool or user",
-                          [](const std::string& text) { return codeOf(kCoords, text); },
-                          "kelvo_set_current_coord", kelvo_set_current_coord,
-                          "kelvo_get_current_coord", kelvo_get_current_coord,
-                          [](int code) { return describe(kCoords, code); }});
+    return setting(args,
+                   {"coord", "coord must be joint, cartesian, tool or user",
+                    [](const std::string& text) { return codeOf(kCoords, text); },
+                    "kelvo_set_current_coord", kelvo_set_current_coord, "kelvo_get_current_coord",
+                    kelvo_get_current_coord, [](int code) { return describe(kCoords, code); }});
 }
 
 Action speed(const Args& args) {

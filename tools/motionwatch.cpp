@@ -49,8 +49,7 @@ double positionGap(const Position& a, const Position& b, int coord) {
 
 std::optional<Position> currentPosition(CtlSession& ctl, int coord) {
     Position position{};
-    if (!ctl.call("kelvo_get_current_position", kelvo_get_current_position, position.data(),
-                  coord))
+    if (!ctl.call("kelvo_get_current_position", kelvo_get_current_position, position.data(), coord))
         return std::nullopt;
     return position;
 }
