@@ -174,7 +174,7 @@ Action jog(const Args& args) {
         if (!ctl.call("kelvo_get_current_coord", kelvo_get_current_coord, &coordinates))
             return false;
         const int shown = coordinates == 0 ? 0 : 1;
-        std::optional<Position> before = currentPosition(ctl, shown);
+        const std::optional<Position> before = currentPosition(ctl, shown);
         if (!before || !learnServoState(ctl))
             return false;
         if (!ctl.call("kelvo_start_jogging", kelvo_start_jogging, axis, positive ? 1 : 0)) {
@@ -462,9 +462,9 @@ const Command kCommands[] = {
      "Servo states: stopped (0), ready (1), alarm (2), running (3: the motors are powered).", true,
      status},
     {"servo", "on|off", "switch the servo on, or release the enabling switch",
-     "on: kelvo_servo_power_on(); fails unless the controller then reports the servo ready. In\n"
-     "teach mode the library also presses the enabling switch, which powers the motors.\n"
-     "off: kelvo_servo_power_off(); in teach mode with the servo on only.",
+     "on: kelvo_servo_power_on(s, &status); fails unless the controller then reports the servo\n"
+     "ready. In teach mode the library also presses the enabling switch, which powers the motors.\n"
+     "off: kelvo_servo_power_off(s); in teach mode with the servo on only.",
      true, servo},
     {"mode", "[teach|remote|run]", "show or set the operation mode", "", true, mode},
     {"coord", "[joint|cartesian|tool|user]", "show or set the jog coordinate system", "", true,
@@ -499,14 +499,14 @@ const Command kCommands[] = {
      "", true, pos},
     {"state", "", "show the program running state", "", true, state},
     {"run", "NAME", "start the job NAME stored on the controller",
-     "kelvo_run_job(NAME): from the job's first line. Needs the servo on and no job running;\n"
+     "kelvo_run_job(s, NAME): from the job's first line. Needs the servo on and no job running;\n"
      "waits until the controller reports the job running.",
      true, runJob},
-    {"stop", "", "stop the running job", "kelvo_stop_job(); waits until the job has stopped.",
+    {"stop", "", "stop the running job", "kelvo_stop_job(s); waits until the job has stopped.",
      true, stopJob},
     {"queue", "[--coord C] [--no-wait] FILE", "stream the motion points of FILE as one queue",
-     "kelvo_continuous_motion_mode(1), then kelvo_send_continuous_motion_queue() with the\n"
-     "points of FILE, one per line (# starts a comment):\n"
+     "kelvo_continuous_motion_mode(s, 1), then kelvo_send_continuous_motion_queue(s, ...) with\n"
+     "the points of FILE, one per line (# starts a comment):\n"
      "    TYPE VEL V1 .. Vn [acc=A] [dec=D] [pl=P] [spin=S]\n"
      "TYPE is movj, movl, movc, movca (6 to 13 values) or movjext, movlext, movcext (6 to 19);\n"
      "what the values mean is the controller's (kelvo-sim: joint angles in degrees). Waits\n"
@@ -515,12 +515,12 @@ const Command kCommands[] = {
      "the mode stays open. A queue must fit one frame (some 100 to 170 points).",
      true, queue},
     {"upload", "[MS]", "send the job files of robotJob/R1 to R4 to the controller",
-     "kelvo_upload_job(): every file of robotJob/R1 to R4 beside kelvoctl, robot by robot,\n"
+     "kelvo_upload_job(s): every file of robotJob/R1 to R4 beside kelvoctl, robot by robot,\n"
      "newest first. The library reports no end of a transfer, so kelvoctl stays MS (default\n"
      "3000) before it goes on or exits. Refused while a transfer runs.",
      true, upload},
     {"sync", "[MS]", "bring robotJob/R1 to R4 in line with the controller's job files",
-     "kelvo_sync_jobs(): files missing or different on the PC are downloaded, empty ones\n"
+     "kelvo_sync_jobs(s): files missing or different on the PC are downloaded, empty ones\n"
      "deleted and files the controller lacks uploaded; kelvoctl stays MS (default 3000)\n"
      "meanwhile.",
      true, sync},
