@@ -17,18 +17,21 @@ namespace kelvoctl {
 
 namespace {
 
-// Long enough for the reports that follow a change (the servo state after a mode change, the
-// inputs after an output) to arrive before the next query waits for its answer.
+// After a change the controller pushes the report that also answers a query of that state (on a
+// move, the position every 100 ms). A query asked before that report is in would be released by
+// it, and its own answer, then unasked, would release the next query of the state with the value
+// before the change. So a query that follows a change waits this long first.
 constexpr auto kSettle = std::chrono::milliseconds(100);
 // After the servo came on: in teach mode the enabling switch powers the motors, which takes a
 // moment; moves and jogging sent before are refused.
 constexpr auto kPowerUp = std::chrono::milliseconds(500);
+constexpr int kServoReady = 1;
 constexpr int kDefaultJogMs = 1000;
 constexpr int kLongestJogMs = 10000;
 constexpr int kLongestWaitMs = 600000;
 constexpr int kDigitalPorts = 128;
 constexpr int kAnalogPorts = 16;
-constexpr int kReadablePorts = 16;  // the library keeps the first 16 of each kind
+constexpr int kReadablePorts = 16;  // the library reads the first 16 of each kind
 constexpr int kLastSpeedCode = 103;
 constexpr int kFirstInchingCode = 101;
 
@@ -55,8 +58,10 @@ struct Setting {
     const char* name;
     const char* wanted;  // what the argument must be
     std::function<std::optional<int>(const std::string&)> parse;
-    void (*set)(int);
-    int (*get)();
+    const char* setName;
+    int (*set)(KelvoSession*, int);
+    const char* getName;
+    int (*get)(KelvoSession*, int*);
     std::function<std::string(int)> describe;
 };
 
@@ -65,17 +70,18 @@ Action setting(const Args& args, const Setting& setting) {
     std::optional<int> wanted;
     if (!args.empty())
         wanted = required(setting.parse(args[0]), setting.wanted);
-    return [setting, wanted](CtlConsole& console) {
+    return [setting, wanted](CtlSession& ctl) {
         if (wanted) {
-            setting.set(*wanted);
+            if (!ctl.call(setting.setName, setting.set, *wanted))
+                return false;
             settle();
         }
-        const int now = setting.get();
-        if (!linkUp(console))
+        int now = 0;
+        if (!ctl.call(setting.getName, setting.get, &now))
             return false;
-        console.line(std::string(setting.name) + ": " + setting.describe(now));
+        ctl.console().line(std::string(setting.name) + ": " + setting.describe(now));
         if (wanted && now != *wanted)
-            return fail(console, "the controller did not take " + setting.describe(*wanted));
+            return fail(ctl.console(), "the controller did not take " + setting.describe(*wanted));
         return true;
     };
 }
@@ -83,49 +89,69 @@ Action setting(const Args& args, const Setting& setting) {
 Action mode(const Args& args) {
     return setting(args,
                    {"mode", "mode must be teach, remote or run",
-                    [](const std::string& text) { return codeOf(kModes, text); }, set_current_mode,
-                    get_current_mode, [](int code) { return describe(kModes, code); }});
+                    [](const std::string& text) { return codeOf(kModes, text); },
+                    "kelvo_set_current_mode", kelvo_set_current_mode, "kelvo_get_current_mode",
+                    kelvo_get_current_mode, [](int code) { return describe(kModes, code); }});
 }
 
 Action coord(const Args& args) {
-    return setting(
-        args, {"coord", "coord must be joint, cartesian, tool or user",
-               [](const std::string& text) { return codeOf(kCoords, text); }, set_current_coord,
-               get_current_coord, [](int code) { return describe(kCoords, code); }});
+    return setting(args,
+                   {"coord", "coord must be joint, cartesian, tool or user",
+                    [](const std::string& text) { return codeOf(kCoords, text); },
+                    "kelvo_set_current_coord", kelvo_set_current_coord, "kelvo_get_current_coord",
+                    kelvo_get_current_coord, [](int code) { return describe(kCoords, code); }});
 }
 
 Action speed(const Args& args) {
     return setting(args,
                    {"speed", "speed must be 0 to 100 (percent) or 101 to 103 (inching)",
                     [](const std::string& text) { return wholeNumber(text, 0, kLastSpeedCode); },
-                    set_jogging_speed, get_jogging_speed, describeSpeed});
+                    "kelvo_set_jogging_speed", kelvo_set_jogging_speed, "kelvo_get_jogging_speed",
+                    kelvo_get_jogging_speed, describeSpeed});
 }
 
 // ---- Servo and jogging ----
 
+// The library decides from the controller state it knows whether the enabling switch may be
+// used or an axis jogged; asking first makes that state the controller's present one.
+bool learnServoState(CtlSession& ctl) {
+    int ignored = 0;
+    return ctl.call("kelvo_get_current_mode", kelvo_get_current_mode, &ignored) &&
+           ctl.call("kelvo_get_servo_status", kelvo_get_servo_status, &ignored);
+}
+
 Action servo(const Args& args) {
     expectArgs(args, 1, 1);
     if (args[0] == "off") {
-        return [](CtlConsole& console) {
-            servo_power_off();
-            settle();
-            console.line(
-                "servo: enabling switch released (in teach mode this takes the power off)");
-            return linkUp(console);
+        return [](CtlSession& ctl) {
+            if (!learnServoState(ctl))
+                return false;
+            if (!ctl.call("kelvo_servo_power_off", kelvo_servo_power_off)) {
+                ctl.console().hint("(the enabling switch is used in teach mode, servo on only)");
+                return false;
+            }
+            ctl.console().line("servo: enabling switch released (the motors are off)");
+            return true;
         };
     }
     if (args[0] != "on")
         throw UsageError("servo takes on or off");
-    return [](CtlConsole& console) {
-        const int on = servo_power_on();
+    return [](CtlSession& ctl) {
+        int status = 0;
+        if (!ctl.call("kelvo_servo_power_on", kelvo_servo_power_on, &status))
+            return false;
         std::this_thread::sleep_for(kPowerUp);
-        if (on != 1)
-            return fail(console,
-                        "the controller did not report the servo ready (an alarm, or no answer)");
-        console.line("servo: on (ready; in teach mode the enabling switch then powers the motors)");
+        if (status != kServoReady)
+            return fail(ctl.console(), "the controller reports the servo " +
+                                           describe(kServoStates, status) + ", not ready");
+        ctl.console().line(
+            "servo: on (ready; in teach mode the enabling switch then powers the motors)");
         return true;
     };
 }
+
+constexpr const char* kJogNeeds =
+    "(jogging needs teach mode and the servo on: 'mode teach', 'servo on')";
 
 std::string axisName(int axis, int coord) {
     static const char* const kCartesian[] = {"X", "Y", "Z", "RX", "RY", "RZ"};
@@ -143,22 +169,29 @@ Action jog(const Args& args) {
     const int ms = args.size() == 3
                        ? required(wholeNumber(args[2], 1, kLongestJogMs), "MS must be 1 to 10000")
                        : kDefaultJogMs;
-    return [=](CtlConsole& console) {
-        const int shown = get_current_coord() == 0 ? 0 : 1;
-        const Position before = currentPosition(shown);
-        start_jogging(axis, positive);
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        stop_jogging(axis);
-        settle();
-        const Position after = currentPosition(shown);
-        if (!linkUp(console))
+    return [=](CtlSession& ctl) {
+        int coordinates = 0;
+        if (!ctl.call("kelvo_get_current_coord", kelvo_get_current_coord, &coordinates))
             return false;
-        if (positionGap(before, after, shown) < 1e-6)
-            return fail(console,
-                        "the robot did not move (jogging needs teach mode and the servo on: "
-                        "'mode teach', 'servo on')");
-        console.line("jogged " + axisName(axis, shown) + (positive ? " +: " : " -: ") +
-                     formatPosition(after, shown));
+        const int shown = coordinates == 0 ? 0 : 1;
+        const std::optional<Position> before = currentPosition(ctl, shown);
+        if (!before || !learnServoState(ctl))
+            return false;
+        if (!ctl.call("kelvo_start_jogging", kelvo_start_jogging, axis, positive ? 1 : 0)) {
+            ctl.console().hint(kJogNeeds);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        if (!ctl.call("kelvo_stop_jogging", kelvo_stop_jogging, axis))
+            return false;
+        settle();
+        const std::optional<Position> after = currentPosition(ctl, shown);
+        if (!after)
+            return false;
+        if (positionGap(*before, *after, shown) < 1e-6)
+            return fail(ctl.console(), std::string("the robot did not move ") + kJogNeeds);
+        ctl.console().line("jogged " + axisName(axis, shown) + (positive ? " +: " : " -: ") +
+                           formatPosition(*after, shown));
         return true;
     };
 }
@@ -213,34 +246,36 @@ MoveArgs parseMove(const Args& args, const MoveKind& kind) {
     return move;
 }
 
-void sendMove(const MoveArgs& move, const MoveKind& kind) {
+bool sendMove(CtlSession& ctl, const MoveArgs& move, const MoveKind& kind) {
     const double* first = move.points[0].data();
     if (kind.points == 1 && kind.defaultCoord == 0)
-        robot_movj(first, move.vel, move.coord);
-    else if (kind.points == 1)
-        robot_movl(first, move.vel, move.coord);
-    else if (!kind.fullCircle)
-        robot_movc(first, move.points[1].data(), move.points[2].data(), move.vel, move.coord);
-    else
-        robot_movca(first, move.points[1].data(), move.points[2].data(), move.vel, move.coord);
+        return ctl.call("kelvo_robot_movj", kelvo_robot_movj, first, move.vel, move.coord);
+    if (kind.points == 1)
+        return ctl.call("kelvo_robot_movl", kelvo_robot_movl, first, move.vel, move.coord);
+    const double* second = move.points[1].data();
+    const double* third = move.points[2].data();
+    if (!kind.fullCircle)
+        return ctl.call("kelvo_robot_movc", kelvo_robot_movc, first, second, third, move.vel,
+                        move.coord);
+    return ctl.call("kelvo_robot_movca", kelvo_robot_movca, first, second, third, move.vel,
+                    move.coord);
 }
 
 Action moveCommand(const Args& args, const MoveKind& kind) {
     const MoveArgs move = parseMove(args, kind);
-    return [move, kind](CtlConsole& console) {
-        sendMove(move, kind);
-        if (!linkUp(console))
+    return [move, kind](CtlSession& ctl) {
+        if (!sendMove(ctl, move, kind))
             return false;
+        CtlConsole& console = ctl.console();
         if (!move.wait) {
             console.line("sent");
             return true;
         }
-        MotionWatch watch(console);
+        MotionWatch watch(ctl);
         const MotionWatch::Goal goal{kind.fullCircle ? move.points.front() : move.points.back(),
                                      move.coord, kind.fullCircle, kind.points == 1};
         if (!watch.waitForArrival(goal)) {
-            return fail(console, watch.failure() + "; it is at " +
-                                     formatPosition(watch.last(), move.coord) +
+            return fail(console, watch.failure() +
                                      " (the controller's alarms, if any, are in the log above)");
         }
         char seconds[32];
@@ -268,72 +303,82 @@ Action movca(const Args& args) {
 
 struct IoKind {
     const char* name;
-    void (*read)(double*);
+    const char* readName;
+    int (*read)(KelvoSession*, double*);
 };
 
-constexpr IoKind kDout = {"dout", get_dout};
-constexpr IoKind kDin = {"din", get_din};
-constexpr IoKind kAout = {"aout", get_aout};
-constexpr IoKind kAin = {"ain", get_ain};
+constexpr IoKind kDout = {"dout", "kelvo_get_dout", kelvo_get_dout};
+constexpr IoKind kDin = {"din", "kelvo_get_din", kelvo_get_din};
+constexpr IoKind kAout = {"aout", "kelvo_get_aout", kelvo_get_aout};
+constexpr IoKind kAin = {"ain", "kelvo_get_ain", kelvo_get_ain};
 
-bool readIo(CtlConsole& console, const IoKind& io) {
+// The first 16 ports of a kind, the ones the library reads.
+bool readPorts(CtlSession& ctl, const IoKind& io, double (&values)[kReadablePorts]) {
+    return ctl.call(io.readName, io.read, values);
+}
+
+bool readIo(CtlSession& ctl, const IoKind& io) {
     double values[kReadablePorts] = {};
-    io.read(values);
-    if (!linkUp(console))
+    if (!readPorts(ctl, io, values))
         return false;
-    console.line(label(std::string(io.name) + " 1-16") + formatIo(values));
+    ctl.console().line(label(std::string(io.name) + " 1-16") + formatIo(values));
     return true;
 }
 
-// Writes one output, then reads it back when the library keeps it.
-bool writeIo(CtlConsole& console, const IoKind& io, int port, double value,
-             const std::function<void()>& write) {
-    write();
+// How an output is written: kelvo_set_dout or kelvo_set_aout.
+using WriteOutput = bool (*)(CtlSession& ctl, int port, double value);
+
+// Writes one output, then reads it back when the library reads it.
+bool writeIo(CtlSession& ctl, const IoKind& io, int port, double value, WriteOutput write) {
+    if (!write(ctl, port, value))
+        return false;
     settle();
     const std::string name = std::string(io.name) + " " + std::to_string(port);
     if (port > kReadablePorts) {
-        console.line(name + ": sent (only ports 1 to 16 can be read back)");
-        return linkUp(console);
+        ctl.console().line(name + ": sent (only ports 1 to 16 can be read back)");
+        return true;
     }
     double values[kReadablePorts] = {};
-    io.read(values);
-    if (!linkUp(console))
+    if (!readPorts(ctl, io, values))
         return false;
-    console.line(name + " = " + formatIoValue(values[port - 1]));
+    ctl.console().line(name + " = " + formatIoValue(values[port - 1]));
     if (std::abs(values[port - 1] - value) > 0.5)
-        return fail(console, "the controller did not take the value");
+        return fail(ctl.console(), "the controller did not take the value");
     return true;
 }
 
 // The outputs read, or one of them written.
 Action output(const Args& args, const IoKind& io, int ports,
               const std::function<std::optional<double>(const std::string&)>& parseValue,
-              void (*write)(int, double)) {
+              WriteOutput write) {
     if (args.empty())
-        return [io](CtlConsole& console) { return readIo(console, io); };
+        return [io](CtlSession& ctl) { return readIo(ctl, io); };
     expectArgs(args, 2, 2);
     const int port =
         required(wholeNumber(args[0], 1, ports), "port must be 1 to " + std::to_string(ports));
     const double value = required(parseValue(args[1]), "not a value for this output: " + args[1]);
-    return [=](CtlConsole& console) {
-        return writeIo(console, io, port, value, [=] { write(port, value); });
-    };
+    return [=](CtlSession& ctl) { return writeIo(ctl, io, port, value, write); };
 }
 
 Action dout(const Args& args) {
     return output(
         args, kDout, kDigitalPorts,
         [](const std::string& text) -> std::optional<double> { return wholeNumber(text, 0, 1); },
-        [](int port, double value) { set_dout(port, static_cast<int>(value)); });
+        [](CtlSession& ctl, int port, double value) {
+            return ctl.call("kelvo_set_dout", kelvo_set_dout, port, static_cast<int>(value));
+        });
 }
 
 Action aout(const Args& args) {
-    return output(args, kAout, kAnalogPorts, realNumber, set_aout);
+    return output(args, kAout, kAnalogPorts, realNumber,
+                  [](CtlSession& ctl, int port, double value) {
+                      return ctl.call("kelvo_set_aout", kelvo_set_aout, port, value);
+                  });
 }
 
 Action input(const Args& args, const IoKind& io) {
     expectArgs(args, 0, 0);
-    return [io](CtlConsole& console) { return readIo(console, io); };
+    return [io](CtlSession& ctl) { return readIo(ctl, io); };
 }
 
 Action din(const Args& args) {
@@ -346,12 +391,13 @@ Action ain(const Args& args) {
 
 // ---- State ----
 
-bool showPosition(CtlConsole& console, int coord) {
-    const Position position = currentPosition(coord);
-    if (!linkUp(console))
+bool showPosition(CtlSession& ctl, int coord) {
+    const std::optional<Position> position = currentPosition(ctl, coord);
+    if (!position)
         return false;
     const std::string name = coord == 0 ? "joints" : coord == 1 ? "cartesian" : kCoords[coord].name;
-    console.line(label(name) + formatPosition(position, coord) + "  (" + positionUnit(coord) + ")");
+    ctl.console().line(label(name) + formatPosition(*position, coord) + "  (" +
+                       positionUnit(coord) + ")");
     return true;
 }
 
@@ -360,44 +406,51 @@ Action pos(const Args& args) {
     if (args.size() == 1) {
         const int coord = required(codeOf(kCoords, args[0]),
                                    "coordinate system must be joint, cartesian, tool or user");
-        return [coord](CtlConsole& console) { return showPosition(console, coord); };
+        return [coord](CtlSession& ctl) { return showPosition(ctl, coord); };
     }
-    return [](CtlConsole& console) { return showPosition(console, 0) && showPosition(console, 1); };
+    return [](CtlSession& ctl) { return showPosition(ctl, 0) && showPosition(ctl, 1); };
 }
 
 Action state(const Args& args) {
     expectArgs(args, 0, 0);
-    return [](CtlConsole& console) {
-        const int running = get_robot_running_state();
-        if (!linkUp(console))
+    return [](CtlSession& ctl) {
+        int running = 0;
+        if (!ctl.call("kelvo_get_robot_running_state", kelvo_get_robot_running_state, &running))
             return false;
-        console.line("running: " + describe(kRunningStates, running));
+        ctl.console().line("running: " + describe(kRunningStates, running));
         return true;
     };
 }
 
 Action status(const Args& args) {
     expectArgs(args, 0, 0);
-    return [](CtlConsole& console) {
-        const int mode = get_current_mode();
-        const int coordinates = get_current_coord();
-        const int jogSpeed = get_jogging_speed();
-        const int running = get_robot_running_state();
-        if (!linkUp(console))
+    return [](CtlSession& ctl) {
+        int servoStatus = 0;
+        int mode = 0;
+        int coordinates = 0;
+        int jogSpeed = 0;
+        int running = 0;
+        if (!ctl.call("kelvo_get_servo_status", kelvo_get_servo_status, &servoStatus) ||
+            !ctl.call("kelvo_get_current_mode", kelvo_get_current_mode, &mode) ||
+            !ctl.call("kelvo_get_current_coord", kelvo_get_current_coord, &coordinates) ||
+            !ctl.call("kelvo_get_jogging_speed", kelvo_get_jogging_speed, &jogSpeed) ||
+            !ctl.call("kelvo_get_robot_running_state", kelvo_get_robot_running_state, &running))
             return false;
+        CtlConsole& console = ctl.console();
+        console.line(label("servo") + describe(kServoStates, servoStatus));
         console.line(label("mode") + describe(kModes, mode));
         console.line(label("coord") + describe(kCoords, coordinates));
         console.line(label("speed") + describeSpeed(jogSpeed));
         console.line(label("running") + describe(kRunningStates, running));
-        return showPosition(console, 0) && showPosition(console, 1) && readIo(console, kDout) &&
-               readIo(console, kDin) && readIo(console, kAout) && readIo(console, kAin);
+        return showPosition(ctl, 0) && showPosition(ctl, 1) && readIo(ctl, kDout) &&
+               readIo(ctl, kDin) && readIo(ctl, kAout) && readIo(ctl, kAin);
     };
 }
 
 Action wait(const Args& args) {
     expectArgs(args, 1, 1);
     const int ms = required(wholeNumber(args[0], 0, kLongestWaitMs), "MS must be 0 to 600000");
-    return [ms](CtlConsole&) {
+    return [ms](CtlSession&) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         return true;
     };
@@ -405,13 +458,13 @@ Action wait(const Args& args) {
 
 // clang-format off
 const Command kCommands[] = {
-    {"status", "", "mode, coordinate system, speed, running state, positions and I/O at once",
-     "The servo state is not among them: the library has no query for it; 'servo on' reports it.",
-     true, status},
+    {"status", "", "servo, mode, coordinate system, speed, running state, positions and I/O",
+     "Servo states: stopped (0), ready (1), alarm (2), running (3: the motors are powered).", true,
+     status},
     {"servo", "on|off", "switch the servo on, or release the enabling switch",
-     "on: servo_power_on(); fails unless the controller then reports the servo ready. In teach\n"
-     "mode the library also presses the enabling switch, which powers the motors.\n"
-     "off: servo_power_off(); acts in teach mode only.",
+     "on: kelvo_servo_power_on(s, &status); fails unless the controller then reports the servo\n"
+     "ready. In teach mode the library also presses the enabling switch, which powers the motors.\n"
+     "off: kelvo_servo_power_off(s); in teach mode with the servo on only.",
      true, servo},
     {"mode", "[teach|remote|run]", "show or set the operation mode", "", true, mode},
     {"coord", "[joint|cartesian|tool|user]", "show or set the jog coordinate system", "", true,
@@ -446,14 +499,14 @@ const Command kCommands[] = {
      "", true, pos},
     {"state", "", "show the program running state", "", true, state},
     {"run", "NAME", "start the job NAME stored on the controller",
-     "run_job(NAME): from the job's first line. Needs the servo on and no job running; waits\n"
-     "until the controller reports the job running.",
+     "kelvo_run_job(s, NAME): from the job's first line. Needs the servo on and no job running;\n"
+     "waits until the controller reports the job running.",
      true, runJob},
-    {"stop", "", "stop the running job", "stop_job(); waits until the job has stopped.", true,
-     stopJob},
+    {"stop", "", "stop the running job", "kelvo_stop_job(s); waits until the job has stopped.",
+     true, stopJob},
     {"queue", "[--coord C] [--no-wait] FILE", "stream the motion points of FILE as one queue",
-     "continuous_motion_mode(1), then send_continuous_motion_queue() with the points of FILE,\n"
-     "one per line (# starts a comment):\n"
+     "kelvo_continuous_motion_mode(s, 1), then kelvo_send_continuous_motion_queue(s, ...) with\n"
+     "the points of FILE, one per line (# starts a comment):\n"
      "    TYPE VEL V1 .. Vn [acc=A] [dec=D] [pl=P] [spin=S]\n"
      "TYPE is movj, movl, movc, movca (6 to 13 values) or movjext, movlext, movcext (6 to 19);\n"
      "what the values mean is the controller's (kelvo-sim: joint angles in degrees). Waits\n"
@@ -462,13 +515,14 @@ const Command kCommands[] = {
      "the mode stays open. A queue must fit one frame (some 100 to 170 points).",
      true, queue},
     {"upload", "[MS]", "send the job files of robotJob/R1 to R4 to the controller",
-     "upload_job(): every file of robotJob/R1 to R4 beside kelvoctl, robot by robot, newest\n"
-     "first. The library reports no end of a transfer, so kelvoctl stays MS (default 3000)\n"
-     "before it goes on or exits. Refused while an upload runs.",
+     "kelvo_upload_job(s): every file of robotJob/R1 to R4 beside kelvoctl, robot by robot,\n"
+     "newest first. The library reports no end of a transfer, so kelvoctl stays MS (default\n"
+     "3000) before it goes on or exits. Refused while a transfer runs.",
      true, upload},
     {"sync", "[MS]", "bring robotJob/R1 to R4 in line with the controller's job files",
-     "sync_jobs(): files missing or different on the PC are downloaded, empty ones deleted and\n"
-     "files the controller lacks uploaded; kelvoctl stays MS (default 3000) meanwhile.",
+     "kelvo_sync_jobs(s): files missing or different on the PC are downloaded, empty ones\n"
+     "deleted and files the controller lacks uploaded; kelvoctl stays MS (default 3000)\n"
+     "meanwhile.",
      true, sync},
     {"wait", "MS", "pause (in scripts)", "", false, wait},
 };
@@ -479,13 +533,6 @@ const Command kCommands[] = {
 void expectArgs(const Args& args, size_t least, size_t most) {
     if (args.size() < least || args.size() > most)
         throw UsageError("wrong number of arguments");
-}
-
-bool linkUp(CtlConsole& console) {
-    if (is_connected())
-        return true;
-    console.error("the link to the controller is down");
-    return false;
 }
 
 bool fail(CtlConsole& console, const std::string& why) {

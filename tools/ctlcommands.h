@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ctlconsole.h"
+#include "ctlsession.h"
 
 #include <functional>
 #include <optional>
@@ -19,9 +20,9 @@ public:
 };
 
 // What a command does once its arguments are read: true when it did what was asked.
-using Action = std::function<bool(CtlConsole& console)>;
+using Action = std::function<bool(CtlSession& ctl)>;
 
-// One kelvoctl command, run over the library's exported C functions on a connected controller.
+// One kelvoctl command, run over the library's session calls on a connected controller.
 struct Command {
     const char* name;
     const char* synopsis;  // arguments, after the name
@@ -33,7 +34,7 @@ struct Command {
 };
 
 // For the commands' two steps: the argument checks of prepare (they throw UsageError), and the
-// link check and failure line of the action.
+// failure line of the action.
 void expectArgs(const Args& args, size_t least, size_t most);
 template <typename T>
 T required(const std::optional<T>& value, const std::string& what) {
@@ -41,7 +42,6 @@ T required(const std::optional<T>& value, const std::string& what) {
         throw UsageError(what);
     return *value;
 }
-bool linkUp(CtlConsole& console);
 bool fail(CtlConsole& console, const std::string& why);
 
 const Command* findCommand(const std::string& name);

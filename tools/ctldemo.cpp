@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -25,46 +24,55 @@ struct Step {
 
 // clang-format off
 constexpr Step kSteps[] = {
-    {"Where the robot stands: get_current_position(out, 0) gives the joint angles,\n"
-     "get_current_position(out, 1) the tool's position (x, y, z, rx, ry, rz).",
+    {"Where the robot stands: kelvo_get_current_position(s, out, 0) gives the joint angles,\n"
+     "kelvo_get_current_position(s, out, 1) the tool's position (x, y, z, rx, ry, rz).",
      "pos"},
-    {"servo_power_on(): the servo comes on (ready); in teach mode the library also presses\n"
-     "the enabling switch, which powers the motors.",
+    {"kelvo_servo_power_on(s, &status): the servo comes on (status 1, ready); in teach mode the\n"
+     "library also presses the enabling switch, which powers the motors.",
      "servo on"},
-    {"set_current_mode(0), then get_current_mode(): teach mode, for jogging.",
+    {"kelvo_set_current_mode(s, 0), then kelvo_get_current_mode(s, &mode): teach mode, for\n"
+     "jogging.",
      "mode teach"},
-    {"set_current_coord(1), get_current_coord(): jog in Cartesian coordinates.",
+    {"kelvo_set_current_coord(s, 1), kelvo_get_current_coord(s, &coord): jog in Cartesian\n"
+     "coordinates.",
      "coord cartesian"},
-    {"set_jogging_speed(50), get_jogging_speed(): half the top jog speed.",
+    {"kelvo_set_jogging_speed(s, 50), kelvo_get_jogging_speed(s, &speed): half the top jog\n"
+     "speed.",
      "speed 50"},
-    {"start_jogging(3, true), a second later stop_jogging(3): axis 3 is Z, so the tool rises.",
+    {"kelvo_start_jogging(s, 3, 1), a second later kelvo_stop_jogging(s, 3): axis 3 is Z, so the\n"
+     "tool rises.",
      "jog 3 + 1000"},
-    {"robot_movj(pos, 20, 0): a joint move at 20 % speed to joint angles; kelvoctl follows it\n"
-     "with get_current_position until the robot stands at the target.",
+    {"kelvo_robot_movj(s, pos, 20, 0): a joint move at 20 % speed to joint angles; kelvoctl\n"
+     "follows it with kelvo_get_current_position until the robot stands at the target.",
      "movj 30 15 10 0 -25 0"},
-    {"robot_movl(pos, 150, 1): a straight line at 150 mm/s to a Cartesian target.",
+    {"kelvo_robot_movl(s, pos, 150, 1): a straight line at 150 mm/s to a Cartesian target.",
      "movl --vel 150 650 -150 600 180 0 0"},
-    {"set_dout(1, 1), set_dout(3, 1), then get_dout(out): outputs 1 to 16.",
+    {"kelvo_set_dout(s, 1, 1), kelvo_set_dout(s, 3, 1), then kelvo_get_dout(s, out): outputs 1\n"
+     "to 16.",
      "dout 1 1"},
     {nullptr, "dout 3 1"},
     {nullptr, "dout"},
-    {"get_din(out): the simulator wires every output back to the input of the same number.",
+    {"kelvo_get_din(s, out): the simulator wires every output back to the input of the same\n"
+     "number.",
      "din"},
-    {"set_aout(2, 5), then get_ain(out): the analog output comes back on analog input 2.",
+    {"kelvo_set_aout(s, 2, 5), then kelvo_get_ain(s, out): the analog output comes back on\n"
+     "analog input 2.",
      "aout 2 5"},
     {nullptr, "ain"},
-    {"set_current_mode(2): run mode, for jobs and queues; the servo stays on (ready).",
+    {"kelvo_set_current_mode(s, 2): run mode, for jobs and queues; the servo stays on (ready).",
      "mode run"},
-    {"run_job(\"DEMO\"): the controller starts its job DEMO from the first line; kelvoctl\n"
-     "follows get_robot_running_state() until it reads 2 (running).",
+    {"kelvo_run_job(s, \"DEMO\"): the controller starts its job DEMO from the first line;\n"
+     "kelvoctl follows kelvo_get_robot_running_state(s, &state) until it reads 2 (running).",
      "run DEMO"},
-    {"stop_job(): the job stops, and the running state returns to 0.",
+    {"kelvo_stop_job(s): the job stops, and the running state returns to 0.",
      "stop"},
-    {"continuous_motion_mode(1), then send_continuous_motion_queue(points, 4): four points of a\n"
-     "file (three joint moves and a straight one) streamed as one queue. The robot passes through\n"
-     "them; then continuous_motion_mode(0) closes the mode and returns to teach mode.",
+    {"kelvo_continuous_motion_mode(s, 1), then kelvo_send_continuous_motion_queue(s, points, 4):\n"
+     "four points of a file (three joint moves and a straight one) streamed as one queue. The\n"
+     "robot passes through them; then kelvo_continuous_motion_mode(s, 0) closes the mode and\n"
+     "returns to teach mode.",
      "queue QUEUE_FILE"},
-    {"All of it at once, as kelvoctl status shows it.",
+    {"All of it at once, as kelvoctl status shows it; the servo state comes from\n"
+     "kelvo_get_servo_status(s, &status).",
      "status"},
 };
 // clang-format on
@@ -153,17 +161,23 @@ void explain(CtlConsole& console, const char* explanation) {
     }
 }
 
-bool connect(CtlConsole& console, const std::string& address) {
-    console.line("connect_robot(\"" + address + "\") ...");
+bool connect(CtlSession& ctl, const std::string& address) {
+    CtlConsole& console = ctl.console();
+    console.line("s = kelvo_open(\"" + address + "\", " + std::to_string(CtlSession::kControlPort) +
+                 ", " + std::to_string(CtlSession::kOpenTimeoutMs) + ", &error) ...");
     const auto start = std::chrono::steady_clock::now();
-    if (!connect_robot(address.c_str())) {
-        console.error("the library did not connect to the simulator");
+    const int status = ctl.open(address);
+    if (status != KELVO_OK) {
+        console.error("the library did not connect to the simulator (" +
+                      failure("kelvo_open", status) + ")");
         return false;
     }
-    char text[64];
-    std::snprintf(text, sizeof text, "connected after %.1f s",
-                  std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    console.line(text);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    console.line("connected in " + std::to_string(took.count()) + " ms");
+    explain(console,
+            "Every call takes the session s first and returns KELVO_OK (0) or a negative error\n"
+            "code; kelvoctl tells a failure with kelvo_strerror(code) and exits with status 1.");
     return true;
 }
 
@@ -189,7 +203,8 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
         return kFailed;
     }
     console.line("kelvo-sim is listening.");
-    if (!connect(console, options.address))
+    CtlSession ctl(console);
+    if (!connect(ctl, options.address))
         return kFailed;
 
     const QueueFile queue;
@@ -197,7 +212,7 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
         console.error("cannot write the demo's queue file");
         return kFailed;
     }
-    CtlShell shell(console);
+    CtlShell shell(ctl);
     for (const Step& step : kSteps) {
         if (step.explanation)
             explain(console, step.explanation);
@@ -213,6 +228,9 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
         console.line("The demo stopped at a failing step.");
         return kFailed;
     }
+    console.line("");
+    console.line("kelvo_close(s): the session ends, its link and threads with it.");
+    ctl.close();
     sim.stop();
     console.line("");
     console.line("kelvo-sim stopped. The same commands work on a real controller:");

@@ -20,7 +20,8 @@ constexpr int kLongestWaitMs = 600000;
 constexpr int kArrivalMs = 10000;
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
-// The library's job directories hang from the host program's directory.
+// The library's job directories hang from the host program's directory unless a session is
+// given another (kelvo_set_job_dir).
 fs::path jobDirectory() {
     std::error_code error;
     return fs::read_symlink("/proc/self/exe", error).parent_path() / "robotJob";
@@ -47,20 +48,19 @@ void listFiles(CtlConsole& console, const std::set<std::string>& files) {
 }
 
 // The library reports no end of a transfer: kelvoctl stays a while, so the files can go.
-Action transfer(const Args& args, void (*call)(), const char* what) {
+Action transfer(const Args& args, int (*call)(KelvoSession*), const char* name) {
     expectArgs(args, 0, 1);
     const int waitMs =
         args.empty() ? kDefaultWaitMs
                      : required(wholeNumber(args[0], 0, kLongestWaitMs), "MS must be 0 to 600000");
-    return [call, what, waitMs](CtlConsole& console) {
-        if (!linkUp(console))
-            return false;
+    return [call, name, waitMs](CtlSession& ctl) {
         const fs::path jobs = jobDirectory();
         const std::set<std::string> files = jobFiles(jobs);
-        console.line(std::string(what) + ": " + std::to_string(files.size()) + " job files in " +
-                     jobs.string());
-        listFiles(console, files);
-        call();
+        ctl.console().line(std::string(name) + "(s): " + std::to_string(files.size()) +
+                           " job files in " + jobs.string());
+        listFiles(ctl.console(), files);
+        if (!ctl.call(name, call))
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
         return true;
     };
@@ -69,11 +69,11 @@ Action transfer(const Args& args, void (*call)(), const char* what) {
 }  // namespace
 
 Action upload(const Args& args) {
-    return transfer(args, &upload_job, "upload_job()");
+    return transfer(args, kelvo_upload_job, "kelvo_upload_job");
 }
 
 Action sync(const Args& args) {
-    return transfer(args, &sync_jobs, "sync_jobs()");
+    return transfer(args, kelvo_sync_jobs, "kelvo_sync_jobs");
 }
 
 bool demoUpload(CtlConsole& console, CtlShell& shell, const std::string& simJobDir,
@@ -87,9 +87,9 @@ bool demoUpload(CtlConsole& console, CtlShell& shell, const std::string& simJobD
     const std::set<std::string> expected = jobFiles(jobs);
 
     explain(
-        "upload_job(): the job files beside kelvoctl, robotJob/R1 to R4 (here the demo's\n"
+        "kelvo_upload_job(s): the job files beside kelvoctl, robotJob/R1 to R4 (here the demo's\n"
         "samples), go to the controller over a second connection, port 5000, in 2048-byte\n"
-        "chunks; upload_job() returns once that connection is up. kelvo-sim's job directory:");
+        "chunks; the call returns once that connection is up. kelvo-sim's job directory:");
     console.line("kelvo> upload 0");
     bool arrived = shell.runLine("upload 0") == kDone;
     std::set<std::string> shown;

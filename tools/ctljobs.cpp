@@ -16,7 +16,6 @@ namespace kelvoctl {
 namespace {
 
 constexpr int kJobRunning = 2;
-constexpr int kTeachMode = 0;
 constexpr auto kStateChange = std::chrono::milliseconds(3000);
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
@@ -31,16 +30,25 @@ constexpr PointType kPointTypes[] = {
     {"movjext", 5, 19}, {"movlext", 6, 19}, {"movcext", 7, 19},
 };
 
-// Polls a state until it reads as wanted: any answer ends a query's wait, so the first reading
-// after a change may still show the state before it.
-bool becomes(int (*query)(), bool (*wanted)(int)) {
+bool readRunningState(CtlSession& ctl, int* state) {
+    return ctl.call("kelvo_get_robot_running_state", kelvo_get_robot_running_state, state);
+}
+
+// Polls the running state until it reads as wanted: the controller starts and stops a job in
+// its own time. *state: the last reading. When it cannot be read, or does not change in time
+// (then otherwise is told), false.
+bool runningStateBecomes(CtlSession& ctl, bool (*wanted)(int), int* state,
+                         const std::string& otherwise) {
     const auto end = std::chrono::steady_clock::now() + kStateChange;
-    while (!wanted(query())) {
-        if (std::chrono::steady_clock::now() > end)
+    for (;;) {
+        if (!readRunningState(ctl, state))
             return false;
+        if (wanted(*state))
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return fail(ctl.console(), otherwise);
         std::this_thread::sleep_for(kPollInterval);
     }
-    return true;
 }
 
 bool jobRuns(int state) {
@@ -49,10 +57,6 @@ bool jobRuns(int state) {
 
 bool noJobRuns(int state) {
     return state != kJobRunning;
-}
-
-bool teachMode(int mode) {
-    return mode == kTeachMode;
 }
 
 // acc=, dec=, pl= or spin= into the point; false for any other word.
@@ -136,30 +140,40 @@ std::vector<ContinuousMotionPoint> readQueueFile(const std::string& path) {
 Action runJob(const Args& args) {
     expectArgs(args, 1, 1);
     const std::string name = args[0];
-    return [name](CtlConsole& console) {
-        run_job(name.c_str());
-        if (!becomes(get_robot_running_state, jobRuns)) {
-            return linkUp(console) &&
-                   fail(console, "the controller did not start " + name +
-                                     " (it needs the servo on and no job running)");
+    return [name](CtlSession& ctl) {
+        // The library refuses by the servo and running state it knows: make them the present ones.
+        int state = 0;
+        int servoStatus = 0;
+        if (!ctl.call("kelvo_get_servo_status", kelvo_get_servo_status, &servoStatus) ||
+            !readRunningState(ctl, &state))
+            return false;
+        const char* const needs = "(a job needs the servo on and no job running)";
+        if (!ctl.call("kelvo_run_job", kelvo_run_job, name.c_str())) {
+            ctl.console().hint(needs);
+            return false;
         }
-        console.line("running: " + name);
+        if (!runningStateBecomes(ctl, jobRuns, &state,
+                                 "the controller did not start " + name + " " + needs))
+            return false;
+        ctl.console().line("running: " + name);
         return true;
     };
 }
 
 Action stopJob(const Args& args) {
     expectArgs(args, 0, 0);
-    return [](CtlConsole& console) {
-        // The query also tells the library that a job runs, which stop_job needs.
-        if (get_robot_running_state() == kJobRunning) {
-            stop_job();
-            if (!becomes(get_robot_running_state, noJobRuns))
-                return linkUp(console) && fail(console, "the job did not stop");
-        }
-        if (!linkUp(console))
+    return [](CtlSession& ctl) {
+        // The query also tells the library that a job runs, which kelvo_stop_job needs.
+        int state = 0;
+        if (!readRunningState(ctl, &state))
             return false;
-        console.line("running: " + describe(kRunningStates, get_robot_running_state()));
+        if (state == kJobRunning) {
+            if (!ctl.call("kelvo_stop_job", kelvo_stop_job))
+                return false;
+            if (!runningStateBecomes(ctl, noJobRuns, &state, "the job did not stop"))
+                return false;
+        }
+        ctl.console().line("running: " + describe(kRunningStates, state));
         return true;
     };
 }
@@ -179,24 +193,26 @@ Action queue(const Args& args) {
     }
     expectArgs(paths, 1, 1);
     const std::vector<ContinuousMotionPoint> points = readQueueFile(paths[0]);
-    return [=](CtlConsole& console) {
-        continuous_motion_mode(1);
-        send_continuous_motion_queue(points.data(), static_cast<unsigned int>(points.size()));
-        if (!linkUp(console))
+    return [=](CtlSession& ctl) {
+        if (!ctl.call("kelvo_continuous_motion_mode", kelvo_continuous_motion_mode, 1) ||
+            !ctl.call("kelvo_send_continuous_motion_queue", kelvo_send_continuous_motion_queue,
+                      points.data(), static_cast<unsigned int>(points.size())))
             return false;
+        CtlConsole& console = ctl.console();
         console.line("sent " + std::to_string(points.size()) + " points");
         if (!wait)
             return true;
-        MotionWatch watch(console);
+        MotionWatch watch(ctl);
         const bool arrived = watch.waitForArrival({targetOf(points.back()), coord, false, false});
-        continuous_motion_mode(0);
-        becomes(get_current_mode, teachMode);
+        const bool closed =
+            ctl.call("kelvo_continuous_motion_mode", kelvo_continuous_motion_mode, 0);
         if (!arrived) {
-            return fail(console, watch.failure() + "; it is at " +
-                                     formatPosition(watch.last(), coord) +
+            return fail(console, watch.failure() +
                                      " (the library's and the controller's reasons, if any, are "
                                      "in the log above)");
         }
+        if (!closed)
+            return false;
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", watch.seconds());
         console.line("arrived after " + std::string(seconds) +

@@ -63,7 +63,7 @@ int CtlShell::run(const Args& words) {
     const Prepared prepared = prepare(console_, words);
     if (!prepared.action)
         return prepared.status;
-    return prepared.action(console_) ? kDone : kFailed;
+    return prepared.action(ctl_) ? kDone : kFailed;
 }
 
 int CtlShell::runLine(const std::string& line) {

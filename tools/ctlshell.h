@@ -2,6 +2,7 @@
 
 #include "ctlcommands.h"
 #include "ctlconsole.h"
+#include "ctlsession.h"
 
 #include <istream>
 #include <string>
@@ -13,10 +14,10 @@ enum ExitStatus { kDone = 0, kFailed = 1, kUsage = 2 };
 // The words of a command line, split at blanks.
 Args splitWords(const std::string& line);
 
-// Runs kelvoctl commands, one line after another, over one connection to the controller.
+// Runs kelvoctl commands, one line after another, over one session with the controller.
 class CtlShell {
 public:
-    explicit CtlShell(CtlConsole& console) : console_(console) {}
+    explicit CtlShell(CtlSession& ctl) : ctl_(ctl), console_(ctl.console()) {}
 
     // One command and its arguments; "help [COMMAND]" and "COMMAND --help" are answered here.
     int run(const Args& words);
@@ -27,6 +28,7 @@ public:
     int loop(std::istream& in, bool terminal);
 
 private:
+    CtlSession& ctl_;
     CtlConsole& console_;
 };
 

@@ -8,6 +8,7 @@
 
 namespace kelvoctl {
 
+const CodeName kServoStates[4] = {{0, "stopped"}, {1, "ready"}, {2, "alarm"}, {3, "running"}};
 const CodeName kModes[3] = {{0, "teach"}, {1, "remote"}, {2, "run"}};
 const CodeName kCoords[4] = {{0, "joint"}, {1, "cartesian"}, {2, "tool"}, {3, "user"}};
 const CodeName kRunningStates[3] = {{0, "stopped"}, {1, "paused"}, {2, "running"}};

@@ -13,7 +13,8 @@ struct CodeName {
     const char* name;
 };
 
-// Operation modes, coordinate systems and program running states.
+// Servo states, operation modes, coordinate systems and program running states.
+extern const CodeName kServoStates[4];
 extern const CodeName kModes[3];
 extern const CodeName kCoords[4];
 extern const CodeName kRunningStates[3];

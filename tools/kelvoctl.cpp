@@ -1,9 +1,10 @@
-// kelvoctl: remote control of a robot controller through the kelvo library's exported C functions,
-// as any host program would use them. See usage() below, or kelvoctl help.
+// kelvoctl: remote control of a robot controller through the kelvo library's exported C functions
+// (a session of its own), as any host program would use them. See usage() below, or kelvoctl help.
 
 #include "ctlcommands.h"
 #include "ctlconsole.h"
 #include "ctldemo.h"
+#include "ctlsession.h"
 #include "ctlshell.h"
 #include "ctltext.h"
 #include "kelvo.h"
@@ -36,11 +37,11 @@ void usage(CtlConsole& console) {
              "       kelvoctl help [COMMAND]                         this text, or a command's",
              "",
              "Remote control of a robot controller (TCP port 6000) through the kelvo library.",
-             "Connecting takes about two seconds; in interactive mode one connection serves",
-             "every command. COMMAND --help explains a command.",
+             "In interactive mode one connection serves every command. COMMAND --help explains",
+             "a command and the library calls behind it (s: kelvoctl's session).",
              "",
              "options:",
-             "  --ip ADDR       the controller's address",
+             "  --ip ADDR       the controller's IP address",
              "  --timeout MS    how long a query waits for the controller's answer (default 3000)",
              "  --verbose       show the library's own log on standard error",
              "",
@@ -96,23 +97,34 @@ std::string simulatorPath() {
 }
 
 // Connects to the controller; the exit status when it cannot.
-std::optional<int> connect(CtlConsole& console, const Options& options) {
+std::optional<int> connect(CtlSession& ctl, const Options& options) {
+    CtlConsole& console = ctl.console();
     if (options.ip.empty()) {
         console.error("--ip ADDR is needed to reach a controller");
         return kUsage;
     }
-    if (options.timeoutMs >= 0)
-        set_reply_timeout(options.timeoutMs);
-    if (connect_robot(options.ip.c_str()))
-        return std::nullopt;
-    console.error("cannot connect to " + options.ip + ":6000 (no controller answered)");
-    return kFailed;
+    const int status = ctl.open(options.ip);
+    if (status == KELVO_ERR_INVALID) {
+        console.error("--ip needs an IP address, not " + options.ip);
+        return kUsage;
+    }
+    if (status != KELVO_OK) {
+        console.error("cannot connect to " + options.ip + ":6000 within " +
+                      std::to_string(CtlSession::kOpenTimeoutMs / 1000) + " s (" +
+                      failure("kelvo_open", status) + ")");
+        return kFailed;
+    }
+    if (options.timeoutMs >= 0 &&
+        !ctl.call("kelvo_set_reply_timeout", kelvo_set_reply_timeout, options.timeoutMs))
+        return kFailed;
+    return std::nullopt;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     CtlConsole console(std::cout, std::cerr, isatty(STDOUT_FILENO) == 1);
+    CtlSession ctl(console);
     Options options;
     if (!parseOptions(argc, argv, &options)) {
         usage(console);
@@ -125,11 +137,11 @@ int main(int argc, char** argv) {
     }
     if (options.words.empty()) {
         const bool terminal = isatty(STDIN_FILENO) == 1;
-        if (const std::optional<int> failed = connect(console, options))
+        if (const std::optional<int> failed = connect(ctl, options))
             return *failed;
         if (terminal)
             console.line("connected to " + options.ip + "; help lists the commands, quit ends");
-        return CtlShell(console).loop(std::cin, terminal);
+        return CtlShell(ctl).loop(std::cin, terminal);
     }
     if (options.words[0] == "demo")
         return runDemo(console, Args(options.words.begin() + 1, options.words.end()),
@@ -142,8 +154,8 @@ int main(int argc, char** argv) {
     if (!prepared.action)
         return prepared.status;
     if (prepared.command->needsController) {
-        if (const std::optional<int> failed = connect(console, options))
+        if (const std::optional<int> failed = connect(ctl, options))
             return *failed;
     }
-    return prepared.action(console) ? kDone : kFailed;
+    return prepared.action(ctl) ? kDone : kFailed;
 }

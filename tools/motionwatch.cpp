@@ -47,19 +47,36 @@ double positionGap(const Position& a, const Position& b, int coord) {
     return gap;
 }
 
-Position currentPosition(int coord) {
-    double values[6] = {};
-    get_current_position(values, coord);
-    Position position;
-    std::copy(std::begin(values), std::end(values), position.begin());
+std::optional<Position> currentPosition(CtlSession& ctl, int coord) {
+    Position position{};
+    if (!ctl.call("kelvo_get_current_position", kelvo_get_current_position, position.data(), coord))
+        return std::nullopt;
     return position;
+}
+
+std::optional<Position> MotionWatch::read(int coord) {
+    Position position{};
+    const int status = ctl_.status(kelvo_get_current_position, position.data(), coord);
+    if (status == KELVO_OK)
+        return position;
+    fail(kelvoctl::failure("kelvo_get_current_position", status), "last seen at", coord);
+    return std::nullopt;
+}
+
+bool MotionWatch::fail(const std::string& why, const char* where, int coord) {
+    failure_ = seen_ ? why + "; " + where + " " + formatPosition(last_, coord) : why;
+    return false;
 }
 
 bool MotionWatch::waitForArrival(const Goal& goal) {
     const Clock::time_point start = Clock::now();
-    const Position origin = currentPosition(goal.coord);
+    const std::optional<Position> first = read(goal.coord);
+    if (!first)
+        return false;
+    const Position origin = *first;
     const double distance = positionGap(origin, goal.target, goal.coord);
     last_ = origin;
+    seen_ = true;
     bool left = false;
     Clock::time_point lastChange = start;
     for (;;) {
@@ -68,16 +85,14 @@ bool MotionWatch::waitForArrival(const Goal& goal) {
         const bool still = Clock::now() - lastChange >= kPollInterval;
         if (gap < kArrived && still && (left || !goal.leavesFirst))
             return true;
-        if (Clock::now() - lastChange > kStallTime) {
-            failure_ = left ? "the robot stopped short of the target" : "the robot did not move";
-            return false;
-        }
-        if (!is_connected()) {
-            failure_ = "the link to the controller went down";
-            return false;
-        }
+        if (Clock::now() - lastChange > kStallTime)
+            return fail(left ? "the robot stopped short of the target" : "the robot did not move",
+                        "it is at", goal.coord);
         std::this_thread::sleep_for(kPollInterval);
-        const Position now = currentPosition(goal.coord);
+        const std::optional<Position> reading = read(goal.coord);
+        if (!reading)
+            return false;
+        const Position now = *reading;
         if (positionGap(now, last_, goal.coord) > kStill) {
             lastChange = Clock::now();
             left = left || positionGap(now, origin, goal.coord) > kArrived;
@@ -92,7 +107,7 @@ bool MotionWatch::waitForArrival(const Goal& goal) {
                 : 0;
         const std::string head =
             goal.showsPercent ? "  " + bar(percent) + percentText(percent) : "  moving";
-        console_.progress(head + "  " + formatPosition(now, goal.coord, 2), percent / 25);
+        ctl_.console().progress(head + "  " + formatPosition(now, goal.coord, 2), percent / 25);
     }
 }
 

@@ -111,6 +111,8 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
         {{"queue", queueFile("empty", "# nothing\n\n")}, "empty holds no points"},
         {{"frobnicate"}, "unknown command"},
     };
+    // A malformed address is a wrong argument too, told without waiting for a link.
+    const QString malformed = QStringLiteral("127.0.8.256");
     for (const Bad& b : bad) {
         QElapsedTimer timer;
         timer.start();
@@ -119,13 +121,23 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
         EXPECT_TRUE(run.errors.contains(b.message)) << run.errors.toStdString();
         EXPECT_LT(timer.elapsed(), 1000);
     }
+    QElapsedTimer timer;
+    timer.start();
+    run = kelvoctl(at(malformed, {QStringLiteral("status")}));
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains("--ip needs an IP address, not 127.0.8.256"))
+        << run.errors.toStdString();
+    EXPECT_LT(timer.elapsed(), 1000);
     run = kelvoctl({QStringLiteral("status")});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.errors.contains("--ip ADDR is needed"));
 
     run = kelvoctl(at(nowhere, {QStringLiteral("status")}));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains("cannot connect to 127.0.8.99:6000"));
+    EXPECT_TRUE(
+        run.errors.contains("cannot connect to 127.0.8.99:6000 within 5 s (kelvo_open: "
+                            "not connected to the controller)"))
+        << run.errors.toStdString();
 }
 
 TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndAMoveItRefusesFailsWithItsAlarm) {
@@ -141,6 +153,19 @@ TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndAMoveItRefusesFailsWithItsAl
     run = kelvoctl(at(address, {QStringLiteral("dout"), QStringLiteral("5"), QStringLiteral("1")}));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("dout 5 = 1\n"));
+    // The servo state comes from the controller, where every robot starts stopped.
+    run = kelvoctl(at(address, {QStringLiteral("status")}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("servo      stopped (0)\nmode       remote (1)\n"))
+        << run.out.toStdString();
+
+    // Outside teach mode the library refuses to release the enabling switch: the call's status
+    // is told and fails the command.
+    run = kelvoctl(at(address, {QStringLiteral("servo"), QStringLiteral("off")}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("error: kelvo_servo_power_off: refused in the current state"))
+        << run.errors.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
 
     // The servo is off: the controller refuses the move with a warning naming the robot, which
     // the library logs.
@@ -151,7 +176,7 @@ TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndAMoveItRefusesFailsWithItsAl
     EXPECT_TRUE(run.errors.contains("error: the robot did not move")) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains(QStringLiteral("机器人1: 伺服未就绪")))
         << run.errors.toStdString();
-    EXPECT_EQ(sim.connections(), 4);
+    EXPECT_EQ(sim.connections(), 6);
 }
 
 TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
@@ -193,11 +218,13 @@ TEST(Demo, RunsToCompletionAndShowsEveryStep) {
     const Outcome run = kelvoctl(
         {QStringLiteral("demo"), QStringLiteral("--address"), QStringLiteral("127.0.9.2")});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.errors.toStdString();
+    EXPECT_TRUE(run.out.contains("\nconnected in ")) << run.out.toStdString();
     EXPECT_EQ(run.out.count("kelvo> "), 20);
     EXPECT_EQ(run.out.count("arrived after"), 3);
     EXPECT_TRUE(run.out.contains("kelvo> run DEMO\nrunning: DEMO"));
     EXPECT_TRUE(run.out.contains("kelvo> stop\nrunning: stopped (0)"));
     EXPECT_TRUE(run.out.contains("din 1-16   1 0 1 0"));
+    EXPECT_TRUE(run.out.contains("kelvo> status\nservo      ready (1)\n"));
     // The sample job files reach the simulator's job directory.
     EXPECT_EQ(run.out.count("  at kelvo-sim: R"), 3);
     EXPECT_TRUE(run.out.contains("kelvo-sim stopped"));
