@@ -16,7 +16,7 @@ _handlers: List[Any] = []
 
 
 def _restore_default() -> None:
-    _library.library().kelvo_set_log_handler(None, None, LogLevel.DEBUG)
+    _library.library().kelvo_set_log_handler(_library.LogHandler(), None, LogLevel.DEBUG)
 
 
 def set_log_handler(callback: Optional[LogCallback], min_level: int = LogLevel.INFO) -> None:
@@ -27,7 +27,7 @@ def set_log_handler(callback: Optional[LogCallback], min_level: int = LogLevel.I
     if not hasattr(lib, "kelvo_set_log_handler"):
         raise NotImplementedError("this libkelvo_dll has no log handler (kelvo_set_log_handler)")
     if callback is None:
-        check(lib.kelvo_set_log_handler(None, None, min_level))
+        check(lib.kelvo_set_log_handler(_library.LogHandler(), None, min_level))
         return
 
     def deliver(level: int, category: bytes, text: bytes, user: Optional[int]) -> None:

@@ -335,7 +335,7 @@ class Robot:
         call any method, close() too. An exception in it is printed and otherwise ignored."""
         _require_events()
         if callback is None:
-            self._call("kelvo_set_event_handler", None, None)
+            self._call("kelvo_set_event_handler", _library.EventHandler(), None)  # NULL
             return
 
         def deliver(event: "ctypes._Pointer[CEvent]", user: Optional[int]) -> None:

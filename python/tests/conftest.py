@@ -91,12 +91,14 @@ def robot(sim: Sim) -> Iterator[kelvo.Robot]:
         yield robot
 
 
-def run_python(code_or_args: List[str], **env: str) -> subprocess.CompletedProcess:
+def run_python(code_or_args: List[str], cwd: Path = ROOT, **env: str) -> subprocess.CompletedProcess:
     """Debian's Python (this one) in a child process, with the package on its path."""
-    environment = dict(os.environ, PYTHONPATH=str(ROOT / "python"), **env)
+    environment = dict(os.environ, PYTHONPATH=str(ROOT / "python"))
+    environment.update(env)
     return subprocess.run(
         [sys.executable, *code_or_args],
         env=environment,
+        cwd=str(cwd),
         capture_output=True,
         text=True,
         timeout=60,

@@ -1,0 +1,93 @@
+"""Events by pull and by push, and the log handler."""
+
+import queue
+import time
+
+import pytest
+
+import kelvo
+from kelvo import AlarmSeverity, EventKind, IoKind
+from conftest import needs_events
+
+pytestmark = needs_events
+
+
+def pull_until(robot, kind, seconds=5.0):
+    """Every event up to and including the first of kind."""
+    events = []
+    deadline = time.monotonic() + seconds
+    for event in robot.events(timeout=seconds):
+        events.append(event)
+        if event.kind == kind:
+            return events
+        if time.monotonic() > deadline:
+            break
+    pytest.fail("no %s event among %s" % (kind, events))
+
+
+def test_events_by_pull_in_order_of_arrival(robot, sim):
+    robot.set_dout(2, 1)
+    sim.command("alarm 1")
+    events = pull_until(robot, EventKind.ALARM)
+    io = [e for e in events if e.kind == EventKind.IO and e.code == IoKind.DOUT]
+    assert io and io[-1].values[1] == 1.0
+    assert events.index(io[-1]) < len(events) - 1  # before the alarm
+    alarm = events[-1]
+    assert alarm.code is AlarmSeverity.ERROR and alarm.robot == 1
+    assert "servo alarm" in alarm.text and alarm.values[0] == 0x6010
+    assert abs(alarm.time - time.time()) < 60
+
+
+def test_events_by_push_with_a_query_inside_and_unregistering(robot, sim):
+    delivered = queue.Queue()
+
+    def on_event(event):
+        if event.kind == EventKind.IO:
+            delivered.put((event, robot.get_jogging_speed()))  # a waiting query, from inside
+
+    robot.set_jogging_speed(42)
+    robot.on_event(on_event)
+    with pytest.raises(kelvo.BusyError):
+        robot.next_event(0)
+    robot.set_dout(4, 1)
+    event, speed = delivered.get(timeout=5)
+    assert event.code == IoKind.DOUT and speed == 42
+
+    robot.on_event(None)
+    while not delivered.empty():
+        delivered.get()
+    robot.set_dout(5, 1)
+    assert pull_until(robot, EventKind.IO)[-1].values[4] == 1.0  # queued for pull instead
+    assert delivered.empty()
+
+
+def test_close_from_inside_a_callback(robot):
+    closed = queue.Queue()
+
+    def close_now(event):
+        robot.close()
+        closed.put(event.kind)
+
+    robot.on_event(close_now)
+    robot.set_dout(1, 1)
+    closed.get(timeout=5)
+    deadline = time.monotonic() + 5
+    while not robot.closed and time.monotonic() < deadline:
+        time.sleep(0.05)
+    with pytest.raises(kelvo.ClosedError):
+        robot.get_dout()
+
+
+def test_log_handler_receives_the_library_lines(sim):
+    lines = queue.Queue()
+    kelvo.set_log_handler(lambda *line: lines.put(line), kelvo.LogLevel.DEBUG)
+    try:
+        with kelvo.connect(sim.address):
+            pass
+    finally:
+        kelvo.set_log_handler(None)
+    received = []
+    while not lines.empty():
+        received.append(lines.get())
+    assert any(category.startswith("kelvo.") and text for _, category, text in received)
+    assert all(isinstance(level, kelvo.LogLevel) for level, _, _ in received)
