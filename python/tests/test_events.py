@@ -22,7 +22,7 @@ def pull_until(robot, kind, seconds=5.0):
             return events
         if time.monotonic() > deadline:
             break
-    pytest.fail("no %s event among %s" % (kind, events))
+    pytest.fail("no %s event; the last ones: %s" % (kind, [str(e.kind) for e in events[-20:]]))
 
 
 def test_events_by_pull_in_order_of_arrival(robot, sim):
