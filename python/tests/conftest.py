@@ -14,7 +14,8 @@ BUILD = Path(os.environ.get("KELVO_BUILD_DIR", ROOT / "build"))
 SIM = BUILD / "sim" / "kelvo-sim"
 
 # The library these tests load; a child process gets the same one.
-os.environ.setdefault("KELVO_LIBRARY", str(BUILD / "src" / "libkelvo_dll.so"))
+if not os.environ.get("KELVO_LIBRARY"):
+    os.environ["KELVO_LIBRARY"] = str(BUILD / "src" / "libkelvo_dll.so")
 
 import kelvo  # noqa: E402  (after KELVO_LIBRARY is set)
 from kelvo import _library  # noqa: E402

@@ -1,6 +1,7 @@
 """Where the library is looked for, and a process that exits with sessions open."""
 
 import shutil
+import subprocess
 
 from conftest import ROOT, run_python
 
@@ -40,3 +41,16 @@ def test_exit_with_sessions_open_and_a_callback_set(sim):
     )
     exited = run_python(["-c", script])
     assert (exited.returncode, exited.stdout) == (0, "done\n"), exited.stderr
+
+
+def test_pip_installs_the_package_without_an_index(tmp_path, sim):
+    venv = tmp_path / "venv"
+    run(["/usr/bin/python3", "-m", "venv", str(venv)])
+    run([str(venv / "bin" / "pip"), "install", "--no-index", "--quiet", str(ROOT / "python")])
+    script = "import kelvo\nwith kelvo.connect(%r) as robot:\n    print(robot.get_jogging_speed())\n"
+    installed = run([str(venv / "bin" / "python"), "-c", script % sim.address], cwd=tmp_path)
+    assert installed.stdout == "10\n"
+
+
+def run(command, cwd=ROOT):
+    return subprocess.run(command, cwd=str(cwd), check=True, capture_output=True, text=True, timeout=120)
