@@ -18,6 +18,9 @@ def move(robot: kelvo.Robot, target: list) -> None:
 
 first, second = sys.argv[1:3]
 with kelvo.connect(first) as a, kelvo.connect(second) as b, ThreadPoolExecutor() as pool:
-    moves = [pool.submit(move, a, [45, 0, 0, 0, -30, 0]), pool.submit(move, b, [-45, 0, 0, 0, -30, 0])]
+    moves = [
+        pool.submit(move, a, [45, 0, 0, 0, -30, 0]),
+        pool.submit(move, b, [-45, 0, 0, 0, -30, 0]),
+    ]
     for finished in moves:
         finished.result()  # raises what the thread raised

@@ -14,6 +14,7 @@ from typing import Dict, List, Optional, Tuple
 _SOURCE = Path(__file__).resolve().parents[1]
 _NAME = "kelvo"
 _SUMMARY = "Remote control of a robot controller over TCP/IP, over the C library libkelvo_dll"
+_WHEEL = "Wheel-Version: 1.0\nGenerator: kelvo_build\nRoot-Is-Purelib: true\nTag: py3-none-any\n"
 
 
 def _version() -> str:
@@ -43,7 +44,7 @@ def _write_wheel(directory: str, files: List[Tuple[str, bytes]]) -> str:
     dist_info = "%s-%s.dist-info" % (_NAME, _version())
     files = files + [
         (dist_info + "/METADATA", _metadata().encode()),
-        (dist_info + "/WHEEL", b"Wheel-Version: 1.0\nGenerator: kelvo_build\nRoot-Is-Purelib: true\nTag: py3-none-any\n"),
+        (dist_info + "/WHEEL", _WHEEL.encode()),
     ]
     record = "".join(_record_line(n, d) + "\n" for n, d in files) + dist_info + "/RECORD,,\n"
     name = "%s-%s-py3-none-any.whl" % (_NAME, _version())

@@ -68,7 +68,7 @@ class MotionPoint:
     """One point of a continuous-motion queue (ContinuousMotionPoint in C).
 
     pos holds 13 values for types 1 to 4 and up to 19 for the EXT types; missing ones are 0.
-    spin is used by types 4, 6 and 7. The meaning of velocity, acc, dec and pl is the controller's."""
+    spin is used by types 4, 6 and 7. What velocity, acc, dec and pl mean is the controller's."""
 
     type: Union[PointType, int]
     velocity: float

@@ -319,15 +319,20 @@ class Robot:
         """Events as they arrive, in order. Ends when none has come for timeout seconds (None:
         only when the session closes)."""
         quiet_since = time.monotonic()
-        while timeout is None or time.monotonic() - quiet_since < timeout:
-            left = _EVENT_SLICE_MS if timeout is None else timeout - (time.monotonic() - quiet_since)
+        while True:
+            left = None if timeout is None else timeout - (time.monotonic() - quiet_since)
+            wait_ms = _EVENT_SLICE_MS
+            if left is not None:
+                wait_ms = max(0, min(wait_ms, int(left * 1000)))
             try:
-                event = self.next_event(min(_EVENT_SLICE_MS, max(0, int(left * 1000))))
+                event = self.next_event(wait_ms)
             except ClosedError:
                 return
             if event is not None:
                 yield event
                 quiet_since = time.monotonic()
+            elif left is not None and left * 1000 <= wait_ms:
+                return
 
     def on_event(self, callback: Optional[Callable[[Event], None]]) -> None:
         """Calls callback(event) for each event, on a library thread (not the caller's); None
@@ -375,7 +380,8 @@ class Robot:
         """Follows the position (in coord) until the robot stands at target, and returns it.
         RefusedError when it stops short or never sets off (a controller refuses moves it cannot
         make), TimedOutError after timeout seconds."""
-        _doubles(target, 6, "target")
+        if len(target) != 6:
+            raise ValueError("target needs 6 values, not %d" % len(target))
         start = time.monotonic()
         origin = last = self.get_current_position(coord)
         last_change = start

@@ -92,12 +92,12 @@ def robot(sim: Sim) -> Iterator[kelvo.Robot]:
         yield robot
 
 
-def run_python(code_or_args: List[str], cwd: Path = ROOT, **env: str) -> subprocess.CompletedProcess:
+def run_python(arguments: List[str], cwd: Path = ROOT, **env: str) -> subprocess.CompletedProcess:
     """Debian's Python (this one) in a child process, with the package on its path."""
     environment = dict(os.environ, PYTHONPATH=str(ROOT / "python"))
     environment.update(env)
     return subprocess.run(
-        [sys.executable, *code_or_args],
+        [sys.executable, *arguments],
         env=environment,
         cwd=str(cwd),
         capture_output=True,

@@ -47,10 +47,12 @@ def test_pip_installs_the_package_without_an_index(tmp_path, sim):
     venv = tmp_path / "venv"
     run(["/usr/bin/python3", "-m", "venv", str(venv)])
     run([str(venv / "bin" / "pip"), "install", "--no-index", "--quiet", str(ROOT / "python")])
-    script = "import kelvo\nwith kelvo.connect(%r) as robot:\n    print(robot.get_jogging_speed())\n"
+    script = "import kelvo\nwith kelvo.connect(%r) as r:\n    print(r.get_jogging_speed())\n"
     installed = run([str(venv / "bin" / "python"), "-c", script % sim.address], cwd=tmp_path)
     assert installed.stdout == "10\n"
 
 
 def run(command, cwd=ROOT):
-    return subprocess.run(command, cwd=str(cwd), check=True, capture_output=True, text=True, timeout=120)
+    return subprocess.run(
+        command, cwd=str(cwd), check=True, capture_output=True, text=True, timeout=120
+    )

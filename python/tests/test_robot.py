@@ -49,7 +49,8 @@ def test_a_code_no_enum_knows_comes_back_as_int(start_sim):
 
 def test_jog_and_move(robot):
     assert robot.servo_power_on() == ServoStatus.READY
-    assert wait_for(robot.get_servo_status, ServoStatus.RUNNING) == ServoStatus.RUNNING  # teach mode
+    # In teach mode the library also presses the enabling switch: the motors power up.
+    assert wait_for(robot.get_servo_status, ServoStatus.RUNNING) == ServoStatus.RUNNING
     robot.set_current_coord(Coord.CARTESIAN)
     robot.set_jogging_speed(100)
     robot.start_jogging(3, True)
