@@ -2,8 +2,8 @@
 
 import contextlib
 import math
-import threading
 import time
+from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
@@ -42,8 +42,6 @@ def test_errors_of_a_linked_session(start_sim, tmp_path):
         robot.upload_job()
         with raises(kelvo.BusyError, -5):
             robot.upload_job()
-    with raises(kelvo.ClosedError, -7):
-        robot.get_jogging_speed()
 
     with raises(kelvo.InvalidArgumentError, -1):
         kelvo.connect("127.0.21.x")
@@ -53,28 +51,25 @@ def test_errors_of_a_linked_session(start_sim, tmp_path):
     assert time.monotonic() - started < 3
 
 
-def test_unanswered_query_times_out_and_close_ends_a_waiting_one(start_sim):
-    sim = start_sim("--scripted")  # answers heartbeats only
+def test_scripted_answers_timeouts_and_close_ending_a_waiting_query(start_sim):
+    sim = start_sim("--scripted")  # answers heartbeats and what is scripted only
+    sim.command('reply 2202 2203 {"coord":7,"robot":1}\\n')
     robot = kelvo.connect(sim.address)
+    coord = robot.get_current_coord()
+    assert coord == 7 and type(coord) is int  # no Coord has 7: no error either
+
     robot.set_reply_timeout(200)
     with raises(kelvo.TimedOutError, -3):
         robot.get_current_mode()
 
     robot.set_reply_timeout(0)  # wait for ever
-    outcome = []
-
-    def query():
-        try:
-            robot.get_jogging_speed()
-        except kelvo.KelvoError as error:
-            outcome.append(error)
-
-    waiting = threading.Thread(target=query)
-    waiting.start()
-    time.sleep(0.3)
-    assert waiting.is_alive()
-    robot.close()
-    waiting.join(timeout=2)
-    assert not waiting.is_alive()
-    assert [type(e) for e in outcome] == [kelvo.ClosedError]
+    with ThreadPoolExecutor(1) as pool:
+        waiting = pool.submit(robot.get_jogging_speed)
+        time.sleep(0.3)
+        assert not waiting.done()
+        robot.close()
+        with raises(kelvo.ClosedError, -7):
+            waiting.result(timeout=2)
     robot.close()  # idempotent
+    with raises(kelvo.ClosedError, -7):
+        robot.get_jogging_speed()
