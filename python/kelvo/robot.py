@@ -23,9 +23,6 @@ from .records import Event, MotionPoint, pack_points
 
 Position = Tuple[float, float, float, float, float, float]
 
-_TIMEOUT = -3
-_CLOSED = -7
-
 # Set while this thread runs an event callback: what the library may still be executing then must
 # outlive the session.
 _delivering = threading.local()
@@ -41,7 +38,11 @@ _EVENT_SLICE_MS = 200  # pulls wait in slices, so Ctrl-C ends a wait for events
 
 class _Session:
     """The C handle and what must live as long as the library may call back; no Robot inside, so
-    that a Robot nobody holds is collected (and closed)."""
+    that a Robot nobody holds is collected (and closed).
+
+    close() clears the handle before kelvo_close, so no call starts on a closed session. A call
+    in another thread that has read the handle but not yet entered the library when kelvo_close
+    frees the session is the one window left; the C API leaves it to the caller."""
 
     def __init__(self, lib: ctypes.CDLL, handle: int) -> None:
         self.lib = lib
@@ -56,7 +57,7 @@ class _Session:
             return
         self.lib.kelvo_close(handle)
         if getattr(_delivering, "active", False):
-            _retired.extend(self.callbacks)  # closing waits for the callback's return
+            _retired.extend(self.callbacks)  # the library returns through this callback first
         self.callbacks = []
 
 
@@ -310,7 +311,7 @@ class Robot:
         _require_events()
         event = CEvent()
         status = self._status("kelvo_next_event", ctypes.byref(event), timeout_ms)
-        if status == _TIMEOUT:
+        if status == TimedOutError.code:
             return None
         check(status)
         return Event.from_c(event)

@@ -27,7 +27,8 @@ def pull_until(robot, wanted, seconds=5.0):
 
 def is_output(event, port):
     """A digital output report with port set."""
-    return event.kind == EventKind.IO and event.code == IoKind.DOUT and event.values[port - 1 : port] == (1,)
+    is_dout = event.kind == EventKind.IO and event.code == IoKind.DOUT
+    return is_dout and event.values[port - 1 : port] == (1,)
 
 
 def test_events_by_pull_in_order_of_arrival(robot, sim):

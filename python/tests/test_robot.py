@@ -28,7 +28,7 @@ def test_settings_io_and_status(robot):
     status = robot.status()
     assert status == dict(
         mode=Mode.REMOTE, coord=Coord.TOOL, speed=35, running=RunningState.STOPPED,
-        servo=ServoStatus.STOPPED, joints=(0.0,) * 6, cartesian=(500.0, 0.0, 850.0, 180.0, 0.0, 0.0),
+        servo=ServoStatus.STOPPED, joints=(0.0,) * 6, cartesian=(500.0, 0, 850.0, 180.0, 0, 0),
         dout=digital, din=digital, aout=analog, ain=analog,
     )
     assert isinstance(status["mode"], Mode) and isinstance(status["servo"], ServoStatus)
