@@ -36,6 +36,16 @@ def test_settings_io_and_status(robot):
     assert robot.get_current_sync_position() == (0.0,) * 5
     assert robot.is_connected()
 
+    # The requests no other test makes: each reaches its C function with its arguments.
+    here = (0, 0, 0, 0, 0, 0)
+    robot.robot_movc(here, here, here, 10, Coord.JOINT)
+    robot.robot_movca(here, here, here, 10, Coord.JOINT)
+    robot.stop_move(1)
+    robot.clear_alarm(0x6010)
+    robot.clear_all_alarms()
+    robot.set_transfer_port(5001)
+    robot.sync_jobs()
+
 
 def test_jog_and_move(robot):
     assert robot.servo_power_on() == ServoStatus.READY
@@ -58,6 +68,8 @@ def test_jog_and_move(robot):
         robot.move_and_wait((2000.0, 0.0, 0.0, 180.0, 0.0, 0.0), 500, Coord.CARTESIAN, linear=True)
     with pytest.raises(ValueError):
         robot.robot_movj((1, 2, 3), 10, Coord.JOINT)
+    robot.servo_power_off()  # releases the enabling switch: the motors go off
+    assert wait_for(robot.get_servo_status, ServoStatus.READY) == ServoStatus.READY
 
 
 def test_jobs_and_a_motion_queue(robot):
