@@ -1,11 +1,12 @@
 """Finding libkelvo_dll and declaring its C functions for ctypes."""
 
+import contextlib
 import ctypes
 import os
 import sys
 import threading
 from pathlib import Path
-from typing import List, Optional, Tuple
+from typing import Iterator, List, Optional, Tuple
 
 from ._records import CEvent, CPoint
 
@@ -150,6 +151,24 @@ def library() -> ctypes.CDLL:
                     + " to its path."
                 )
         return _loaded
+
+
+_callbacks = threading.local()
+
+
+@contextlib.contextmanager
+def callback() -> Iterator[None]:
+    """Marks the calling library thread as running one of our callbacks."""
+    _callbacks.active = True
+    try:
+        yield
+    finally:
+        _callbacks.active = False
+
+
+def in_callback() -> bool:
+    """Whether this thread runs a callback from the library now."""
+    return getattr(_callbacks, "active", False)
 
 
 def has_events() -> bool:

@@ -31,11 +31,12 @@ def set_log_handler(callback: Optional[LogCallback], min_level: int = LogLevel.I
         return
 
     def deliver(level: int, category: bytes, text: bytes, user: Optional[int]) -> None:
-        callback(
-            decode(LogLevel, level),
-            (category or b"").decode("utf-8", "replace"),
-            (text or b"").decode("utf-8", "replace"),
-        )
+        with _library.callback():
+            callback(
+                decode(LogLevel, level),
+                (category or b"").decode("utf-8", "replace"),
+                (text or b"").decode("utf-8", "replace"),
+            )
 
     handler = _library.LogHandler(deliver)
     with _lock:

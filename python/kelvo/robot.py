@@ -23,12 +23,6 @@ from .records import Event, MotionPoint, pack_points
 
 Position = Tuple[float, float, float, float, float, float]
 
-# Set while this thread runs an event callback: what the library may still be executing then must
-# outlive the session.
-_delivering = threading.local()
-# Callbacks of sessions closed from inside their own callback; the library returns through them.
-_retired: List[Any] = []
-
 _POLL_INTERVAL = 0.1  # seconds between position readings of the wait helpers
 _ARRIVED = 0.01  # mm or degrees from the target
 _STILL = 1e-6  # no change between two readings
@@ -55,9 +49,15 @@ class _Session:
             handle, self.handle = self.handle, None
         if handle is None:
             return
-        self.lib.kelvo_close(handle)
-        if getattr(_delivering, "active", False):
-            _retired.extend(self.callbacks)  # the library returns through this callback first
+        if _library.in_callback():
+            # A library thread (maybe this session's own, or the collector running there) cannot
+            # wait for itself: a thread of ours closes once the callback has returned.
+            threading.Thread(target=self._close, args=(handle,), name="kelvo-close").start()
+        else:
+            self._close(handle)
+
+    def _close(self, handle: int) -> None:
+        self.lib.kelvo_close(handle)  # returns once no callback runs
         self.callbacks = []
 
 
@@ -345,11 +345,8 @@ class Robot:
             return
 
         def deliver(event: "ctypes._Pointer[CEvent]", user: Optional[int]) -> None:
-            _delivering.active = True
-            try:
+            with _library.callback():
                 callback(Event.from_c(event.contents))
-            finally:
-                _delivering.active = False
 
         handler = _library.EventHandler(deliver)
         # Kept until the session is closed: the library may be running any earlier one.
