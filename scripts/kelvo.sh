@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 # locales: localedef builds the decimal-comma locale some tests run under.
 packages=(cmake g++ ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
-          libgtest-dev libgmock-dev libbenchmark-dev locales)
+          libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv)
 
 install_missing() {
     local missing=()
@@ -38,6 +38,18 @@ run_tests() {  # run_tests DIR
     (cd "$1" && ctest --output-on-failure -j "$jobs" --timeout 300)
 }
 
+# The Python package's tests against DIR's library and kelvo-sim, under Debian's Python whatever
+# python3 comes first on the PATH. Python cannot load an ASan build, so the plain one only.
+run_python_tests() {  # run_python_tests DIR
+    local status=0
+    env -u KELVO_LIBRARY KELVO_BUILD_DIR="$PWD/$1" \
+        /usr/bin/python3 -m pytest -q -p no:cacheprovider python/tests || status=$?
+    if ((status == 5)); then
+        echo "pytest found no tests in python/tests" >&2
+    fi
+    return "$status"
+}
+
 install_missing
 case "${1:-demo}" in
     demo)
@@ -48,6 +60,8 @@ case "${1:-demo}" in
     test)
         build build
         run_tests build
+        echo "== the Python package =="
+        run_python_tests build
         echo "== again with AddressSanitizer and UndefinedBehaviorSanitizer =="
         # Unoptimised with line tables only: a third of the compile time of -O2 -g under ASan.
         build build-asan -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \

@@ -1,0 +1,68 @@
+"""kelvo: remote control of a robot controller over TCP/IP, over the C library libkelvo_dll.
+
+    import kelvo
+    with kelvo.connect("127.0.0.1") as robot:
+        print(robot.get_current_position(kelvo.Coord.JOINT))
+
+The library is found through KELVO_LIBRARY, else the build tree of a checkout, else the installed
+libkelvo_dll.so.1. Methods named like the C calls keep the C units (milliseconds); connect, events
+and the wait helpers take seconds."""
+
+from ._library import LibraryNotFoundError
+from .enums import (
+    AlarmSeverity,
+    Coord,
+    EventKind,
+    IoKind,
+    LogLevel,
+    Mode,
+    PointType,
+    RunningState,
+    ServoStatus,
+    TransferStage,
+)
+from .errors import (
+    BusyError,
+    ClosedError,
+    InvalidArgumentError,
+    JobFileError,
+    KelvoError,
+    NotConnectedError,
+    RefusedError,
+    TimedOutError,
+    TooLargeError,
+)
+from .log import set_log_handler
+from .records import Event, MotionPoint
+from .robot import Position, Robot, connect
+
+__version__ = "0.1.0"
+
+__all__ = [
+    "AlarmSeverity",
+    "BusyError",
+    "ClosedError",
+    "Coord",
+    "Event",
+    "EventKind",
+    "InvalidArgumentError",
+    "IoKind",
+    "JobFileError",
+    "KelvoError",
+    "LibraryNotFoundError",
+    "LogLevel",
+    "Mode",
+    "MotionPoint",
+    "NotConnectedError",
+    "PointType",
+    "Position",
+    "RefusedError",
+    "Robot",
+    "RunningState",
+    "ServoStatus",
+    "TimedOutError",
+    "TooLargeError",
+    "TransferStage",
+    "connect",
+    "set_log_handler",
+]

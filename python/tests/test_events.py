@@ -1,0 +1,97 @@
+"""Events by pull and by push, and the log handler."""
+
+import queue
+import time
+
+import pytest
+
+import kelvo
+from kelvo import AlarmSeverity, EventKind, IoKind
+from conftest import needs_events
+
+pytestmark = needs_events
+
+
+def pull_until(robot, wanted, seconds=5.0):
+    """Every event up to and including the first one wanted(event) is true for."""
+    events = []
+    deadline = time.monotonic() + seconds
+    for event in robot.events(timeout=seconds):
+        events.append(event)
+        if wanted(event):
+            return events
+        if time.monotonic() > deadline:
+            break
+    pytest.fail("not among the events; the last kinds: %s" % [str(e.kind) for e in events[-20:]])
+
+
+def is_output(event, port):
+    """A digital output report with port set."""
+    is_dout = event.kind == EventKind.IO and event.code == IoKind.DOUT
+    return is_dout and event.values[port - 1 : port] == (1,)
+
+
+def test_events_by_pull(robot, sim):
+    robot.set_dout(2, 1)
+    output = pull_until(robot, lambda e: is_output(e, 2))[-1]
+    assert len(output.values) >= 16 and isinstance(output.values, tuple)
+    sim.command("alarm 1")
+    alarm = pull_until(robot, lambda e: e.kind == EventKind.ALARM)[-1]
+    assert alarm.code is AlarmSeverity.ERROR
+    assert "servo alarm" in alarm.text and alarm.values[0] == 0x6010
+    assert abs(alarm.time - time.time()) < 60
+
+
+def test_events_by_push_with_a_query_inside_and_unregistering(robot, sim):
+    delivered = queue.Queue()
+
+    def on_event(event):
+        if is_output(event, 4):
+            delivered.put(robot.get_jogging_speed())  # a waiting query, from inside
+
+    robot.set_jogging_speed(42)
+    robot.on_event(on_event)
+    with pytest.raises(kelvo.BusyError):
+        robot.next_event(0)
+    robot.set_dout(4, 1)
+    assert delivered.get(timeout=5) == 42
+
+    robot.on_event(None)
+    while not delivered.empty():
+        delivered.get()
+    robot.set_dout(4, 0)
+    robot.set_dout(4, 1)
+    pull_until(robot, lambda e: is_output(e, 4))  # queued for pull instead
+    assert delivered.empty()
+
+
+def test_close_from_inside_a_callback(robot):
+    closed = queue.Queue()
+
+    def close_now(event):
+        robot.close()
+        closed.put(event.kind)
+
+    robot.on_event(close_now)
+    robot.set_dout(1, 1)
+    closed.get(timeout=5)
+    deadline = time.monotonic() + 5
+    while not robot.closed and time.monotonic() < deadline:
+        time.sleep(0.05)
+    with pytest.raises(kelvo.ClosedError):
+        robot.get_dout()
+
+
+def test_log_handler_receives_the_library_lines(sim):
+    lines = queue.Queue()
+    kelvo.set_log_handler(lambda *line: lines.put(line), kelvo.LogLevel.DEBUG)
+    try:
+        with kelvo.connect(sim.address):
+            pass
+    finally:
+        kelvo.set_log_handler(None)
+    received = []
+    while not lines.empty():
+        received.append(lines.get())
+    assert any(category.startswith("kelvo.") and text for _, category, text in received)
+    assert all(isinstance(level, kelvo.LogLevel) for level, _, _ in received)

@@ -1,0 +1,58 @@
+"""Where the library is looked for, and a process that exits with sessions open."""
+
+import shutil
+import subprocess
+
+from conftest import ROOT, run_python
+
+LOADED = "import kelvo._library as l; print(l.library()._name)"
+
+
+def test_library_search_order_and_a_clear_error_when_missing(tmp_path):
+    in_checkout = ROOT / "build" / "src" / "libkelvo_dll.so"
+    if in_checkout.exists():
+        assert run_python(["-c", LOADED], KELVO_LIBRARY="").stdout == str(in_checkout) + "\n"
+
+    chosen = run_python(["-c", LOADED], KELVO_LIBRARY="/nowhere/libkelvo_dll.so")
+    assert chosen.returncode != 0
+    assert "/nowhere/libkelvo_dll.so (the KELVO_LIBRARY environment variable)" in chosen.stderr
+    assert "build tree" not in chosen.stderr  # a deliberate choice is not replaced
+
+    # Outside a checkout, with nothing installed: every place named.
+    shutil.copytree(ROOT / "python" / "kelvo", tmp_path / "kelvo")
+    missing = run_python(
+        ["-c", LOADED], tmp_path, KELVO_LIBRARY="", PYTHONPATH=str(tmp_path), LD_LIBRARY_PATH=""
+    )
+    assert missing.returncode != 0
+    assert "LibraryNotFoundError" in missing.stderr
+    assert "libkelvo_dll.so.1 (the system's library search path)" in missing.stderr
+    assert "KELVO_LIBRARY" in missing.stderr
+
+
+def test_exit_with_sessions_open_and_a_callback_set(sim):
+    script = (
+        "import kelvo, kelvo._library as l\n"
+        "robot = kelvo.connect(%r)\n"
+        "if hasattr(l.library(), 'kelvo_next_event'):\n"
+        "    robot.on_event(lambda event: None)\n"
+        "    kelvo.set_log_handler(lambda *line: None, kelvo.LogLevel.DEBUG)\n"
+        "robot.set_dout(1, 1)\n"
+        "print('done')\n" % sim.address
+    )
+    exited = run_python(["-c", script])
+    assert (exited.returncode, exited.stdout) == (0, "done\n"), exited.stderr
+
+
+def test_pip_installs_the_package_without_an_index(tmp_path, sim):
+    venv = tmp_path / "venv"
+    run(["/usr/bin/python3", "-m", "venv", str(venv)])
+    run([str(venv / "bin" / "pip"), "install", "--no-index", "--quiet", str(ROOT / "python")])
+    script = "import kelvo\nwith kelvo.connect(%r) as r:\n    print(r.get_jogging_speed())\n"
+    installed = run([str(venv / "bin" / "python"), "-c", script % sim.address], cwd=tmp_path)
+    assert installed.stdout == "10\n"
+
+
+def run(command, cwd=ROOT):
+    return subprocess.run(
+        command, cwd=str(cwd), check=True, capture_output=True, text=True, timeout=120
+    )

@@ -1,0 +1,106 @@
+"""Each group of methods against kelvo-sim."""
+
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+import pytest
+
+import kelvo
+from kelvo import Coord, Mode, MotionPoint, PointType, RunningState, ServoStatus
+
+
+def wait_for(read, expected, seconds=3.0):
+    deadline = time.monotonic() + seconds
+    while (value := read()) != expected and time.monotonic() < deadline:
+        time.sleep(0.05)
+    return value
+
+
+def test_settings_io_and_status(robot):
+    robot.set_current_mode(Mode.REMOTE)
+    robot.set_current_coord(Coord.TOOL)
+    robot.set_jogging_speed(35)
+    robot.set_dout(3, 1)
+    robot.set_aout(2, 5)
+    digital, analog = [0, 0, 1] + [0] * 13, [0, 5] + [0] * 14
+    assert wait_for(robot.get_din, digital) == digital  # outputs are wired back to inputs
+
+    status = robot.status()
+    assert status == dict(
+        mode=Mode.REMOTE, coord=Coord.TOOL, speed=35, running=RunningState.STOPPED,
+        servo=ServoStatus.STOPPED, joints=(0.0,) * 6, cartesian=(500.0, 0, 850.0, 180.0, 0, 0),
+        dout=digital, din=digital, aout=analog, ain=analog,
+    )
+    assert isinstance(status["mode"], Mode) and isinstance(status["servo"], ServoStatus)
+    assert robot.get_tool() == 0
+    assert robot.get_current_sync_position() == (0.0,) * 5
+    assert robot.is_connected()
+
+    # The requests no other test makes: each reaches its C function with its arguments.
+    here = (0, 0, 0, 0, 0, 0)
+    robot.robot_movc(here, here, here, 10, Coord.JOINT)
+    robot.robot_movca(here, here, here, 10, Coord.JOINT)
+    robot.stop_move(1)
+    robot.clear_alarm(0x6010)
+    robot.clear_all_alarms()
+    robot.set_transfer_port(5001)
+    robot.sync_jobs()
+
+
+def test_jog_and_move(robot):
+    assert robot.servo_power_on() == ServoStatus.READY
+    # In teach mode the library also presses the enabling switch: the motors power up.
+    assert wait_for(robot.get_servo_status, ServoStatus.RUNNING) == ServoStatus.RUNNING
+    robot.set_current_coord(Coord.CARTESIAN)
+    robot.set_jogging_speed(100)
+    robot.start_jogging(3, True)
+    time.sleep(0.3)
+    robot.stop_jogging(3)
+    assert robot.get_current_position(Coord.CARTESIAN)[2] > 860
+
+    target = (20.0, 10.0, 5.0, 0.0, -20.0, 0.0)
+    assert robot.move_and_wait(target, 100, Coord.JOINT) == pytest.approx(target, abs=0.01)
+    line_end = (520.0, 50.0, 700.0, 180.0, 0.0, 0.0)
+    arrived = robot.move_and_wait(line_end, 500, Coord.CARTESIAN, linear=True)
+    assert arrived == pytest.approx(line_end, abs=0.01)
+
+    with pytest.raises(kelvo.RefusedError, match="did not move"):  # out of reach
+        robot.move_and_wait((2000.0, 0.0, 0.0, 180.0, 0.0, 0.0), 500, Coord.CARTESIAN, linear=True)
+    with pytest.raises(ValueError):
+        robot.robot_movj((1, 2, 3), 10, Coord.JOINT)
+    robot.servo_power_off()  # releases the enabling switch: the motors go off
+    assert wait_for(robot.get_servo_status, ServoStatus.READY) == ServoStatus.READY
+
+
+def test_jobs_and_a_motion_queue(robot):
+    robot.set_current_mode(Mode.RUN)
+    robot.servo_power_on()
+    robot.run_job("DEMO")
+    assert wait_for(robot.get_robot_running_state, RunningState.RUNNING) == RunningState.RUNNING
+    robot.stop_job()
+    assert wait_for(robot.get_robot_running_state, RunningState.STOPPED) == RunningState.STOPPED
+
+    last = (10.0, 0.0, 0.0, 0.0, -30.0, 0.0)
+    points = [
+        MotionPoint(PointType.MOVJ, 100, [0, 0, 0, 0, -30, 0]),
+        MotionPoint(PointType.MOVL, 500, [5, 5, 0, 0, -30, 0], acc=50, dec=50),
+        MotionPoint(PointType.MOVJ, 100, last),
+    ]
+    robot.continuous_motion_mode(True)
+    robot.send_continuous_motion_queue(points)
+    assert robot.wait_until_stopped(last, Coord.JOINT) == pytest.approx(last, abs=0.01)
+    robot.continuous_motion_mode(False)
+    assert wait_for(robot.get_current_mode, Mode.TEACH) == Mode.TEACH
+
+
+def test_two_controllers_in_one_process(start_sim):
+    first, second = start_sim(), start_sim()
+    with kelvo.connect(first.address) as a, kelvo.connect(second.address) as b:
+        a.set_jogging_speed(11)
+        b.set_jogging_speed(22)
+        a.set_dout(1, 1)
+        with ThreadPoolExecutor(2) as pool:  # both at once, from threads of their own
+            speeds = pool.map(lambda r: [r.get_jogging_speed() for _ in range(20)], (a, b))
+        assert list(speeds) == [[11] * 20, [22] * 20]
+        assert wait_for(lambda: a.get_dout()[0], 1) == 1
+        assert b.get_dout()[0] == 0
