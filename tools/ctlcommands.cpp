@@ -462,9 +462,10 @@ const Command kCommands[] = {
      "the mode stays open. A queue must fit one frame (some 100 to 170 points).",
      true, queue},
     {"upload", "[MS]", "send the job files of robotJob/R1 to R4 to the controller",
-     "upload_job(): every file of robotJob/R1 to R4 beside kelvoctl, robot by robot, newest\n"
-     "first. The library reports no end of a transfer, so kelvoctl stays MS (default 3000)\n"
-     "before it goes on or exits. Refused while an upload runs.",
+     "upload_job(): every file of robotJob/R1 to R4 in the job folder (the current directory\n"
+     "or --job-dir), robot by robot, newest first. The library reports no end of a transfer,\n"
+     "so kelvoctl stays MS (default 3000) before it goes on or exits. Refused while an upload\n"
+     "runs.",
      true, upload},
     {"sync", "[MS]", "bring robotJob/R1 to R4 in line with the controller's job files",
      "sync_jobs(): files missing or different on the PC are downloaded, empty ones deleted and\n"
