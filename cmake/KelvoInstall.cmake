@@ -35,6 +35,7 @@ install(FILES ${PROJECT_BINARY_DIR}/kelvoConfig.cmake ${PROJECT_BINARY_DIR}/kelv
 
 # kelvo.pc names its prefix relative to its own folder, so it holds under any install prefix.
 file(RELATIVE_PATH KELVO_PC_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" KELVO_PC_PREFIX ${KELVO_PC_PREFIX})
 configure_file(cmake/kelvo.pc.in ${PROJECT_BINARY_DIR}/kelvo.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/kelvo.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
     COMPONENT dev)
