@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev mono-mcs mono-runtime)
 
 install_missing() {
     local missing=()
