@@ -26,6 +26,7 @@ soname=$(readelf -d "$libdir/libkelvo_dll.so.$version" | sed -n 's/.*(SONAME).*\
 [[ $soname == "libkelvo_dll.so.${version%%.*}" ]] || fail "SONAME is '$soname'"
 [[ -e $libdir/$soname ]] || fail "$soname is not installed"
 runpath=$(readelf -d "$prefix/bin/kelvoctl" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+# shellcheck disable=SC2016  # $ORIGIN is the loader's, not the shell's
 [[ $runpath == '$ORIGIN/../lib' ]] || fail "kelvoctl's RUNPATH is '$runpath'"
 
 # Nothing of the build tree or the system may stand in for the prefix.
