@@ -11,7 +11,7 @@
 // Job files: the kelvoctl commands upload and sync, and the demo's upload.
 namespace kelvoctl {
 
-// The folder kelvoctl was started from.
+// The folder that holds the kelvoctl program itself.
 std::filesystem::path programFolder();
 
 // The folder whose robotJob/R1 to R4 upload and sync use, given to the library. False, with the
