@@ -5,9 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# locales: localedef builds the decimal-comma locale some tests run under.
+# locales: localedef builds the decimal-comma locale some tests run under; mono runs the C# face.
 packages=(cmake g++ ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
-          libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv)
+          libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
+          mono-mcs mono-runtime)
 
 install_missing() {
     local missing=()

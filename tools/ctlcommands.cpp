@@ -515,9 +515,10 @@ const Command kCommands[] = {
      "the mode stays open. A queue must fit one frame (some 100 to 170 points).",
      true, queue},
     {"upload", "[MS]", "send the job files of robotJob/R1 to R4 to the controller",
-     "kelvo_upload_job(s): every file of robotJob/R1 to R4 beside kelvoctl, robot by robot,\n"
-     "newest first. The library reports no end of a transfer, so kelvoctl stays MS (default\n"
-     "3000) before it goes on or exits. Refused while a transfer runs.",
+     "kelvo_upload_job(s): every file of robotJob/R1 to R4 in the job folder (the current\n"
+     "directory or --job-dir), robot by robot, newest first. The library reports no end of a\n"
+     "transfer, so kelvoctl stays MS (default 3000) before it goes on or exits. Refused while\n"
+     "a transfer runs.",
      true, upload},
     {"sync", "[MS]", "bring robotJob/R1 to R4 in line with the controller's job files",
      "kelvo_sync_jobs(s): files missing or different on the PC are downloaded, empty ones\n"

@@ -223,7 +223,7 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
             return kFailed;
         }
     }
-    if (!demoUpload(console, shell, simJobs.path,
+    if (!demoUpload(ctl, shell, simJobs.path,
                     [&console](const char* text) { explain(console, text); })) {
         console.line("The demo stopped at a failing step.");
         return kFailed;

@@ -20,11 +20,14 @@ constexpr int kLongestWaitMs = 600000;
 constexpr int kArrivalMs = 10000;
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
-// The library's job directories hang from the host program's directory unless a session is
-// given another (kelvo_set_job_dir).
+// The folder useJobFolder gave the library.
+fs::path& jobFolder() {
+    static fs::path folder;
+    return folder;
+}
+
 fs::path jobDirectory() {
-    std::error_code error;
-    return fs::read_symlink("/proc/self/exe", error).parent_path() / "robotJob";
+    return jobFolder() / "robotJob";
 }
 
 // "R1/NAME (N bytes)" for the regular files of R1 to R4 under root, robot by robot.
@@ -68,6 +71,23 @@ Action transfer(const Args& args, int (*call)(KelvoSession*), const char* name) 
 
 }  // namespace
 
+fs::path programFolder() {
+    std::error_code error;
+    return fs::read_symlink("/proc/self/exe", error).parent_path();
+}
+
+bool useJobFolder(CtlSession& ctl, const std::string& folder) {
+    std::error_code error;
+    const fs::path path = fs::canonical(folder, error);
+    const int status = error ? KELVO_ERR_IO : ctl.status(kelvo_set_job_dir, path.c_str());
+    if (status != KELVO_OK) {
+        ctl.console().error("cannot use the job folder " + folder + ": " + kelvo_strerror(status));
+        return false;
+    }
+    jobFolder() = path;
+    return true;
+}
+
 Action upload(const Args& args) {
     return transfer(args, kelvo_upload_job, "kelvo_upload_job");
 }
@@ -76,18 +96,15 @@ Action sync(const Args& args) {
     return transfer(args, kelvo_sync_jobs, "kelvo_sync_jobs");
 }
 
-bool demoUpload(CtlConsole& console, CtlShell& shell, const std::string& simJobDir,
+bool demoUpload(CtlSession& ctl, CtlShell& shell, const std::string& simJobDir,
                 const std::function<void(const char*)>& explain) {
-    const fs::path jobs = jobDirectory();
-    const fs::path samples = jobs.parent_path() / "samples" / "robotJob";
-    std::error_code error;
-    const bool placed = !fs::exists(jobs, error);
-    if (placed)
-        fs::copy(samples, jobs, fs::copy_options::recursive, error);
-    const std::set<std::string> expected = jobFiles(jobs);
+    CtlConsole& console = ctl.console();
+    if (!useJobFolder(ctl, (programFolder() / KELVO_SAMPLES_FROM_PROGRAM).string()))
+        return false;
+    const std::set<std::string> expected = jobFiles(jobDirectory());
 
     explain(
-        "kelvo_upload_job(s): the job files beside kelvoctl, robotJob/R1 to R4 (here the demo's\n"
+        "kelvo_upload_job(s): the job files of the job folder, robotJob/R1 to R4 (here the demo's\n"
         "samples), go to the controller over a second connection, port 5000, in 2048-byte\n"
         "chunks; the call returns once that connection is up. kelvo-sim's job directory:");
     console.line("kelvo> upload 0");
@@ -101,8 +118,6 @@ bool demoUpload(CtlConsole& console, CtlShell& shell, const std::string& simJobD
         }
         std::this_thread::sleep_for(kPollInterval);
     }
-    if (placed)
-        fs::remove_all(jobs, error);
     if (shown != expected) {
         console.error("the job files did not all reach the simulator");
         return false;

@@ -4,7 +4,7 @@
 #include "ctlcommands.h"
 #include "ctlconsole.h"
 #include "ctldemo.h"
-#include "ctlsession.h"
+#include "ctlfiles.h"
 #include "ctlshell.h"
 #include "ctltext.h"
 #include "kelvo.h"
@@ -13,16 +13,23 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 using namespace kelvoctl;
 
+namespace fs = std::filesystem;
+
 namespace {
+
+constexpr const char* kSimulator = "kelvo-sim";
 
 struct Options {
     std::string ip;
+    std::string jobDir = ".";
     int timeoutMs = -1;
     bool verbose = false;
     bool help = false;
@@ -31,8 +38,8 @@ struct Options {
 
 void usage(CtlConsole& console) {
     for (const char* line : {
-             "usage: kelvoctl --ip ADDR [--timeout MS] [--verbose] COMMAND [ARGS]",
-             "       kelvoctl --ip ADDR [--timeout MS] [--verbose]   commands from standard input",
+             "usage: kelvoctl --ip ADDR [OPTIONS] COMMAND [ARGS]",
+             "       kelvoctl --ip ADDR [OPTIONS]                    commands from standard input",
              "       kelvoctl demo [--address ADDR] [--sim PATH]     a session with the simulator",
              "       kelvoctl help [COMMAND]                         this text, or a command's",
              "",
@@ -43,6 +50,8 @@ void usage(CtlConsole& console) {
              "options:",
              "  --ip ADDR       the controller's IP address",
              "  --timeout MS    how long a query waits for the controller's answer (default 3000)",
+             "  --job-dir DIR   the folder holding robotJob/R1 to R4 for upload and sync",
+             "                  (default: the current directory)",
              "  --verbose       show the library's own log on standard error",
              "",
              "commands:",
@@ -62,6 +71,8 @@ bool parseOptions(int argc, char** argv, Options* options) {
             options->verbose = true;
         } else if (option == "--ip" && i + 1 < argc) {
             options->ip = argv[++i];
+        } else if (option == "--job-dir" && i + 1 < argc) {
+            options->jobDir = argv[++i];
         } else if (option == "--timeout" && i + 1 < argc) {
             const std::optional<int> ms = wholeNumber(argv[++i], 0, INT_MAX);
             if (!ms)
@@ -83,17 +94,20 @@ void quietenLibraryLog(bool verbose) {
     setenv("QT_MESSAGE_PATTERN", "[%{category}] %{message}", 0);
 }
 
-// kelvo-sim next to kelvoctl, else where the build put it.
+// kelvo-sim beside kelvoctl, else the first on the PATH; the bare name when there is none, so
+// that starting it fails with that name.
 std::string simulatorPath() {
-    char self[PATH_MAX] = {};
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        std::string beside(self, static_cast<size_t>(length));
-        beside = beside.substr(0, beside.rfind('/') + 1) + "kelvo-sim";
-        if (access(beside.c_str(), X_OK) == 0)
-            return beside;
+    const fs::path beside = programFolder() / kSimulator;
+    if (access(beside.c_str(), X_OK) == 0)
+        return beside.string();
+    const char* const path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const fs::path candidate = fs::path(folder.empty() ? "." : folder) / kSimulator;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate.string();
     }
-    return KELVO_SIM_PATH;
+    return kSimulator;
 }
 
 // Connects to the controller; the exit status when it cannot.
@@ -116,6 +130,8 @@ std::optional<int> connect(CtlSession& ctl, const Options& options) {
     }
     if (options.timeoutMs >= 0 &&
         !ctl.call("kelvo_set_reply_timeout", kelvo_set_reply_timeout, options.timeoutMs))
+        return kFailed;
+    if (!useJobFolder(ctl, options.jobDir))
         return kFailed;
     return std::nullopt;
 }

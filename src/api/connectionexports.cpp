@@ -133,6 +133,10 @@ KELVO_API void KELVO_CALL show_log(const LogText* message) {
     });
 }
 
+KELVO_API const char* KELVO_CALL kelvo_version(void) {
+    return KELVO_VERSION_STRING;
+}
+
 KELVO_API const char* KELVO_CALL kelvo_strerror(int code) {
     switch (code) {
         case KELVO_OK:

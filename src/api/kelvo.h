@@ -12,6 +12,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "kelvo_version.h"
+
 #if defined(_WIN32)
 #if defined(KELVO_BUILDING_DLL)
 #define KELVO_API __declspec(dllexport)
@@ -44,6 +46,10 @@ typedef struct ContinuousMotionPoint {
 typedef struct LogText {
     const char* text;
 } LogText;
+
+/* The library's version, "MAJOR.MINOR.PATCH"; a host built against other headers compares it with
+ * KELVO_VERSION_STRING. Static text, never NULL. */
+KELVO_API const char* KELVO_CALL kelvo_version(void);
 
 /* ---- Connection, servo power, jogging, log ---- */
 

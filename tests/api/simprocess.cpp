@@ -144,6 +144,7 @@ void SimProcess::stop() {
 }
 
 bool SimProcess::command(const std::string& line) {
+    const std::lock_guard<std::mutex> oneAtATime(commandMutex_);
     std::unique_lock<std::mutex> lock(mutex_);
     const int before = answers_;
     writeAll(toSim_, line + "\n");

@@ -61,6 +61,8 @@ private:
     int toSim_ = -1;
     int fromSim_ = -1;
     std::thread reader_;
+    // One console command at a time: each waits for its own answer line, not another thread's.
+    std::mutex commandMutex_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<WireFrame> frames_;

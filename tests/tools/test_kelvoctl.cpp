@@ -1,8 +1,10 @@
 // kelvoctl as its users run it: one-shot commands, a script on one connection, help and usage
-// errors, and the demo from start to end.
+// errors, job files from its job folder, and the demo from start to end.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,8 +20,10 @@ struct Outcome {
     QString errors;
 };
 
-Outcome kelvoctl(const QStringList& arguments, const QByteArray& input = QByteArray()) {
+Outcome kelvoctl(const QStringList& arguments, const QByteArray& input = QByteArray(),
+                 const QString& workingDirectory = QString()) {
     QProcess program;
+    program.setWorkingDirectory(workingDirectory);
     program.start(QStringLiteral(KELVOCTL_PROGRAM), arguments);
     program.write(input);
     program.closeWriteChannel();
@@ -40,14 +44,16 @@ QStringList at(const QString& address, QStringList command) {
 }
 
 // kelvo-sim on address:6000 for the length of a test; --verbose, so its connections can be
-// counted.
+// counted. extraArguments follow kelvo-sim's own.
 class Simulator {
 public:
-    explicit Simulator(const QString& address) {
+    explicit Simulator(const QString& address, const QStringList& extraArguments = {}) {
         // Into a file: a pipe nobody reads while kelvoctl runs would fill and stall it.
         program_.setStandardOutputFile(log_.filePath(QStringLiteral("kelvo-sim.out")));
-        program_.start(QStringLiteral(KELVO_SIM_PROGRAM),
-                       {QStringLiteral("--listen"), address, QStringLiteral("--verbose")});
+        program_.start(
+            QStringLiteral(KELVO_SIM_PROGRAM),
+            QStringList{QStringLiteral("--listen"), address, QStringLiteral("--verbose")} +
+                extraArguments);
         for (int waited = 0; waited < 5000 && !output().contains("listening on"); waited += 50)
             QThread::msleep(50);
     }
@@ -210,6 +216,54 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
     EXPECT_TRUE(run.errors.contains("the robot did not move")) << run.errors.toStdString();
     EXPECT_FALSE(run.out.contains("running"));  // status came after the failure
     EXPECT_EQ(sim.connections(), 1);
+}
+
+namespace {
+
+void writeJobFile(const QString& folder, const QString& robotAndName) {
+    const QString path = folder + QStringLiteral("/robotJob/") + robotAndName;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("NOP\nEND\n");
+}
+
+bool arrives(const QString& path) {
+    for (int waited = 0; waited < 10000 && !QFile::exists(path); waited += 50)
+        QThread::msleep(50);
+    return QFile::exists(path);
+}
+
+}  // namespace
+
+// Installed, kelvoctl's own folder is /usr/bin: job files come from where it is started.
+TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
+    const QString address = QStringLiteral("127.0.8.3");
+    QTemporaryDir simJobs;
+    Simulator sim(address, {QStringLiteral("--job-dir"), simJobs.path()});
+    ASSERT_TRUE(sim.listening());
+    QTemporaryDir here;
+    QTemporaryDir there;
+    writeJobFile(here.path(), QStringLiteral("R1/HERE.JBR"));
+    writeJobFile(there.path(), QStringLiteral("R2/THERE.JBR"));
+
+    Outcome run =
+        kelvoctl(at(address, {QStringLiteral("upload"), QStringLiteral("500")}), {}, here.path());
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.out.contains(QDir(here.path()).canonicalPath() + "/robotJob"))
+        << run.out.toStdString();
+    EXPECT_TRUE(arrives(simJobs.filePath(QStringLiteral("R1/HERE.JBR"))));
+
+    run = kelvoctl({QStringLiteral("--ip"), address, QStringLiteral("--job-dir"), there.path(),
+                    QStringLiteral("upload"), QStringLiteral("500")},
+                   {}, here.path());
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(arrives(simJobs.filePath(QStringLiteral("R2/THERE.JBR"))));
+
+    run = kelvoctl({QStringLiteral("--ip"), address, QStringLiteral("--job-dir"),
+                    here.filePath(QStringLiteral("missing")), QStringLiteral("upload")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("cannot use the job folder")) << run.errors.toStdString();
 }
 
 TEST(Demo, RunsToCompletionAndShowsEveryStep) {
