@@ -124,7 +124,10 @@ TEST(Sessions, OpenIsFastAndClosingFiftyTimesLeavesNoThreadsOrDescriptors) {
         kelvo_close(opened.session);
     }
     EXPECT_LT(slowest, 2000);  // a link on loopback needs no check tick
-    EXPECT_EQ(countEntries("/proc/self/task"), threads);
+    // A joined thread may linger a moment in /proc; Qt's own workers come and go.
+    for (int i = 0; i < 60 && countEntries("/proc/self/task") > threads; ++i)
+        sleepMs(50);
+    EXPECT_LE(countEntries("/proc/self/task"), threads);
     EXPECT_EQ(countEntries("/proc/self/fd"), descriptors);
     std::printf("slowest kelvo_open on loopback: %lld ms\n", slowest);
 }
