@@ -41,9 +41,10 @@ public:
     // the first check tick.
     void startNetThread();
 
-    // From any thread; never waits for network I/O. True means handed to the socket, not
-    // delivered. False (frame dropped) while the link is not Connected or the payload does not
-    // fit a frame.
+    // From any thread; never waits for network I/O. The bytes leave from the calling thread unless
+    // earlier ones are still backed up. True means handed to the socket, not delivered. False
+    // (frame dropped) while the link is not Connected, once the kernel reports it broken, or when
+    // the payload does not fit a frame.
     bool sendFrame(quint16 command, const QByteArray& payload);
 
     // Traffic seen elsewhere (the transfer connection) also counts as a sign of life.

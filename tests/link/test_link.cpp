@@ -43,7 +43,13 @@ QByteArray numbered(int n) {
 }
 
 int numberOf(const QByteArray& payload) {
-    return payload.mid(5, payload.size() - 7).toInt();
+    static const QRegularExpression number(QStringLiteral("^\\{\"n\":(\\d+)"));
+    return number.match(QString::fromLatin1(payload)).captured(1).toInt();
+}
+
+// numbered(n) with padding up to about size bytes.
+QByteArray padded(int n, int size) {
+    return "{\"n\":" + QByteArray::number(n) + ",\"pad\":\"" + QByteArray(size, 'x') + "\"}\n";
 }
 
 class LinkTest : public ::testing::Test {
@@ -367,6 +373,8 @@ TEST_F(LinkTest, DamagedStreamStillDeliversEveryGoodFrameInOrder) {
     EXPECT_EQ(probe->count(0), 0);
 }
 
+// Frames of up to 48 KB back the socket up now and then: what the kernel does not take at once
+// must go out before anything sent later.
 TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
     ASSERT_GT(connectToSim(), 0);
     constexpr int kThreads = 4;
@@ -383,7 +391,8 @@ TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
     for (int t = 0; t < kThreads; ++t) {
         senders.emplace_back([&, t] {
             for (int i = 0; i < kEach; ++i) {
-                if (!link->sendFrame(kCommand, numbered(t * kEach + i))) {
+                const int n = t * kEach + i;
+                if (!link->sendFrame(kCommand, padded(n, i % 10 == 0 ? 48000 : 16))) {
                     ++refused;
                 }
             }
@@ -405,4 +414,35 @@ TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
         last[n / kEach] = n % kEach;
     }
     EXPECT_EQ(probe->count(0), 0);
+}
+
+// The controller drops the connection while another thread keeps sending: no send may take the
+// process down (a broken socket raises SIGPIPE unless told not to), sends are refused once the loss
+// is seen, and the link comes back and carries frames again.
+TEST_F(LinkTest, SendsIntoADroppedLinkFailHarmlesslyUntilItIsBack) {
+    ASSERT_GT(connectToSim(), 0);
+    std::atomic<bool> sending{true};
+    std::atomic<int> refused{0};
+    std::thread sender([&] {
+        for (int n = 0; sending; ++n) {
+            if (!link->sendFrame(kReport, padded(n, 2000)))
+                ++refused;
+        }
+    });
+    ASSERT_TRUE(sim.expectFrame(kReport));
+    sim.dropConnections();
+    EXPECT_GT(probe->waitForState(0, 1, 3000), 0);
+    const int refusedWhenLost = refused;
+    QThread::msleep(200);
+    EXPECT_GT(refused, refusedWhenLost);
+    sending = false;
+    sender.join();
+
+    ASSERT_GT(probe->waitForState(1, 2, 2 * kTickMs + 2000), 0);
+    EXPECT_TRUE(sim.waitForAccepted(2, 2000));
+    sim.clearFrames();
+    EXPECT_TRUE(link->sendFrame(kReport, numbered(7)));
+    const auto frame = sim.expectFrame(kReport);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->payload, numbered(7));
 }
