@@ -106,8 +106,7 @@ private:
 };
 
 // Every call's time in µs, from threads running at once, each with its own client.
-std::vector<double> timeCalls(int threads, int calls,
-                              const std::function<RoundTrip()>& newClient) {
+std::vector<double> timeCalls(int threads, int calls, const std::function<RoundTrip()>& newClient) {
     std::vector<std::vector<double>> perThread(static_cast<size_t>(threads));
     std::atomic<int> ready{0};
     std::atomic<bool> failed{false};
@@ -125,8 +124,8 @@ std::vector<double> timeCalls(int threads, int calls,
             for (int i = 0; i < calls && !failed; ++i) {
                 const Clock::time_point start = Clock::now();
                 failed = failed || !roundTrip();
-                samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start)
-                                      .count());
+                samples.push_back(
+                    std::chrono::duration<double, std::micro>(Clock::now() - start).count());
             }
         });
     }

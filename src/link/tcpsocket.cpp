@@ -61,8 +61,7 @@ TcpSocket::TcpSocket() {
             Qt::DirectConnection);
     connect(this, &QIODevice::aboutToClose, this, &TcpSocket::closeSendDescriptor,
             Qt::DirectConnection);
-    connect(this, &QIODevice::bytesWritten, this, &TcpSocket::settleBacklog,
-            Qt::DirectConnection);
+    connect(this, &QIODevice::bytesWritten, this, &TcpSocket::settleBacklog, Qt::DirectConnection);
 }
 
 // The base class still aborts a connected socket and signals it, after this part is gone.
