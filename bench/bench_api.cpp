@@ -4,7 +4,8 @@
 // per-call p50 and p99 of each and their ratio. The two take turns, round by round, so that both
 // meet the same load on the machine. The host is a customer's: no Qt application object, only
 // kelvo.h; the simulator runs as a child process and echoes nothing.
-//   bench_api [--calls N] [--rounds N]    N calls per thread and round
+//   bench_api [--calls N] [--rounds N] [--threads N]
+// N calls per thread and round; --threads runs that many threads only, instead of one and four.
 #include "hostbench.h"
 #include "kelvo.h"
 #include "link/frame.h"
@@ -220,7 +221,10 @@ int main(int argc, char** argv) {
     std::printf("get_current_position against kelvo-sim, %d rounds of %d calls per thread\n",
                 rounds, calls);
     std::printf("%7s  %-8s %8s %9s %9s\n", "threads", "client", "calls", "p50 us", "p99 us");
-    for (const int threads : {1, 4}) {
+    const int onlyThreads = option(argc, argv, "--threads", 0);
+    const std::vector<int> threadCounts =
+        onlyThreads > 0 ? std::vector<int>{onlyThreads} : std::vector<int>{1, 4};
+    for (const int threads : threadCounts) {
         if (!compare(threads, calls, rounds))
             return 1;
     }
