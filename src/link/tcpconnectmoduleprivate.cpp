@@ -60,11 +60,7 @@ bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& paylo
         return false;
     }
     std::lock_guard<std::recursive_mutex> lock(socketMutex_);
-    if (!tcpSocket_) {
-        return false;
-    }
-    tcpSocket_->write(frame);
-    return true;
+    return tcpSocket_ && tcpSocket_->send(frame);
 }
 
 // An invalid or future time would switch the silence check off (secsTo gives 0 or less), so the

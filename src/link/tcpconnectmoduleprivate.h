@@ -26,8 +26,9 @@ namespace kelvo {
 //
 // Threads: the object itself belongs to the creating thread; the loop, the timers, the socket and
 // every slot run in the connection thread. receivedData is emitted there and meant for direct
-// connections; connectSucceed reaches objects of other threads queued. Lock order: socketMutex_
-// before pingMutex_, never the reverse.
+// connections; connectSucceed reaches objects of other threads queued. Frames are written from the
+// sending thread (TcpSocket::send). Lock order: socketMutex_ before pingMutex_ and before the
+// socket's own lock, never the reverse.
 class TcpConnectModulePrivate : public QThread {
     Q_OBJECT
 
@@ -41,9 +42,10 @@ public:
     // the first check tick.
     void startNetThread();
 
-    // From any thread; never waits for network I/O. True means handed to the socket, not
-    // delivered. False (frame dropped) while the link is not Connected or the payload does not
-    // fit a frame.
+    // From any thread; never waits for network I/O. The bytes leave from the calling thread unless
+    // earlier ones are still backed up. True means handed to the socket, not delivered. False
+    // (frame dropped) while the link is not Connected, once the kernel reports it broken, or when
+    // the payload does not fit a frame.
     bool sendFrame(quint16 command, const QByteArray& payload);
 
     // Traffic seen elsewhere (the transfer connection) also counts as a sign of life.

@@ -85,8 +85,10 @@ std::string consoleUnescape(const std::string& text) {
 }
 
 SimProcess::SimProcess(const std::string& address, const std::vector<std::string>& extraArguments,
-                       Controller controller) {
-    std::vector<const char*> argv = {KELVO_SIM_PATH, "--listen", address.c_str(), "--verbose"};
+                       Controller controller, Echo echo) {
+    std::vector<const char*> argv = {KELVO_SIM_PATH, "--listen", address.c_str()};
+    if (echo == Echo::Frames)
+        argv.push_back("--verbose");
     if (controller == Controller::Scripted)
         argv.push_back("--scripted");
     for (const std::string& argument : extraArguments)

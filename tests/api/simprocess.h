@@ -25,11 +25,14 @@ public:
     // Scripted: the simulator keeps no controller state and the test scripts every answer.
     // Simulated: it keeps a controller's state and answers as one.
     enum class Controller { Scripted, Simulated };
+    // Frames: every frame and connection is echoed, for nextFrame() and accepted(). Quiet: none
+    // is, so the simulator answers as fast as it can (benchmarks).
+    enum class Echo { Frames, Quiet };
 
     // extraArguments go to kelvo-sim after its own (for instance --job-dir DIR).
     explicit SimProcess(const std::string& address,
                         const std::vector<std::string>& extraArguments = {},
-                        Controller controller = Controller::Scripted);
+                        Controller controller = Controller::Scripted, Echo echo = Echo::Frames);
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;

@@ -4,17 +4,20 @@
 
 #include "link/frame.h"
 #include "link/tcpconnectmoduleprivate.h"
+#include "link/tcpsocket.h"
 #include "rawframes.h"
 #include "simharness.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -45,7 +48,13 @@ QByteArray numbered(int n) {
 }
 
 int numberOf(const QByteArray& payload) {
-    return payload.mid(5, payload.size() - 7).toInt();
+    static const QRegularExpression number(QStringLiteral("^\\{\"n\":(\\d+)"));
+    return number.match(QString::fromLatin1(payload)).captured(1).toInt();
+}
+
+// numbered(n) with padding up to about size bytes.
+QByteArray padded(int n, int size) {
+    return "{\"n\":" + QByteArray::number(n) + ",\"pad\":\"" + QByteArray(size, 'x') + "\"}\n";
 }
 
 class LinkTest : public ::testing::Test {
@@ -411,10 +420,14 @@ TEST_F(LinkTest, AfterNoiseAndSilenceTheRebuiltLinkStartsFromAnEmptyBuffer) {
     EXPECT_EQ(probe->count(1), 2);
 }
 
+// The controller stops reading for a while and frames of 48 KB fill the kernel's buffers: what the
+// kernel does not take at once must go out before anything sent later.
 TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
     ASSERT_GT(connectToSim(), 0);
+    std::thread stall([&] { sim.run([](kelvo::sim::SimController&) { QThread::msleep(800); }); });
     constexpr int kThreads = 4;
     constexpr int kEach = 250;
+    constexpr int kLarge = 25;
     constexpr quint16 kCommand = 0x3001;
     std::atomic<int> refused{0};
     std::atomic<bool> sending{true};
@@ -427,9 +440,14 @@ TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
     for (int t = 0; t < kThreads; ++t) {
         senders.emplace_back([&, t] {
             for (int i = 0; i < kEach; ++i) {
-                if (!link->sendFrame(kCommand, numbered(t * kEach + i))) {
+                const int n = t * kEach + i;
+                const bool large = i < kLarge;
+                if (!link->sendFrame(kCommand, padded(n, large ? 48000 : 16))) {
                     ++refused;
                 }
+                // Small frames go on past the stall, so that they meet the backlog draining.
+                if (!large)
+                    QThread::usleep(5000);
             }
         });
     }
@@ -438,6 +456,7 @@ TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
     }
     sending = false;
     pinger.join();
+    stall.join();
     EXPECT_EQ(refused, 0);
 
     std::vector<int> last(kThreads, -1);
@@ -449,4 +468,31 @@ TEST_F(LinkTest, SendsFromManyThreadsArriveWholeAndInOrderPerThread) {
         last[n / kEach] = n % kEach;
     }
     EXPECT_EQ(probe->count(0), 0);
+}
+
+// The controller has closed the connection and the socket's thread has not noticed yet (no event
+// is processed here): the first write may still be taken, then writes fail, without raising
+// SIGPIPE, which a host need not ignore (Qt ignores it only once it writes to a socket itself).
+TEST(TcpSocketTest, WritesToAConnectionClosedByThePeerFailWithoutASignal) {
+    const auto previous = std::signal(SIGPIPE, SIG_DFL);
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    kelvo::TcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, server.serverPort());
+    ASSERT_TRUE(socket.waitForConnected(3000));
+    ASSERT_TRUE(server.waitForNewConnection(3000));
+    QTcpSocket* peer = server.nextPendingConnection();
+    EXPECT_TRUE(socket.send("ping"));
+    ASSERT_TRUE(peer->waitForReadyRead(3000));
+    EXPECT_EQ(peer->readAll(), "ping");
+    peer->close();
+
+    bool refused = false;
+    for (int i = 0; i < 200 && !refused; ++i) {
+        refused = !socket.send(QByteArray(100, 'x'));
+        QThread::msleep(1);
+    }
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(socket.send("after"));
+    std::signal(SIGPIPE, previous);
 }
