@@ -81,18 +81,27 @@ bool SessionEvents::takeNext(RobotEvent* event) {
 }
 
 int SessionEvents::next(int timeoutMs, RobotEvent* event) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     const auto ready = [this] { return closed_ || handler_ || dropped_ > 0 || !queue_.empty(); };
-    if (timeoutMs < 0) {
-        changed_.wait(lock, ready);
-    } else {
-        changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (timeoutMs < 0) {
+                changed_.wait(lock, ready);
+            } else {
+                changed_.wait_until(lock, until, ready);
+            }
+            if (closed_)
+                return KELVO_ERR_CLOSED;
+            if (handler_)
+                return KELVO_ERR_BUSY;
+            if (!takeNext(event))
+                return KELVO_ERR_TIMEOUT;
+        }
+        // Read outside the lock, so the connection thread is never held up by it.
+        if (event->decode())
+            return KELVO_OK;
     }
-    if (closed_)
-        return KELVO_ERR_CLOSED;
-    if (handler_)
-        return KELVO_ERR_BUSY;
-    return takeNext(event) ? KELVO_OK : KELVO_ERR_TIMEOUT;
 }
 
 void SessionEvents::shutdown() {
@@ -142,11 +151,13 @@ void SessionEvents::deliver() {
         void* const user = user_;
         delivering_ = true;
         lock.unlock();
-        const KelvoEvent c = toC(event);  // points into event, alive until the handler returns
-        try {
-            handler(&c, user);
-        } catch (...) {
-            // A host's exception must not end the library's thread; C handlers throw none.
+        if (event.decode()) {
+            const KelvoEvent c = toC(event);  // points into event, alive until the handler returns
+            try {
+                handler(&c, user);
+            } catch (...) {
+                // A host's exception must not end the library's thread; C handlers throw none.
+            }
         }
         if (afterHandler_ && afterHandler_())
             return;  // the handler closed the session: nothing of it is left to touch

@@ -14,13 +14,6 @@ using kelvo::intMember;
 
 namespace {
 
-RobotEvent eventOf(int kind, const Json::Value& report) {
-    RobotEvent event;
-    event.kind = kind;
-    event.robot = intMember(report, "robot").value_or(0);
-    return event;
-}
-
 std::vector<double> valuesOf(const Json::Value& array) {
     std::vector<double> values;
     if (!array.isArray())
@@ -35,43 +28,25 @@ std::vector<double> valuesOf(const Json::Value& array) {
 
 ReportEvents::ReportEvents(TcpConnectModule* from, Sink sink) : sink_(std::move(sink)) {
     using M = TcpConnectModule;
-    const auto coded = [this, from](void (M::*signal)(QByteArray), int kind, const char* key) {
+    const auto route = [this, from](void (M::*signal)(QByteArray), int kind, int code) {
         connect(
-            from, signal, this, [this, kind, key](QByteArray data) { onCoded(kind, key, data); },
+            from, signal, this, [this, kind, code](QByteArray data) { onReport(kind, code, data); },
             Qt::DirectConnection);
     };
-    coded(&M::receivedServoStatus, RobotEvent::Servo, "status");
-    coded(&M::receivedOperationMode, RobotEvent::Mode, "mode");
-    coded(&M::receivedCoordinationMode, RobotEvent::Coord, "coord");
-    coded(&M::receivedSpeedInfo, RobotEvent::Speed, "speed");
-    coded(&M::receivedProRunStatus, RobotEvent::Running, "status");
-
-    const auto values = [this, from](void (M::*signal)(QByteArray), int code, const char* key) {
-        connect(
-            from, signal, this,
-            [this, code, key](QByteArray data) { onValues(RobotEvent::Io, code, key, data); },
-            Qt::DirectConnection);
-    };
-    values(&M::receivedDoutStatus, RobotEvent::Dout, "status");
-    values(&M::receivedDinStatus, RobotEvent::Din, "status");
-    values(&M::receivedAoutStatus, RobotEvent::Aout, "value");
-    values(&M::receivedAinStatus, RobotEvent::Ain, "value");
-
-    const auto alarm = [this, from](void (M::*signal)(QByteArray), int code) {
-        connect(
-            from, signal, this, [this, code](QByteArray data) { onAlarm(code, data); },
-            Qt::DirectConnection);
-    };
-    alarm(&M::receivedError, RobotEvent::Error);
-    alarm(&M::receivedWarning, RobotEvent::Warning);
-    alarm(&M::receivedInfo, RobotEvent::Info);
-
-    connect(
-        from, &M::recriveMoreRobotCurPosition, this,
-        [this](QByteArray data) { onValues(RobotEvent::Position, -1, "pos", data); },
-        Qt::DirectConnection);
-    connect(from, &M::receivedChangeRobot, this, &ReportEvents::onRobotSelection,
-            Qt::DirectConnection);
+    route(&M::receivedServoStatus, RobotEvent::Servo, 0);
+    route(&M::receivedOperationMode, RobotEvent::Mode, 0);
+    route(&M::receivedCoordinationMode, RobotEvent::Coord, 0);
+    route(&M::receivedSpeedInfo, RobotEvent::Speed, 0);
+    route(&M::receivedProRunStatus, RobotEvent::Running, 0);
+    route(&M::receivedChangeRobot, RobotEvent::RobotSelection, 0);
+    route(&M::recriveMoreRobotCurPosition, RobotEvent::Position, 0);
+    route(&M::receivedDoutStatus, RobotEvent::Io, RobotEvent::Dout);
+    route(&M::receivedDinStatus, RobotEvent::Io, RobotEvent::Din);
+    route(&M::receivedAoutStatus, RobotEvent::Io, RobotEvent::Aout);
+    route(&M::receivedAinStatus, RobotEvent::Io, RobotEvent::Ain);
+    route(&M::receivedError, RobotEvent::Alarm, RobotEvent::Error);
+    route(&M::receivedWarning, RobotEvent::Alarm, RobotEvent::Warning);
+    route(&M::receivedInfo, RobotEvent::Alarm, RobotEvent::Info);
     connect(from, &M::connectSucceed, this, &ReportEvents::onLink, Qt::DirectConnection);
 }
 
@@ -93,45 +68,64 @@ void ReportEvents::onLink(int state) {
     post(std::move(event));
 }
 
-void ReportEvents::onCoded(int kind, const char* key, const QByteArray& data) const {
-    const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
-        return;
-    RobotEvent event = eventOf(kind, *report);
-    event.code = intMember(*report, key).value_or(-1);
-    post(std::move(event));
-}
-
-// Values of an array member; code -1 takes the code from the report's coordinate system.
-void ReportEvents::onValues(int kind, int code, const char* key, const QByteArray& data) const {
-    const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
-        return;
-    RobotEvent event = eventOf(kind, *report);
-    event.code = code >= 0 ? code : intMember(*report, "coord").value_or(-1);
-    event.values = valuesOf(json::member(*report, key));
-    post(std::move(event));
-}
-
-void ReportEvents::onAlarm(int code, const QByteArray& data) const {
-    const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
-        return;
-    RobotEvent event = eventOf(RobotEvent::Alarm, *report);
+void ReportEvents::onReport(int kind, int code, const QByteArray& data) const {
+    RobotEvent event;
+    event.kind = kind;
     event.code = code;
-    const Json::Value& alarmText = json::member(*report, "data");
-    if (alarmText.isString())
-        event.text = json::text(alarmText).toStdString();
-    if (const std::optional<int> number = intMember(*report, "type"))
-        event.values.push_back(*number);
+    event.report = data;
     post(std::move(event));
 }
 
-void ReportEvents::onRobotSelection(const QByteArray& data) const {
-    const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
-        return;
-    RobotEvent event = eventOf(RobotEvent::RobotSelection, *report);
-    event.code = intMember(*report, "mode").value_or(-1);
-    post(std::move(event));
+namespace {
+
+// The member each kind's code comes from.
+const char* codeKey(int kind) {
+    switch (kind) {
+        case RobotEvent::Servo:
+        case RobotEvent::Running:
+            return "status";
+        case RobotEvent::Mode:
+        case RobotEvent::RobotSelection:
+            return "mode";
+        case RobotEvent::Coord:
+        case RobotEvent::Position:
+            return "coord";
+        case RobotEvent::Speed:
+            return "speed";
+        default:
+            return nullptr;
+    }
+}
+
+// The array member each kind's values come from.
+const char* valuesKey(int kind, int code) {
+    if (kind == RobotEvent::Position)
+        return "pos";
+    if (kind == RobotEvent::Io)
+        return code == RobotEvent::Dout || code == RobotEvent::Din ? "status" : "value";
+    return nullptr;
+}
+
+}  // namespace
+
+bool RobotEvent::decode() {
+    if (report.isNull())
+        return true;  // made whole where it was made
+    const std::optional<Json::Value> body = json::parse(report);
+    report = QByteArray();
+    if (!body)
+        return false;
+    robot = intMember(*body, "robot").value_or(0);
+    if (const char* key = codeKey(kind))
+        code = intMember(*body, key).value_or(-1);
+    if (const char* key = valuesKey(kind, code))
+        values = valuesOf(json::member(*body, key));
+    if (kind == Alarm) {
+        const Json::Value& data = json::member(*body, "data");
+        if (data.isString())
+            text = json::text(data).toStdString();
+        if (const std::optional<int> number = intMember(*body, "type"))
+            values.push_back(*number);
+    }
+    return true;
 }

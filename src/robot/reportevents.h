@@ -10,7 +10,7 @@
 class TcpConnectModule;
 
 // Turns the reports a host wants to hear of into events, in the connection thread as they arrive,
-// whatever the state cache makes of them.
+// whatever the state cache makes of them. Each keeps its report, read by RobotEvent::decode.
 class ReportEvents : public QObject {
     Q_OBJECT
 
@@ -25,11 +25,7 @@ public:
 
 private:
     void onLink(int state);
-    // A report whose "key" member is the event's code.
-    void onCoded(int kind, const char* key, const QByteArray& data) const;
-    void onValues(int kind, int code, const char* key, const QByteArray& data) const;
-    void onAlarm(int code, const QByteArray& data) const;
-    void onRobotSelection(const QByteArray& data) const;
+    void onReport(int kind, int code, const QByteArray& data) const;
 
     Sink sink_;
     int linkState_ = -1;  // connection thread only

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 #include <string>
 #include <vector>
 
@@ -30,6 +32,11 @@ struct RobotEvent {
     std::vector<double> values;
     std::string text;
     double time = 0;  // seconds since the Unix epoch, when the library received it
+
+    // A report is kept as it came and read only when the host takes the event, so the connection
+    // thread does no more than stamp it. False when the report cannot be read: no event then.
+    QByteArray report;
+    bool decode();
 
     // LINK, ALARM and TRANSFER events are never dropped for room; POSITION and IO go first.
     bool mustKeep() const { return kind == Link || kind == Alarm || kind == Transfer; }
