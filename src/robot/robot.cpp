@@ -22,12 +22,21 @@ constexpr int kServoOnStatus = 1;
 constexpr int kTeachMode = 0;
 constexpr int kLastJogAxis = 12;
 
-// Both numbers in one atomic, so a reader never sees half of a robot change.
+// Both numbers packed in one lock-free word, so a reader never sees half of a robot change.
 struct RobotSelection {
     qint32 base;
     qint32 teach;
+
+    static RobotSelection unpack(quint64 word) {
+        return {static_cast<qint32>(static_cast<quint32>(word >> 32)),
+                static_cast<qint32>(static_cast<quint32>(word))};
+    }
+    quint64 pack() const {
+        return (quint64{static_cast<quint32>(base)} << 32) | static_cast<quint32>(teach);
+    }
 };
-std::atomic<RobotSelection> selection{RobotSelection{1, 1}};
+std::atomic<quint64> selection{RobotSelection{1, 1}.pack()};
+static_assert(std::atomic<quint64>::is_always_lock_free);
 
 std::atomic<Robot::FileTransferAccessor> fileTransferAccessor{nullptr};
 
@@ -73,28 +82,31 @@ Robot::~Robot() {
 // ---- Robot selection ----
 
 int Robot::currentRobotNumber() {
-    const RobotSelection s = selection;
+    const RobotSelection s = RobotSelection::unpack(selection.load());
     return s.teach != 0 ? s.teach : s.base;
 }
 
 int Robot::baseRobotNumber() {
-    return selection.load().base;
+    return RobotSelection::unpack(selection.load()).base;
 }
 
 int Robot::teachRobotNumber() {
-    return selection.load().teach;
+    return RobotSelection::unpack(selection.load()).teach;
 }
 
 void Robot::setCurrentRobot(int mode, int robot) {
-    RobotSelection s = selection;
-    if (mode == 0) {
-        s.teach = robot;
-    } else if (mode == 1) {
-        s = RobotSelection{robot, 0};
-    } else {
+    if (mode != 0 && mode != 1)
         return;
-    }
-    selection = s;
+    quint64 old = selection.load();
+    RobotSelection s;
+    do {
+        s = RobotSelection::unpack(old);
+        if (mode == 0) {
+            s.teach = robot;
+        } else {
+            s = RobotSelection{robot, 0};
+        }
+    } while (!selection.compare_exchange_weak(old, s.pack()));
 }
 
 // ---- Link ----
