@@ -73,7 +73,17 @@ public:
 
     quint16 port() const { return server_.serverPort(); }
 
+    // Forgets the connection of the previous run.
+    void reset() {
+        delete peer_;
+        takeConnections();
+        delete peer_;
+    }
+
     void write(const QByteArray& bytes) {
+        // A connection the library has made is already waiting to be accepted.
+        if (!peer_)
+            server_.waitForNewConnection(0);
         takeConnections();
         if (!peer_ || peer_->state() != QAbstractSocket::ConnectedState)
             return;
@@ -85,9 +95,9 @@ public:
 private:
     void takeConnections() {
         while (QTcpSocket* next = server_.nextPendingConnection()) {
-            if (peer_)
-                peer_->deleteLater();
+            delete peer_;
             peer_ = next;
+            next->setSocketOption(QAbstractSocket::LowDelayOption, 1);
             QObject::connect(next, &QTcpSocket::readyRead, next, [next] { next->readAll(); });
         }
     }
@@ -137,7 +147,14 @@ public:
     }
 
 private:
-    QTemporaryDir temp_;
+    // In memory where the system offers it: a disk makes each run's fresh folders the slow part.
+    static QString tempTemplate() {
+        const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
+                                                                       : QDir::tempPath();
+        return base + QStringLiteral("/kelvo-fuzz-XXXXXX");
+    }
+
+    QTemporaryDir temp_{tempTemplate()};
 };
 
 }  // namespace
@@ -152,6 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Robot robot(QStringLiteral("127.0.0.1"), 9);
     Robot::setCurrentRobot(1, 1);
     folders.reset();
+    controller.reset();
 
     auto transfer = std::make_unique<TcpUpDownFile>(&robot, controller.port(), folders.app());
     transfer->followJobReports();
