@@ -73,9 +73,8 @@ public:
 
     quint16 port() const { return server_.serverPort(); }
 
-    // Forgets the connection of the previous run.
+    // Forgets the connection of the previous run, also one it left unaccepted.
     void reset() {
-        delete peer_;
         takeConnections();
         delete peer_;
     }
