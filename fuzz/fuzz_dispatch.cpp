@@ -53,7 +53,8 @@ void checkCache(Robot& robot) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kelvo::fuzz::ensureApplication();
     static const std::vector<quint16> words = catalogueWords();
-    static Robot robot(QStringLiteral("127.0.0.1"), 9);
+    // A fresh Robot each run, so that a finding replays from its input alone.
+    Robot robot(QStringLiteral("127.0.0.1"), 9);
     Robot::setCurrentRobot(1, 1);
 
     kelvo::fuzz::RecordReader reader(data, size);
