@@ -10,6 +10,16 @@ if(KELVO_TSAN)
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
     add_link_options(-fsanitize=thread)
 endif()
+# Fuzzing: every library of ours carries the coverage libFuzzer steers by, under ASan and UBSan;
+# only the fuzz binaries link libFuzzer itself.
+if(KELVO_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR KELVO_TSAN)
+        message(FATAL_ERROR "KELVO_FUZZ needs clang and cannot be combined with KELVO_TSAN")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
 
 function(kelvo_strict target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor> -Werror)

@@ -17,9 +17,8 @@ namespace {
 // Deep enough for any real payload, shallow enough that a hostile one cannot exhaust the stack.
 constexpr int kMaxNesting = 128;
 
-void writeText(std::string& out, const char* begin, const char* end) {
+void writeEscaped(std::string& out, const char* begin, const char* end) {
     static const char kHex[] = "0123456789abcdef";
-    out += '"';
     for (const char* p = begin; p != end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         switch (c) {
@@ -53,6 +52,18 @@ void writeText(std::string& out, const char* begin, const char* end) {
                     out += static_cast<char>(c);
                 }
         }
+    }
+}
+
+// Always valid UTF-8: invalid sequences (a lone surrogate escape decodes to one) become U+FFFD,
+// as parse() reads them, so what is written reads back the same.
+void writeText(std::string& out, const char* begin, const char* end) {
+    out += '"';
+    if (std::all_of(begin, end, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        writeEscaped(out, begin, end);
+    } else {
+        const QByteArray valid = QString::fromUtf8(begin, static_cast<int>(end - begin)).toUtf8();
+        writeEscaped(out, valid.constData(), valid.constData() + valid.size());
     }
     out += '"';
 }

@@ -24,6 +24,7 @@ constexpr int kLastJogAxis = 12;
 quint64 packSelection(int base, int teach) {
     return quint64(quint32(base)) | quint64(quint32(teach)) << 32;
 }
+static_assert(std::atomic<quint64>::is_always_lock_free);
 
 }  // namespace
 
@@ -71,10 +72,11 @@ int Robot::teachRobotNumber() const {
 }
 
 void Robot::setCurrentRobot(int mode, int robot) {
-    if (mode == 0) {
-        selection_ = packSelection(baseRobotNumber(), robot);
-    } else if (mode == 1) {
-        selection_ = packSelection(robot, 0);
+    if (mode != 0 && mode != 1)
+        return;
+    quint64 old = selection_.load();
+    while (!selection_.compare_exchange_weak(
+        old, mode == 0 ? packSelection(qint32(old), robot) : packSelection(robot, 0))) {
     }
 }
 

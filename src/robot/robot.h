@@ -78,6 +78,8 @@ public:
     void startLink();
     bool connected() const { return connected_; }
     QString ipAddress() const { return ipAddress_; }
+    // The message layer the link hands received frames to; a harness may hand it frames directly.
+    TcpConnectModule* messageLayer() const { return connection_.data(); }
     // The controller's identifier for the job caches; no report sets it, so it stays empty.
     QString controllerIdentifier() const { return controllerIdentifier_; }
 
