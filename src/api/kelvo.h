@@ -164,6 +164,12 @@ KELVO_API void KELVO_CALL sync_jobs(void);
  * the flat call returns comes through an int* last instead, and bool parameters are int (non-zero
  * is true). connect_robot and show_log have none. The flat calls act on kelvo_default_session().
  *
+ * A query is answered by the first report of its kind (and robot, and coordinate system) that
+ * arrives after it was asked, the oldest waiting query of a kind first; other reports release
+ * nothing. The protocol does not tell an answer from the same report sent unasked: a controller
+ * that reports a change unasked as well as answering, asked again within one round trip of the
+ * change, can hand the second query the answer to the first.
+ *
  * Threads: every call may be made from any thread, on the same session or on different ones.
  * kelvo_close may be called while other threads wait in calls on that session: they return
  * KELVO_ERR_CLOSED. No call may use a session once kelvo_close on it has begun. */
