@@ -1,4 +1,5 @@
-// get_current_position through the exported API against kelvo-sim on loopback, beside a raw
+// get_current_position through the exported API (the flat call and the session call
+// kelvo_get_current_position) against kelvo-sim on loopback, beside a raw
 // blocking client that asks the same simulator the same question and reads the same answer, from
 // one host thread and from four (the raw client then has one connection per thread). Prints the
 // per-call p50 and p99 of each and their ratio. The two take turns, round by round, so that both
@@ -158,6 +159,16 @@ RoundTrip apiClient() {
     };
 }
 
+// A session of its own beside the flat call's default session, to the same simulator.
+KelvoSession* benchSession = nullptr;
+
+RoundTrip sessionClient() {
+    return [] {
+        double position[6];
+        return kelvo_get_current_position(benchSession, position, 0) == KELVO_OK;
+    };
+}
+
 RoundTrip rawClient() {
     auto client = std::make_shared<RawClient>();
     return [client] { return client->roundTrip(); };
@@ -174,6 +185,7 @@ Figures figures(const std::vector<double>& samples) {
 
 bool compare(int threads, int calls, int rounds) {
     std::vector<double> api;
+    std::vector<double> session;
     std::vector<double> raw;
     for (int round = 0; round < rounds; ++round) {
         const std::vector<double> apiRound = timeCalls(threads, calls, apiClient);
@@ -181,6 +193,12 @@ bool compare(int threads, int calls, int rounds) {
             std::fprintf(stderr, "the library lost the link\n");
             return false;
         }
+        const std::vector<double> sessionRound = timeCalls(threads, calls, sessionClient);
+        if (sessionRound.empty()) {
+            std::fprintf(stderr, "a session call failed\n");
+            return false;
+        }
+        session.insert(session.end(), sessionRound.begin(), sessionRound.end());
         const std::vector<double> rawRound = timeCalls(threads, calls, rawClient);
         if (rawRound.empty()) {
             std::fprintf(stderr, "the raw client failed\n");
@@ -192,6 +210,8 @@ bool compare(int threads, int calls, int rounds) {
     const Figures a = figures(api);
     const Figures r = figures(raw);
     std::printf("%7d  %-8s %8zu %9.1f %9.1f\n", threads, "api", api.size(), a.p50, a.p99);
+    const Figures s = figures(session);
+    std::printf("%7d  %-8s %8zu %9.1f %9.1f\n", threads, "session", session.size(), s.p50, s.p99);
     std::printf("%7d  %-8s %8zu %9.1f %9.1f\n", threads, "raw", raw.size(), r.p50, r.p99);
     std::printf("%7d  %-8s %8s %8.2fx %8.2fx\n", threads, "api/raw", "", a.p50 / r.p50,
                 a.p99 / r.p99);
@@ -218,6 +238,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelvo-sim took no reply rule\n");
         return 1;
     }
+    const Clock::time_point opening = Clock::now();
+    int error = 0;
+    benchSession = kelvo_open(kAddress, kControlPort, 5000, &error);
+    if (!benchSession) {
+        std::fprintf(stderr, "kelvo_open: %s\n", kelvo_strerror(error));
+        return 1;
+    }
+    std::printf("kelvo_open to a connected link: %.1f ms\n",
+                std::chrono::duration<double, std::milli>(Clock::now() - opening).count());
     std::printf("get_current_position against kelvo-sim, %d rounds of %d calls per thread\n",
                 rounds, calls);
     std::printf("%7s  %-8s %8s %9s %9s\n", "threads", "client", "calls", "p50 us", "p99 us");
@@ -228,5 +257,6 @@ int main(int argc, char** argv) {
         if (!compare(threads, calls, rounds))
             return 1;
     }
+    kelvo_close(benchSession);
     return 0;
 }
