@@ -116,6 +116,7 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
         {{"dout", "129", "1"}, "port must be 1 to 128"},
         {{"aout", "1", "nan"}, "not a value"},
         {{"jog", "1", "up"}, "direction must be + or -"},
+        {{"watch", "0"}, "SECONDS must be a whole number from 1"},
         {{"queue", "/nonexistent/path.txt"}, "cannot read /nonexistent/path.txt"},
         {{"queue", queueFile("type", "movx 50 1 2 3 4 5 6\n")}, "type:1: unknown point type movx"},
         {{"queue", queueFile("few", "# ok\nmovj 50 1 2 3 4 5 # six\n")},
