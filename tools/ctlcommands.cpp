@@ -1,5 +1,6 @@
 #include "ctlcommands.h"
 
+#include "ctlevents.h"
 #include "ctlfiles.h"
 #include "ctljobs.h"
 #include "ctltext.h"
@@ -7,6 +8,7 @@
 #include "motionwatch.h"
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -32,8 +34,6 @@ constexpr int kLongestWaitMs = 600000;
 constexpr int kDigitalPorts = 128;
 constexpr int kAnalogPorts = 16;
 constexpr int kReadablePorts = 16;  // the library reads the first 16 of each kind
-constexpr int kLastSpeedCode = 103;
-constexpr int kFirstInchingCode = 101;
 
 void settle() {
     std::this_thread::sleep_for(kSettle);
@@ -41,15 +41,6 @@ void settle() {
 
 std::string label(const std::string& name) {
     return name + std::string(name.size() < 11 ? 11 - name.size() : 1, ' ');
-}
-
-std::string describeSpeed(int speed) {
-    static const char* const kSteps[] = {"1 mm or 0.1 deg", "0.1 mm or 0.01 deg",
-                                         "0.01 mm or 0.001 deg"};
-    if (speed >= kFirstInchingCode && speed <= kLastSpeedCode)
-        return std::to_string(speed) + " (inching: " + kSteps[speed - kFirstInchingCode] +
-               " per step)";
-    return std::to_string(speed) + " %";
 }
 
 // ---- Settings: operation mode, coordinate system, jog speed ----
@@ -152,13 +143,6 @@ Action servo(const Args& args) {
 
 constexpr const char* kJogNeeds =
     "(jogging needs teach mode and the servo on: 'mode teach', 'servo on')";
-
-std::string axisName(int axis, int coord) {
-    static const char* const kCartesian[] = {"X", "Y", "Z", "RX", "RY", "RZ"};
-    if (axis > 7)
-        return "O" + std::to_string(axis - 7);
-    return coord == 0 || axis == 7 ? "J" + std::to_string(axis) : kCartesian[axis - 1];
-}
 
 Action jog(const Args& args) {
     expectArgs(args, 2, 3);
@@ -447,6 +431,25 @@ Action status(const Args& args) {
     };
 }
 
+Action clear(const Args& args) {
+    expectArgs(args, 0, 1);
+    if (args.empty()) {
+        return [](CtlSession& ctl) {
+            if (!ctl.call("kelvo_clear_all_alarms", kelvo_clear_all_alarms))
+                return false;
+            ctl.console().line("alarms: cleared");
+            return true;
+        };
+    }
+    const int number = required(wholeNumber(args[0], 0, INT_MAX), "NUMBER must be 0 or more");
+    return [number](CtlSession& ctl) {
+        if (!ctl.call("kelvo_clear_alarm", kelvo_clear_alarm, number))
+            return false;
+        ctl.console().line("alarm " + std::to_string(number) + ": cleared");
+        return true;
+    };
+}
+
 Action wait(const Args& args) {
     expectArgs(args, 1, 1);
     const int ms = required(wholeNumber(args[0], 0, kLongestWaitMs), "MS must be 0 to 600000");
@@ -525,6 +528,15 @@ const Command kCommands[] = {
      "deleted and files the controller lacks uploaded; kelvoctl stays MS (default 3000)\n"
      "meanwhile.",
      true, sync},
+    {"watch", "[SECONDS]", "print the controller's reports as they arrive, until Ctrl-C",
+     "One line per event: the time it arrived, its kind, the robot and what it says. kelvoctl\n"
+     "pulls them with kelvo_next_event(s, &event, 100); those queued since the connection come\n"
+     "first. Ends after SECONDS when given.",
+     true, watch},
+    {"clear", "[NUMBER]", "clear the alarm NUMBER, or every alarm",
+     "NUMBER: kelvo_clear_alarm(s, NUMBER), the number an alarm event shows after #.\n"
+     "Without: kelvo_clear_all_alarms(s), for the robot in use.",
+     true, clear},
     {"wait", "MS", "pause (in scripts)", "", false, wait},
 };
 // clang-format on

@@ -1,5 +1,6 @@
 #include "ctldemo.h"
 
+#include "ctlevents.h"
 #include "ctlfiles.h"
 #include "ctlshell.h"
 #include "kelvo.h"
@@ -16,6 +17,7 @@ namespace kelvoctl {
 namespace {
 
 constexpr const char* kDefaultAddress = "127.0.9.1";
+constexpr int kServoAlarm = 2;
 
 struct Step {
     const char* explanation;  // what the step shows, and the C functions behind it
@@ -181,6 +183,39 @@ bool connect(CtlSession& ctl, const std::string& address) {
     return true;
 }
 
+constexpr int kEventWaitMs = 3000;
+
+// A servo alarm that kelvo-sim raises arrives as events; its number from the event clears it.
+bool showAlarm(CtlSession& ctl, CtlShell& shell, SimChild& sim) {
+    CtlConsole& console = ctl.console();
+    explain(
+        console,
+        "The controller's reports reach the host as events, one by one in the order they\n"
+        "arrive: kelvo_next_event(s, &event, timeout_ms) takes the next, or a handler set with\n"
+        "kelvo_set_event_handler gets them (kelvoctl watch prints them all). kelvo-sim raises a\n"
+        "servo alarm on robot 1, as a drive fault would:");
+    discardEvents(ctl);
+    console.line("kelvo-sim> alarm 1");
+    int alarm = -1;
+    const auto alarmAndServo = [&alarm](const KelvoEvent& event) {
+        if (event.kind == KELVO_EVENT_ALARM && event.count > 0)
+            alarm = static_cast<int>(event.values[0]);
+        return event.kind == KELVO_EVENT_SERVO && alarm >= 0;
+    };
+    if (!sim.command("alarm 1") || !showEventsUntil(ctl, alarmAndServo, kEventWaitMs))
+        return false;
+
+    explain(console,
+            "kelvo_clear_alarm(s, number): the alarm's number, from the event; the servo is ready\n"
+            "again.");
+    const std::string clear = "clear " + std::to_string(alarm);
+    console.line("kelvo> " + clear);
+    const auto servoBack = [](const KelvoEvent& event) {
+        return event.kind == KELVO_EVENT_SERVO && event.code != kServoAlarm;
+    };
+    return shell.runLine(clear) == kDone && showEventsUntil(ctl, servoBack, kEventWaitMs);
+}
+
 }  // namespace
 
 int runDemo(CtlConsole& console, const Args& args, const std::string& simulator) {
@@ -223,7 +258,8 @@ int runDemo(CtlConsole& console, const Args& args, const std::string& simulator)
             return kFailed;
         }
     }
-    if (!demoUpload(ctl, shell, simJobs.path,
+    if (!showAlarm(ctl, shell, sim) ||
+        !demoUpload(ctl, shell, simJobs.path,
                     [&console](const char* text) { explain(console, text); })) {
         console.line("The demo stopped at a failing step.");
         return kFailed;

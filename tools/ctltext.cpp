@@ -15,18 +15,17 @@ const CodeName kRunningStates[3] = {{0, "stopped"}, {1, "paused"}, {2, "running"
 
 namespace {
 
-constexpr const char* kJointLabels[6] = {"J1", "J2", "J3", "J4", "J5", "J6"};
 constexpr const char* kCartesianLabels[6] = {"X", "Y", "Z", "RX", "RY", "RZ"};
 
-std::string number(double value, int decimals) {
+}  // namespace
+
+std::string formatNumber(double value, int decimals) {
     char text[64];
     // A value that rounds to zero is written without a sign.
     const double shown = std::abs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
     std::snprintf(text, sizeof text, "%.*f", decimals, shown);
     return text;
 }
-
-}  // namespace
 
 std::optional<int> wholeNumber(const std::string& text, int lowest, int highest) {
     if (text.empty())
@@ -49,12 +48,30 @@ std::optional<double> realNumber(const std::string& text) {
     return value;
 }
 
+std::string axisName(int axis, int coord) {
+    if (axis > 7)
+        return "O" + std::to_string(axis - 7);
+    return coord == 0 || axis == 7 ? "J" + std::to_string(axis) : kCartesianLabels[axis - 1];
+}
+
 std::string formatPosition(const Position& position, int coord, int decimals) {
-    const char* const* labels = coord == 0 ? kJointLabels : kCartesianLabels;
+    return formatAxes(position.data(), static_cast<int>(position.size()), coord, decimals);
+}
+
+std::string formatAxes(const double* values, int count, int coord, int decimals) {
     std::string text;
-    for (size_t i = 0; i < position.size(); ++i)
-        text += (i ? "  " : "") + std::string(labels[i]) + " " + number(position[i], decimals);
+    for (int i = 0; i < count; ++i)
+        text += (i ? "  " : "") + axisName(i + 1, coord) + " " + formatNumber(values[i], decimals);
     return text;
+}
+
+std::string describeSpeed(int speed) {
+    static const char* const kSteps[] = {"1 mm or 0.1 deg", "0.1 mm or 0.01 deg",
+                                         "0.01 mm or 0.001 deg"};
+    if (speed >= kFirstInchingCode && speed <= kLastSpeedCode)
+        return std::to_string(speed) + " (inching: " + kSteps[speed - kFirstInchingCode] +
+               " per step)";
+    return std::to_string(speed) + " %";
 }
 
 const char* positionUnit(int coord) {
@@ -62,7 +79,7 @@ const char* positionUnit(int coord) {
 }
 
 std::string formatIoValue(double value) {
-    return value == std::floor(value) ? number(value, 0) : number(value, 3);
+    return value == std::floor(value) ? formatNumber(value, 0) : formatNumber(value, 3);
 }
 
 std::string formatIo(const double values[16]) {

@@ -19,6 +19,10 @@ extern const CodeName kModes[3];
 extern const CodeName kCoords[4];
 extern const CodeName kRunningStates[3];
 
+// Jog speeds: percent of the top speed, or an inching step.
+constexpr int kFirstInchingCode = 101;
+constexpr int kLastSpeedCode = 103;
+
 // "teach (0)"; a code without a name as the number alone.
 template <size_t N>
 std::string describe(const CodeName (&names)[N], int code) {
@@ -46,8 +50,17 @@ std::optional<double> realNumber(const std::string& text);
 
 using Position = std::array<double, 6>;
 
+// value with that many decimals; one that rounds to zero without a sign.
+std::string formatNumber(double value, int decimals);
+// Axis 1 to 12: J1 to J6 in joint coordinates (coord 0), X, Y, Z, RX, RY, RZ otherwise; J7 a
+// seventh joint, O1 to O5 the external axes.
+std::string axisName(int axis, int coord);
 // "J1 30.000  J2 15.000 ..." for joint coordinates, "X 500.000  Y 0.000 ... RZ 0.000" otherwise.
 std::string formatPosition(const Position& position, int coord, int decimals = 3);
+// The same for count values, as many as a position report carries.
+std::string formatAxes(const double* values, int count, int coord, int decimals = 3);
+// "50 %", or "101 (inching: 1 mm or 0.1 deg per step)".
+std::string describeSpeed(int speed);
 // The unit of the values of a coordinate system.
 const char* positionUnit(int coord);
 // An I/O value: whole numbers without decimals.

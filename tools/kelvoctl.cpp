@@ -87,10 +87,11 @@ bool parseOptions(int argc, char** argv, Options* options) {
 }
 
 // The library logs through Qt: unless asked for, only the controller's own messages (alarms)
-// are shown, marked with their category.
-void quietenLibraryLog(bool verbose) {
+// are shown, marked with their category. The demo shows those as events.
+void quietenLibraryLog(bool verbose, bool demo) {
     if (!verbose)
-        setenv("QT_LOGGING_RULES", "kelvo.*.debug=false\nkelvo.log.debug=true", 0);
+        setenv("QT_LOGGING_RULES",
+               demo ? "kelvo.*.debug=false" : "kelvo.*.debug=false\nkelvo.log.debug=true", 0);
     setenv("QT_MESSAGE_PATTERN", "[%{category}] %{message}", 0);
 }
 
@@ -146,7 +147,7 @@ int main(int argc, char** argv) {
         usage(console);
         return kUsage;
     }
-    quietenLibraryLog(options.verbose);
+    quietenLibraryLog(options.verbose, !options.words.empty() && options.words[0] == "demo");
     if (options.help || (options.words.empty() && options.ip.empty())) {
         usage(console);
         return options.help ? kDone : kUsage;

@@ -97,12 +97,15 @@ bool SimChild::awaitListening() {
     return true;
 }
 
+bool SimChild::command(const std::string& line) {
+    const std::string text = line + "\n";
+    return toSim_ >= 0 &&
+           write(toSim_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
 void SimChild::stop() {
     if (pid_ > 0) {
-        const char quit[] = "quit\n";
-        if (write(toSim_, quit, sizeof quit - 1) < 0) {
-            // Already gone: waited for below.
-        }
+        command("quit");  // when it has already gone, it is waited for below
         int status = 0;
         for (int waited = 0; waited < kQuitTimeoutMs && waitpid(pid_, &status, WNOHANG) == 0;
              waited += 50)

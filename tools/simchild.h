@@ -8,7 +8,7 @@
 namespace kelvoctl {
 
 // kelvo-sim as a child process that dies with kelvoctl: started on an address, stopped through
-// its console.
+// its console, which also drives it.
 class SimChild {
 public:
     SimChild() = default;
@@ -20,6 +20,8 @@ public:
     // kelvo-sim's own (for instance --job-dir DIR).
     bool start(const std::string& program, const std::string& address,
                const std::vector<std::string>& extraArguments = {});
+    // A line for its console (kelvo-sim --help lists the commands); false when it has gone.
+    bool command(const std::string& line);
     // Asks it to quit and waits for it; kills it when it does not go within three seconds.
     void stop();
     const std::string& error() const { return error_; }

@@ -6,11 +6,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -62,6 +67,11 @@ public:
         program_.waitForFinished(2000);
     }
     bool listening() { return output().contains("listening on"); }
+    // A line for its console, as the cell's wiring or a fault would act.
+    void command(const QByteArray& line) {
+        program_.write(line + '\n');
+        program_.waitForBytesWritten(1000);
+    }
     int connections() { return output().count("\naccepted "); }
 
 private:
@@ -106,6 +116,7 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
         {{"dout", "129", "1"}, "port must be 1 to 128"},
         {{"aout", "1", "nan"}, "not a value"},
         {{"jog", "1", "up"}, "direction must be + or -"},
+        {{"watch", "0"}, "SECONDS must be a whole number from 1"},
         {{"queue", "/nonexistent/path.txt"}, "cannot read /nonexistent/path.txt"},
         {{"queue", queueFile("type", "movx 50 1 2 3 4 5 6\n")}, "type:1: unknown point type movx"},
         {{"queue", queueFile("few", "# ok\nmovj 50 1 2 3 4 5 # six\n")},
@@ -220,6 +231,67 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
 
 namespace {
 
+// What program has written by the time it writes expected, or after ten seconds.
+QString readUntil(QProcess& program, QString& out, const QString& expected) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!out.contains(expected) && timer.elapsed() < 10000) {
+        program.waitForReadyRead(100);
+        out += QString::fromUtf8(program.readAllStandardOutput());
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
+    const QString address = QStringLiteral("127.0.8.4");
+    Simulator sim(address);
+    ASSERT_TRUE(sim.listening());
+    QProcess watch;
+    watch.start(QStringLiteral(KELVOCTL_PROGRAM), at(address, {QStringLiteral("watch")}));
+    QString out;
+    // Events are queued from the connection on, its link coming up among the first.
+    readUntil(watch, out, QStringLiteral(" link up\n"));
+    sim.command("alarm 1");
+    sim.command("din 3 1");
+    readUntil(watch, out, QStringLiteral("io din: "));
+    ::kill(static_cast<pid_t>(watch.processId()), SIGINT);
+    ASSERT_TRUE(watch.waitForFinished(5000));
+    EXPECT_EQ(watch.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(watch.exitCode(), 0);
+    out += QString::fromUtf8(watch.readAllStandardOutput());
+
+    const QRegularExpression line(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d (.*)$"),
+                                  QRegularExpression::MultilineOption);
+    QStringList events;
+    for (auto match = line.globalMatch(out); match.hasNext();)
+        events << match.next().captured(1);
+    EXPECT_EQ(events.size(), out.count('\n')) << out.toStdString();
+    const QStringList expected = {
+        QStringLiteral("link up"),
+        QStringLiteral("alarm error: 机器人1: 伺服报警 (servo alarm) (#24592)"),
+        QStringLiteral("servo robot 1: alarm (2)"),
+        QStringLiteral("io din: 0 0 1 0 0 0 0 0   (120 more, all 0)"),
+    };
+    int last = -1;
+    for (const QString& event : expected) {
+        const int found = events.indexOf(event, last + 1);
+        EXPECT_GT(found, last) << event.toStdString() << " in order in\n" << out.toStdString();
+        last = std::max(last, found);
+    }
+
+    // SECONDS bounds it.
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome run = kelvoctl(at(address, {QStringLiteral("watch"), QStringLiteral("1")}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(" link up\n"));
+    EXPECT_LT(timer.elapsed(), 8000);
+}
+
+namespace {
+
 void writeJobFile(const QString& folder, const QString& robotAndName) {
     const QString path = folder + QStringLiteral("/robotJob/") + robotAndName;
     QDir().mkpath(QFileInfo(path).path());
@@ -273,12 +345,24 @@ TEST(Demo, RunsToCompletionAndShowsEveryStep) {
         {QStringLiteral("demo"), QStringLiteral("--address"), QStringLiteral("127.0.9.2")});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.errors.toStdString();
     EXPECT_TRUE(run.out.contains("\nconnected in ")) << run.out.toStdString();
-    EXPECT_EQ(run.out.count("kelvo> "), 20);
+    EXPECT_EQ(run.out.count("kelvo> "), 21);
     EXPECT_EQ(run.out.count("arrived after"), 3);
     EXPECT_TRUE(run.out.contains("kelvo> run DEMO\nrunning: DEMO"));
     EXPECT_TRUE(run.out.contains("kelvo> stop\nrunning: stopped (0)"));
     EXPECT_TRUE(run.out.contains("din 1-16   1 0 1 0"));
     EXPECT_TRUE(run.out.contains("kelvo> status\nservo      ready (1)\n"));
+    // The alarm kelvo-sim raises arrives as events, and the number they carry clears it.
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("kelvo-sim> alarm 1\n.* alarm error: 机器人1: 伺服报警 "
+                                          "\\(servo alarm\\) \\(#24592\\)\n.* servo robot 1: alarm "
+                                          "\\(2\\)\n"))
+            .match(run.out)
+            .hasMatch())
+        << run.out.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("kelvo> clear 24592\nalarm 24592: cleared\n.* "
+                                                  "servo robot 1: ready \\(1\\)\n"))
+                    .match(run.out)
+                    .hasMatch());
     // The sample job files reach the simulator's job directory.
     EXPECT_EQ(run.out.count("  at kelvo-sim: R"), 3);
     EXPECT_TRUE(run.out.contains("kelvo-sim stopped"));
