@@ -63,6 +63,8 @@ TcpConnectModule::TcpConnectModule(const QString& ip, const quint16& port, const
             &TcpConnectModule::onReceivedData, Qt::DirectConnection);
     connect(d_.data(), &kelvo::TcpConnectModulePrivate::connectSucceed, this,
             &TcpConnectModule::onConnectSucceed);
+    connect(d_.data(), &kelvo::TcpConnectModulePrivate::connectSucceed, this,
+            &TcpConnectModule::linkStateInLinkThread, Qt::DirectConnection);
 }
 
 TcpConnectModule::~TcpConnectModule() {

@@ -48,6 +48,8 @@ public:
 signals:
     // Link state from the connection thread: 1 connected, 0 lost, stopped or being rebuilt.
     void connectSucceed(int state);
+    // The same, emitted in the connection thread in order with the frames around it.
+    void linkStateInLinkThread(int state);
     // A command word that is not in the catalogue, with its payload unchanged.
     void receivedData(quint16 command, QByteArray data);
     // Declared for receivers that connect to them by name; nothing emits them.

@@ -47,7 +47,7 @@ ReportEvents::ReportEvents(TcpConnectModule* from, Sink sink) : sink_(std::move(
     route(&M::receivedError, RobotEvent::Alarm, RobotEvent::Error);
     route(&M::receivedWarning, RobotEvent::Alarm, RobotEvent::Warning);
     route(&M::receivedInfo, RobotEvent::Alarm, RobotEvent::Info);
-    connect(from, &M::connectSucceed, this, &ReportEvents::onLink, Qt::DirectConnection);
+    connect(from, &M::linkStateInLinkThread, this, &ReportEvents::onLink, Qt::DirectConnection);
 }
 
 void ReportEvents::post(RobotEvent event) const {
