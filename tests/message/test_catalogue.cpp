@@ -254,7 +254,7 @@ const Entry kCatalogue[] = {
 };
 
 // Signals that are not reports: the link state, unknown words, and two that nothing emits.
-const char* const kOtherSignals[] = {"connectSucceed", "receivedData", "receivedRunningMode",
+const char* const kOtherSignals[] = {"connectSucceed", "linkStateInLinkThread", "receivedData", "receivedRunningMode",
                                      "receiveRobotCycleTimes"};
 
 QByteArray signatureOf(const Entry& entry) {
