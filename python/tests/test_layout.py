@@ -6,7 +6,7 @@ import subprocess
 
 import kelvo
 from kelvo import _records
-from conftest import ROOT
+from conftest import BUILD, ROOT
 
 RECORDS = {"ContinuousMotionPoint": _records.CPoint, "KelvoEvent": _records.CEvent}
 PREFIXES = {
@@ -57,8 +57,9 @@ def test_records_and_codes_match_the_header(tmp_path):
     expected, program = expected_and_program()
     (tmp_path / "layout.c").write_text(program)
     compiler = shutil.which("cc") or "gcc"
-    include = "-I" + str(ROOT / "src" / "api")
-    subprocess.run([compiler, include, "layout.c", "-o", "layout"], cwd=tmp_path, check=True)
+    # kelvo.h includes the version header the build generates.
+    includes = ["-I" + str(ROOT / "src" / "api"), "-I" + str(BUILD / "include")]
+    subprocess.run([compiler, *includes, "layout.c", "-o", "layout"], cwd=tmp_path, check=True)
     c_side = subprocess.run(["./layout"], cwd=tmp_path, capture_output=True, text=True).stdout
     has_events = "KelvoEvent " in c_side
     assert c_side.splitlines() == [line for events, line in expected if has_events or not events]
