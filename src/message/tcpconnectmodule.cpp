@@ -193,10 +193,6 @@ bool TcpConnectModule::onConnectSucceed(int state) {
     return state != 0;
 }
 
-void TcpConnectModule::sendStopMoveCommand(int axis) {
-    sendObject(kelvo::cmd::kStopJog, object("axis", axis));
-}
-
 // Dispatch.
 
 void TcpConnectModule::onReceivedData(quint16 command, QByteArray data) {

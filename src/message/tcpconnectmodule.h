@@ -50,9 +50,6 @@ signals:
     void connectSucceed(int state);
     // A command word that is not in the catalogue, with its payload unchanged.
     void receivedData(quint16 command, QByteArray data);
-    // Declared for receivers that connect to them by name; nothing emits them.
-    void receivedRunningMode(quint8 runningMode);
-    void receiveRobotCycleTimes(QByteArray data);
 
     // Reports, by function area (high byte of the command word). Each carries the payload as
     // received unless its arguments say otherwise. The dispatch table in reportcatalogue.cpp names
@@ -397,7 +394,6 @@ public slots:
     bool getPosition();
     bool sendDeadmanCommand(quint8 status);
     bool onConnectSucceed(int state);
-    void sendStopMoveCommand(int axis);
     // Runs in the connection thread, once per received frame.
     void onReceivedData(quint16 command, QByteArray data);
 

@@ -60,7 +60,8 @@ void Robot::robot_net_slot_errProcess(QByteArray data) {
         return;
     emit robot_err_info();
     kelvo::writeHostLog(text->toUtf8());
-    if (kelvo::intMember(*report, "type") == kServoAlarmCode && namesTaughtRobot(*text, teachRobotNumber()))
+    if (kelvo::intMember(*report, "type") == kServoAlarmCode &&
+        namesTaughtRobot(*text, teachRobotNumber()))
         emit robot_servo_err_info(*text);
 }
 
@@ -70,8 +71,4 @@ void Robot::robot_net_slot_warnProcess(QByteArray data) {
 
 void Robot::robot_net_slot_infoProcess(QByteArray data) {
     logAlarm(data);
-}
-
-void Robot::servoerrordelete() {
-    emit robot_servoerrordelete();
 }

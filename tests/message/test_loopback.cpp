@@ -77,11 +77,6 @@ TEST_F(Loopback, RequestSlotsSendTheirFrames) {
         {&M::clearAllError, 0x3201, "{\"robot\":3}\n"},
         {&M::getPosition, 0x2A02, "{\"robot\":3}\n"},
         {[](M& m) { return m.sendDeadmanCommand(1); }, 0x2301, "{\"deadman\":1}\n"},
-        {[](M& m) {
-             m.sendStopMoveCommand(12);
-             return true;
-         },
-         0x2902, "{\"axis\":12}\n"},
     };
     for (const auto& r : requests) {
         SCOPED_TRACE(r.word);
