@@ -377,22 +377,11 @@ signals:
 
 public slots:
     bool setServoStatus(ServoStatus servoStatus);
-    bool getRobotRunStatus();
     bool getServoStatus();
     void setLastPingTime(QDateTime rectime);
-    bool setOperationMode(OperationMode operationMode);
-    bool getOperationMode();
-    bool setCoordinationMode(CoordinationMode coordinationMode);
-    bool getCoordinationMode();
-    bool setSpeed(qint8 speed);
-    bool getSpeed();
     bool getSelectTool();
-    bool setTestMode(qint8 testMode);
-    bool getTestMode();
     bool clearError(ErrorList error);
     bool clearAllError();
-    bool getPosition();
-    bool sendDeadmanCommand(quint8 status);
     bool onConnectSucceed(int state);
     // Runs in the connection thread, once per received frame.
     void onReceivedData(quint16 command, QByteArray data);
