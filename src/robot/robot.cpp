@@ -33,6 +33,7 @@ Robot::Robot(const QString& ip, QObject* parent) : Robot(ip, kControllerPort, pa
 Robot::Robot(const QString& ip, quint16 port, QObject* parent)
     : QObject(parent),
       connection_(new TcpConnectModule(ip, port, kTimeBase)),
+      decoded_(new DecodedReports(connection_.data(), *this, this)),
       teachTypeText_(QStringLiteral("点动")),
       uploadAnswer_(QStringLiteral("no")),
       ipAddress_(ip) {
@@ -41,10 +42,7 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
     connection_->setRobotNumberSource([this] { return currentRobotNumber(); });
 
     routeStatusReports();
-    routeDecodedReports();
     routeTransferReports();
-    routeAlarmReports();
-    routeParameterReports();
     connect(this, &Robot::setLastPingTime, connection_.data(), &TcpConnectModule::setLastPingTime);
 }
 
