@@ -12,8 +12,6 @@
 #include <QObject>
 #include <QSharedPointer>
 #include <QString>
-#include <QStringList>
-#include <QVector>
 
 #include <json/value.h>
 
@@ -206,9 +204,6 @@ signals:
     void robot_job_Sum_list(QByteArray data);
     void robot_job_File_list(QByteArray data);
     void robot_job_File_Info_Finish();
-
-    // ---- Link ----
-    void robot_connect_succeed(int state);
 
     // ---- Status reports ----
     void robot_servo_changed(QByteArray modeRobotStatus);
