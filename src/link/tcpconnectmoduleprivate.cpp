@@ -281,12 +281,11 @@ void TcpConnectModulePrivate::enter(State next) {
     if (next == before) {
         return;
     }
+    const bool wasUnderWay = before == State::Connected || before == State::Attempting;
     if (next == State::Connected) {
         emit connectSucceed(1);
-    } else if (before == State::Connected || before == State::Attempting) {
-        if (next != State::Attempting) {
-            emit connectSucceed(0);
-        }
+    } else if (wasUnderWay && next != State::Attempting) {
+        emit connectSucceed(0);
     }
 }
 
