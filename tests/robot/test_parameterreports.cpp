@@ -7,6 +7,7 @@
 #include <QMetaMethod>
 #include <QSignalSpy>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -144,7 +145,7 @@ TEST_F(ParameterReportsTest, TextsFollowMemberOrderFormatAndPresence) {
         SCOPED_TRACE(c.what);
         const std::unique_ptr<QSignalSpy> spy = spyOn(reports, c.signal);
         ASSERT_TRUE(spy);
-        (reports.*c.slot)(QByteArray(c.payload));
+        std::invoke(c.slot, reports, QByteArray(c.payload));
         ASSERT_EQ(spy->count(), 1);
         EXPECT_EQ(textOf(spy->first()), QByteArray(c.text));
     }
@@ -296,8 +297,8 @@ TEST_F(ParameterReportsTest, RequiredMembersAndHostilePayloads) {
         setRobotType(robot, type);
         for (Slot slot : handlers) {
             for (const char* payload : hostile)
-                (reports.*slot)(QByteArray(payload));
-            (reports.*slot)(QByteArray("{\"pos\":[1,2", 11));
+                std::invoke(slot, reports, QByteArray(payload));
+            std::invoke(slot, reports, QByteArray("{\"pos\":[1,2", 11));
         }
     }
     EXPECT_EQ(any.count(), 3);
