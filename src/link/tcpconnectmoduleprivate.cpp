@@ -56,7 +56,7 @@ void TcpConnectModulePrivate::startNetThread() {
 
 bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& payload) {
     const QByteArray frame = encodeFrame(command, payload);
-    if (frame.isEmpty() || needReconnect_ || !connected_) {
+    if (frame.isEmpty() || state_ != State::Connected) {
         return false;
     }
     std::lock_guard<std::recursive_mutex> lock(socketMutex_);
@@ -74,32 +74,27 @@ void TcpConnectModulePrivate::setLastPingTime(const QDateTime& time) {
     lastPingTime_ = time < now ? time : now;
 }
 
-// The flags are set in the connection thread right after the close, so no check tick can slip in
-// between and turn the final state back into an attempt.
+// The state is set in the connection thread before the close, so the close is not taken for a
+// loss, and no check tick can slip in between and turn the final state back into an attempt.
 void TcpConnectModulePrivate::changeIp(const QString& ip) {
     runInLinkThread([this, &ip] {
         ip_ = ip;
+        enter(State::Pending);
         emit closeCurrentSocket();
-        needReconnect_ = true;
-        connected_ = false;
     });
-    emit connectSucceed(0);
 }
 
 void TcpConnectModulePrivate::stopConnect() {
     qCDebug(lcLink) << "手动停止";
     runInLinkThread([this] {
+        enter(State::Idle);
         emit closeCurrentSocket();
-        needReconnect_ = false;
-        connected_ = false;
     });
-    emit connectSucceed(0);
 }
 
 void TcpConnectModulePrivate::startConnect() {
     qCDebug(lcLink) << "手动开始";
-    needReconnect_ = true;
-    connected_ = false;
+    enter(State::Pending);
     if (isRunning()) {
         linkTasks_.post([this] { onTcpSocketCheck(); });
     }
@@ -131,7 +126,7 @@ void TcpConnectModulePrivate::run() {
     connect(this, &TcpConnectModulePrivate::closeCurrentSocket, this,
             &TcpConnectModulePrivate::closeCurrentSocketInNowThread, Qt::DirectConnection);
 
-    needReconnect_ = true;
+    enter(State::Pending);
     startSemaphore_.release();
     eventLoop.exec();
 
@@ -149,9 +144,9 @@ void TcpConnectModulePrivate::onTcpSocketCheck() {
     if (closing_) {
         return;
     }
-    if (needReconnect_) {
+    if (state_ == State::Pending) {
         rebuildLink();
-    } else if (connected_) {
+    } else if (state_ == State::Connected) {
         sendHeartBeat();
     }
 }
@@ -160,8 +155,7 @@ void TcpConnectModulePrivate::onTcpSocketCheck() {
 // up by the connection wait, and while not Connected they do not touch the socket anyway.
 void TcpConnectModulePrivate::rebuildLink() {
     qCDebug(lcLink) << "重置网络连接";
-    needReconnect_ = false;
-    connected_ = false;
+    enter(State::Attempting);
     touchLastPingTime();
 
     // Deleted later: a receiver that spins the event loop inside one of the socket's own signals
@@ -193,28 +187,27 @@ void TcpConnectModulePrivate::sendHeartBeat() {
 }
 
 void TcpConnectModulePrivate::onCheckHeartBeat() {
-    if (closing_ || !connected_ || secsSinceLastPing() <= kSilenceLimitSecs) {
+    if (closing_ || state_ != State::Connected || secsSinceLastPing() <= kSilenceLimitSecs) {
         return;
     }
     qCDebug(lcLink) << "连接超时 主动断开";
+    enter(State::Pending);
     closeSocket();
-    needReconnect_ = true;
-    connected_ = false;
-    emit connectSucceed(0);
 }
 
+// The socket's state matters only while an attempt or a connection is under way: a close the link
+// made itself has already settled the state.
 void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketState socketState) {
-    if (needReconnect_ || closing_) {
+    const State state = state_;
+    if ((state != State::Attempting && state != State::Connected) || closing_) {
         return;
     }
     if (socketState == QAbstractSocket::ConnectedState) {
         qCDebug(lcLink) << "连接成功";
         // What the last connection left unfinished is no beginning for this one's frames.
         recvBuffer_.clear();
-        needReconnect_ = false;
-        connected_ = true;
         touchLastPingTime();
-        emit connectSucceed(1);
+        enter(State::Connected);
         return;
     }
     if (socketState != QAbstractSocket::UnconnectedState) {
@@ -226,19 +219,15 @@ void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketSta
         qCDebug(lcLink) << "onTcpSocketStateChanged:"
                         << ": unknow error:" << error;
     }
-    connected_ = false;
-    emit connectSucceed(0);
+    enter(State::Pending);
     if (closing_) {
         return;
     }
     emit closeCurrentSocket();
-    needReconnect_ = true;
-    connected_ = false;
-    emit connectSucceed(0);
 }
 
 void TcpConnectModulePrivate::onTcpSocketReadyRead() {
-    if (needReconnect_ || closing_ || !tcpSocket_) {
+    if (state_ == State::Pending || closing_ || !tcpSocket_) {
         return;
     }
     recvBuffer_.append(tcpSocket_->readAll());
@@ -282,6 +271,19 @@ void TcpConnectModulePrivate::closeSocket() {
 }
 
 void TcpConnectModulePrivate::TcpSocketError(QAbstractSocket::SocketError) {}
+
+void TcpConnectModulePrivate::enter(State next) {
+    const State before = state_.exchange(next);
+    if (next == before) {
+        return;
+    }
+    const bool wasUnderWay = before == State::Connected || before == State::Attempting;
+    if (next == State::Connected) {
+        emit connectSucceed(1);
+    } else if (wasUnderWay && next != State::Attempting) {
+        emit connectSucceed(0);
+    }
+}
 
 void TcpConnectModulePrivate::touchLastPingTime() {
     std::lock_guard<std::recursive_mutex> lock(pingMutex_);

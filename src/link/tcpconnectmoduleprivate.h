@@ -21,8 +21,9 @@ namespace kelvo {
 // The one long-lived control connection. Its own thread owns the socket, cuts frames, sends the
 // heartbeat, drops a silent controller and rebuilds the link on every check tick until stopped.
 //
-// Link states as (needReconnect_, connected_): Idle (false, false), Pending (true, false),
-// Attempting (false, false, inside a check tick), Connected (false, true).
+// Link states: Idle (stopped), Pending (an attempt at the next check tick), Attempting (inside a
+// check tick), Connected. connectSucceed(1) announces Connected; connectSucceed(0) announces the
+// end of a connection or of an attempt, once each.
 //
 // Threads: the object itself belongs to the creating thread; the loop, the timers, the socket and
 // every slot run in the connection thread. receivedData is emitted there and meant for direct
@@ -84,9 +85,12 @@ private:
     qint64 secsSinceLastPing();
     void runInLinkThread(const std::function<void()>& task);
 
+    enum class State { Idle, Pending, Attempting, Connected };
+    // The one place the state changes, with its notification.
+    void enter(State next);
+
     std::atomic<bool> closing_{false};
-    std::atomic<bool> needReconnect_{false};
-    std::atomic<bool> connected_{false};
+    std::atomic<State> state_{State::Idle};
     QString ip_;
     quint16 port_;
     int timeBase_;

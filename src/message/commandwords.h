@@ -24,9 +24,6 @@ inline constexpr quint16 kRunJob = 0x2501;
 // 0x26 jog speed
 inline constexpr quint16 kSetSpeed = 0x2601;
 inline constexpr quint16 kQuerySpeed = 0x2602;
-// 0x27 test mode (raw byte payload)
-inline constexpr quint16 kSetTestMode = 0x2701;
-inline constexpr quint16 kQueryTestMode = 0x2702;
 // 0x29 jogging
 inline constexpr quint16 kStartJog = 0x2901;
 inline constexpr quint16 kStopJog = 0x2902;

@@ -16,12 +16,5 @@ enum class OperationMode : int {
     Run = 2,
 };
 
-enum class CoordinationMode : qint8 {
-    Joint = 0,
-    Cartesian = 1,
-    Tool = 2,
-    User = 3,
-};
-
 // Sent as four raw bytes, most significant first.
 using ErrorList = quint32;

@@ -6,8 +6,8 @@
 #include "message/messagelog.h"
 #include "message/reportcatalogue.h"
 
-#include <utility>
 #include <json/value.h>
+#include <utility>
 
 #include <optional>
 
@@ -117,10 +117,6 @@ bool TcpConnectModule::setServoStatus(ServoStatus servoStatus) {
     return sendObject(kelvo::cmd::kSetServoStatus, payload);
 }
 
-bool TcpConnectModule::getRobotRunStatus() {
-    return sendObject(kelvo::cmd::kQueryRunStatus, object("robot", robotNumber()));
-}
-
 bool TcpConnectModule::getServoStatus() {
     return sendObject(kelvo::cmd::kQueryServoStatus, object("robot", robotNumber()));
 }
@@ -130,45 +126,8 @@ void TcpConnectModule::setLastPingTime(QDateTime rectime) {
         d_->setLastPingTime(rectime);
 }
 
-bool TcpConnectModule::setOperationMode(OperationMode operationMode) {
-    return sendObject(kelvo::cmd::kSetOperationMode,
-                      object("mode", static_cast<int>(operationMode)));
-}
-
-bool TcpConnectModule::getOperationMode() {
-    return send(kelvo::cmd::kQueryOperationMode, QByteArray());
-}
-
-bool TcpConnectModule::setCoordinationMode(CoordinationMode coordinationMode) {
-    Json::Value payload = object("robot", robotNumber());
-    payload["coord"] = static_cast<int>(coordinationMode);
-    return sendObject(kelvo::cmd::kSetCoordinationMode, payload);
-}
-
-bool TcpConnectModule::getCoordinationMode() {
-    return sendObject(kelvo::cmd::kQueryCoordinationMode, object("robot", robotNumber()));
-}
-
-bool TcpConnectModule::setSpeed(qint8 speed) {
-    Json::Value payload = object("robot", robotNumber());
-    payload["speed"] = static_cast<int>(speed);
-    return sendObject(kelvo::cmd::kSetSpeed, payload);
-}
-
-bool TcpConnectModule::getSpeed() {
-    return sendObject(kelvo::cmd::kQuerySpeed, object("robot", robotNumber()));
-}
-
 bool TcpConnectModule::getSelectTool() {
     return sendObject(kelvo::cmd::kQuerySelectedTool, object("robot", robotNumber()));
-}
-
-bool TcpConnectModule::setTestMode(qint8 testMode) {
-    return send(kelvo::cmd::kSetTestMode, QByteArray(1, static_cast<char>(testMode)));
-}
-
-bool TcpConnectModule::getTestMode() {
-    return send(kelvo::cmd::kQueryTestMode, QByteArray());
 }
 
 bool TcpConnectModule::clearError(ErrorList error) {
@@ -182,21 +141,9 @@ bool TcpConnectModule::clearAllError() {
     return sendObject(kelvo::cmd::kClearAllErrors, object("robot", robotNumber()));
 }
 
-bool TcpConnectModule::getPosition() {
-    return sendObject(kelvo::cmd::kQueryPosition, object("robot", robotNumber()));
-}
-
-bool TcpConnectModule::sendDeadmanCommand(quint8 status) {
-    return sendObject(kelvo::cmd::kSetDeadman, object("deadman", static_cast<int>(status)));
-}
-
 bool TcpConnectModule::onConnectSucceed(int state) {
     emit connectSucceed(state);
     return state != 0;
-}
-
-void TcpConnectModule::sendStopMoveCommand(int axis) {
-    sendObject(kelvo::cmd::kStopJog, object("axis", axis));
 }
 
 // Dispatch.

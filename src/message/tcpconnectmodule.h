@@ -52,9 +52,6 @@ signals:
     void linkStateInLinkThread(int state);
     // A command word that is not in the catalogue, with its payload unchanged.
     void receivedData(quint16 command, QByteArray data);
-    // Declared for receivers that connect to them by name; nothing emits them.
-    void receivedRunningMode(quint8 runningMode);
-    void receiveRobotCycleTimes(QByteArray data);
 
     // Reports, by function area (high byte of the command word). Each carries the payload as
     // received unless its arguments say otherwise. The dispatch table in reportcatalogue.cpp names
@@ -382,24 +379,12 @@ signals:
 
 public slots:
     bool setServoStatus(ServoStatus servoStatus);
-    bool getRobotRunStatus();
     bool getServoStatus();
     void setLastPingTime(QDateTime rectime);
-    bool setOperationMode(OperationMode operationMode);
-    bool getOperationMode();
-    bool setCoordinationMode(CoordinationMode coordinationMode);
-    bool getCoordinationMode();
-    bool setSpeed(qint8 speed);
-    bool getSpeed();
     bool getSelectTool();
-    bool setTestMode(qint8 testMode);
-    bool getTestMode();
     bool clearError(ErrorList error);
     bool clearAllError();
-    bool getPosition();
-    bool sendDeadmanCommand(quint8 status);
     bool onConnectSucceed(int state);
-    void sendStopMoveCommand(int axis);
     // Runs in the connection thread, once per received frame.
     void onReceivedData(quint16 command, QByteArray data);
 

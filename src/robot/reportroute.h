@@ -1,25 +1,24 @@
 #pragma once
 
 #include "message/tcpconnectmodule.h"
-#include "robot/robot.h"
 
 #include <initializer_list>
 
 namespace kelvo {
 
-// One report connection: a message-layer signal and the Robot slot (or relayed Robot signal) that
+// One report connection: a message-layer signal and the slot (or relayed signal) of Receiver that
 // receives it, with the same arguments.
-template <typename... Args>
+template <typename Receiver, typename... Args>
 struct ReportRoute {
     void (TcpConnectModule::*report)(Args...);
-    void (Robot::*receiver)(Args...);
+    void (Receiver::*receiver)(Args...);
 };
 
-template <typename... Args>
-void connectRoutes(TcpConnectModule* from, Robot* to,
-                   std::initializer_list<ReportRoute<Args...>> routes,
+template <typename... Args, typename Receiver>
+void connectRoutes(TcpConnectModule* from, Receiver* to,
+                   std::initializer_list<ReportRoute<Receiver, Args...>> routes,
                    Qt::ConnectionType type = Qt::AutoConnection) {
-    for (const ReportRoute<Args...>& route : routes) {
+    for (const ReportRoute<Receiver, Args...>& route : routes) {
         QObject::connect(from, route.report, to, route.receiver, type);
     }
 }

@@ -3,6 +3,7 @@
 #include "link/jsonwire.h"
 #include "message/commandwords.h"
 #include "message/tcpconnectmodule.h"
+#include "robot/reportroute.h"
 #include "robot/robotlog.h"
 
 #include <QDebug>
@@ -33,6 +34,7 @@ Robot::Robot(const QString& ip, QObject* parent) : Robot(ip, kControllerPort, pa
 Robot::Robot(const QString& ip, quint16 port, QObject* parent)
     : QObject(parent),
       connection_(new TcpConnectModule(ip, port, kTimeBase)),
+      decoded_(new DecodedReports(connection_.data(), *this, this)),
       teachTypeText_(QStringLiteral("点动")),
       uploadAnswer_(QStringLiteral("no")),
       ipAddress_(ip) {
@@ -41,13 +43,8 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
     connection_->setRobotNumberSource([this] { return currentRobotNumber(); });
 
     routeStatusReports();
-    routeDecodedReports();
-    routePassThroughReports();
-    routeAlarmReports();
-    routeParameterReports();
+    routeTransferReports();
     connect(this, &Robot::setLastPingTime, connection_.data(), &TcpConnectModule::setLastPingTime);
-    connect(this, &Robot::send_Stop_Move_Command, connection_.data(),
-            &TcpConnectModule::sendStopMoveCommand);
 }
 
 Robot::~Robot() {
@@ -80,14 +77,23 @@ void Robot::setCurrentRobot(int mode, int robot) {
     }
 }
 
+// The synchronisation of the file transfer follows these job reports; no other report is relayed.
+void Robot::routeTransferReports() {
+    TcpConnectModule* from = connection_.data();
+    kelvo::connectRoutes<QByteArray>(
+        from, this,
+        {
+            {&TcpConnectModule::recvJobSumlist, &Robot::robot_job_Sum_list},
+            {&TcpConnectModule::recvJobFileList, &Robot::robot_job_File_list},
+        });
+    connect(from, &TcpConnectModule::recvJobFileInfoFinish, this,
+            &Robot::robot_job_File_Info_Finish);
+}
+
 // ---- Link ----
 
 void Robot::startLink() {
     connection_->start();
-}
-
-void Robot::robot_setwd_slot_changeIP(QString ip) {
-    connection_->changeIp(ip);
 }
 
 void Robot::robot_DisconnectToC() {
@@ -225,36 +231,6 @@ bool Robot::jogAxis(int axis, bool positive) {
     return jogWhenAllowed(static_cast<qint8>(axis), positive ? 1 : -1);
 }
 
-void Robot::robot_key_slot_axisProcess(qint8 axis, qint8 operation) {
-    jogWhenAllowed(axis, operation);
-}
-
-#define KELVO_JOG_SLOTS(word, axis)                       \
-    void Robot::startJog##word##AxisNegativeDirection() { \
-        jogWhenAllowed(axis, -1);                         \
-    }                                                     \
-    void Robot::startJog##word##AxisPositiveDirection() { \
-        jogWhenAllowed(axis, +1);                         \
-    }
-KELVO_JOG_SLOTS(One, 1)
-KELVO_JOG_SLOTS(Two, 2)
-KELVO_JOG_SLOTS(Three, 3)
-KELVO_JOG_SLOTS(Four, 4)
-KELVO_JOG_SLOTS(Five, 5)
-KELVO_JOG_SLOTS(Six, 6)
-KELVO_JOG_SLOTS(Seven, 7)
-KELVO_JOG_SLOTS(O1, 8)
-KELVO_JOG_SLOTS(O2, 9)
-KELVO_JOG_SLOTS(O3, 10)
-KELVO_JOG_SLOTS(O4, 11)
-KELVO_JOG_SLOTS(O5, 12)
-#undef KELVO_JOG_SLOTS
-
-void Robot::reSetRobotType(RobotType type) {
-    robotType_ = static_cast<int>(type);
-    emit robot_change_CurRobotType(type);
-}
-
 // ---- Events ----
 
 void Robot::setEventSink(ReportEvents::Sink sink) {
@@ -292,18 +268,42 @@ void Robot::copyOut(const double* from, int count, double* out) const {
 Answer Robot::snapshotOf(AnswerKind kind) const {
     Answer a;
     switch (kind) {
-    case AnswerKind::Servo: a.value = servoStatus_; break;
-    case AnswerKind::Mode: a.value = operationMode_; break;
-    case AnswerKind::Coord: a.value = coordMode_; break;
-    case AnswerKind::Speed: a.value = jogSpeed_; break;
-    case AnswerKind::RunningState: a.value = runningState_; break;
-    case AnswerKind::Tool: a.value = currentToolNumber_; break;
-    case AnswerKind::Dout: copyOut(doutValues_, 16, a.values.data()); break;
-    case AnswerKind::Din: copyOut(dinValues_, 16, a.values.data()); break;
-    case AnswerKind::Aout: copyOut(aoutValues_, 16, a.values.data()); break;
-    case AnswerKind::Ain: copyOut(ainValues_, 16, a.values.data()); break;
-    case AnswerKind::Position: copyOut(currentPosition_, 6, a.values.data()); break;
-    case AnswerKind::SyncPosition: copyOut(syncPosition_, 5, a.values.data()); break;
+        case AnswerKind::Servo:
+            a.value = servoStatus_;
+            break;
+        case AnswerKind::Mode:
+            a.value = operationMode_;
+            break;
+        case AnswerKind::Coord:
+            a.value = coordMode_;
+            break;
+        case AnswerKind::Speed:
+            a.value = jogSpeed_;
+            break;
+        case AnswerKind::RunningState:
+            a.value = runningState_;
+            break;
+        case AnswerKind::Tool:
+            a.value = currentToolNumber_;
+            break;
+        case AnswerKind::Dout:
+            copyOut(doutValues_, 16, a.values.data());
+            break;
+        case AnswerKind::Din:
+            copyOut(dinValues_, 16, a.values.data());
+            break;
+        case AnswerKind::Aout:
+            copyOut(aoutValues_, 16, a.values.data());
+            break;
+        case AnswerKind::Ain:
+            copyOut(ainValues_, 16, a.values.data());
+            break;
+        case AnswerKind::Position:
+            copyOut(currentPosition_, 6, a.values.data());
+            break;
+        case AnswerKind::SyncPosition:
+            copyOut(syncPosition_, 5, a.values.data());
+            break;
     }
     return a;
 }

@@ -421,5 +421,4 @@ void Robot::robot_net_slot_UploadAnswer(QByteArray data) {
 
 void Robot::robot_net_slot_connectSucceed(int state) {
     connected_ = state != 0;
-    emit robot_connect_succeed(state);
 }

@@ -98,14 +98,7 @@ bool TcpUpDownFile::waitForConnection(int ms) {
 void TcpUpDownFile::onSocketDisconnected() {
     decoder_.clear();
     discardDownload();
-    awaitingResult_ = false;
-    if (!streaming_)
-        return;
-    streaming_ = false;
-    busy_ = false;
-    currentFile_.reset();
-    qCDebug(lcTransfer).noquote() << QStringLiteral("程序:") + currentPath_ +
-                                         QStringLiteral(" 上传失败！");
+    uploadLost();
 }
 
 // ---- Frames ----
@@ -166,7 +159,6 @@ void TcpUpDownFile::dispatch(quint16 command, const QByteArray& payload) {
 
 void TcpUpDownFile::stopDownloadFile() {
     abortTransfer(QStringLiteral("等待超时......"));
-    busy_ = false;
 }
 
 void TcpUpDownFile::abortTransfer(const QString& message) {
@@ -175,8 +167,7 @@ void TcpUpDownFile::abortTransfer(const QString& message) {
     emit fileTransfer(Failed, transferMode_ == JobDownload ? downloadName() : uploadName(), 0, 0);
     if (transferMode_ == JobDownload)
         sendFrame(kDownloadAbort, QByteArray());
-    streaming_ = false;
-    awaitingResult_ = false;
+    upload_ = UploadStep::Idle;
     discardDownload();
     socket_->disconnectFromHost();
 }

@@ -57,7 +57,8 @@ public:
     // synchronisation slots; repeated calls add nothing.
     void followJobReports();
 
-    bool isBusy() const { return busy_; }
+    // An upload's file is being announced or streamed.
+    bool isBusy() const;
     QString applicationDirectory() const { return appDir_; }
     // The controller's log files of its last log list, each prefixed by its log directory.
     QStringList controlLogFiles() const { return controlLogFiles_; }
@@ -118,12 +119,13 @@ private:
     void endUpload();
     void onFileInfoAnswer(const QByteArray& payload);
     void onUploadResult(const QByteArray& payload);
+    void uploadLost();
 
     // ---- Synchronisation and download ----
     QString syncRoot() const;
     QString localPathFor(const Download& download) const;
     void compareJobFile(int robot, const Json::Value& entry);
-    bool localJobScan();
+    void localJobScan();
     void announceSyncedRobots();
     void beginDownloads();
     void requestNextFile();
@@ -147,9 +149,12 @@ private:
     kelvo::LogThrottle skippedNameLog_{QStringLiteral("job list: skipped a file name")};
     QTimer waitTimer_;
     TransferMode transferMode_ = Idle;
+    // A connection wait runs further up this thread's stack.
     bool connecting_ = false;
 
-    // Upload
+    // Upload: the file at uploadIndex_ is announced, then streamed, then awaits its result.
+    enum class UploadStep { Idle, Announced, Streaming, AwaitingResult };
+    std::atomic<UploadStep> upload_{UploadStep::Idle};  // read by isBusy in other threads
     QStringList uploadList_;
     int uploadIndex_ = 0;
     QString currentName_;
@@ -157,10 +162,7 @@ private:
     std::unique_ptr<QFile> currentFile_;
     qint64 fileSize_ = 0;
     qint64 bytesLeft_ = 0;
-    bool streaming_ = false;       // chunks of currentFile_ are being sent
-    bool awaitingResult_ = false;  // all sent, the controller's result is due
-    std::atomic<bool> busy_{false};
-    qint64 reportedBytes_ = 0;  // of the file going out, at its last progress  // read by callers in other threads
+    qint64 reportedBytes_ = 0;  // of the file going out, at its last progress
 
     // Synchronisation
     std::array<QString, 4> jobAbsolutePath_;
@@ -168,13 +170,15 @@ private:
     std::array<QStringList, 4> controllerJobNames_;
     QVector<Download> downloadList_;
     int downloadIndex_ = 0;
-    bool uploadAfterSync_ = false;
+    // Local files the controller lacks, uploaded once the downloads are done.
+    QStringList uploadsAfterSync_;
     QStringList controlLogFiles_;
 
-    // The file being downloaded
+    // The file being downloaded: accepted by the controller, then written from its first chunk on
+    // (downloadFile_ stays empty when the local file cannot be opened).
+    enum class DownloadStep { Idle, Accepted, Writing };
+    DownloadStep download_ = DownloadStep::Idle;
     std::unique_ptr<QSaveFile> downloadFile_;
-    bool receiving_ = false;
-    bool downloadOpened_ = false;  // an attempt to open the local file was made
     qint64 downloadSize_ = 0;
     qint64 downloadedBytes_ = 0;
     quint16 expectedChunkNo_ = 0;

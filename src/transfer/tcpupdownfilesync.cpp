@@ -18,6 +18,7 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <utility>
 
 namespace word = kelvo::transfer::word;
 namespace json = kelvo::json;
@@ -76,7 +77,7 @@ void TcpUpDownFile::startDownLoadJobFileFromController() {
     jobAbsolutePath_.fill(QString());
     jobFileCount_.fill(0);
     downloadList_.clear();
-    uploadAfterSync_ = false;
+    uploadsAfterSync_.clear();
     robot_->sendCommand(kelvo::cmd::kQueryJobLists, QByteArray());
     waitTimer_.start();
 }
@@ -147,20 +148,17 @@ void TcpUpDownFile::recvJobFileInfoFinish() {
             return;
         }
     }
-    uploadAfterSync_ = localJobScan();
-    if (!uploadAfterSync_)
+    localJobScan();
+    if (uploadsAfterSync_.isEmpty())
         announceSyncedRobots();
     emit reflushprolist();
-    if (!downloadList_.isEmpty() || uploadAfterSync_) {
+    if (!downloadList_.isEmpty() || !uploadsAfterSync_.isEmpty())
         connectToController();
-    } else {
-        emit reflushprolist();
-    }
 }
 
-// Deletes empty local job files and lists those the controller lacks; true when there are any.
-bool TcpUpDownFile::localJobScan() {
-    uploadList_.clear();
+// Deletes empty local job files and lists those the controller lacks.
+void TcpUpDownFile::localJobScan() {
+    uploadsAfterSync_.clear();
     for (int robot = kFirstRobot; robot <= kLastRobot; ++robot) {
         const QString directory = kelvo::transfer::jobDirectory(syncRoot(), robot);
         for (const QFileInfo& file :
@@ -169,15 +167,14 @@ bool TcpUpDownFile::localJobScan() {
                 QFile::remove(file.filePath());
             } else if (!jobAbsolutePath_[robot - 1].isEmpty() &&
                        !controllerJobNames_[robot - 1].contains(file.fileName())) {
-                uploadList_ << kelvo::transfer::uploadEntry(robot, file.fileName());
+                uploadsAfterSync_ << kelvo::transfer::uploadEntry(robot, file.fileName());
             }
         }
     }
-    uploadList_.erase(
-        std::remove_if(uploadList_.begin(), uploadList_.end(),
+    uploadsAfterSync_.erase(
+        std::remove_if(uploadsAfterSync_.begin(), uploadsAfterSync_.end(),
                        [](const QString& entry) { return entry.endsWith(kNeverUploadedSuffix); }),
-        uploadList_.end());
-    return !uploadList_.isEmpty();
+        uploadsAfterSync_.end());
 }
 
 // Tells the controller which robots' jobs need no upload: every robot while none is selected for
@@ -217,7 +214,7 @@ void TcpUpDownFile::beginDownloads() {
     discardDownload();
     if (!downloadList_.isEmpty()) {
         requestNextFile();
-    } else if (uploadAfterSync_) {
+    } else if (!uploadsAfterSync_.isEmpty()) {
         startUploadAfterSync();
     } else {
         emit reflushprolist();
@@ -239,7 +236,7 @@ void TcpUpDownFile::nextDownload(bool fileCompleted) {
         requestNextFile();
         return;
     }
-    if (uploadAfterSync_) {
+    if (!uploadsAfterSync_.isEmpty()) {
         startUploadAfterSync();
         return;
     }
@@ -250,12 +247,12 @@ void TcpUpDownFile::nextDownload(bool fileCompleted) {
 }
 
 void TcpUpDownFile::startUploadAfterSync() {
-    uploadAfterSync_ = false;
-    setUpLoadJobFileName(uploadList_);
+    setUpLoadJobFileName(std::exchange(uploadsAfterSync_, QStringList()));
 }
 
 void TcpUpDownFile::onDownloadAnswer(const QByteArray& payload) {
-    if (transferMode_ != JobDownload || receiving_ || downloadIndex_ >= downloadList_.size())
+    if (transferMode_ != JobDownload || download_ != DownloadStep::Idle ||
+        downloadIndex_ >= downloadList_.size())
         return;
     const std::optional<Json::Value> body = json::parse(payload);
     if (!body)
@@ -278,8 +275,7 @@ void TcpUpDownFile::onDownloadAnswer(const QByteArray& payload) {
         nextDownload(false);
         return;
     }
-    receiving_ = true;
-    downloadOpened_ = false;
+    download_ = DownloadStep::Accepted;
     downloadedBytes_ = 0;
     expectedChunkNo_ = 1;
     emit fileTransfer(Started, downloadName(), 0, downloadSize_);
@@ -287,9 +283,9 @@ void TcpUpDownFile::onDownloadAnswer(const QByteArray& payload) {
 }
 
 void TcpUpDownFile::onDownloadChunk(const QByteArray& payload) {
-    if (transferMode_ != JobDownload || !receiving_)
+    if (transferMode_ != JobDownload || download_ == DownloadStep::Idle)
         return;
-    if (!downloadOpened_)
+    if (download_ == DownloadStep::Accepted)
         openDownloadFile();
     if (chunkNumber(payload) != expectedChunkNo_)
         return;
@@ -304,9 +300,9 @@ void TcpUpDownFile::onDownloadChunk(const QByteArray& payload) {
 }
 
 void TcpUpDownFile::onDownloadEnd(const QByteArray&) {
-    if (transferMode_ != JobDownload || !receiving_)
+    if (transferMode_ != JobDownload || download_ == DownloadStep::Idle)
         return;
-    receiving_ = false;
+    download_ = DownloadStep::Idle;
     if (!downloadFile_) {
         ++downloadIndex_;
         nextDownload(false);
@@ -334,7 +330,7 @@ QString TcpUpDownFile::downloadName() const {
 // At the first chunk: a temporary file beside the target, renamed over it once complete. A
 // symbolic link in the target's place is replaced, never written through.
 void TcpUpDownFile::openDownloadFile() {
-    downloadOpened_ = true;
+    download_ = DownloadStep::Writing;
     const QString path = localPathFor(downloadList_.at(downloadIndex_));
     if (QFileInfo(path).isSymLink())
         QFile::remove(path);
@@ -348,6 +344,6 @@ void TcpUpDownFile::openDownloadFile() {
 
 // Drops the file being downloaded; its temporary file goes with it.
 void TcpUpDownFile::discardDownload() {
-    receiving_ = false;
+    download_ = DownloadStep::Idle;
     downloadFile_.reset();
 }

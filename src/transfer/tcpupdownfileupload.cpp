@@ -33,8 +33,13 @@ bool isYes(const Json::Value& body) {
 
 }  // namespace
 
+bool TcpUpDownFile::isBusy() const {
+    const UploadStep step = upload_;
+    return step == UploadStep::Announced || step == UploadStep::Streaming;
+}
+
 bool TcpUpDownFile::uploadRunning() const {
-    return busy_ || connecting_;
+    return isBusy() || connecting_;
 }
 
 void TcpUpDownFile::setUpLoadJobFileName(QStringList jobfilelist) {
@@ -56,9 +61,7 @@ void TcpUpDownFile::beginUpload() {
 }
 
 void TcpUpDownFile::uploadCurrentEntry() {
-    busy_ = true;
-    streaming_ = false;
-    awaitingResult_ = false;
+    upload_ = UploadStep::Announced;
     currentFile_.reset();
     currentName_ = uploadList_.at(uploadIndex_);
     int robot = 0;
@@ -70,7 +73,6 @@ void TcpUpDownFile::uploadCurrentEntry() {
     auto file = std::make_unique<QFile>(currentPath_);
     if (!valid || QFileInfo(currentPath_).isSymLink() || !file->open(QIODevice::ReadOnly) ||
         file->size() > kMaxUploadSize) {
-        busy_ = false;
         abortTransfer(QStringLiteral("无法读取上传程序：") + currentPath_);
         return;
     }
@@ -82,7 +84,7 @@ void TcpUpDownFile::uploadCurrentEntry() {
 void TcpUpDownFile::announceFile() {
     if (transferMode_ != JobUpload || uploadIndex_ >= uploadList_.size())
         return;
-    busy_ = true;
+    upload_ = UploadStep::Announced;
     waitTimer_.start();
     Json::Value payload(Json::objectValue);
     const QString name = uploadName();
@@ -105,13 +107,13 @@ QString TcpUpDownFile::uploadName() const {
 
 void TcpUpDownFile::sendFileChunks() {
     bytesLeft_ = currentFile_->size();
-    streaming_ = true;
+    upload_ = UploadStep::Streaming;
     pumpChunks();
 }
 
 // Queues chunks while the socket has room; called again whenever it has written some out.
 void TcpUpDownFile::pumpChunks() {
-    if (!streaming_)
+    if (upload_ != UploadStep::Streaming)
         return;
     while (bytesLeft_ > 0 && socket_->bytesToWrite() < kWriteAhead) {
         const QByteArray chunk = currentFile_->read(qMin(bytesLeft_, kChunkSize));
@@ -137,11 +139,22 @@ void TcpUpDownFile::reportProgress(qint64 done, qint64 total) {
 }
 
 void TcpUpDownFile::endUpload() {
-    streaming_ = false;
-    awaitingResult_ = true;
+    upload_ = UploadStep::AwaitingResult;
     currentFile_.reset();
     sendFrame(word::kFileEnd, QByteArray());
-    busy_ = false;
+}
+
+// The connection went: a file being streamed failed; one being announced fails at the time-out.
+void TcpUpDownFile::uploadLost() {
+    const UploadStep step = upload_;
+    if (step == UploadStep::AwaitingResult)
+        upload_ = UploadStep::Idle;
+    if (step != UploadStep::Streaming)
+        return;
+    upload_ = UploadStep::Idle;
+    currentFile_.reset();
+    qCDebug(lcTransfer).noquote() << QStringLiteral("程序:") + currentPath_ +
+                                         QStringLiteral(" 上传失败！");
 }
 
 void TcpUpDownFile::onFileInfoAnswer(const QByteArray& payload) {
@@ -150,31 +163,24 @@ void TcpUpDownFile::onFileInfoAnswer(const QByteArray& payload) {
         return;
     waitTimer_.stop();
     if (isYes(*body)) {
-        if (streaming_)
-            return;
-        if (currentFile_ && currentFile_->isOpen()) {
+        if (upload_ == UploadStep::Announced && currentFile_ && currentFile_->isOpen())
             sendFileChunks();
-        } else {
-            busy_ = false;
-        }
         return;
     }
     if (transferMode_ == JobUpload) {
-        busy_ = false;
         abortTransfer(QStringLiteral("控制器拒绝上传程序：") + currentPath_);
     }
 }
 
 void TcpUpDownFile::onUploadResult(const QByteArray& payload) {
     // Only a file whose chunks have all gone out has a result.
-    if (transferMode_ != JobUpload || !awaitingResult_)
+    if (transferMode_ != JobUpload || upload_ != UploadStep::AwaitingResult)
         return;
     const std::optional<Json::Value> body = json::parse(payload);
     if (!body)
         return;
-    awaitingResult_ = false;
+    upload_ = UploadStep::Idle;
     if (!json::boolOr(json::member(*body, "finish"))) {
-        busy_ = false;
         abortTransfer(QStringLiteral("程序:") + currentPath_ + QStringLiteral(" 上传失败！"));
         return;
     }
@@ -185,6 +191,5 @@ void TcpUpDownFile::onUploadResult(const QByteArray& payload) {
         uploadCurrentEntry();
         return;
     }
-    busy_ = false;
     emit reflushprolist();
 }

@@ -189,6 +189,7 @@ TEST_F(LinkTest, SilentControllerIsDroppedAfterTheLastSignOfLifeAndReconnected) 
     ASSERT_GT(back, 0);
     EXPECT_LE(back - dropped, kTickMs + 600);
     EXPECT_TRUE(sim.waitForAccepted(2, 2000));
+    EXPECT_EQ(probe->count(0), 1) << "one loss, told once";
 }
 
 TEST_F(LinkTest, ControllerSendingOnlyHeartbeatsIsDroppedAlthoughEchoedAndHostTimesCannotStopIt) {
@@ -266,6 +267,7 @@ TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
     EXPECT_EQ(log.count(QStringLiteral("手动停止")), 1);
     EXPECT_GE(log.count(kClosed), 1);
     EXPECT_EQ(probe->states().last().succeed, 0);
+    EXPECT_EQ(probe->count(0), 1) << "a stop is one loss, told once";
     EXPECT_TRUE(sim.waitForOpen(0, 2000));
     const int resets = log.count(kReset);
     QThread::msleep(2 * kTickMs + 300);

@@ -61,27 +61,10 @@ TEST_F(Loopback, RequestSlotsSendTheirFrames) {
     } requests[] = {
         {[](M& m) { return m.setServoStatus(ServoStatus::Ready); }, 0x2001,
          "{\"robot\":3,\"status\":1}\n"},
-        {&M::getRobotRunStatus, 0x3D02, "{\"robot\":3}\n"},
         {&M::getServoStatus, 0x2002, "{\"robot\":3}\n"},
-        {[](M& m) { return m.setOperationMode(OperationMode::Run); }, 0x2101, "{\"mode\":2}\n"},
-        {&M::getOperationMode, 0x2102, ""},
-        {[](M& m) { return m.setCoordinationMode(CoordinationMode::User); }, 0x2201,
-         "{\"coord\":3,\"robot\":3}\n"},
-        {&M::getCoordinationMode, 0x2202, "{\"robot\":3}\n"},
-        {[](M& m) { return m.setSpeed(103); }, 0x2601, "{\"robot\":3,\"speed\":103}\n"},
-        {&M::getSpeed, 0x2602, "{\"robot\":3}\n"},
         {&M::getSelectTool, 0x380B, "{\"robot\":3}\n"},
-        {[](M& m) { return m.setTestMode(-1); }, 0x2701, QByteArray("\xFF", 1)},
-        {&M::getTestMode, 0x2702, ""},
         {[](M& m) { return m.clearError(0x8102A3F4u); }, 0x2B01, QByteArray("\x81\x02\xA3\xF4", 4)},
         {&M::clearAllError, 0x3201, "{\"robot\":3}\n"},
-        {&M::getPosition, 0x2A02, "{\"robot\":3}\n"},
-        {[](M& m) { return m.sendDeadmanCommand(1); }, 0x2301, "{\"deadman\":1}\n"},
-        {[](M& m) {
-             m.sendStopMoveCommand(12);
-             return true;
-         },
-         0x2902, "{\"axis\":12}\n"},
     };
     for (const auto& r : requests) {
         SCOPED_TRACE(r.word);
@@ -122,7 +105,6 @@ TEST_F(Loopback, LinkStateIsReemittedAndSendsFailWhileDown) {
 
     EXPECT_FALSE(module->send(0x2002, "{\"robot\":3}\n"));
     EXPECT_FALSE(module->getServoStatus());
-    EXPECT_FALSE(module->setTestMode(1));
     EXPECT_FALSE(module->clearError(1));
 }
 

@@ -5,14 +5,13 @@ LinkedRobot::LinkedRobot() {
     robot = linkRobot(sim);
 }
 
-LinkedRobot::~LinkedRobot() {
-}
+LinkedRobot::~LinkedRobot() {}
 
 bool LinkedRobot::flush() {
     const QByteArray mark = "barrier " + QByteArray::number(++barriers_);
     bool seen = false;
     QObject context;
-    QObject::connect(robot.get(), &Robot::robot_received_data, &context,
+    QObject::connect(&robot->decodedReports(), &DecodedReports::robot_received_data, &context,
                      [&](quint16 word, const QByteArray& data) {
                          seen = seen || (word == kUnknownWord && data == mark);
                      });

@@ -31,8 +31,9 @@ struct ServoFaultCase {
 TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
-    SignalLog<> errors(link.robot.get(), &Robot::robot_err_info);
-    SignalLog<QString> servoFaults(link.robot.get(), &Robot::robot_servo_err_info);
+    SignalLog<> errors(&link.robot->decodedReports(), &DecodedReports::robot_err_info);
+    SignalLog<QString> servoFaults(&link.robot->decodedReports(),
+                                   &DecodedReports::robot_servo_err_info);
     LogCapture log;
 
     const ServoFaultCase cases[] = {
@@ -73,8 +74,9 @@ TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching
 TEST(RobotAlarmReports, WarningsAreOnlyLoggedAndAlarmsWithoutTextAreDropped) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
-    SignalLog<> errors(link.robot.get(), &Robot::robot_err_info);
-    SignalLog<QString> servoFaults(link.robot.get(), &Robot::robot_servo_err_info);
+    SignalLog<> errors(&link.robot->decodedReports(), &DecodedReports::robot_err_info);
+    SignalLog<QString> servoFaults(&link.robot->decodedReports(),
+                                   &DecodedReports::robot_servo_err_info);
     LogCapture log;
 
     link.report(kWarning, R"({"data":"机器人1 低电量\n请更换","type":24592})");

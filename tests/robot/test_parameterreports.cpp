@@ -7,20 +7,21 @@
 #include <QMetaMethod>
 #include <QSignalSpy>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
-using Slot = void (Robot::*)(QByteArray);
+using Slot = void (DecodedReports::*)(QByteArray);
 
-// Every emission of the Robot signal of that name, whatever its arguments.
-std::unique_ptr<QSignalSpy> spyOn(Robot& robot, const char* name) {
-    const QMetaObject* meta = robot.metaObject();
+// Every emission of the signal of that name, whatever its arguments.
+std::unique_ptr<QSignalSpy> spyOn(DecodedReports& reports, const char* name) {
+    const QMetaObject* meta = reports.metaObject();
     for (int i = 0; i < meta->methodCount(); ++i) {
         const QMetaMethod method = meta->method(i);
         if (method.methodType() == QMetaMethod::Signal && method.name() == name) {
             const QByteArray signal = "2" + method.methodSignature();
-            return std::make_unique<QSignalSpy>(&robot, signal.constData());
+            return std::make_unique<QSignalSpy>(&reports, signal.constData());
         }
     }
     ADD_FAILURE() << "no signal " << name;
@@ -43,6 +44,7 @@ void setRobotType(Robot& robot, int type) {
 // A controller never connected to: the handlers are called directly.
 struct ParameterReportsTest : ::testing::Test {
     Robot robot{QStringLiteral("127.0.0.1"), 1};
+    DecodedReports& reports = robot.decodedReports();
 };
 
 }  // namespace
@@ -84,7 +86,7 @@ TEST(RobotParameterReports, EveryReportReachesItsSignal) {
     const char* payload = R"({"result":1,"distance":0.5,"apply":1,"Joint":{"AxisNum":1}})";
     for (const Route& route : routes) {
         SCOPED_TRACE(route.signal);
-        const std::unique_ptr<QSignalSpy> spy = spyOn(*link.robot, route.signal);
+        const std::unique_ptr<QSignalSpy> spy = spyOn(link.robot->decodedReports(), route.signal);
         ASSERT_TRUE(spy);
         link.report(route.word, payload);
         ASSERT_TRUE(link.flush());
@@ -101,59 +103,60 @@ TEST_F(ParameterReportsTest, TextsFollowMemberOrderFormatAndPresence) {
         const char* text;
     };
     const TextCase cases[] = {
-        {"joint: the worked example", &Robot::robot_net_slot_jointPara, "robot_joint_para",
+        {"joint: the worked example", &DecodedReports::robot_net_slot_jointPara, "robot_joint_para",
          R"({"Joint":{"AxisNum":2,"PosSWLimit":170,"NegSWLimit":-170,"RatedVel":3000}})",
          "170 -170 3000.00 0.00 0 0 0.00 0.00 0 0 0 0 0 0 0"},
-        {"joint: f2 against g6", &Robot::robot_net_slot_jointPara, "robot_joint_para",
+        {"joint: f2 against g6", &DecodedReports::robot_net_slot_jointPara, "robot_joint_para",
          R"({"Joint":{"PosSWLimit":1234567,"DeRatedVel":2.5,"MaxRotSpeed":0.1234567,
              "MaxDecel":-1,"AxisDirection":-1}})",
          "1.23457e+06 0 0.00 2.50 0.123457 0 0.00 -1.00 0 0 0 0 0 0 -1"},
-        {"calibration point: absent values read as 0", &Robot::robot_net_slot_keepToolCheck,
-         "robot_tool_check", R"({"pointNum":3,"pos":[1.5,2,-3e-7]})", "1.5 2 -3e-07 0 0 0"},
-        {"tool frame: nested, untested", &Robot::robot_net_slot_countToolData,
+        {"calibration point: absent values read as 0",
+         &DecodedReports::robot_net_slot_keepToolCheck, "robot_tool_check",
+         R"({"pointNum":3,"pos":[1.5,2,-3e-7]})", "1.5 2 -3e-07 0 0 0"},
+        {"tool frame: nested, untested", &DecodedReports::robot_net_slot_countToolData,
          "robot_tool_count_check", R"({"toolNum":4,"toolDeg":{"x":10,"C":-0.125}})",
          "10 0 0 0 0 -0.125"},
-        {"arc settings: absent members left out", &Robot::robot_net_slot_arcsetData,
+        {"arc settings: absent members left out", &DecodedReports::robot_net_slot_arcsetData,
          "robot_arcset_data_check",
          R"({"num":2,"parameter":{"arcOnVol":18.5,"weldingCur":150,"flyArcSwitch":true}})",
          "18.5 150 1"},
-        {"weaving: integers, booleans and g6", &Robot::robot_net_slot_waveweldData,
+        {"weaving: integers, booleans and g6", &DecodedReports::robot_net_slot_waveweldData,
          "robot_waveweld_data_check",
          R"({"parameter":{"weavingType":2,"weavingFreq":1.5,"isMove":0,"initDirection":1,
              "verticalAngle":45}})",
          "2 1.5 0 1 45"},
-        {"weld equipment without anaToZeroSwitch", &Robot::robot_net_slot_weldData,
+        {"weld equipment without anaToZeroSwitch", &DecodedReports::robot_net_slot_weldData,
          "robot_weld_data_check",
          R"({"time":{"arconDetect":0.2},"restart":{"distance":5},
              "equipment":{"arcInterRestart":true,"breakReSwitch":false}})",
          "0.2 5 1 0 "},
-        {"current-voltage match: interleaved objects", &Robot::robot_net_slot_matchData,
+        {"current-voltage match: interleaved objects", &DecodedReports::robot_net_slot_matchData,
          "robot_match_data_check",
          R"({"voltage":{"set_A":1,"fact_B":4},"current":{"set_A":2},"IO":{"AO_setcurrent":9}})",
          "1 2 4 9"},
-        {"robot range: texts unchanged", &Robot::robot_net_slot_robotRange,
+        {"robot range: texts unchanged", &DecodedReports::robot_net_slot_robotRange,
          "robot_robotRange_data_check", R"({"maxX":"100.50","minX":"-100","minZ":"\u96f6"})",
          "100.50 -100 零"},
-        {"interference range: inside param", &Robot::robot_net_slot_interfereRange,
+        {"interference range: inside param", &DecodedReports::robot_net_slot_interfereRange,
          "robot_interfereRange_data_check", R"({"maxX":"9","param":{"maxX":"1","maxZ":"3"}})",
          "1 3 "},
     };
     for (const TextCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::unique_ptr<QSignalSpy> spy = spyOn(robot, c.signal);
+        const std::unique_ptr<QSignalSpy> spy = spyOn(reports, c.signal);
         ASSERT_TRUE(spy);
-        (robot.*c.slot)(QByteArray(c.payload));
+        std::invoke(c.slot, reports, QByteArray(c.payload));
         ASSERT_EQ(spy->count(), 1);
         EXPECT_EQ(textOf(spy->first()), QByteArray(c.text));
     }
 
     // The integer and text arguments.
-    QSignalSpy joint(&robot, &Robot::robot_joint_para);
-    robot.robot_net_slot_jointPara(R"({"Joint":{"AxisNum":2}})");
-    QSignalSpy tool(&robot, &Robot::robot_tool_count_check);
-    robot.robot_net_slot_countToolData(R"({"toolNum":4,"note":"焊枪"})");
-    QSignalSpy arc(&robot, &Robot::robot_arcset_data_check);
-    robot.robot_net_slot_arcsetData(R"({"parameter":{}})");
+    QSignalSpy joint(&reports, &DecodedReports::robot_joint_para);
+    reports.robot_net_slot_jointPara(R"({"Joint":{"AxisNum":2}})");
+    QSignalSpy tool(&reports, &DecodedReports::robot_tool_count_check);
+    reports.robot_net_slot_countToolData(R"({"toolNum":4,"note":"焊枪"})");
+    QSignalSpy arc(&reports, &DecodedReports::robot_arcset_data_check);
+    reports.robot_net_slot_arcsetData(R"({"parameter":{}})");
     ASSERT_EQ(joint.count() + tool.count() + arc.count(), 3);
     EXPECT_EQ(joint.first().at(0).toInt(), 2);
     EXPECT_EQ(tool.first().at(0).toInt(), 4);
@@ -166,13 +169,13 @@ TEST_F(ParameterReportsTest, UserFramesFollowTheRobotType) {
     const QByteArray report = R"({"userNum":3,"inquire":"工件","posDeg":[1,2,3,4,5,6]})";
     const QVector<double> six = {1, 2, 3, 4, 5, 6};
     const QVector<double> four = {1, 2, 3, 6};
-    QSignalSpy check(&robot, &Robot::robot_usercoords_check);
-    QSignalSpy reply(&robot, &Robot::robot_usercoords_reply);
+    QSignalSpy check(&reports, &DecodedReports::robot_usercoords_check);
+    QSignalSpy reply(&reports, &DecodedReports::robot_usercoords_reply);
 
     for (int type : {1, 2}) {
         setRobotType(robot, type);
-        robot.robot_net_slot_userCheck(report);
-        robot.robot_net_slot_userReply(report);
+        reports.robot_net_slot_userCheck(report);
+        reports.robot_net_slot_userReply(report);
     }
     ASSERT_EQ(check.count(), 2);
     ASSERT_EQ(reply.count(), 2);
@@ -185,8 +188,8 @@ TEST_F(ParameterReportsTest, UserFramesFollowTheRobotType) {
 
     // The two reports disagree on the other types: the check gives six only for type 1.
     setRobotType(robot, 6);
-    robot.robot_net_slot_userCheck(report);
-    robot.robot_net_slot_userReply(report);
+    reports.robot_net_slot_userCheck(report);
+    reports.robot_net_slot_userReply(report);
     EXPECT_EQ(check.last().at(2).value<QVector<double>>(), four);
     EXPECT_EQ(reply.last().at(2).value<QVector<double>>(), six);
 }
@@ -217,14 +220,14 @@ TEST_F(ParameterReportsTest, KinematicParametersFollowTheRobotType) {
         {11, "100 101 102 11 12"},
         {12, "-"},
     };
-    QSignalSpy lists(&robot, &Robot::robot_user_dhParaState);
-    QSignalSpy upsideDown(&robot, &Robot::robot_user_dhcoord);
+    QSignalSpy lists(&reports, &DecodedReports::robot_user_dhParaState);
+    QSignalSpy upsideDown(&reports, &DecodedReports::robot_user_dhcoord);
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(layout.type);
         lists.clear();
         upsideDown.clear();
         setRobotType(robot, layout.type);
-        robot.robot_net_slot_dhParaState(report);
+        reports.robot_net_slot_dhParaState(report);
         if (layout.values == "-") {
             EXPECT_EQ(lists.count(), 0);
         } else {
@@ -238,40 +241,47 @@ TEST_F(ParameterReportsTest, KinematicParametersFollowTheRobotType) {
     setRobotType(robot, 5);
     lists.clear();
     upsideDown.clear();
-    robot.robot_net_slot_dhParaState(report);
+    reports.robot_net_slot_dhParaState(report);
     EXPECT_EQ(lists.count() + upsideDown.count(), 0);
 }
 
 TEST_F(ParameterReportsTest, RequiredMembersAndHostilePayloads) {
-    QSignalSpy count(&robot, &Robot::robot_count_success);
-    QSignalSpy count20(&robot, &Robot::robot_count_successFor20);
-    QSignalSpy reset(&robot, &Robot::robot_ResetResult_ToZeroPoint);
-    QSignalSpy joint(&robot, &Robot::robot_joint_para);
+    QSignalSpy count(&reports, &DecodedReports::robot_count_success);
+    QSignalSpy count20(&reports, &DecodedReports::robot_count_successFor20);
+    QSignalSpy reset(&reports, &DecodedReports::robot_ResetResult_ToZeroPoint);
+    QSignalSpy joint(&reports, &DecodedReports::robot_joint_para);
     for (const char* incomplete : {R"({})", R"({"result":"1","distance":1,"apply":"x"})",
                                    R"({"result":1,"Joint":5})", R"({"distance":1,"Joint":[]})"}) {
-        robot.robot_net_slot_countSuccessFor20(incomplete);
-        robot.robot_net_slot_ResetResultToZeroPoint(incomplete);
-        robot.robot_net_slot_jointPara(incomplete);
+        reports.robot_net_slot_countSuccessFor20(incomplete);
+        reports.robot_net_slot_ResetResultToZeroPoint(incomplete);
+        reports.robot_net_slot_jointPara(incomplete);
     }
-    robot.robot_net_slot_countSuccess(R"({"distance":1})");
+    reports.robot_net_slot_countSuccess(R"({"distance":1})");
     EXPECT_EQ(count.count() + count20.count() + reset.count() + joint.count(), 0);
-    robot.robot_net_slot_countSuccess(R"({"result":1})");
-    robot.robot_net_slot_countSuccessFor20(R"({"result":1,"distance":0.25})");
-    robot.robot_net_slot_ResetResultToZeroPoint(R"({"apply":0})");
+    reports.robot_net_slot_countSuccess(R"({"result":1})");
+    reports.robot_net_slot_countSuccessFor20(R"({"result":1,"distance":0.25})");
+    reports.robot_net_slot_ResetResultToZeroPoint(R"({"apply":0})");
     ASSERT_EQ(count20.count(), 1);
     EXPECT_EQ(count20.first().at(1).toDouble(), 0.25);
     EXPECT_EQ(count.count() + reset.count(), 2);
 
     // Wrong types everywhere: every handler survives; only an object is a report.
     const Slot handlers[] = {
-        &Robot::robot_net_slot_keepToolCheck,    &Robot::slot_receivedAllToolCheck,
-        &Robot::robot_net_slot_countToolData,    &Robot::robot_net_slot_receive20PointState,
-        &Robot::robot_net_slot_userCheck,        &Robot::robot_net_slot_userReply,
-        &Robot::robot_net_slot_arcsetData,       &Robot::robot_net_slot_waveweldData,
-        &Robot::robot_net_slot_weldData,         &Robot::robot_net_slot_matchData,
-        &Robot::robot_net_slot_receiveWeldState, &Robot::robot_net_slot_robotRange,
-        &Robot::robot_net_slot_interfereRange,   &Robot::robot_net_slot_jointPara,
-        &Robot::robot_net_slot_dhParaState,
+        &DecodedReports::robot_net_slot_keepToolCheck,
+        &DecodedReports::slot_receivedAllToolCheck,
+        &DecodedReports::robot_net_slot_countToolData,
+        &DecodedReports::robot_net_slot_receive20PointState,
+        &DecodedReports::robot_net_slot_userCheck,
+        &DecodedReports::robot_net_slot_userReply,
+        &DecodedReports::robot_net_slot_arcsetData,
+        &DecodedReports::robot_net_slot_waveweldData,
+        &DecodedReports::robot_net_slot_weldData,
+        &DecodedReports::robot_net_slot_matchData,
+        &DecodedReports::robot_net_slot_receiveWeldState,
+        &DecodedReports::robot_net_slot_robotRange,
+        &DecodedReports::robot_net_slot_interfereRange,
+        &DecodedReports::robot_net_slot_jointPara,
+        &DecodedReports::robot_net_slot_dhParaState,
     };
     const char* hostile[] = {
         R"({"pos":{"x":1},"status":"on","toolDeg":[1,2],"posDeg":"x","parameter":[1],
@@ -282,13 +292,13 @@ TEST_F(ParameterReportsTest, RequiredMembersAndHostilePayloads) {
         "[1,2,3]",
         "\"text\"",
     };
-    QSignalSpy any(&robot, &Robot::robot_tool_check);
+    QSignalSpy any(&reports, &DecodedReports::robot_tool_check);
     for (int type : {1, 3, 7}) {
         setRobotType(robot, type);
         for (Slot slot : handlers) {
             for (const char* payload : hostile)
-                (robot.*slot)(QByteArray(payload));
-            (robot.*slot)(QByteArray("{\"pos\":[1,2", 11));
+                std::invoke(slot, reports, QByteArray(payload));
+            std::invoke(slot, reports, QByteArray("{\"pos\":[1,2", 11));
         }
     }
     EXPECT_EQ(any.count(), 3);

@@ -16,9 +16,9 @@ struct TextCase {
 
 // Sends each case and returns, per case, the text the signal carried ("(none)" when silent).
 template <typename... Args>
-void expectTexts(LinkedRobot& link, void (Robot::*signal)(Args...),
+void expectTexts(LinkedRobot& link, void (DecodedReports::*signal)(Args...),
                  std::initializer_list<TextCase> cases) {
-    SignalLog<Args...> log(link.robot.get(), signal);
+    SignalLog<Args...> log(&link.robot->decodedReports(), signal);
     for (const TextCase& c : cases) {
         log.clear();
         link.report(c.word, c.payload);
@@ -85,28 +85,28 @@ TEST(RobotReportTexts, RunningStateTextAndValue) {
 TEST(RobotReportTexts, InchSpeedTexts) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
-    expectTexts(link, &Robot::robot_jointInchSpeed_data_check,
+    expectTexts(link, &DecodedReports::robot_jointInchSpeed_data_check,
                 {
                     {0x2606, R"({"AxisNum":3,"MaxSpeed":12.5,"MaxAcc":100})", "12.5 100"},
                     {0x2606, R"({"MaxSpeed":1,"MaxAcc":2})", "(none)"},
                     {0x2606, R"({"AxisNum":1,"MaxAcc":0.5})", " 0.5"},
                 });
-    expectTexts(link, &Robot::robot_outInchSpeed_data_check,
+    expectTexts(link, &DecodedReports::robot_outInchSpeed_data_check,
                 {
                     {0x7026, R"({"AxisNum":1,"MaxSpeed":0.0001234567})", "0.000123457 "},
                 });
     expectTexts(
-        link, &Robot::robot_rectInchSpeed_data_check,
+        link, &DecodedReports::robot_rectInchSpeed_data_check,
         {
             {0x2609, R"({"MaxSpeed":1234567,"MaxAcc":12345678})", "1.23457e+06 1.23457e+07"},
             {0x2609, "{}", " "},
         });
-    expectTexts(link, &Robot::robot_sensitivity_data_check,
+    expectTexts(link, &DecodedReports::robot_sensitivity_data_check,
                 {
                     {0x260C, R"({"Sensitivity":0.1})", "0.1"},
                 });
     expectTexts(
-        link, &Robot::robot_interpolationMode_data_check,
+        link, &DecodedReports::robot_interpolationMode_data_check,
         {
             {0x2803,
              R"({"interpolationMethod":1,"absolutePosResolution":0.001,)"
@@ -119,7 +119,7 @@ TEST(RobotReportTexts, InchSpeedTexts) {
 TEST(RobotReportTexts, MotorFigureTexts) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
-    expectTexts(link, &Robot::robot_tool_receiveMotorSpeed,
+    expectTexts(link, &DecodedReports::robot_tool_receiveMotorSpeed,
                 {
                     {0x2A05,
                      R"({"robot":1,"vel":[1,2,3,4,5,6,7],"velSync":[0.5,1,1.5,2,2.5],)"
@@ -129,12 +129,12 @@ TEST(RobotReportTexts, MotorFigureTexts) {
     const char* torque =
         R"({"torq":[1],"theoTorq":[2],"torqSync":[3],"maxTorq":[4],"maxTheoTorq":[5],)"
         R"("maxTorqSync":[6]})";
-    expectTexts(link, &Robot::robot_tool_receiveMotorTorque,
+    expectTexts(link, &DecodedReports::robot_tool_receiveMotorTorque,
                 {{0x2A07, torque, "1 0 0 0 0 0 0 3 0 0 0 0;4 0 0 0 0 0 0 6 0 0 0 0"}});
-    expectTexts(link, &Robot::robot_tool_receiveMotorTorqueTheo,
+    expectTexts(link, &DecodedReports::robot_tool_receiveMotorTorqueTheo,
                 {{0x2A07, torque, "2 0 0 0 0 0 0 5 0 0 0 0 0 0 "}});
     expectTexts(
-        link, &Robot::signal_robotReceivedMotorLoad,
+        link, &DecodedReports::signal_robotReceivedMotorLoad,
         {
             {0x2A0B, R"({"motorOverload":[1,2,3,4,5,6,7],"motorOverloadSync":[8,9,10,11,12]})",
              "1 2 3 4 5 6 7 8 9 10 11 12;"},
@@ -144,12 +144,12 @@ TEST(RobotReportTexts, MotorFigureTexts) {
 TEST(RobotReportTexts, DecodedEventsOnlyUnderTheirConditions) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
-    Robot* robot = link.robot.get();
-    SignalLog<int, int> jobStep(robot, &Robot::robotp_jstatus);
-    SignalLog<> continueRun(robot, &Robot::robot_job_continueRun);
-    SignalLog<int, int, int> jobStatus(robot, &Robot::robot_job_status);
-    SignalLog<QStringList> present(robot, &Robot::receivePresentRobotList);
-    SignalLog<int> outerAxes(robot, &Robot::robot_tool_receiveOutterAxisCount);
+    DecodedReports* reports = &link.robot->decodedReports();
+    SignalLog<int, int> jobStep(reports, &DecodedReports::robotp_jstatus);
+    SignalLog<> continueRun(reports, &DecodedReports::robot_job_continueRun);
+    SignalLog<int, int, int> jobStatus(reports, &DecodedReports::robot_job_status);
+    SignalLog<QStringList> present(reports, &DecodedReports::receivePresentRobotList);
+    SignalLog<int> outerAxes(reports, &DecodedReports::robot_tool_receiveOutterAxisCount);
 
     link.report(0x9103, R"({"robot":1,"continueRun":1,"status":4})");
     link.report(0x9103, R"({"robot":2,"continueRun":0,"status":1})");

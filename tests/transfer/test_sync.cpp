@@ -96,7 +96,7 @@ TEST(Sync, NothingToDoAnnouncesTheRobotsWithoutOpeningTheTransferConnection) {
     auto announced = rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot);
     ASSERT_TRUE(announced);
     EXPECT_EQ(announced->payload, "{\"robot\":1}\n");
-    EXPECT_TRUE(waitFor([&] { return rig.refreshes() == 3; }));
+    EXPECT_TRUE(waitFor([&] { return rig.refreshes() == 2; }));
 
     // With no robot selected for teaching, every robot the controller has is announced.
     rig.sim.sendReport(0x2E06, "{\"sum\":3}\n");

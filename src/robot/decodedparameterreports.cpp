@@ -2,6 +2,7 @@
 // Nothing here is cached and no requester waits for these reports.
 
 #include "link/jsonwire.h"
+#include "robot/decodedreports.h"
 #include "robot/reportfields.h"
 #include "robot/reportroute.h"
 #include "robot/reporttext.h"
@@ -36,11 +37,12 @@ int intOf(const Json::Value& report, const char* key) {
 }
 
 // A calibration point: its number and pose.
-void emitPoint(Robot* robot, const QByteArray& data, void (Robot::*signal)(int, QByteArray)) {
+void emitPoint(DecodedReports* reports, const QByteArray& data,
+               void (DecodedReports::*signal)(int, QByteArray)) {
     const std::optional<Json::Value> report = parseReport(data);
     if (report) {
-        (robot->*signal)(intOf(*report, "pointNum"),
-                         text::elements(*report, "pos", kPoseValues, Format::G6));
+        (reports->*signal)(intOf(*report, "pointNum"),
+                           text::elements(*report, "pos", kPoseValues, Format::G6));
     }
 }
 
@@ -57,10 +59,11 @@ QByteArray rangeText(const Json::Value& range) {
                         Absent::LeftOut);
 }
 
-void emitRange(Robot* robot, const QByteArray& data, void (Robot::*signal)(QByteArray)) {
+void emitRange(DecodedReports* reports, const QByteArray& data,
+               void (DecodedReports::*signal)(QByteArray)) {
     const std::optional<Json::Value> report = parseReport(data);
     if (report)
-        (robot->*signal)(rangeText(*report));
+        (reports->*signal)(rangeText(*report));
 }
 
 // A user frame: six values, or the four a four-axis robot has (x, y, z and the last angle).
@@ -74,12 +77,12 @@ QVector<double> userFrame(const Json::Value& report, bool fourValues) {
     return values;
 }
 
-void emitUserFrame(Robot* robot, const QByteArray& data, bool fourValues,
-                   void (Robot::*signal)(int, QString, QVector<double>)) {
+void emitUserFrame(DecodedReports* reports, const QByteArray& data, bool fourValues,
+                   void (DecodedReports::*signal)(int, QString, QVector<double>)) {
     const std::optional<Json::Value> report = parseReport(data);
     if (report) {
-        (robot->*signal)(intOf(*report, "userNum"), json::text(json::member(*report, "inquire")),
-                         userFrame(*report, fourValues));
+        (reports->*signal)(intOf(*report, "userNum"), json::text(json::member(*report, "inquire")),
+                           userFrame(*report, fourValues));
     }
 }
 
@@ -189,62 +192,70 @@ QString dhText(const Json::Value& report, const DhValue& value) {
 
 }  // namespace
 
-void Robot::routeParameterReports() {
+void DecodedReports::routeParameterReports(TcpConnectModule* from) {
     kelvo::connectRoutes<QByteArray>(
-        connection_.data(), this,
+        from, this,
         {
-            {&TcpConnectModule::receivedToolCheck, &Robot::robot_net_slot_keepToolCheck},
-            {&TcpConnectModule::receivedToolCheckFor20, &Robot::robot_net_slot_keepToolCheckFor20},
-            {&TcpConnectModule::receive20MarkedPoint, &Robot::robot_net_slot_receive20MarkedPoint},
-            {&TcpConnectModule::receive7MarkedPoint, &Robot::robot_net_slot_receive7MarkedPoint},
-            {&TcpConnectModule::signal_receivedAllToolCheck, &Robot::slot_receivedAllToolCheck},
-            {&TcpConnectModule::receivedCountToolData, &Robot::robot_net_slot_countToolData},
-            {&TcpConnectModule::receivedCountSuccess, &Robot::robot_net_slot_countSuccess},
+            {&TcpConnectModule::receivedToolCheck, &DecodedReports::robot_net_slot_keepToolCheck},
+            {&TcpConnectModule::receivedToolCheckFor20,
+             &DecodedReports::robot_net_slot_keepToolCheckFor20},
+            {&TcpConnectModule::receive20MarkedPoint,
+             &DecodedReports::robot_net_slot_receive20MarkedPoint},
+            {&TcpConnectModule::receive7MarkedPoint,
+             &DecodedReports::robot_net_slot_receive7MarkedPoint},
+            {&TcpConnectModule::signal_receivedAllToolCheck,
+             &DecodedReports::slot_receivedAllToolCheck},
+            {&TcpConnectModule::receivedCountToolData,
+             &DecodedReports::robot_net_slot_countToolData},
+            {&TcpConnectModule::receivedCountSuccess, &DecodedReports::robot_net_slot_countSuccess},
             {&TcpConnectModule::receivedCountSuccessFor20,
-             &Robot::robot_net_slot_countSuccessFor20},
+             &DecodedReports::robot_net_slot_countSuccessFor20},
             {&TcpConnectModule::receiveResetResultToZeroPoint,
-             &Robot::robot_net_slot_ResetResultToZeroPoint},
-            {&TcpConnectModule::receive20PointState, &Robot::robot_net_slot_receive20PointState},
-            {&TcpConnectModule::receivedUserCoordsCheck, &Robot::robot_net_slot_userCheck},
-            {&TcpConnectModule::receivedUserCoordsReply, &Robot::robot_net_slot_userReply},
-            {&TcpConnectModule::receivedArcsettingData, &Robot::robot_net_slot_arcsetData},
-            {&TcpConnectModule::receivedWaveweldData, &Robot::robot_net_slot_waveweldData},
-            {&TcpConnectModule::receivedWeldEquipmentData, &Robot::robot_net_slot_weldData},
-            {&TcpConnectModule::receivedCurVolMatData, &Robot::robot_net_slot_matchData},
-            {&TcpConnectModule::receiveWeldState, &Robot::robot_net_slot_receiveWeldState},
-            {&TcpConnectModule::receivedRobotRange, &Robot::robot_net_slot_robotRange},
-            {&TcpConnectModule::receivedVisionRange, &Robot::robot_net_slot_visionRange},
-            {&TcpConnectModule::receivedInterfereRange, &Robot::robot_net_slot_interfereRange},
-            {&TcpConnectModule::receivedJointPara, &Robot::robot_net_slot_jointPara},
-            {&TcpConnectModule::recvDHparaState, &Robot::robot_net_slot_dhParaState},
+             &DecodedReports::robot_net_slot_ResetResultToZeroPoint},
+            {&TcpConnectModule::receive20PointState,
+             &DecodedReports::robot_net_slot_receive20PointState},
+            {&TcpConnectModule::receivedUserCoordsCheck, &DecodedReports::robot_net_slot_userCheck},
+            {&TcpConnectModule::receivedUserCoordsReply, &DecodedReports::robot_net_slot_userReply},
+            {&TcpConnectModule::receivedArcsettingData, &DecodedReports::robot_net_slot_arcsetData},
+            {&TcpConnectModule::receivedWaveweldData, &DecodedReports::robot_net_slot_waveweldData},
+            {&TcpConnectModule::receivedWeldEquipmentData,
+             &DecodedReports::robot_net_slot_weldData},
+            {&TcpConnectModule::receivedCurVolMatData, &DecodedReports::robot_net_slot_matchData},
+            {&TcpConnectModule::receiveWeldState, &DecodedReports::robot_net_slot_receiveWeldState},
+            {&TcpConnectModule::receivedRobotRange, &DecodedReports::robot_net_slot_robotRange},
+            {&TcpConnectModule::receivedVisionRange, &DecodedReports::robot_net_slot_visionRange},
+            {&TcpConnectModule::receivedInterfereRange,
+             &DecodedReports::robot_net_slot_interfereRange},
+            {&TcpConnectModule::receivedJointPara, &DecodedReports::robot_net_slot_jointPara},
+            {&TcpConnectModule::recvDHparaState, &DecodedReports::robot_net_slot_dhParaState},
         });
 }
 
 // ---- Tool calibration ----
 
-void Robot::robot_net_slot_keepToolCheck(QByteArray data) {
-    emitPoint(this, data, &Robot::robot_tool_check);
+void DecodedReports::robot_net_slot_keepToolCheck(QByteArray data) {
+    emitPoint(this, data, &DecodedReports::robot_tool_check);
 }
 
-void Robot::robot_net_slot_keepToolCheckFor20(QByteArray data) {
-    emitPoint(this, data, &Robot::robot_tool_checkFor20);
+void DecodedReports::robot_net_slot_keepToolCheckFor20(QByteArray data) {
+    emitPoint(this, data, &DecodedReports::robot_tool_checkFor20);
 }
 
-void Robot::robot_net_slot_receive20MarkedPoint(QByteArray data) {
-    emitPoint(this, data, &Robot::robot_tool_receive20MarkedPoint);
+void DecodedReports::robot_net_slot_receive20MarkedPoint(QByteArray data) {
+    emitPoint(this, data, &DecodedReports::robot_tool_receive20MarkedPoint);
 }
 
-void Robot::robot_net_slot_receive7MarkedPoint(QByteArray data) {
-    emitPoint(this, data, &Robot::robot_tool_receive7MarkedPoint);
+void DecodedReports::robot_net_slot_receive7MarkedPoint(QByteArray data) {
+    emitPoint(this, data, &DecodedReports::robot_tool_receive7MarkedPoint);
 }
 
-void Robot::slot_receivedAllToolCheck(QByteArray data) {
+void DecodedReports::slot_receivedAllToolCheck(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (report)
         emit signal_toolStatus(text::elements(*report, "status", kToolStatusValues, Format::Int));
 }
 
-void Robot::robot_net_slot_countToolData(QByteArray data) {
+void DecodedReports::robot_net_slot_countToolData(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -260,7 +271,7 @@ void Robot::robot_net_slot_countToolData(QByteArray data) {
                                 json::text(json::member(*report, "note")));
 }
 
-void Robot::robot_net_slot_countSuccess(QByteArray data) {
+void DecodedReports::robot_net_slot_countSuccess(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -268,7 +279,7 @@ void Robot::robot_net_slot_countSuccess(QByteArray data) {
         emit robot_count_success(*result);
 }
 
-void Robot::robot_net_slot_countSuccessFor20(QByteArray data) {
+void DecodedReports::robot_net_slot_countSuccessFor20(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -280,7 +291,7 @@ void Robot::robot_net_slot_countSuccessFor20(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_ResetResultToZeroPoint(QByteArray data) {
+void DecodedReports::robot_net_slot_ResetResultToZeroPoint(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -288,30 +299,30 @@ void Robot::robot_net_slot_ResetResultToZeroPoint(QByteArray data) {
         emit robot_ResetResult_ToZeroPoint(*apply);
 }
 
-void Robot::robot_net_slot_receive20PointState(QByteArray data) {
+void DecodedReports::robot_net_slot_receive20PointState(QByteArray data) {
     if (parseReport(data))
         emit robot_tool_receive20PointState(data);
 }
 
 // ---- User frames ----
 
-void Robot::robot_net_slot_userCheck(QByteArray data) {
-    emitUserFrame(this, data, robotType() != static_cast<int>(RobotType::SixAxis),
-                  &Robot::robot_usercoords_check);
+void DecodedReports::robot_net_slot_userCheck(QByteArray data) {
+    emitUserFrame(this, data, robot_.robotType() != static_cast<int>(RobotType::SixAxis),
+                  &DecodedReports::robot_usercoords_check);
 }
 
-void Robot::robot_net_slot_userReply(QByteArray data) {
-    const int type = robotType();
+void DecodedReports::robot_net_slot_userReply(QByteArray data) {
+    const int type = robot_.robotType();
     const bool fourValues = type == static_cast<int>(RobotType::ScaraFourAxis) ||
                             type == static_cast<int>(RobotType::PalletisingFourAxis) ||
                             type == static_cast<int>(RobotType::FourAxis) ||
                             type == static_cast<int>(RobotType::ScaraTwoAxis);
-    emitUserFrame(this, data, fourValues, &Robot::robot_usercoords_reply);
+    emitUserFrame(this, data, fourValues, &DecodedReports::robot_usercoords_reply);
 }
 
 // ---- Welding ----
 
-void Robot::robot_net_slot_arcsetData(QByteArray data) {
+void DecodedReports::robot_net_slot_arcsetData(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -332,7 +343,7 @@ void Robot::robot_net_slot_arcsetData(QByteArray data) {
     emit robot_arcset_data_check(intMember(*report, "num").value_or(0), parameters);
 }
 
-void Robot::robot_net_slot_waveweldData(QByteArray data) {
+void DecodedReports::robot_net_slot_waveweldData(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -350,7 +361,7 @@ void Robot::robot_net_slot_waveweldData(QByteArray data) {
     emit robot_waveweld_data_check(intMember(*report, "num").value_or(0), parameters);
 }
 
-void Robot::robot_net_slot_weldData(QByteArray data) {
+void DecodedReports::robot_net_slot_weldData(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -372,7 +383,7 @@ void Robot::robot_net_slot_weldData(QByteArray data) {
                                             Absent::LeftOut));
 }
 
-void Robot::robot_net_slot_matchData(QByteArray data) {
+void DecodedReports::robot_net_slot_matchData(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -390,7 +401,7 @@ void Robot::robot_net_slot_matchData(QByteArray data) {
                                              Absent::LeftOut));
 }
 
-void Robot::robot_net_slot_receiveWeldState(QByteArray data) {
+void DecodedReports::robot_net_slot_receiveWeldState(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -405,15 +416,15 @@ void Robot::robot_net_slot_receiveWeldState(QByteArray data) {
 
 // ---- Working ranges ----
 
-void Robot::robot_net_slot_robotRange(QByteArray data) {
-    emitRange(this, data, &Robot::robot_robotRange_data_check);
+void DecodedReports::robot_net_slot_robotRange(QByteArray data) {
+    emitRange(this, data, &DecodedReports::robot_robotRange_data_check);
 }
 
-void Robot::robot_net_slot_visionRange(QByteArray data) {
-    emitRange(this, data, &Robot::robot_visionRange_data_check);
+void DecodedReports::robot_net_slot_visionRange(QByteArray data) {
+    emitRange(this, data, &DecodedReports::robot_visionRange_data_check);
 }
 
-void Robot::robot_net_slot_interfereRange(QByteArray data) {
+void DecodedReports::robot_net_slot_interfereRange(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -423,7 +434,7 @@ void Robot::robot_net_slot_interfereRange(QByteArray data) {
 
 // ---- Joints and kinematics ----
 
-void Robot::robot_net_slot_jointPara(QByteArray data) {
+void DecodedReports::robot_net_slot_jointPara(QByteArray data) {
     const std::optional<Json::Value> report = parseReport(data);
     if (!report)
         return;
@@ -451,8 +462,8 @@ void Robot::robot_net_slot_jointPara(QByteArray data) {
     emit robot_joint_para(intOf(joint, "AxisNum"), parameters);
 }
 
-void Robot::robot_net_slot_dhParaState(QByteArray data) {
-    const int type = robotType();
+void DecodedReports::robot_net_slot_dhParaState(QByteArray data) {
+    const int type = robot_.robotType();
     if (type == kOneAxisRobot)
         return;
     const std::optional<Json::Value> report = parseReport(data);

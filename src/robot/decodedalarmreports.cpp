@@ -1,6 +1,7 @@
 // Errors, warnings and information from the controller: logged, never kept.
 
 #include "link/jsonwire.h"
+#include "robot/decodedreports.h"
 #include "robot/hostlog.h"
 #include "robot/reportfields.h"
 #include "robot/reportroute.h"
@@ -41,17 +42,17 @@ bool namesTaughtRobot(const QString& text, int robot) {
 
 }  // namespace
 
-void Robot::routeAlarmReports() {
+void DecodedReports::routeAlarmReports(TcpConnectModule* from) {
     kelvo::connectRoutes<QByteArray>(
-        connection_.data(), this,
+        from, this,
         {
-            {&TcpConnectModule::receivedError, &Robot::robot_net_slot_errProcess},
-            {&TcpConnectModule::receivedWarning, &Robot::robot_net_slot_warnProcess},
-            {&TcpConnectModule::receivedInfo, &Robot::robot_net_slot_infoProcess},
+            {&TcpConnectModule::receivedError, &DecodedReports::robot_net_slot_errProcess},
+            {&TcpConnectModule::receivedWarning, &DecodedReports::robot_net_slot_warnProcess},
+            {&TcpConnectModule::receivedInfo, &DecodedReports::robot_net_slot_infoProcess},
         });
 }
 
-void Robot::robot_net_slot_errProcess(QByteArray data) {
+void DecodedReports::robot_net_slot_errProcess(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -60,18 +61,15 @@ void Robot::robot_net_slot_errProcess(QByteArray data) {
         return;
     emit robot_err_info();
     kelvo::writeHostLog(text->toUtf8());
-    if (kelvo::intMember(*report, "type") == kServoAlarmCode && namesTaughtRobot(*text, teachRobotNumber()))
+    if (kelvo::intMember(*report, "type") == kServoAlarmCode &&
+        namesTaughtRobot(*text, robot_.teachRobotNumber()))
         emit robot_servo_err_info(*text);
 }
 
-void Robot::robot_net_slot_warnProcess(QByteArray data) {
+void DecodedReports::robot_net_slot_warnProcess(QByteArray data) {
     logAlarm(data);
 }
 
-void Robot::robot_net_slot_infoProcess(QByteArray data) {
+void DecodedReports::robot_net_slot_infoProcess(QByteArray data) {
     logAlarm(data);
-}
-
-void Robot::servoerrordelete() {
-    emit robot_servoerrordelete();
 }

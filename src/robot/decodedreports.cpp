@@ -1,5 +1,6 @@
-// Reports decoded into Robot notifications; they change no state.
+// Status reports decoded into notifications; they change no state.
 
+#include "robot/decodedreports.h"
 #include "link/jsonwire.h"
 #include "robot/reportfields.h"
 #include "robot/reportroute.h"
@@ -80,48 +81,65 @@ QByteArray presentBytes(const Json::Value& report, std::initializer_list<const c
 
 }  // namespace
 
-void Robot::routeDecodedReports() {
-    TcpConnectModule* from = connection_.data();
+DecodedReports::DecodedReports(TcpConnectModule* from, const Robot& robot, QObject* parent)
+    : QObject(parent), robot_(robot) {
+    routeStatusReports(from);
+    routeAlarmReports(from);
+    routeParameterReports(from);
+}
+
+void DecodedReports::routeStatusReports(TcpConnectModule* from) {
     kelvo::connectRoutes<QByteArray>(
         from, this,
         {
-            {&TcpConnectModule::receivedJobStatus, &Robot::robot_net_slot_JobStatusProcess},
-            {&TcpConnectModule::receivedStepEndStatus, &Robot::robot_net_slot_stepEndProcess},
-            {&TcpConnectModule::receivedBWBStatus, &Robot::robot_net_slot_BWBCommandStatus},
-            {&TcpConnectModule::recriveRobotCycleIndex, &Robot::robot_net_slot_RobotCycleIndex},
-            {&TcpConnectModule::receivedCurrentUserCoords, &Robot::robot_net_slot_receiveUser},
-            {&TcpConnectModule::receivedUserCoordsNote, &Robot::robot_net_slot_userNote},
-            {&TcpConnectModule::receivedUserSuccess, &Robot::robot_net_slot_userSuc},
-            {&TcpConnectModule::recrivedModbusState, &Robot::robot_net_slot_ModbusState},
-            {&TcpConnectModule::recriveModbusIoState, &Robot::robot_net_slot_ModbusIoState},
-            {&TcpConnectModule::recvSensitivity, &Robot::robot_net_slot_sensitivity},
-            {&TcpConnectModule::receiveJointInchSpeed, &Robot::robot_net_slot_jointInchSpeed},
-            {&TcpConnectModule::receivedOutInchSpeed, &Robot::robot_net_slot_outInchSpeed},
-            {&TcpConnectModule::receiveRectInchSpeed, &Robot::robot_net_slot_rectInchSpeed},
+            {&TcpConnectModule::receivedJobStatus,
+             &DecodedReports::robot_net_slot_JobStatusProcess},
+            {&TcpConnectModule::receivedStepEndStatus,
+             &DecodedReports::robot_net_slot_stepEndProcess},
+            {&TcpConnectModule::receivedBWBStatus,
+             &DecodedReports::robot_net_slot_BWBCommandStatus},
+            {&TcpConnectModule::recriveRobotCycleIndex,
+             &DecodedReports::robot_net_slot_RobotCycleIndex},
+            {&TcpConnectModule::receivedCurrentUserCoords,
+             &DecodedReports::robot_net_slot_receiveUser},
+            {&TcpConnectModule::receivedUserCoordsNote, &DecodedReports::robot_net_slot_userNote},
+            {&TcpConnectModule::receivedUserSuccess, &DecodedReports::robot_net_slot_userSuc},
+            {&TcpConnectModule::recrivedModbusState, &DecodedReports::robot_net_slot_ModbusState},
+            {&TcpConnectModule::recriveModbusIoState,
+             &DecodedReports::robot_net_slot_ModbusIoState},
+            {&TcpConnectModule::recvSensitivity, &DecodedReports::robot_net_slot_sensitivity},
+            {&TcpConnectModule::receiveJointInchSpeed,
+             &DecodedReports::robot_net_slot_jointInchSpeed},
+            {&TcpConnectModule::receivedOutInchSpeed, &DecodedReports::robot_net_slot_outInchSpeed},
+            {&TcpConnectModule::receiveRectInchSpeed,
+             &DecodedReports::robot_net_slot_rectInchSpeed},
             {&TcpConnectModule::receiveInterpolationMode,
-             &Robot::robot_net_slot_recvInterpolationMode},
+             &DecodedReports::robot_net_slot_recvInterpolationMode},
             {&TcpConnectModule::receiveOutterAxisCount,
-             &Robot::robot_net_slot_receiveOutterAxisCount},
-            {&TcpConnectModule::receiveMotorSpeed, &Robot::robot_net_slot_receiveMotorSpeed},
-            {&TcpConnectModule::receiveMotorTorque, &Robot::robot_net_slot_receiveMotorTorque},
+             &DecodedReports::robot_net_slot_receiveOutterAxisCount},
+            {&TcpConnectModule::receiveMotorSpeed,
+             &DecodedReports::robot_net_slot_receiveMotorSpeed},
+            {&TcpConnectModule::receiveMotorTorque,
+             &DecodedReports::robot_net_slot_receiveMotorTorque},
             {&TcpConnectModule::signal_receivedMotorLoad,
-             &Robot::slot_robotNetSlotReceivedMotorLoad},
-            {&TcpConnectModule::receivedPresentRobot, &Robot::robot_net_slot_PresentRobot},
+             &DecodedReports::slot_robotNetSlotReceivedMotorLoad},
+            {&TcpConnectModule::receivedPresentRobot, &DecodedReports::robot_net_slot_PresentRobot},
         });
     connect(from, &TcpConnectModule::receivedPosition, this,
-            &Robot::robot_net_slot_positionProcess);
-    connect(from, &TcpConnectModule::receivedZeroSuccess, this, &Robot::robot_net_slot_zeroSuccess);
+            &DecodedReports::robot_net_slot_positionProcess);
+    connect(from, &TcpConnectModule::receivedZeroSuccess, this,
+            &DecodedReports::robot_net_slot_zeroSuccess);
     connect(from, &TcpConnectModule::receivedData, this,
-            &Robot::robot_net_slot_receivedDataProcess);
+            &DecodedReports::robot_net_slot_receivedDataProcess);
     // recvSelectFuncton, recvControlNumber, receivedProSelfStart and receiveUnsafePoint carry
     // nothing the library keeps or passes on; they stay unconnected.
 }
 
-void Robot::robot_net_slot_positionProcess(QVector<double> pos, int coord, int robot) {
+void DecodedReports::robot_net_slot_positionProcess(QVector<double> pos, int coord, int robot) {
     emit robot_position_update(pos, coord, robot);
 }
 
-void Robot::robot_net_slot_JobStatusProcess(QByteArray data) {
+void DecodedReports::robot_net_slot_JobStatusProcess(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -139,7 +157,7 @@ void Robot::robot_net_slot_JobStatusProcess(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_stepEndProcess(QByteArray data) {
+void DecodedReports::robot_net_slot_stepEndProcess(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -150,7 +168,7 @@ void Robot::robot_net_slot_stepEndProcess(QByteArray data) {
         emit robot_step_end(*robot, jobname, *num);
 }
 
-void Robot::robot_net_slot_BWBCommandStatus(QByteArray data) {
+void DecodedReports::robot_net_slot_BWBCommandStatus(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -160,7 +178,7 @@ void Robot::robot_net_slot_BWBCommandStatus(QByteArray data) {
         emit robot_BWB_command(*robot, *num);
 }
 
-void Robot::robot_net_slot_RobotCycleIndex(QByteArray data) {
+void DecodedReports::robot_net_slot_RobotCycleIndex(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -175,7 +193,7 @@ void Robot::robot_net_slot_RobotCycleIndex(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_receiveUser(QByteArray data) {
+void DecodedReports::robot_net_slot_receiveUser(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -184,14 +202,14 @@ void Robot::robot_net_slot_receiveUser(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_userNote(QByteArray data) {
+void DecodedReports::robot_net_slot_userNote(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (report && json::has(*report, "note")) {
         emit robot_usercoords_note(json::text(json::member(*report, "note")));
     }
 }
 
-void Robot::robot_net_slot_userSuc(QByteArray data) {
+void DecodedReports::robot_net_slot_userSuc(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     bool success = false;
     if (report && json::has(*report, "result") &&
@@ -200,31 +218,31 @@ void Robot::robot_net_slot_userSuc(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_zeroSuccess() {
+void DecodedReports::robot_net_slot_zeroSuccess() {
     emit robot_zero_success();
 }
 
-void Robot::robot_net_slot_ModbusState(QByteArray data) {
+void DecodedReports::robot_net_slot_ModbusState(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (report)
         emit robot_Modbus_State(presentBytes(*report, {"ModbusConnect"}));
 }
 
-void Robot::robot_net_slot_ModbusIoState(QByteArray data) {
+void DecodedReports::robot_net_slot_ModbusIoState(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (report) {
         emit robot_Modbus_Io_State(presentBytes(*report, {"ModbusConnect", "ExternIOConnect"}));
     }
 }
 
-void Robot::robot_net_slot_sensitivity(QByteArray data) {
+void DecodedReports::robot_net_slot_sensitivity(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (report && json::has(*report, "Sensitivity")) {
         emit robot_sensitivity_data_check(g6Member(*report, "Sensitivity"));
     }
 }
 
-void Robot::robot_net_slot_jointInchSpeed(QByteArray data) {
+void DecodedReports::robot_net_slot_jointInchSpeed(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -233,7 +251,7 @@ void Robot::robot_net_slot_jointInchSpeed(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_outInchSpeed(QByteArray data) {
+void DecodedReports::robot_net_slot_outInchSpeed(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -242,13 +260,13 @@ void Robot::robot_net_slot_outInchSpeed(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_rectInchSpeed(QByteArray data) {
+void DecodedReports::robot_net_slot_rectInchSpeed(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (report)
         emit robot_rectInchSpeed_data_check(inchSpeedText(*report));
 }
 
-void Robot::robot_net_slot_recvInterpolationMode(QByteArray data) {
+void DecodedReports::robot_net_slot_recvInterpolationMode(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -265,7 +283,7 @@ void Robot::robot_net_slot_recvInterpolationMode(QByteArray data) {
     emit robot_interpolationMode_data_check(text);
 }
 
-void Robot::robot_net_slot_receiveOutterAxisCount(QByteArray data) {
+void DecodedReports::robot_net_slot_receiveOutterAxisCount(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -274,7 +292,7 @@ void Robot::robot_net_slot_receiveOutterAxisCount(QByteArray data) {
         emit robot_tool_receiveOutterAxisCount(*count);
 }
 
-void Robot::robot_net_slot_receiveMotorSpeed(QByteArray data) {
+void DecodedReports::robot_net_slot_receiveMotorSpeed(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (report) {
         emit robot_tool_receiveMotorSpeed(
@@ -282,7 +300,7 @@ void Robot::robot_net_slot_receiveMotorSpeed(QByteArray data) {
     }
 }
 
-void Robot::robot_net_slot_receiveMotorTorque(QByteArray data) {
+void DecodedReports::robot_net_slot_receiveMotorTorque(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -292,14 +310,14 @@ void Robot::robot_net_slot_receiveMotorTorque(QByteArray data) {
                                            eachFollowedBySpace(*report, "maxTheoTorq", kRobotAxes));
 }
 
-void Robot::slot_robotNetSlotReceivedMotorLoad(QByteArray data) {
+void DecodedReports::slot_robotNetSlotReceivedMotorLoad(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (report)
         emit signal_robotReceivedMotorLoad(
             motorFigures(*report, "motorOverload", "motorOverloadSync"));
 }
 
-void Robot::robot_net_slot_PresentRobot(QByteArray data) {
+void DecodedReports::robot_net_slot_PresentRobot(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report)
         return;
@@ -316,6 +334,6 @@ void Robot::robot_net_slot_PresentRobot(QByteArray data) {
     emit receivePresentRobotList(list);
 }
 
-void Robot::robot_net_slot_receivedDataProcess(quint16 cmd, QByteArray data) {
+void DecodedReports::robot_net_slot_receivedDataProcess(quint16 cmd, QByteArray data) {
     emit robot_received_data(cmd, data);
 }
