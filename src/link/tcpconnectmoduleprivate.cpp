@@ -38,6 +38,10 @@ TcpConnectModulePrivate::TcpConnectModulePrivate(const QString& ip, const quint1
 }
 
 TcpConnectModulePrivate::~TcpConnectModulePrivate() {
+    stopThread();
+}
+
+void TcpConnectModulePrivate::stopThread() {
     closing_ = true;
     quit();  // ends the thread's event loop once the current tick is over
     wait();

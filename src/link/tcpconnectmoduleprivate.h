@@ -42,6 +42,9 @@ public:
     // Starts the connection thread and returns once it is Pending; the first attempt follows at
     // the first check tick.
     void startNetThread();
+    // Ends the connection thread for good and returns once it has ended; the object stays whole,
+    // so a handler still running in that thread can finish. Also done by the destructor.
+    void stopThread();
 
     // From any thread; never waits for network I/O. The bytes leave from the calling thread unless
     // earlier ones are still backed up. True means handed to the socket, not delivered. False

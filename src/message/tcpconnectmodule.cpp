@@ -68,8 +68,13 @@ TcpConnectModule::TcpConnectModule(const QString& ip, const quint16& port, const
 }
 
 TcpConnectModule::~TcpConnectModule() {
-    // Stop the connection thread while this object is still whole: it dispatches into it.
-    d_.reset();
+    stopThread();
+}
+
+// The pointers stay set until the thread has ended: its handlers still send through them.
+void TcpConnectModule::stopThread() {
+    if (d_)
+        d_->stopThread();
 }
 
 void TcpConnectModule::start() {

@@ -41,6 +41,8 @@ public:
     void changeIp(const QString& ip);
     void stopConnect();
     void startConnect();
+    // Ends the connection thread and returns once it has ended; nothing is received after.
+    void stopThread();
 
     // Until set, requests address robot 1. Set it before start().
     void setRobotNumberSource(RobotNumberSource source);

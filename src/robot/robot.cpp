@@ -48,8 +48,9 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
 }
 
 Robot::~Robot() {
-    // Stop the connection thread first: its direct handlers use the members destroyed below.
-    connection_.reset();
+    // End the connection thread first, with the link still whole: its direct handlers use the
+    // members destroyed below, and may send while they run.
+    connection_->stopThread();
 }
 
 // ---- Robot selection ----
