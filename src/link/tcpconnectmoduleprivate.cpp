@@ -11,8 +11,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr quint16 kHeartBeat = 0x7266;
-constexpr quint16 kHeartBeatReply = 0x7267;
 constexpr int kConnectWaitMs = 5000;
 constexpr qint64 kSilenceLimitSecs = 6;
 
@@ -54,10 +52,35 @@ void TcpConnectModulePrivate::startNetThread() {
     startSemaphore_.acquire();
 }
 
+void TcpConnectModulePrivate::setRecorder(std::shared_ptr<FrameRecorder> recorder) {
+    recorder_ = std::move(recorder);
+    if (!recorder_) {
+        recvBuffer_.setFaultSink(nullptr);
+        return;
+    }
+    recvBuffer_.setFaultSink([this](FrameDecoder::Fault fault, qint64 bytes) {
+        record(fault == FrameDecoder::Fault::CrcError ? FrameRecorder::Event::CrcError
+                                                      : FrameRecorder::Event::BytesSkipped,
+               QString(), bytes);
+    });
+}
+
+void TcpConnectModulePrivate::record(FrameRecorder::Event event, const QString& detail,
+                                     qint64 bytes) {
+    if (recorder_) {
+        recorder_->recordEvent(FrameRecorder::Link::Control, event, detail, bytes);
+    }
+}
+
 bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& payload) {
     const QByteArray frame = encodeFrame(command, payload);
     if (frame.isEmpty() || needReconnect_ || !connected_) {
         return false;
+    }
+    // Recorded before it leaves, so that its answer cannot come first in the record.
+    if (recorder_) {
+        recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::Out,
+                               command, payload);
     }
     std::lock_guard<std::recursive_mutex> lock(socketMutex_);
     return tcpSocket_ && tcpSocket_->send(frame);
@@ -197,6 +220,8 @@ void TcpConnectModulePrivate::onCheckHeartBeat() {
         return;
     }
     qCDebug(lcLink) << "连接超时 主动断开";
+    record(FrameRecorder::Event::Silence,
+           QStringLiteral("no frame for %1 s").arg(secsSinceLastPing()));
     closeSocket();
     needReconnect_ = true;
     connected_ = false;
@@ -214,6 +239,7 @@ void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketSta
         needReconnect_ = false;
         connected_ = true;
         touchLastPingTime();
+        record(FrameRecorder::Event::Connected, QStringLiteral("%1:%2").arg(ip_).arg(port_));
         emit connectSucceed(1);
         return;
     }
@@ -226,7 +252,11 @@ void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketSta
         qCDebug(lcLink) << "onTcpSocketStateChanged:"
                         << ": unknow error:" << error;
     }
-    connected_ = false;
+    // Failed attempts are no loss: a controller that is down would otherwise fill the record.
+    if (connected_.exchange(false)) {
+        record(FrameRecorder::Event::Lost,
+               tcpSocket_ ? tcpSocket_->errorString() : QStringLiteral("closed"));
+    }
     emit connectSucceed(0);
     if (closing_) {
         return;
@@ -249,6 +279,10 @@ void TcpConnectModulePrivate::onTcpSocketReadyRead() {
 }
 
 void TcpConnectModulePrivate::handleFrame(const Frame& frame) {
+    if (recorder_) {
+        recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::In,
+                               frame.command, frame.payload);
+    }
     if (frame.command == kHeartBeat) {
         sendFrame(kHeartBeat, frame.payload);
         return;

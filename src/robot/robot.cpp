@@ -84,6 +84,10 @@ void Robot::startLink() {
     connection_->start();
 }
 
+void Robot::setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder) {
+    connection_->setFrameRecorder(std::move(recorder));
+}
+
 void Robot::robot_setwd_slot_changeIP(QString ip) {
     connection_->changeIp(ip);
 }

@@ -23,6 +23,9 @@
 #include <mutex>
 
 class TcpConnectModule;
+namespace kelvo {
+class FrameRecorder;
+}
 
 // Kinematic family of the selected robot, as the controller codes it. Any other value the
 // controller sends is kept as it is.
@@ -76,6 +79,8 @@ public:
     // Starts the connection thread and returns once it runs; the first attempt follows at its
     // first check tick. `connected()` follows the link as the owning thread processes events.
     void startLink();
+    // Records the link's frames and events; set it before startLink.
+    void setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder);
     bool connected() const { return connected_; }
     QString ipAddress() const { return ipAddress_; }
     // The controller's identifier for the job caches; no report sets it, so it stays empty.
