@@ -34,7 +34,7 @@ public:
                                  .arg(label,
                                       QDateTime::currentDateTimeUtc().toString(
                                           QStringLiteral("yyyyMMdd-HHmmss-zzz")))
-                                 .arg(++count_);
+                                 .arg(++count_, 4, 10, QLatin1Char('0'));
         written_.push_back(QDir(dir).filePath(name));
         while (written_.size() > kAutoDumpsKept) {
             QFile::remove(written_.front());
@@ -88,16 +88,13 @@ FrameRecorder::FrameRecorder(int frames) : capacity_(frames < 0 ? 0 : frames) {}
 void FrameRecorder::setCapacity(int frames) {
     if (frames < 0)
         return;
-    std::vector<Record> kept;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        kept = snapshot();
-    }
-    const std::size_t keep = std::min(kept.size(), static_cast<std::size_t>(frames));
-    const std::size_t cut = kept.size() - keep;
-    kept.erase(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(cut));
+    std::vector<Record> old;
     std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<Record> kept = snapshot();
+    const std::size_t cut = kept.size() - std::min(kept.size(), static_cast<std::size_t>(frames));
+    kept.erase(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(cut));
     dropped_ += cut;
+    old.swap(ring_);
     ring_ = std::move(kept);
     next_ = 0;
     capacity_ = frames;
