@@ -5,11 +5,12 @@
 #include <json/reader.h>
 #include <json/value.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <strings.h>
 #include <vector>
 
 namespace kelvoctl {
@@ -27,10 +28,9 @@ struct Filter {
     double sinceSeconds = 0;
 };
 
-std::optional<Json::Value> parseLine(const std::string& line) {
-    static const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
+std::optional<Json::Value> parseLine(Json::CharReader& reader, const std::string& line) {
     Json::Value value;
-    if (!reader->parse(line.data(), line.data() + line.size(), &value, nullptr) ||
+    if (!reader.parse(line.data(), line.data() + line.size(), &value, nullptr) ||
         !value.isObject() || !value["mono_ns"].isIntegral())
         return std::nullopt;
     return value;
@@ -52,7 +52,8 @@ std::string gap(long long ns) {
 // Control characters escaped, a final line feed dropped, cut at kShownPayload characters.
 std::string shownText(const std::string& payload) {
     std::string text;
-    const size_t end = !payload.empty() && payload.back() == '\n' ? payload.size() - 1 : payload.size();
+    const size_t end =
+        !payload.empty() && payload.back() == '\n' ? payload.size() - 1 : payload.size();
     for (size_t i = 0; i < end && text.size() < kShownPayload; ++i) {
         const unsigned char c = static_cast<unsigned char>(payload[i]);
         if (c == '\n') {
@@ -114,8 +115,7 @@ bool matchesWord(const Json::Value& record, const Filter& filter) {
         unsigned word = 0;
         return std::sscanf(record["word"].asCString(), "0x%x", &word) == 1 && word == *filter.word;
     }
-    return filter.name.empty() ||
-           strcasecmp(record["name"].asCString(), filter.name.c_str()) == 0;
+    return filter.name.empty() || strcasecmp(record["name"].asCString(), filter.name.c_str()) == 0;
 }
 
 std::optional<unsigned> hexWord(const std::string& text) {
@@ -133,8 +133,9 @@ bool printTrace(CtlConsole& console, const std::string& path, const Filter& filt
         return fail(console, "cannot read " + path);
     std::vector<Json::Value> records;
     int unreadable = 0;
+    const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
     for (std::string line; std::getline(in, line);) {
-        if (std::optional<Json::Value> record = parseLine(line))
+        if (std::optional<Json::Value> record = parseLine(*reader, line))
             records.push_back(std::move(*record));
         else
             ++unreadable;

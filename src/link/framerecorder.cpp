@@ -31,9 +31,8 @@ public:
     QString next(const QString& dir, const QString& label) {
         std::lock_guard<std::mutex> lock(mutex_);
         const QString name = QStringLiteral("kelvo-trace-%1-%2-%3.jsonl")
-                                 .arg(label,
-                                      QDateTime::currentDateTimeUtc().toString(
-                                          QStringLiteral("yyyyMMdd-HHmmss-zzz")))
+                                 .arg(label, QDateTime::currentDateTimeUtc().toString(
+                                                 QStringLiteral("yyyyMMdd-HHmmss-zzz")))
                                  .arg(++count_, 4, 10, QLatin1Char('0'));
         written_.push_back(QDir(dir).filePath(name));
         while (written_.size() > kAutoDumpsKept) {
@@ -100,11 +99,6 @@ void FrameRecorder::setCapacity(int frames) {
     capacity_ = frames;
 }
 
-int FrameRecorder::capacity() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return capacity_;
-}
-
 void FrameRecorder::setWordNames(WordNames names) {
     std::lock_guard<std::mutex> lock(mutex_);
     names_ = std::move(names);
@@ -153,7 +147,7 @@ void FrameRecorder::store(Record record) {
         ring_.push_back(std::move(record));
         return;
     }
-    // The replaced payload is released here too; it is rarely the last owner of its bytes.
+    // The replaced record leaves with the parameter, once the lock is released.
     std::swap(ring_[next_], record);
     next_ = (next_ + 1) % ring_.size();
     ++dropped_;
@@ -164,7 +158,8 @@ std::vector<FrameRecorder::Record> FrameRecorder::snapshot() const {
     std::vector<Record> records;
     records.reserve(ring_.size());
     records.insert(records.end(), ring_.begin() + static_cast<std::ptrdiff_t>(next_), ring_.end());
-    records.insert(records.end(), ring_.begin(), ring_.begin() + static_cast<std::ptrdiff_t>(next_));
+    records.insert(records.end(), ring_.begin(),
+                   ring_.begin() + static_cast<std::ptrdiff_t>(next_));
     return records;
 }
 

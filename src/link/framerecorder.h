@@ -30,7 +30,6 @@ public:
 
     // The oldest records beyond the new size are dropped; 0 records nothing. Negative is ignored.
     void setCapacity(int frames);
-    int capacity() const;
     void setWordNames(WordNames names);
     // Where a dump is written on every link loss and by autoDump(); label names the session in the
     // file name. An empty dir writes nothing.
@@ -53,7 +52,7 @@ private:
         Event event = Event::Frame;
         Direction direction = Direction::In;
         quint16 word = 0;
-        qint64 length = 0;  // of the whole payload, or the bytes of an event
+        qint64 length = 0;   // of the whole payload, or the bytes of an event
         QByteArray payload;  // at most kPayloadLimit bytes
         QString detail;
     };

@@ -77,13 +77,17 @@ bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& paylo
     if (frame.isEmpty() || needReconnect_ || !connected_) {
         return false;
     }
-    // Recorded before it leaves, so that its answer cannot come first in the record.
-    if (recorder_) {
-        recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::Out,
-                               command, payload);
-    }
     std::lock_guard<std::recursive_mutex> lock(socketMutex_);
-    return tcpSocket_ && tcpSocket_->send(frame);
+    if (!tcpSocket_) {
+        return false;
+    }
+    // Recorded before it leaves, so that its answer cannot come first, and under the socket lock,
+    // so that frames of several threads are recorded in the order they go out.
+    if (recorder_) {
+        recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::Out, command,
+                               payload);
+    }
+    return tcpSocket_->send(frame);
 }
 
 // An invalid or future time would switch the silence check off (secsTo gives 0 or less), so the

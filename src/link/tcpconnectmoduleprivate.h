@@ -29,8 +29,8 @@ namespace kelvo {
 // Threads: the object itself belongs to the creating thread; the loop, the timers, the socket and
 // every slot run in the connection thread. receivedData is emitted there and meant for direct
 // connections; connectSucceed reaches objects of other threads queued. Frames are written from the
-// sending thread (TcpSocket::send). Lock order: socketMutex_ before pingMutex_ and before the
-// socket's own lock, never the reverse.
+// sending thread (TcpSocket::send). Lock order: socketMutex_ before pingMutex_, the recorder's lock
+// and the socket's own lock, never the reverse.
 class TcpConnectModulePrivate : public QThread {
     Q_OBJECT
 
