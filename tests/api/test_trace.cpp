@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kPort = 6000;
 constexpr uint16_t kQuerySpeed = 0x2602;
-constexpr uint16_t kSpeedReport = 0x2603;
 constexpr uint16_t kTitleReport = 0x2C03;
 
 std::string makeTempDir() {
