@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -141,30 +139,4 @@ TEST_F(FrameRecorderTest, RepeatedLossesKeepTwentyDumps) {
     FrameRecorder silent;
     silent.recordEvent(Link::Control, FrameRecorder::Event::Lost);
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 21) << "no folder, no dump";
-}
-
-TEST_F(FrameRecorderTest, DumpsWhileOtherThreadsRecordAndResize) {
-    FrameRecorder recorder(500);
-    std::atomic<bool> stop{false};
-    std::vector<std::thread> writers;
-    for (int t = 0; t < 3; ++t) {
-        writers.emplace_back([&recorder, &stop, t] {
-            for (int i = 0; !stop; ++i) {
-                recorder.recordFrame(Link::Control, Direction::Out, 0x2602,
-                                     QByteArray::number(t * 1000000 + i));
-                if (i % 1000 == 0)
-                    recorder.setCapacity(100 + (i / 1000) % 400);
-            }
-        });
-    }
-    for (int i = 0; i < 30; ++i) {
-        ASSERT_TRUE(recorder.dump(dumpPath()));
-        const std::vector<Json::Value> lines = readDump(dumpPath());
-        EXPECT_LE(lines.size(), 500u);
-        for (std::size_t j = 1; j < lines.size(); ++j)
-            ASSERT_EQ(lines[j]["seq"].asUInt64(), lines[j - 1]["seq"].asUInt64() + 1);
-    }
-    stop = true;
-    for (std::thread& writer : writers)
-        writer.join();
 }
