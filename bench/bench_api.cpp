@@ -5,8 +5,9 @@
 // per-call p50 and p99 of each and their ratio. The two take turns, round by round, so that both
 // meet the same load on the machine. The host is a customer's: no Qt application object, only
 // kelvo.h; the simulator runs as a child process and echoes nothing.
-//   bench_api [--calls N] [--rounds N] [--threads N]
-// N calls per thread and round; --threads runs that many threads only, instead of one and four.
+//   bench_api [--calls N] [--rounds N] [--threads N] [--trace-size N]
+// N calls per thread and round; --threads runs that many threads only, instead of one and four;
+// --trace-size sets the flight recorder's size (0: off) to measure what it costs.
 #include "hostbench.h"
 #include "kelvo.h"
 #include "link/frame.h"
@@ -218,10 +219,10 @@ bool compare(int threads, int calls, int rounds) {
     return true;
 }
 
-int option(int argc, char** argv, const char* name, int fallback) {
+int option(int argc, char** argv, const char* name, int fallback, int lowest = 1) {
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], name) == 0)
-            return std::max(1, std::atoi(argv[i + 1]));
+            return std::max(lowest, std::atoi(argv[i + 1]));
     }
     return fallback;
 }
@@ -238,6 +239,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelvo-sim took no reply rule\n");
         return 1;
     }
+    const int traceSize = option(argc, argv, "--trace-size", -1, 0);
+    if (traceSize >= 0 && kelvo_set_trace_size(kelvo_default_session(), traceSize) != KELVO_OK) {
+        std::fprintf(stderr, "the trace size was refused\n");
+        return 1;
+    }
     const Clock::time_point opening = Clock::now();
     int error = 0;
     benchSession = kelvo_open(kAddress, kControlPort, 5000, &error);
@@ -247,6 +253,8 @@ int main(int argc, char** argv) {
     }
     std::printf("kelvo_open to a connected link: %.1f ms\n",
                 std::chrono::duration<double, std::milli>(Clock::now() - opening).count());
+    if (traceSize >= 0 && kelvo_set_trace_size(benchSession, traceSize) != KELVO_OK)
+        return 1;
     std::printf("get_current_position against kelvo-sim, %d rounds of %d calls per thread\n",
                 rounds, calls);
     std::printf("%7s  %-8s %8s %9s %9s\n", "threads", "client", "calls", "p50 us", "p99 us");

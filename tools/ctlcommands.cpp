@@ -4,6 +4,7 @@
 #include "ctlfiles.h"
 #include "ctljobs.h"
 #include "ctltext.h"
+#include "ctltrace.h"
 #include "kelvo.h"
 #include "motionwatch.h"
 
@@ -538,6 +539,13 @@ const Command kCommands[] = {
      "Without: kelvo_clear_all_alarms(s), for the robot in use.",
      true, clear},
     {"wait", "MS", "pause (in scripts)", "", false, wait},
+    {"trace", "[--word NAME|0xNNNN] [--since SECONDS] FILE", "print a dump of the flight recorder",
+     "FILE: written by kelvo_dump_trace or, with KELVO_TRACE_DIR set, on a link loss. One line per\n"
+     "frame: seconds from the first record, link, -> sent or <- received, word, name, payload.\n"
+     "Gaps longer than the heartbeat period, reconnects, CRC errors and skipped bytes are\n"
+     "marked. --word and --since keep the frames of one word, or from SECONDS on; link events\n"
+     "always show. Reads the file only.",
+     false, trace},
 };
 // clang-format on
 

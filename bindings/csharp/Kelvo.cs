@@ -382,6 +382,11 @@ namespace Kelvo
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_next_event(SessionHandle session, out KelvoEvent evt, int timeout_ms);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
+        public static extern int kelvo_set_trace_size(SessionHandle session, int frames);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
+        public static extern int kelvo_dump_trace(SessionHandle session,
+                                                  [MarshalAs(UnmanagedType.LPUTF8Str)] string path);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_set_log_handler(LogHandler handler, IntPtr user, int min_level);
     }
 }

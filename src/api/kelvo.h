@@ -309,6 +309,17 @@ KELVO_API int KELVO_CALL kelvo_set_event_handler(KelvoSession* session, KelvoEve
  * KELVO_ERR_TIMEOUT, KELVO_ERR_CLOSED, or KELVO_ERR_BUSY while a handler is set. */
 KELVO_API int KELVO_CALL kelvo_next_event(KelvoSession* session, KelvoEvent* event, int timeout_ms);
 
+/* ---- The flight recorder ----
+ * Every session, the default one included, keeps its last frames of the control and transfer
+ * links in both directions, with the link events between them (connect, loss, silence, CRC
+ * errors, skipped bytes). Payloads are kept up to 4 KiB each. With the environment variable
+ * KELVO_TRACE_DIR set, a dump is written there on every link loss and at close (at most 20 files
+ * per process, the oldest replaced). */
+/* How many frames and events are kept (default 2000, at most 100000); 0 turns recording off. */
+KELVO_API int KELVO_CALL kelvo_set_trace_size(KelvoSession* session, int frames);
+/* Writes the record to path as JSON Lines, oldest first: KELVO_OK, or KELVO_ERR_IO. */
+KELVO_API int KELVO_CALL kelvo_dump_trace(KelvoSession* session, const char* path);
+
 /* ---- The library's log ----
  * Routes the library's log lines, process-wide, to handler(level, category, text, user) from
  * min_level up; NULL restores the default output (standard error). The texts are unchanged. The

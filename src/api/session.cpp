@@ -3,9 +3,12 @@
 #include "apisession.h"
 #include "kelvo.h"
 
+#include "link/framerecorder.h"
+#include "message/wordnames.h"
 #include "robot/questionboard.h"
 #include "robot/robot.h"
 #include "transfer/tcpupdownfile.h"
+#include "transfer/transferwordnames.h"
 
 #include <QDeadlineTimer>
 #include <QMetaObject>
@@ -19,6 +22,15 @@ namespace {
 
 constexpr quint16 kControlPort = 6000;
 constexpr int kConnectedPollMs = 2;
+// 2,000 frames take a few megabytes at most; this bound keeps a typo from taking gigabytes.
+constexpr int kMaxTraceFrames = 100000;
+
+QByteArray wordName(kelvo::FrameRecorder::Link link, kelvo::FrameRecorder::Direction direction,
+                    quint16 word) {
+    if (link == kelvo::FrameRecorder::Link::Transfer)
+        return kelvo::transfer::wordName(word);
+    return kelvo::controlWordName(word, direction == kelvo::FrameRecorder::Direction::In);
+}
 
 }  // namespace
 
@@ -74,14 +86,28 @@ KelvoSession* KelvoSession::createInOwnerThread(const QString& ip) {
 }
 
 void KelvoSession::createRobot(const QString& ip, quint16 port) {
+    startRecorder(ip, port);
     robot_ = new Robot(ip, port);
     robot_->setEventSink([this](RobotEvent event) { events_.push(std::move(event)); });
+    robot_->setFrameRecorder(recorder_);
     makeTransfer();
     robot_->startLink();
 }
 
+// With KELVO_TRACE_DIR set, every link loss and the close leave a dump there.
+void KelvoSession::startRecorder(const QString& ip, quint16 port) {
+    static std::atomic<int> sessions{0};
+    recorder_ = std::make_shared<kelvo::FrameRecorder>();
+    recorder_->setWordNames(wordName);
+    const QString dir = qEnvironmentVariable("KELVO_TRACE_DIR");
+    const QString label =
+        QStringLiteral("%1-%2-s%3").arg(ip).arg(port).arg(++sessions).replace(':', '_');
+    recorder_->setAutoDumpDir(dir, label);
+}
+
 void KelvoSession::makeTransfer() {
     transfer_ = new TcpUpDownFile(robot_, transferPort_, jobDir_);
+    transfer_->setFrameRecorder(recorder_);
     Robot* const robot = robot_;
     QObject::connect(transfer_, &TcpUpDownFile::fileTransfer, robot_,
                      [robot](int stage, const QString& name, qint64 done, qint64 total) {
@@ -118,6 +144,7 @@ KelvoSession::~KelvoSession() {
             delete transfer_;
             delete robot_;  // joins the connection thread
         });
+        recorder_->autoDump();
     }
     if (thread_) {
         thread_->quit();
@@ -181,4 +208,17 @@ int KelvoSession::replaceTransfer(quint16 port, const QString& dir) {
         makeTransfer();
     });
     return result;
+}
+
+int KelvoSession::setTraceSize(int frames) {
+    if (frames < 0 || frames > kMaxTraceFrames)
+        return KELVO_ERR_INVALID;
+    recorder_->setCapacity(frames);
+    return KELVO_OK;
+}
+
+int KelvoSession::dumpTrace(const QString& path) const {
+    if (path.isEmpty())
+        return KELVO_ERR_INVALID;
+    return recorder_->dump(path) ? KELVO_OK : KELVO_ERR_IO;
 }

@@ -16,6 +16,9 @@ class QObject;
 class QThread;
 class Robot;
 class TcpUpDownFile;
+namespace kelvo {
+class FrameRecorder;
+}
 
 // One controller link as the exported calls see it: the Robot, its file transfer, the bound on
 // query waits, and the calls in progress, so that closing can wait for them. Named as the
@@ -66,6 +69,11 @@ public:
     // Runs work in the thread of the Robot and the transfer and returns once it has run.
     void runInRobotThread(const std::function<void()>& work);
 
+    // The flight recorder of both links: KELVO_ERR_INVALID for a size out of range, KELVO_ERR_IO
+    // when the dump cannot be written.
+    int setTraceSize(int frames);
+    int dumpTrace(const QString& path) const;
+
     SessionEvents& events() { return events_; }
     // Asked from inside the event handler: the session closes once the handler returns.
     void closeAfterDelivery() { closeAfterDelivery_ = true; }
@@ -78,6 +86,7 @@ private:
     bool closeIfAsked();
     int replaceTransfer(quint16 port, const QString& dir);
     bool waitUntilConnected(int timeoutMs) const;
+    void startRecorder(const QString& ip, quint16 port);
 
     std::unique_ptr<QThread> thread_;  // null for the default session
     std::unique_ptr<QObject> anchor_;  // lives in thread_: what work is posted to
@@ -89,6 +98,7 @@ private:
     std::atomic<bool> closing_{false};
     std::atomic<bool> closeAfterDelivery_{false};
     SessionEvents events_;
+    std::shared_ptr<kelvo::FrameRecorder> recorder_;
     std::mutex callsMutex_;
     std::condition_variable callsDone_;
     int calls_ = 0;

@@ -58,6 +58,8 @@ void FrameDecoder::skipGarbage() {
 
 // One line per run of skipped bytes: a line per byte made a burst of garbage cost minutes.
 void FrameDecoder::reportGarbageRun() {
+    if (garbageRun_ > 0)
+        reportFault(Fault::BytesSkipped, garbageRun_);
     if (garbageRun_ > 0 && headErrors_ == HeadErrors::Logged && headErrorLog_.admit(lcLink())) {
         qCDebug(lcLink).nospace() << "onTcpSocketReadyRead: head error, " << garbageRun_
                                   << " bytes skipped";
@@ -103,12 +105,18 @@ bool FrameDecoder::skipToProvenFrame() {
     if (!proven) {
         return false;
     }
+    reportFault(Fault::BytesSkipped, *proven - front);
     if (lengthErrorLog_.admit(lcLink())) {
         qCDebug(lcLink).nospace() << "onTcpSocketReadyRead: length error, " << *proven - front
                                   << " bytes skipped";
     }
     offset_ += *proven - front;
     return true;
+}
+
+void FrameDecoder::reportFault(Fault fault, qint64 bytes) const {
+    if (faultSink_)
+        faultSink_(fault, bytes);
 }
 
 const char* FrameDecoder::at(qint64 position) const {
@@ -131,6 +139,7 @@ bool FrameDecoder::next(Frame* frame) {
             return false;
         }
         if (!crcMatches(p)) {
+            reportFault(Fault::CrcError, length);
             if (crcErrorLog_.admit(lcLink())) {
                 qCDebug(lcLink, "%x", readU32(p + 6 + length));
                 qCDebug(lcLink) << "onTcpSocketReadyRead: crc32 error";

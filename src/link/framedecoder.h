@@ -34,6 +34,11 @@ public:
     // connection, whose payloads are JSON text that a CRC-32 practically never matches by chance.
     enum class Lengths { Trusted, Doubted };
 
+    // What a decoder threw away, for a recorder of the link: a frame whose CRC failed (its
+    // length as given), or a run of bytes skipped in search of a frame.
+    enum class Fault { CrcError, BytesSkipped };
+    using FaultSink = std::function<void(Fault, qint64 bytes)>;
+
     explicit FrameDecoder(HeadErrors headErrors = HeadErrors::Logged,
                           Lengths lengths = Lengths::Trusted)
         : headErrors_(headErrors), lengths_(lengths) {}
@@ -48,12 +53,15 @@ public:
     // completed by the bytes of the next one.
     void clear();
 
+    void setFaultSink(FaultSink sink) { faultSink_ = std::move(sink); }
+
     // Bytes received and not yet consumed.
     qsizetype pending() const { return buffer_.size() - offset_; }
 
 private:
     void skipGarbage();
     void reportGarbageRun();
+    void reportFault(Fault fault, qint64 bytes) const;
     bool skipToProvenFrame();
     // The byte at a position of the whole stream, which must still be held.
     const char* at(qint64 position) const;
@@ -71,6 +79,7 @@ private:
     std::priority_queue<std::pair<qint64, qint64>, std::vector<std::pair<qint64, qint64>>,
                         std::greater<>>
         waiting_;
+    FaultSink faultSink_;
     LogThrottle headErrorLog_{QStringLiteral("onTcpSocketReadyRead: head error")};
     LogThrottle crcErrorLog_{QStringLiteral("onTcpSocketReadyRead: crc32 error")};
     LogThrottle lengthErrorLog_{QStringLiteral("onTcpSocketReadyRead: length error")};

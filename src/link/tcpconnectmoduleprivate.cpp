@@ -11,8 +11,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr quint16 kHeartBeat = 0x7266;
-constexpr quint16 kHeartBeatReply = 0x7267;
 constexpr int kConnectWaitMs = 5000;
 constexpr qint64 kSilenceLimitSecs = 6;
 
@@ -58,13 +56,42 @@ void TcpConnectModulePrivate::startNetThread() {
     startSemaphore_.acquire();
 }
 
+void TcpConnectModulePrivate::setRecorder(std::shared_ptr<FrameRecorder> recorder) {
+    recorder_ = std::move(recorder);
+    if (!recorder_) {
+        recvBuffer_.setFaultSink(nullptr);
+        return;
+    }
+    recvBuffer_.setFaultSink([this](FrameDecoder::Fault fault, qint64 bytes) {
+        record(fault == FrameDecoder::Fault::CrcError ? FrameRecorder::Event::CrcError
+                                                      : FrameRecorder::Event::BytesSkipped,
+               QString(), bytes);
+    });
+}
+
+void TcpConnectModulePrivate::record(FrameRecorder::Event event, const QString& detail,
+                                     qint64 bytes) {
+    if (recorder_) {
+        recorder_->recordEvent(FrameRecorder::Link::Control, event, detail, bytes);
+    }
+}
+
 bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& payload) {
     const QByteArray frame = encodeFrame(command, payload);
     if (frame.isEmpty() || state_ != State::Connected) {
         return false;
     }
     std::lock_guard<std::recursive_mutex> lock(socketMutex_);
-    return tcpSocket_ && tcpSocket_->send(frame);
+    if (!tcpSocket_) {
+        return false;
+    }
+    // Recorded before it leaves, so that its answer cannot come first, and under the socket lock,
+    // so that frames of several threads are recorded in the order they go out.
+    if (recorder_) {
+        recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::Out, command,
+                               payload);
+    }
+    return tcpSocket_->send(frame);
 }
 
 // An invalid or future time would switch the silence check off (secsTo gives 0 or less), so the
@@ -195,6 +222,9 @@ void TcpConnectModulePrivate::onCheckHeartBeat() {
         return;
     }
     qCDebug(lcLink) << "连接超时 主动断开";
+    const QString silence = QStringLiteral("no frame for %1 s").arg(secsSinceLastPing());
+    record(FrameRecorder::Event::Silence, silence);
+    record(FrameRecorder::Event::Lost, silence);
     enter(State::Pending);
     closeSocket();
 }
@@ -211,6 +241,7 @@ void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketSta
         // What the last connection left unfinished is no beginning for this one's frames.
         recvBuffer_.clear();
         touchLastPingTime();
+        record(FrameRecorder::Event::Connected, QStringLiteral("%1:%2").arg(ip_).arg(port_));
         enter(State::Connected);
         return;
     }
@@ -222,6 +253,11 @@ void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketSta
     if (!isExpectedLoss(error)) {
         qCDebug(lcLink) << "onTcpSocketStateChanged:"
                         << ": unknow error:" << error;
+    }
+    // Failed attempts are no loss: a controller that is down would otherwise fill the record.
+    if (state == State::Connected) {
+        record(FrameRecorder::Event::Lost,
+               tcpSocket_ ? tcpSocket_->errorString() : QStringLiteral("closed"));
     }
     enter(State::Pending);
     if (closing_) {
@@ -242,6 +278,10 @@ void TcpConnectModulePrivate::onTcpSocketReadyRead() {
 }
 
 void TcpConnectModulePrivate::handleFrame(const Frame& frame) {
+    if (recorder_) {
+        recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::In,
+                               frame.command, frame.payload);
+    }
     if (frame.command == kHeartBeat) {
         sendFrame(kHeartBeat, frame.payload);
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/framedecoder.h"
+#include "link/framerecorder.h"
 #include "link/tcpsocket.h"
 #include "link/threadtaskrunner.h"
 
@@ -14,6 +15,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace kelvo {
@@ -28,12 +30,15 @@ namespace kelvo {
 // Threads: the object itself belongs to the creating thread; the loop, the timers, the socket and
 // every slot run in the connection thread. receivedData is emitted there and meant for direct
 // connections; connectSucceed reaches objects of other threads queued. Frames are written from the
-// sending thread (TcpSocket::send). Lock order: socketMutex_ before pingMutex_ and before the
-// socket's own lock, never the reverse.
+// sending thread (TcpSocket::send). Lock order: socketMutex_ before pingMutex_, the recorder's lock
+// and the socket's own lock, never the reverse.
 class TcpConnectModulePrivate : public QThread {
     Q_OBJECT
 
 public:
+    static constexpr quint16 kHeartBeat = 0x7266;
+    static constexpr quint16 kHeartBeatReply = 0x7267;
+
     // Production uses port 6000 and time base 300000 (check tick 1666 ms, liveness check 2000 ms).
     TcpConnectModulePrivate(const QString& ip, const quint16& port, const int& timeBase);
     // Waits for the thread, and so for a connection attempt in progress (at most 5 s).
@@ -51,6 +56,9 @@ public:
     // (frame dropped) while the link is not Connected, once the kernel reports it broken, or when
     // the payload does not fit a frame.
     bool sendFrame(quint16 command, const QByteArray& payload);
+
+    // Every frame and link event goes to the recorder as well. Set it before startNetThread.
+    void setRecorder(std::shared_ptr<FrameRecorder> recorder);
 
     // Traffic seen elsewhere (the transfer connection) also counts as a sign of life.
     void setLastPingTime(const QDateTime& time);
@@ -87,6 +95,7 @@ private:
     void touchLastPingTime();
     qint64 secsSinceLastPing();
     void runInLinkThread(const std::function<void()>& task);
+    void record(FrameRecorder::Event event, const QString& detail = QString(), qint64 bytes = 0);
 
     enum class State { Idle, Pending, Attempting, Connected };
     // The one place the state changes, with its notification.
@@ -104,6 +113,7 @@ private:
     QSemaphore startSemaphore_{0};
     FrameDecoder recvBuffer_{FrameDecoder::HeadErrors::Logged, FrameDecoder::Lengths::Doubted};
     QDateTime lastPingTime_;
+    std::shared_ptr<FrameRecorder> recorder_;
     // Lives in the connection thread: runs what other threads hand over to it.
     ThreadTaskRunner linkTasks_;
 };

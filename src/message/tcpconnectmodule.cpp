@@ -82,6 +82,11 @@ void TcpConnectModule::start() {
         d_->startNetThread();
 }
 
+void TcpConnectModule::setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder) {
+    if (d_)
+        d_->setRecorder(std::move(recorder));
+}
+
 bool TcpConnectModule::send(quint16 command, const QByteArray& payload) {
     return d_ && d_->sendFrame(command, payload);
 }

@@ -11,11 +11,13 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 namespace Json {
 class Value;
 }
 namespace kelvo {
+class FrameRecorder;
 class TcpConnectModulePrivate;
 struct Report;
 }  // namespace kelvo
@@ -43,6 +45,9 @@ public:
     void startConnect();
     // Ends the connection thread and returns once it has ended; nothing is received after.
     void stopThread();
+
+    // Records every frame and link event of the connection, its words named. Set it before start().
+    void setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder);
 
     // Until set, requests address robot 1. Set it before start().
     void setRobotNumberSource(RobotNumberSource source);

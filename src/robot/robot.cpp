@@ -97,6 +97,10 @@ void Robot::startLink() {
     connection_->start();
 }
 
+void Robot::setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder) {
+    connection_->setFrameRecorder(std::move(recorder));
+}
+
 void Robot::robot_DisconnectToC() {
     connection_->stopConnect();
 }

@@ -22,6 +22,9 @@
 #include <mutex>
 
 class TcpConnectModule;
+namespace kelvo {
+class FrameRecorder;
+}
 
 // Kinematic family of the selected robot, as the controller codes it. Any other value the
 // controller sends is kept as it is.
@@ -76,6 +79,8 @@ public:
     // Starts the connection thread and returns once it runs; the first attempt follows at its
     // first check tick. `connected()` follows the link as the owning thread processes events.
     void startLink();
+    // Records the link's frames and events; set it before startLink.
+    void setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder);
     bool connected() const { return connected_; }
     // Closes the link and keeps it closed, until robot_startConnectToC.
     void robot_DisconnectToC();

@@ -24,6 +24,8 @@ constexpr int kConnectWaitMs = 1000;
 }  // namespace
 
 using kelvo::transfer::word::kDownloadAbort;
+using Link = kelvo::FrameRecorder::Link;
+using Direction = kelvo::FrameRecorder::Direction;
 
 TcpUpDownFile::TcpUpDownFile(Robot* robot, quint16 port, const QString& applicationDir,
                              QObject* parent)
@@ -107,6 +109,8 @@ bool TcpUpDownFile::sendFrame(quint16 command, const QByteArray& payload) {
     if (socket_->state() != QAbstractSocket::ConnectedState)
         return false;
     const QByteArray frame = kelvo::encodeFrame(command, payload);
+    if (recorder_ && !frame.isEmpty())
+        recorder_->recordFrame(Link::Transfer, Direction::Out, command, payload);
     if (frame.isEmpty() || socket_->write(frame) != frame.size())
         return false;
     signOfLife();
@@ -130,6 +134,8 @@ void TcpUpDownFile::onTcpSocketReadyRead() {
     kelvo::Frame frame;
     while (socket_->state() == QAbstractSocket::ConnectedState && decoder_.next(&frame)) {
         signOfLife();
+        if (recorder_)
+            recorder_->recordFrame(Link::Transfer, Direction::In, frame.command, frame.payload);
         dispatch(frame.command, frame.payload);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/framedecoder.h"
+#include "link/framerecorder.h"
 #include "link/logthrottle.h"
 
 #include <QByteArray>
@@ -56,6 +57,11 @@ public:
     // Connects the Robot's job summary, job list and end-of-lists notifications to the
     // synchronisation slots; repeated calls add nothing.
     void followJobReports();
+
+    // Records the frames of the transfer connection too.
+    void setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder) {
+        recorder_ = std::move(recorder);
+    }
 
     // An upload's file is being announced or streamed.
     bool isBusy() const;
@@ -146,6 +152,7 @@ private:
     const QString appDir_;
     QTcpSocket* socket_;
     kelvo::FrameDecoder decoder_{kelvo::FrameDecoder::HeadErrors::Silent};
+    std::shared_ptr<kelvo::FrameRecorder> recorder_;
     kelvo::LogThrottle skippedNameLog_{QStringLiteral("job list: skipped a file name")};
     QTimer waitTimer_;
     TransferMode transferMode_ = Idle;

@@ -338,6 +338,30 @@ TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
     EXPECT_TRUE(run.errors.contains("cannot use the job folder")) << run.errors.toStdString();
 }
 
+// A known dump, printed whole and filtered, line for line as expected; it needs no controller.
+TEST(Kelvoctl, TracePrintsAKnownDumpAsExpected) {
+    const QString samples = QStringLiteral(KELVO_TRACE_SAMPLES);
+    const auto expected = [&samples](const char* name) {
+        QFile file(samples + QLatin1Char('/') + QLatin1String(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    Outcome run = kelvoctl({QStringLiteral("trace"), QStringLiteral("sample.jsonl")}, {}, samples);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.out, expected("expected.txt"));
+    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("--word"), QStringLiteral("QuerySpeed"),
+                    QStringLiteral("--since"), QStringLiteral("2"), QStringLiteral("sample.jsonl")},
+                   {}, samples);
+    EXPECT_EQ(run.out, expected("expected-filtered.txt"));
+
+    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("--since"), QStringLiteral("-1"),
+                    QStringLiteral("sample.jsonl")},
+                   {}, samples);
+    EXPECT_EQ(run.exitCode, 2);
+    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("missing.jsonl")}, {}, samples);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("cannot read"))) << run.errors.toStdString();
+}
+
 TEST(Demo, RunsToCompletionAndShowsEveryStep) {
     QElapsedTimer timer;
     timer.start();

@@ -1,0 +1,142 @@
+// The flight recorder: what a dump holds, how much it keeps, and its automatic dumps.
+
+#include "link/framerecorder.h"
+#include "link/jsonwire.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using kelvo::FrameRecorder;
+using Link = FrameRecorder::Link;
+using Direction = FrameRecorder::Direction;
+
+std::vector<Json::Value> readDump(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    std::vector<Json::Value> lines;
+    while (!file.atEnd()) {
+        const std::optional<Json::Value> line = kelvo::json::parse(file.readLine());
+        EXPECT_TRUE(line.has_value());
+        if (line)
+            lines.push_back(*line);
+    }
+    return lines;
+}
+
+// The exact bytes a dumped frame carried, whichever form they took.
+QByteArray payloadOf(const Json::Value& line) {
+    if (line.isMember("payload_base64"))
+        return QByteArray::fromBase64(QByteArray::fromStdString(line["payload_base64"].asString()));
+    return QByteArray::fromStdString(line["payload"].asString());
+}
+
+void recordNumbered(FrameRecorder& recorder, int from, int to) {
+    for (int i = from; i < to; ++i)
+        recorder.recordFrame(Link::Control, Direction::In, 0x2003, QByteArray::number(i));
+}
+
+class FrameRecorderTest : public ::testing::Test {
+protected:
+    QString dumpPath() const { return dir_.filePath(QStringLiteral("trace.jsonl")); }
+
+    QTemporaryDir dir_;
+};
+
+}  // namespace
+
+TEST_F(FrameRecorderTest, KeepsExactlyTheLastFramesAcrossResizes) {
+    FrameRecorder recorder(3);
+    recordNumbered(recorder, 0, 10);
+    ASSERT_TRUE(recorder.dump(dumpPath()));
+    std::vector<Json::Value> lines = readDump(dumpPath());
+    ASSERT_EQ(lines.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(payloadOf(lines[i]), QByteArray::number(7 + i));
+        EXPECT_EQ(lines[i]["seq"].asUInt64(), 7u + i) << "numbered across the ring";
+    }
+
+    // Shrinking keeps the newest; growing keeps them all and adds the next.
+    recorder.setCapacity(2);
+    recorder.setCapacity(4);
+    recordNumbered(recorder, 10, 12);
+    ASSERT_TRUE(recorder.dump(dumpPath()));
+    lines = readDump(dumpPath());
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(payloadOf(lines.front()), "8");
+    EXPECT_EQ(payloadOf(lines.back()), "11");
+
+    recorder.setCapacity(0);
+    recordNumbered(recorder, 12, 20);
+    ASSERT_TRUE(recorder.dump(dumpPath()));
+    EXPECT_TRUE(readDump(dumpPath()).empty());
+}
+
+TEST_F(FrameRecorderTest, PayloadsSurviveAsTheirExactBytes) {
+    FrameRecorder recorder;
+    recorder.setWordNames([](Link link, Direction direction, quint16 word) {
+        return QByteArray(link == Link::Transfer ? "T" : "C") +
+               (direction == Direction::In ? "in" : "out") + QByteArray::number(word, 16);
+    });
+    const QByteArray text = QByteArrayLiteral("{\"t\":\"Gr\xC3\xBC\xC3\x9F\x65 \\\"x\\\"\\n\"}\n");
+    const QByteArray binary = QByteArrayLiteral("\x00\x01\xFF\xFE\x80tail");
+    const QByteArray cutUtf8 = QByteArrayLiteral("ab\xC3");  // a character cut in two
+    QByteArray large(6000, 'x');
+    large[0] = '\xFF';
+    recorder.recordFrame(Link::Control, Direction::Out, 0x2602, text);
+    recorder.recordFrame(Link::Transfer, Direction::In, 0x5521, binary);
+    recorder.recordFrame(Link::Control, Direction::In, 0x2C03, cutUtf8);
+    recorder.recordFrame(Link::Control, Direction::In, 0x2C03, large);
+    recorder.recordEvent(Link::Control, FrameRecorder::Event::BytesSkipped, QString(), 17);
+
+    ASSERT_TRUE(recorder.dump(dumpPath()));
+    const std::vector<Json::Value> lines = readDump(dumpPath());
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0]["payload"].asString(), text.toStdString()) << "UTF-8 goes in as text";
+    EXPECT_EQ(lines[0]["word"].asString(), "0x2602");
+    EXPECT_EQ(lines[0]["name"].asString(), "Cout2602");
+    EXPECT_EQ(lines[0]["dir"].asString(), "out");
+    EXPECT_EQ(lines[1]["link"].asString(), "transfer");
+    EXPECT_EQ(lines[1]["name"].asString(), "Tin5521");
+    EXPECT_EQ(payloadOf(lines[1]), binary);
+    EXPECT_TRUE(lines[1].isMember("payload_base64"));
+    EXPECT_EQ(payloadOf(lines[2]), cutUtf8);
+    EXPECT_TRUE(lines[2].isMember("payload_base64"));
+    EXPECT_EQ(lines[3]["length"].asInt(), 6000);
+    EXPECT_TRUE(lines[3]["truncated"].asBool());
+    EXPECT_EQ(payloadOf(lines[3]), large.left(FrameRecorder::kPayloadLimit));
+    EXPECT_EQ(lines[4]["event"].asString(), "skipped_bytes");
+    EXPECT_EQ(lines[4]["bytes"].asInt(), 17);
+    EXPECT_LE(lines[0]["mono_ns"].asInt64(), lines[4]["mono_ns"].asInt64());
+}
+
+// A link that keeps dropping leaves at most 20 dumps, the newest, each holding its loss.
+TEST_F(FrameRecorderTest, RepeatedLossesKeepTwentyDumps) {
+    FrameRecorder recorder;
+    recorder.setAutoDumpDir(dir_.path(), QStringLiteral("test"));
+    QFile other(dir_.filePath(QStringLiteral("kelvo-trace-not-ours.jsonl")));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    for (int i = 0; i < 25; ++i) {
+        recordNumbered(recorder, i, i + 1);
+        recorder.recordEvent(Link::Control, FrameRecorder::Event::Lost, QStringLiteral("peer"));
+    }
+    const QStringList dumps =
+        QDir(dir_.path()).entryList({QStringLiteral("kelvo-trace-test-*.jsonl")}, QDir::Files);
+    EXPECT_EQ(dumps.size(), 20);
+    EXPECT_TRUE(other.exists()) << "only its own files are replaced";
+    const std::vector<Json::Value> last = readDump(dir_.filePath(dumps.last()));
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(last.back()["event"].asString(), "loss");
+    EXPECT_EQ(last.back()["detail"].asString(), "peer");
+
+    FrameRecorder silent;
+    silent.recordEvent(Link::Control, FrameRecorder::Event::Lost);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 21) << "no folder, no dump";
+}
