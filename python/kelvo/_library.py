@@ -74,6 +74,8 @@ _SESSION_CALLS = {
     "kelvo_get_tool": [_p_int],
     "kelvo_set_job_dir": [_text],
     "kelvo_set_transfer_port": [_int],
+    "kelvo_set_trace_size": [_int],
+    "kelvo_dump_trace": [_text],
 }
 
 # The event calls arrive with a later library; a library without them still serves the rest.

@@ -291,6 +291,14 @@ class Robot:
         """The folder holding robotJob/R1 to R4; JobFileError when it cannot be used."""
         self._call("kelvo_set_job_dir", os.fsencode(path))
 
+    def set_trace_size(self, frames: int) -> None:
+        """How many of the last frames the flight recorder keeps (default 2000; 0 turns it off)."""
+        self._call("kelvo_set_trace_size", frames)
+
+    def dump_trace(self, path: Union[str, "os.PathLike[str]"]) -> None:
+        """Writes the flight recorder's frames and link events to path as JSON Lines."""
+        self._call("kelvo_dump_trace", os.fsencode(path))
+
     def set_transfer_port(self, port: int) -> None:
         """The controller's file transfer port (default 5000)."""
         self._call("kelvo_set_transfer_port", port)

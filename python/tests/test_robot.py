@@ -16,7 +16,7 @@ def wait_for(read, expected, seconds=3.0):
     return value
 
 
-def test_settings_io_and_status(robot):
+def test_settings_io_and_status(robot, tmp_path):
     robot.set_current_mode(Mode.REMOTE)
     robot.set_current_coord(Coord.TOOL)
     robot.set_jogging_speed(35)
@@ -45,6 +45,9 @@ def test_settings_io_and_status(robot):
     robot.clear_all_alarms()
     robot.set_transfer_port(5001)
     robot.sync_jobs()
+    robot.set_trace_size(50)
+    robot.dump_trace(tmp_path / "trace.jsonl")
+    assert '"word":"0x3602"' in (tmp_path / "trace.jsonl").read_text()
 
 
 def test_jog_and_move(robot):
