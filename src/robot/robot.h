@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class TcpConnectModule;
 namespace kelvo {
@@ -247,6 +248,8 @@ private:
     // Releases the oldest question the tag answers, with the cache as it now stands.
     void answer(const AnswerTag& tag);
     Answer snapshotOf(AnswerKind kind) const;
+    // A current-position report into the cache, answering the question it answers.
+    void cacheCurrentPosition(const std::optional<Json::Value>& report);
     void copyOut(const double* from, int count, double* out) const;
     // An I/O report: the first 16 entries of its array into cache, after showing all 128 as bytes
     // through display when there is one. Always answers.

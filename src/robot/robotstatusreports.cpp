@@ -7,6 +7,8 @@
 #include "robot/robot.h"
 #include "robot/sleepwithevents.h"
 
+#include <QMetaMethod>
+
 #include <optional>
 
 namespace json = kelvo::json;
@@ -258,6 +260,11 @@ void Robot::robot_net_slot_prorunstatus(QByteArray data) {
 
 void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
+    cacheCurrentPosition(report);
+    // The texts after the answer, so the asker is not kept waiting for them, and only for a
+    // listener: they cost as much again as the rest of the report.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&Robot::receive_moreRobot_CurPosition)))
+        return;
     QByteArray posText;
     QByteArray posDegText;
     if (report) {
@@ -265,6 +272,9 @@ void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
         posDegText = positionText(*report, "posDeg");
     }
     emit receive_moreRobot_CurPosition(posText, posDegText);
+}
+
+void Robot::cacheCurrentPosition(const std::optional<Json::Value>& report) {
     if (!report) {
         answer({AnswerKind::Position});
         return;
