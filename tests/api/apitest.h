@@ -63,11 +63,13 @@ inline void connectTo(SimProcess& sim, const char* address) {
 }
 
 // Reports sent before this call have been handled by the library once it returns: the query it
-// makes is answered after them on the same connection. Takes the query off the frame stream.
+// makes is answered after them on the same connection, and the pause lets the reports the library
+// applies in its own thread (the robot selection) land. Takes the query off the frame stream.
 inline void settle(SimProcess& sim) {
     ASSERT_TRUE(sim.reply(word::kQueryRunStatus, word::kRunStatusReport,
                           json(R"({"robot":1,"status":0})")));
     get_robot_running_state();
+    sleepMs(200);
     for (std::optional<WireFrame> frame = sim.nextFrame(); frame; frame = sim.nextFrame()) {
         if (frame->command == word::kQueryRunStatus)
             return;
