@@ -31,16 +31,15 @@ ApiSession& ApiSession::instance() {
     return *session;
 }
 
-void ApiSession::prepareQt() {
-    platform::runInOwnerThread([] {}, [] { instance().teardown(); });
+void ApiSession::runInOwnerThread(const std::function<void()>& work) {
+    platform::runInOwnerThread(work, [] { instance().teardown(); });
 }
 
 bool ApiSession::connect(const QString& ip) {
     if (connectCalled_.exchange(true))
         return false;
     KelvoSession* session = nullptr;
-    platform::runInOwnerThread([&session, &ip] { session = KelvoSession::createInOwnerThread(ip); },
-                               [] { instance().teardown(); });
+    runInOwnerThread([&session, &ip] { session = KelvoSession::createInOwnerThread(ip); });
     session->setReplyTimeout(defaultReplyTimeoutMs_);
     default_ = session;
     const bool connected = pollConnected(*session);
@@ -69,7 +68,7 @@ void ApiSession::setDefaultReplyTimeout(int ms) {
 }
 
 KelvoSession* ApiSession::open(const QString& ip, quint16 port, int timeoutMs, int* error) {
-    prepareQt();
+    runInOwnerThread([] {});  // Qt can run the session's objects, and exit is handled
     KelvoSession* const session = KelvoSession::open(ip, port, timeoutMs, error);
     if (session) {
         std::lock_guard<std::mutex> lock(openMutex_);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <set>
 
@@ -32,8 +33,9 @@ public:
 
 private:
     ApiSession() = default;
-    // Makes sure Qt can run the library's objects, with the exit handling registered.
-    static void prepareQt();
+    // Runs work in the owner thread, making sure first that Qt can run the library's objects and
+    // that whatever is open at exit is closed.
+    static void runInOwnerThread(const std::function<void()>& work);
     bool pollConnected(KelvoSession& session) const;
     void teardown();
 

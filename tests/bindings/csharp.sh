@@ -5,17 +5,7 @@
 set -euo pipefail
 source=$1 libdir=$2 simulator=$3 version=$4 address=$5
 bindings=$source/bindings/csharp
-work=$(mktemp -d)
-sim=
-cleanup() {
-    if [[ -n $sim ]]; then kill "$sim" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/../support/scripttest.sh"
 
 missing=()
 while read -r name; do

@@ -6,17 +6,7 @@
 set -euo pipefail
 build=$1 version=$2 address=$3 demo_address=$4
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-sim=
-cleanup() {
-    if [[ -n $sim ]]; then kill "$sim" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+source "$(dirname "$0")/../support/scripttest.sh"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
