@@ -60,8 +60,8 @@ _STILL = 1e-6  # no change between two readings
 _STALL_TIME = 2.0  # seconds without change before a move counts as stopped short
 _STAMP_RESOLUTION = 0.002  # seconds: events are stamped to the millisecond
 _SLICE = 0.2  # seconds: every wait of the package, so that Ctrl-C ends it within this
-_MOVING_AXES = range(1, 7)  # the axes a stop is sent for
-_JOG_AXES = (1, 12)
+_JOG_AXES = (1, 12)  # 7 to 12: external axes
+_MOVING_AXES = range(_JOG_AXES[0], _JOG_AXES[1] + 1)  # a stop is sent for each
 # The calls that wait for the controller; the others send and return at once.
 _WAITING_CALLS = {"kelvo_servo_power_on", "kelvo_upload_job", "kelvo_sync_jobs"}
 _events_log = logging.getLogger("kelvo.events")
@@ -569,7 +569,7 @@ class Robot:
         came meanwhile.
 
         Left by any exception, KeyboardInterrupt included, it stops the robot before re-raising:
-        stop-jogging (0x2902) for each of axes 1 to 6, the only frame a host has that stops a
+        stop-jogging (0x2902) for each of axes 1 to 12, the only frame a host has that stops a
         move; a controller must end any move, and drop the moves waiting behind it, on it."""
         goal = _checks.reals(target, "target", 6)
         code = _checks.code(coord, Coord, "coord")
