@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 # locales: localedef builds the decimal-comma locale some tests run under; mono runs the C# face.
 packages=(cmake g++ clang ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
           libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
-          mono-mcs mono-runtime)
+          mono-mcs mono-runtime python3-aiohttp chromium chromium-driver python3-selenium
+          fonts-wqy-microhei)
 
 install_missing() {
     local missing=()
