@@ -11,8 +11,9 @@ Needs aiohttp (Debian: python3-aiohttp); import kelvo itself does not."""
 
 from typing import List, Optional, Sequence, Tuple
 
+from .._library import library
 from ..robot import Robot
-from .access import DEFAULT_LISTEN, AccessError, check_listen, is_loopback
+from .access import DEFAULT_LISTEN, AccessError, check_listen
 from .panel import Panel
 from .server import Hub, Server, ServerThread
 
@@ -61,6 +62,8 @@ def start(
 ) -> Dashboard:
     """A dashboard of the given robots (shared) and of sessions it opens to addresses."""
     host, port = check_listen(listen, token)
+    if addresses:
+        library()  # LibraryNotFoundError now rather than in a panel's thread
     names = [robot.address for robot in robots] + ["%s:%d" % address for address in addresses]
     hub = Hub(names)
     server = ServerThread(Server(hub, token), host, port)

@@ -26,7 +26,12 @@ OPEN_TIMEOUT = 2.0  # s
 REPLY_TIMEOUT_MS = 1000  # for a session of our own; a shared one keeps the script's
 
 _POSITIONS: Dict[int, str] = {Coord.JOINT: "joints", Coord.CARTESIAN: "cartesian"}
-_IO_FIELDS: Dict[int, str] = {IoKind.DOUT: "dout", IoKind.DIN: "din", IoKind.AOUT: "aout", IoKind.AIN: "ain"}
+_IO_FIELDS: Dict[int, str] = {
+    IoKind.DOUT: "dout",
+    IoKind.DIN: "din",
+    IoKind.AOUT: "aout",
+    IoKind.AIN: "ain",
+}
 _STATE_EVENTS: Dict[int, str] = {
     EventKind.SERVO: "servo",
     EventKind.MODE: "mode",
@@ -52,7 +57,8 @@ def log_entry(event: Event) -> Optional[Message]:
         entry.update(kind="link", up=event.code == 1, text=event.text)
     elif event.kind == EventKind.TRANSFER:
         done, total = (list(event.values) + [0.0, 0.0])[:2]
-        entry.update(kind="transfer", stage=label(event.code), text=event.text, done=done, total=total)
+        entry.update(kind="transfer", stage=label(event.code), text=event.text)
+        entry.update(done=done, total=total)
     elif event.kind == EventKind.OVERFLOW:
         entry.update(kind="overflow", dropped=event.count)
     else:

@@ -8,7 +8,7 @@ import collections
 import json
 import threading
 from pathlib import Path
-from typing import Any, Awaitable, Callable, Deque, Dict, List, Optional, Set, Tuple
+from typing import Any, Awaitable, Callable, Deque, List, Optional, Set, Tuple
 
 from aiohttp import WSMsgType, web
 
@@ -120,7 +120,7 @@ def answer(data: Any) -> Message:
     except ValueError:
         return {"type": "error", "message": "not JSON"}
     if not isinstance(request, dict) or request.get("type") not in ("ping", "hello"):
-        return {"type": "error", "message": "expected {\"type\": \"ping\"} or {\"type\": \"hello\"}"}
+        return {"type": "error", "message": 'expected {"type": "ping"} or {"type": "hello"}'}
     if request["type"] == "hello":
         return {"type": "hello"}
     ping_id = request.get("id")

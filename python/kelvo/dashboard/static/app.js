@@ -47,7 +47,8 @@ class Panel {
     document.getElementById("panels").appendChild(root);
     this.data = [[], [], [], [], [], [], []];
     snapshot.history.forEach(([t, joints]) => this.sample(t, joints));
-    const series = [{}].concat(COLOURS.map((stroke, i) => ({ label: "J" + (i + 1), stroke, width: 1.5 })));
+    const joint = (stroke, i) => ({ label: "J" + (i + 1), stroke, width: 1.5 });
+    const series = [{}].concat(COLOURS.map(joint));
     const width = Math.max(300, root.clientWidth - 40);
     this.plot = new uPlot({ width, height: 220, series, scales: { x: { time: true } },
                             axes: [{}, { label: "°" }] }, this.data, root.querySelector(".plot"));
@@ -96,10 +97,11 @@ class Panel {
 
   paint() {
     const s = this.state;
-    const up = s.link === true;
+    const up = s.link === true && !this.stale;
     this.root.classList.toggle("down", !up);
     this.link.classList.toggle("down", !up);
-    this.link.textContent = s.closed ? "session closed" : up ? "link up" : "link down";
+    const link = s.closed ? "session closed" : up ? "link up" : "link down";
+    this.link.textContent = this.stale ? "no server" : link;
     this.fields.forEach((cell) => { cell.textContent = s[cell.dataset.field] ?? ""; });
     (s.joints || []).forEach((v, i) => { this.joints[i].textContent = format(v, 3); });
     (s.cartesian || []).forEach((v, i) => { this.cartesian[i].textContent = format(v, 3); });
@@ -149,9 +151,13 @@ function paint() {
 // report reaching the library to its paint, in milliseconds.
 window.kelvoStats = function () {
   const sorted = stats.delays.slice().sort((a, b) => a - b);
-  const at = (q) => (sorted.length ? sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))] : null);
-  const span = stats.paints.length > 1 ? stats.paints[stats.paints.length - 1] - stats.paints[0] : 0;
-  return { rate: span > 0 ? (stats.paints.length - 1) / span : 0, messages: stats.messages,
+  const at = (q) => {
+    if (!sorted.length) return null;
+    return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
+  };
+  const paints = stats.paints;
+  const span = paints.length > 1 ? paints[paints.length - 1] - paints[0] : 0;
+  return { rate: span > 0 ? (paints.length - 1) / span : 0, messages: stats.messages,
            samples: sorted.length, median: at(0.5), p95: at(0.95), max: at(1) };
 };
 window.kelvoPanels = panels;
@@ -159,15 +165,18 @@ window.kelvoPanels = panels;
 setInterval(() => {
   const s = window.kelvoStats();
   document.getElementById("stats").textContent =
-    `${s.rate.toFixed(1)} updates/s · report to paint ${s.median === null ? "-" : s.median.toFixed(0)} ms`;
+    `${s.rate.toFixed(1)} updates/s · report to paint ` +
+    `${s.median === null ? "-" : s.median.toFixed(0)} ms`;
 }, 1000);
 
 function connect() {
   const server = document.getElementById("server");
-  const socket = new WebSocket((location.protocol === "https:" ? "wss://" : "ws://") + location.host + "/ws");
+  const scheme = location.protocol === "https:" ? "wss://" : "ws://";
+  const socket = new WebSocket(scheme + location.host + "/ws");
   socket.onopen = () => { server.textContent = "server"; server.classList.remove("down"); };
   socket.onmessage = (event) => receive(JSON.parse(event.data));
   socket.onclose = () => {
+    panels.forEach((panel) => { panel.stale = true; panel.paint(); });
     server.textContent = "server lost";
     server.classList.add("down");
     setTimeout(connect, 1000);
