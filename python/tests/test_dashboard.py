@@ -272,7 +272,7 @@ def browser(tmp_path_factory):
     options.binary_location = CHROMIUM
     for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync", "--window-size=1280,560",
+                     "--disable-component-update", "--disable-sync", "--window-size=1280,720",
                      "--user-data-dir=%s" % tmp_path_factory.mktemp("chromium")):
         options.add_argument(argument)
     driver = webdriver.Chrome(service=Service(executable_path=DRIVER), options=options)

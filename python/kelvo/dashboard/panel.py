@@ -81,7 +81,6 @@ class Panel:
         if (robot is None) == (address is None):
             raise ValueError("a panel needs either a robot or an address")
         self.index = index
-        self.address = robot.address if robot is not None else "%s:%d" % (address, port)
         self._publish = publish
         self._robot = robot
         self._own = robot is None
