@@ -187,11 +187,19 @@ class Panel:
 
     def _refresh(self, robot: Robot) -> None:
         status = robot.status()  # its positions come back as events as well
-        fields: Message = {key: label(status[key]) for key in _STATE_EVENTS.values()}
-        for key in _IO_FIELDS.values():
-            fields[key] = _ports(status[key])
-        fields["tool"] = robot.get_tool()
-        fields["link"] = robot.is_connected()
+        fields: Message = {
+            "servo": label(status["servo"]),
+            "mode": label(status["mode"]),
+            "coord": label(status["coord"]),
+            "speed": status["speed"],
+            "running": label(status["running"]),
+            "dout": _ports(status["dout"]),
+            "din": _ports(status["din"]),
+            "aout": _ports(status["aout"]),
+            "ain": _ports(status["ain"]),
+            "tool": robot.get_tool(),
+            "link": robot.is_connected(),
+        }
         self._update(fields, time.time())
 
     def _poll_positions(self, robot: Robot) -> None:
