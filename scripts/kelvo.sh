@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # locales: localedef builds the decimal-comma locale some tests run under; mono runs the C# face;
-# python3-mypy checks the Python package's types.
+# python3-mypy checks the Python package's types; chromium drives the dashboard's browser tests.
 packages=(cmake g++ clang ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
           libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
-          python3-mypy mono-mcs mono-runtime)
+          python3-mypy mono-mcs mono-runtime python3-aiohttp chromium chromium-driver
+          python3-selenium fonts-wqy-microhei)
 
 install_missing() {
     local missing=()
