@@ -440,7 +440,7 @@ def click(browser, selector):
 
 
 @needs_chromium
-def test_page_toggles_an_output_and_needs_the_confirmation_for_servo_on(controlled, browser):
+def test_page_toggles_an_output_asks_to_confirm_servo_on_and_takes_over(controlled, browser):
     robot = controlled.robot
     browser.get(controlled.base + "/")
     until(lambda: shown(browser, ".holder") == ["control free"], 10, "the controls")
@@ -463,6 +463,18 @@ def test_page_toggles_an_output_and_needs_the_confirmation_for_servo_on(controll
     switch_servo_on(press, robot)
     commands = [line for line in shown(browser, ".log li") if "servo_on" in line]
     assert commands[0].endswith("%s: servo_on: ok" % browser.execute_script("return me;"))
+
+    async def taken_elsewhere():
+        async with aiohttp.ClientSession() as session:
+            async with session.ws_connect(controlled.base + "/ws") as other:
+                await other.send_str(json.dumps({"type": "take", "robot": 0}))
+                until(lambda: shown(browser, ".holder")[0].startswith("control held by 127."),
+                      5, "the other holder shown")
+                assert page(browser, "return p.root.querySelector('.commands').disabled;")
+                click(browser, ".take")
+                until(lambda: shown(browser, ".holder") == ["you have control"], 5, "taken back")
+
+    run(taken_elsewhere())
 
 
 def hide_page(browser):
