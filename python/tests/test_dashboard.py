@@ -302,6 +302,9 @@ COMMAND_CASES = {
         (0, {"type": "jog", "robot": 0, "axis": 9, "positive": True}, "a jog needs an axis"),
         (0, {"type": "jog", "robot": 0, "axis": 3, "positive": 1}, "a jog needs an axis"),
     ]),
+    "a flood is cut short": ("controlled", [
+        (0, [{"type": "speed", "robot": 0, "value": 10}] * 40, "busy"),
+    ]),
     "one page controls at a time": ("controlled", [
         (0, {"type": "speed", "robot": 0, "value": 10}, "done"),
         (1, DOUT3, "holds control; take over first"),
@@ -316,12 +319,19 @@ def test_refused_commands_change_nothing(request, case):
     name, steps = COMMAND_CASES[case]
     cell = request.getfixturevalue(name)
 
-    async def ask(socket, message):
-        await socket.send_str(json.dumps(message))
+    async def answer(socket):
         while True:
             reply = await socket.receive_json(timeout=5)
             if reply["type"] in ("error", "done"):
                 return reply
+
+    async def ask(socket, message):
+        """The answer to one message; for a list of them sent at once, the first refusal."""
+        messages = message if isinstance(message, list) else [message]
+        for one in messages:
+            await socket.send_str(json.dumps(one))
+        replies = [await answer(socket) for _ in messages]
+        return ([reply for reply in replies if reply["type"] == "error"] or replies)[0]
 
     async def exchange():
         async with aiohttp.ClientSession() as session:

@@ -18,6 +18,9 @@ LOGGER = logging.getLogger("kelvo.dashboard")
 # s without a keep-alive after which a jog stops; a held button sends one every 0.1 s
 KEEPALIVE_TIMEOUT = 0.3
 AXES = 6
+# Calls waiting for one controller; beyond them a command is refused, so that a page sending
+# faster than the controller answers cannot put a jog's stop behind a long queue.
+MAX_WAITING = 8
 
 RobotOf = Callable[[int], Optional[Robot]]
 Reply = Callable[[Message], None]
@@ -61,8 +64,7 @@ COMMANDS: Dict[str, Command] = {
     "stop_job": Command((), Robot.stop_job),
     "clear_alarms": Command((), Robot.clear_all_alarms),
 }
-JOG_MESSAGES = ("jog", "jog_alive", "jog_stop", "take")
-MESSAGES = tuple(COMMANDS) + JOG_MESSAGES
+MESSAGES = tuple(COMMANDS) + ("take", "jog", "jog_alive", "jog_stop")
 
 
 class Jog:
@@ -86,6 +88,7 @@ class Control:
         self._publish = publish
         self._holders: List[Optional[Client]] = [None] * count
         self._jogs: List[Optional[Jog]] = [None] * count
+        self._waiting = [0] * count
         self._workers = [
             concurrent.futures.ThreadPoolExecutor(1, "kelvo-dashboard-control-%d" % i)
             for i in range(count)
@@ -106,7 +109,7 @@ class Control:
             elif kind == "jog_stop":
                 self._end_jog_of(index, client, _reason(request.get("reason")))
             else:
-                self._claim(index, client, kind)
+                self._claim(index, client)
                 if kind == "jog":
                     self._jog(index, client, request)
                 else:
@@ -133,7 +136,7 @@ class Control:
 
     # ---- who controls ----
 
-    def _claim(self, index: int, client: Client, kind: str) -> None:
+    def _claim(self, index: int, client: Client) -> None:
         holder = self._holders[index]
         if holder is None:
             self._set_holder(index, client)
@@ -174,7 +177,11 @@ class Control:
                 self._jogs[index] = None
 
         start = lambda robot: robot.start_jogging(jog.axis, jog.positive)  # noqa: E731
-        self._run(index, client, str(jog), start, failed)
+        try:
+            self._run(index, client, str(jog), start, failed)
+        except Refused:
+            failed()
+            raise
 
     def _keep_alive(self, index: int, client: Client) -> None:
         jog = self._jogs[index]
@@ -199,7 +206,7 @@ class Control:
         jog.timer.cancel()
         self._jogs[index] = None
         what, axis = "%s stopped: %s" % (jog, reason), jog.axis
-        self._run(index, jog.client, what, lambda robot: robot.stop_jogging(axis))
+        self._run(index, jog.client, what, lambda robot: robot.stop_jogging(axis), urgent=True)
 
     # ---- commands ----
 
@@ -221,8 +228,12 @@ class Control:
         what: str,
         call: Callable[[Robot], Any],
         failed: Optional[Callable[[], None]] = None,
+        urgent: bool = False,
     ) -> None:
-        """Gives call to the controller's worker; the outcome is logged and answered."""
+        """Gives call to the controller's worker; the outcome is logged and answered. Only an
+        urgent call (a stop) goes beyond MAX_WAITING."""
+        if not urgent and self._waiting[index] >= MAX_WAITING:
+            raise Refused("busy: %d commands wait for the controller" % MAX_WAITING)
         loop = asyncio.get_running_loop()
 
         def work() -> Optional[str]:
@@ -236,6 +247,7 @@ class Control:
             return None
 
         def done(future: "asyncio.Future[Optional[str]]") -> None:
+            self._waiting[index] -= 1
             problem = future.result() if not future.cancelled() else "cancelled"
             if problem is None:
                 self._log(index, client, what, "ok")
@@ -249,6 +261,7 @@ class Control:
             future = loop.run_in_executor(self._workers[index], work)
         except RuntimeError:  # the worker was shut down: the dashboard is stopping
             return
+        self._waiting[index] += 1
         future.add_done_callback(done)
 
     # ---- answers and the log ----
