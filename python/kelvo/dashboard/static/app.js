@@ -302,3 +302,4 @@ function connect() {
 window.addEventListener("DOMContentLoaded", connect);
 document.addEventListener("visibilitychange", () => { if (document.hidden) stopJog("hidden"); });
 window.addEventListener("pagehide", () => stopJog("hidden"));
+window.addEventListener("blur", () => stopJog("released")); // a release elsewhere may never come
