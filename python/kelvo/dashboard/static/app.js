@@ -7,6 +7,7 @@ const PORTS = 16;
 const COLOURS = ["#e53935", "#fb8c00", "#fdd835", "#43a047", "#1e88e5", "#8e24aa"];
 
 const KEEPALIVE = 100; // ms between keep-alives while a jog button is held
+const CONFIRM_SECONDS = 5;
 const MODES = ["TEACH", "REMOTE", "RUN"];
 const COORDS = ["JOINT", "CARTESIAN", "TOOL", "USER"];
 const CARTESIAN_AXES = ["X", "Y", "Z", "RX", "RY", "RZ"];
@@ -94,7 +95,12 @@ class Panel {
     const c = this.controls;
     const confirm = c.querySelector(".confirm");
     const read = { // what each command takes from the page
-      servo_on: () => { confirm.hidden = false; return null; },
+      servo_on: () => { // asks first; a confirmation left standing lapses
+        confirm.hidden = false;
+        clearTimeout(this.confirmLapse);
+        this.confirmLapse = setTimeout(() => { confirm.hidden = true; }, CONFIRM_SECONDS * 1000);
+        return null;
+      },
       mode: (element) => ({ value: Number(element.value) }),
       coord: (element) => ({ value: Number(element.value) }),
       speed: () => ({ value: Number(c.querySelector(".speed").value) }),
