@@ -38,6 +38,7 @@ LogHandler = ctypes.CFUNCTYPE(None, ctypes.c_int, ctypes.c_char_p, ctypes.c_char
 _SESSION_CALLS = {
     "kelvo_is_connected": [_p_int],
     "kelvo_set_reply_timeout": [_int],
+    "kelvo_set_fences": [_int],
     "kelvo_servo_power_on": [_p_int],
     "kelvo_servo_power_off": [],
     "kelvo_start_jogging": [_int, _int],
