@@ -89,7 +89,8 @@ int askInto(KelvoSession& session, double* out, int count, const AnswerTag& expe
     if (!out)
         return KELVO_ERR_INVALID;
     Answer answer;
-    const int status = session.ask(expected, [&] { return send(session.robot()); }, &answer);
+    const int status = session.ask(
+        expected, [&] { return send(session.robot()); }, &answer);
     if (status == KELVO_OK)
         std::copy_n(answer.values.begin(), count, out);
     return status;
@@ -101,7 +102,8 @@ int askValue(KelvoSession& session, int* value, const AnswerTag& expected, Send 
     if (!value)
         return KELVO_ERR_INVALID;
     Answer answer;
-    const int status = session.ask(expected, [&] { return send(session.robot()); }, &answer);
+    const int status = session.ask(
+        expected, [&] { return send(session.robot()); }, &answer);
     if (status == KELVO_OK)
         *value = answer.value;
     return status;

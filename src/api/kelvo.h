@@ -3,8 +3,9 @@
  * Every call acts on the robot the controller has selected. Before the first connect_robot every
  * other call returns at once: it sends nothing and writes no output array. Requests send one frame
  * and return at once (while the link is down the frame is dropped). Queries send a question, wait
- * for the controller's answer (see set_reply_timeout) and then read the library's cache of the
- * controller state. Arrays are caller-owned; each call touches exactly the elements named. */
+ * for the controller's answer (see set_reply_timeout, and "Answers" under Sessions) and return the
+ * values it carried; unanswered, a flat query returns the library's cache of the controller
+ * state. Arrays are caller-owned; each call touches exactly the elements named. */
 #ifndef KELVO_H
 #define KELVO_H
 
@@ -166,9 +167,10 @@ KELVO_API void KELVO_CALL sync_jobs(void);
  *
  * Answers. Every query goes out with a heartbeat (0x7266) right behind it, in the same write: a
  * fence. The query is answered by the last readable report of its kind (and robot, and coordinate
- * system) that arrived before the controller's reply to its fence (0x7267), or, if none did, by
- * the next such report; its values are the report's own, also where the cache does not keep them.
- * This assumes the controller answers a query before it replies to a heartbeat it read later.
+ * system) that arrived after it was asked and before the controller's reply to its fence (0x7267),
+ * or, if none did, by the next such report; at its reply timeout, a query still waiting for that
+ * reply takes the report it holds. Its values are the report's own, also where the cache does not
+ * keep them. This assumes the controller answers a query before it replies to a heartbeat it read later.
  * When a controller proves otherwise (more replies than heartbeats, heartbeats echoed back, or a
  * heartbeat unanswered for 1666 ms), fences are off for the rest of that connection, logged once,
  * and a query is answered by the first report of its kind that arrives after it was asked, the

@@ -15,8 +15,8 @@
 #include <QThread>
 
 #include <chrono>
-#include <utility>
 #include <thread>
+#include <utility>
 
 namespace {
 

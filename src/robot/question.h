@@ -2,8 +2,8 @@
 
 #include <QDeadlineTimer>
 
-#include <array>
 #include <QtGlobal>
+#include <array>
 
 #include <climits>
 #include <optional>

@@ -70,7 +70,7 @@ void QuestionBoard::sent(Question& question, std::optional<quint64> fenceSequenc
         question.stage_ = Question::Stage::Fenced;
         question.fenceSequence_ = *fenceSequence;
     }
-        if (!fenceSequence || *fenceSequence < replies_)
+    if (!fenceSequence || *fenceSequence < replies_)
         settleFence(question);
 }
 

@@ -159,7 +159,10 @@ TEST(WriteThenReadFallback, EchoedOrUnansweredHeartbeatsSwitchFencesOffOnceAndRe
     };
     const Case cases[] = {
         {"echoing", "127.0.26.10", {"--quiet-changes"}, "reply 7266 7266", "echoes heartbeats"},
-        {"silent", "127.0.26.11", {"--quiet-changes", "--ignore-heartbeats"}, nullptr,
+        {"silent",
+         "127.0.26.11",
+         {"--quiet-changes", "--ignore-heartbeats"},
+         nullptr,
          "went unanswered"},
     };
     LogLines log;

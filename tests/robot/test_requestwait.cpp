@@ -24,19 +24,18 @@ constexpr int kLongMs = 10000;
 class Asker {
 public:
     Asker(QuestionBoard& board, const AnswerTag& expected,
-          std::optional<quint64> fence = std::nullopt,
-          Unreadable unreadable = Unreadable::Waits) {
+          std::optional<quint64> fence = std::nullopt, Unreadable unreadable = Unreadable::Waits) {
         std::promise<void> posted;
         std::future<void> onBoard = posted.get_future();
-        result_ = std::async(std::launch::async, [&board, expected, fence, unreadable, &posted,
-                                                  this] {
-            Question question(board, expected, unreadable);
-            question.sent(fence);
-            posted.set_value();
-            const bool answered = question.await(QDeadlineTimer(kLongMs));
-            answer_ = question.answer();
-            return answered;
-        });
+        result_ =
+            std::async(std::launch::async, [&board, expected, fence, unreadable, &posted, this] {
+                Question question(board, expected, unreadable);
+                question.sent(fence);
+                posted.set_value();
+                const bool answered = question.await(QDeadlineTimer(kLongMs));
+                answer_ = question.answer();
+                return answered;
+            });
         onBoard.wait();
     }
     bool done() const {
@@ -99,10 +98,12 @@ TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
         {"dout, not JSON", {AnswerKind::Dout}, 0x3603, "not json", false},
         {"din is no dout answer", {AnswerKind::Dout}, 0x3606, R"({"status":[1]})", false},
         {"ain, wrong type", {AnswerKind::Ain}, 0x360B, R"({"value":"x"})", false},
-        {"running state", {AnswerKind::RunningState, 1}, 0x3D03, R"({"robot":1,"status":0})",
+        {"running state", {AnswerKind::RunningState, 1}, 0x3D03, R"({"robot":1,"status":0})", true},
+        {"job status",
+         {AnswerKind::RunningState, 1},
+         0x9103,
+         R"({"continueRun":0,"robot":1,"status":2})",
          true},
-        {"job status", {AnswerKind::RunningState, 1}, 0x9103,
-         R"({"continueRun":0,"robot":1,"status":2})", true},
         {"joints", joints, 0x2F08, R"({"coord":0,"robot":1,"pos":[1,2,3,4,5,6]})", true},
         {"cartesian is no joints answer", joints, 0x2F08, R"({"coord":1,"robot":1,"pos":[9]})",
          false},
@@ -139,21 +140,42 @@ TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     const Step report2{Step::Report, 2};
     const auto replied = [](int r) { return Step{Step::Replied, r}; };
     const FenceCase cases[] = {
-        {"a reply to an earlier heartbeat releases nothing", 0, Unreadable::Waits,
-         {report1, replied(2)}, -1},
-        {"its fence's reply releases it with the newest report", 0, Unreadable::Waits,
-         {report1, report2, replied(3)}, 2},
-        {"without a report by then the next one answers", 0, Unreadable::Waits,
-         {replied(3), report2}, 2},
+        {"a reply to an earlier heartbeat releases nothing",
+         0,
+         Unreadable::Waits,
+         {report1, replied(2)},
+         -1},
+        {"its fence's reply releases it with the newest report",
+         0,
+         Unreadable::Waits,
+         {report1, report2, replied(3)},
+         2},
+        {"without a report by then the next one answers",
+         0,
+         Unreadable::Waits,
+         {replied(3), report2},
+         2},
         {"the fence replied before the asker got back", 3, Unreadable::Waits, {report1}, 1},
-        {"an unreadable report answers no session question", 0, Unreadable::Waits,
-         {{Step::Unreadable}, replied(3)}, -1},
-        {"an unreadable report answers a flat question with the cache", 0, Unreadable::Answers,
-         {{Step::Unreadable}}, kCached},
-        {"lifted fences release with the report held", 0, Unreadable::Waits,
-         {report1, {Step::Lift}}, 1},
-        {"lifted fences without a report: the next one answers", 0, Unreadable::Waits,
-         {{Step::Lift}, report2}, 2},
+        {"an unreadable report answers no session question",
+         0,
+         Unreadable::Waits,
+         {{Step::Unreadable}, replied(3)},
+         -1},
+        {"an unreadable report answers a flat question with the cache",
+         0,
+         Unreadable::Answers,
+         {{Step::Unreadable}},
+         kCached},
+        {"lifted fences release with the report held",
+         0,
+         Unreadable::Waits,
+         {report1, {Step::Lift}},
+         1},
+        {"lifted fences without a report: the next one answers",
+         0,
+         Unreadable::Waits,
+         {{Step::Lift}, report2},
+         2},
     };
     for (const FenceCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -246,9 +268,9 @@ TEST(RobotRequestWait, ManyAskersInManyThreadsAllGetAnswered) {
             for (int i = 0; i < kQueries; ++i) {
                 Robot& robot = *link.robot;
                 Answer answer;
-                const bool ok = robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); },
-                                          QDeadlineTimer(kLongMs),
-                                          &answer) == Robot::Asked::Answered;
+                const bool ok = robot.ask(
+                                    {AnswerKind::Dout}, [&] { return robot.queryDout(); },
+                                    QDeadlineTimer(kLongMs), &answer) == Robot::Asked::Answered;
                 ++(ok && answer.values[0] == 1.0 ? answered : timedOut);
             }
         });
@@ -267,7 +289,8 @@ TEST(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
     QElapsedTimer waited;
     waited.start();
     link.leaveUnanswered(0x3602);
-    EXPECT_EQ(robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(200)),
+    EXPECT_EQ(robot.ask(
+                  {AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(200)),
               Robot::Asked::Unanswered);
     EXPECT_GE(waited.elapsed(), 190);
 
