@@ -24,11 +24,13 @@ public:
     // Fences are written on this connection.
     bool active() const { return wanted_ && fault_ == Fault::None; }
 
+    // Whose heartbeat: the link's own, or its echo of the controller's.
+    enum class Origin { Own, Echo };
     // A heartbeat written now; returns S before it.
-    quint64 written(const QByteArray& payload, qint64 nowMs);
+    quint64 written(const QByteArray& payload, qint64 nowMs, Origin origin);
     // A reply received: R, or nothing when it proves the counting wrong.
     std::optional<quint64> replied();
-    // A heartbeat from the controller: true when it repeats one the link wrote lately.
+    // A heartbeat from the controller: true when it repeats one of the link's own lately.
     bool isEcho(const QByteArray& payload, qint64 nowMs) const;
     // The oldest heartbeat still unanswered was written too long ago.
     bool overdue(qint64 nowMs) const;
@@ -50,7 +52,7 @@ private:
     quint64 sent_ = 0;
     quint64 replies_ = 0;
     std::deque<Written> unanswered_;  // oldest first
-    std::deque<Written> recent_;      // written within the echo window
+    std::deque<Written> recent_;      // the link's own, written within the echo window
 };
 
 }  // namespace kelvo

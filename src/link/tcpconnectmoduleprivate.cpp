@@ -84,7 +84,7 @@ void TcpConnectModulePrivate::record(FrameRecorder::Event event, const QString& 
 }
 
 bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& payload) {
-    const QByteArray frame = encodeFrame(command, payload);
+    QByteArray frame = encodeFrame(command, payload);
     if (frame.isEmpty() || state_ != State::Connected) {
         return false;
     }
@@ -99,9 +99,8 @@ bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& paylo
                                payload);
     }
     countWrittenHeartbeat(command, payload);
-    QByteArray bytes = frame;
-    appendFence(bytes);
-    return tcpSocket_->send(bytes);
+    appendFence(frame);
+    return tcpSocket_->send(frame);
 }
 
 // An invalid or future time would switch the silence check off (secsTo gives 0 or less), so the
@@ -298,7 +297,7 @@ void TcpConnectModulePrivate::handleFrame(const Frame& frame) {
     }
     if (frame.command == kHeartBeat) {
         checkHeartbeatEcho(frame.payload);
-        sendFrame(kHeartBeat, frame.payload);
+        echoHeartbeat(frame.payload);
         return;
     }
     touchLastPingTime();
@@ -372,8 +371,17 @@ void TcpConnectModulePrivate::setFences(bool on) {
 // Under the socket lock.
 void TcpConnectModulePrivate::countWrittenHeartbeat(quint16 command, const QByteArray& payload) {
     if (command == kHeartBeat) {
-        fence_.written(payload, fenceClock_.elapsed());
+        fence_.written(payload, fenceClock_.elapsed(),
+                       echoing_ ? HeartbeatFence::Origin::Echo : HeartbeatFence::Origin::Own);
     }
+}
+
+// The echo counts in S, but coming back it is no heartbeat of the link's own.
+void TcpConnectModulePrivate::echoHeartbeat(const QByteArray& payload) {
+    std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+    echoing_ = true;
+    sendFrame(kHeartBeat, payload);
+    echoing_ = false;
 }
 
 // Under the socket lock: the fence goes out in the same send as its question, so no other
@@ -388,7 +396,7 @@ void TcpConnectModulePrivate::appendFence(QByteArray& frame) {
         recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::Out,
                                kHeartBeat, payload);
     }
-    question->fenced(fence_.written(payload, fenceClock_.elapsed()));
+    question->fenced(fence_.written(payload, fenceClock_.elapsed(), HeartbeatFence::Origin::Own));
     frame += encodeFrame(kHeartBeat, payload);
 }
 

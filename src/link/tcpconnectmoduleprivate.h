@@ -106,6 +106,7 @@ private:
     // The fence's share of the link: counting, the fence behind a question and the fallbacks.
     void prepareConnection();
     void countWrittenHeartbeat(quint16 command, const QByteArray& payload);
+    void echoHeartbeat(const QByteArray& payload);
     void appendFence(QByteArray& frame);
     void countHeartbeatReply();
     void checkHeartbeatEcho(const QByteArray& payload);
@@ -132,6 +133,7 @@ private:
     FrameDecoder recvBuffer_{FrameDecoder::HeadErrors::Logged, FrameDecoder::Lengths::Doubted};
     QDateTime lastPingTime_;
     HeartbeatFence fence_;  // under socketMutex_
+    bool echoing_ = false;  // under socketMutex_
     QElapsedTimer fenceClock_;
     std::shared_ptr<FrameRecorder> recorder_;
     // Lives in the connection thread: runs what other threads hand over to it.
