@@ -9,10 +9,14 @@ void QuestionBoard::answer(const AnswerTag& tag, const Answer& answer) {
     for (Question* q : waiting_) {
         if (q->stage_ == Question::Stage::Answered || !q->expected_.matches(tag))
             continue;
-        if (q->stage_ != Question::Stage::Unfenced) {
+        if (q->stage_ == Question::Stage::Fenced) {
             q->candidate_ = answer;
         } else if (!taken) {
-            release(*q, answer);
+            // Still sending, it learns whether it is fenced when the send returns.
+            if (q->stage_ == Question::Stage::Unfenced)
+                release(*q, answer);
+            else
+                q->candidate_ = answer;
             taken = true;
         }
     }

@@ -14,7 +14,7 @@
 class QuestionBoard {
 public:
     // A readable report: the candidate of every fenced question it matches, and the answer of the
-    // oldest unfenced one.
+    // oldest unfenced one (or the candidate of the oldest still being sent).
     void answer(const AnswerTag& tag, const Answer& answer);
     // A report that cannot be read: answers the oldest matching question that takes such reports,
     // with what cache gives (called only then).
