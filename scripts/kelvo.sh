@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake g++ clang ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
           libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
           python3-mypy mono-mcs mono-runtime python3-aiohttp chromium chromium-driver
-          python3-selenium fonts-wqy-microhei)
+          python3-selenium fonts-wqy-microhei libsimdjson-dev)
 
 install_missing() {
     local missing=()
