@@ -26,18 +26,24 @@ const simdjson::padded_string_view padded(const char* data, std::size_t size) {
 
 bool convert(simdjson::dom::element element, int depth, Json::Value* out);
 
+// Swaps the payload only: cheaper than assigning, which also swaps the comments.
+void become(Json::Value* out, Json::Value value) {
+    out->swapPayload(value);
+}
+
 bool convertObject(simdjson::dom::object object, int depth, Json::Value* out) {
-    *out = Json::Value(Json::objectValue);
+    become(out, Json::Value(Json::objectValue));
     // Assigned in order, a repeated key keeps its last value, as jsoncpp keeps it.
     for (const simdjson::dom::key_value_pair field : object) {
-        if (!convert(field.value, depth, &(*out)[std::string(field.key)]))
+        if (!convert(field.value, depth,
+                     out->demand(field.key.data(), field.key.data() + field.key.size())))
             return false;
     }
     return true;
 }
 
 bool convertArray(simdjson::dom::array array, int depth, Json::Value* out) {
-    *out = Json::Value(Json::arrayValue);
+    become(out, Json::Value(Json::arrayValue));
     for (const simdjson::dom::element item : array) {
         if (!convert(item, depth, &out->append(Json::Value())))
             return false;
@@ -56,24 +62,24 @@ bool convert(simdjson::dom::element element, int depth, Json::Value* out) {
         case simdjson::dom::element_type::ARRAY:
             return convertArray(element.get_array().value_unsafe(), depth, out);
         case simdjson::dom::element_type::INT64:
-            *out = Json::Value(Json::Int64(element.get_int64().value_unsafe()));
+            become(out, Json::Value(Json::Int64(element.get_int64().value_unsafe())));
             return true;
         case simdjson::dom::element_type::UINT64:
-            *out = Json::Value(Json::UInt64(element.get_uint64().value_unsafe()));
+            become(out, Json::Value(Json::UInt64(element.get_uint64().value_unsafe())));
             return true;
         case simdjson::dom::element_type::DOUBLE:
-            *out = Json::Value(element.get_double().value_unsafe());
+            become(out, Json::Value(element.get_double().value_unsafe()));
             return true;
         case simdjson::dom::element_type::STRING: {
             const std::string_view text = element.get_string().value_unsafe();
-            *out = Json::Value(text.data(), text.data() + text.size());
+            become(out, Json::Value(text.data(), text.data() + text.size()));
             return true;
         }
         case simdjson::dom::element_type::BOOL:
-            *out = Json::Value(element.get_bool().value_unsafe());
+            become(out, Json::Value(element.get_bool().value_unsafe()));
             return true;
         case simdjson::dom::element_type::NULL_VALUE:
-            *out = Json::Value();
+            become(out, Json::Value());
             return true;
     }
     return false;
