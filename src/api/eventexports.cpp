@@ -11,8 +11,7 @@ using namespace kelvo::api;
 namespace {
 
 int setEventHandler(KelvoSession& session, KelvoEventHandler handler, void* user) {
-    session.events().setHandler(handler, user);
-    return KELVO_OK;
+    return session.events().setHandler(handler, user);
 }
 
 // What a pulled event's values and text point into, per thread and session, until that thread's
@@ -46,8 +45,7 @@ KELVO_API int KELVO_CALL kelvo_next_event(KelvoSession* session, KelvoEvent* eve
     return sessionCall("kelvo_next_event", session, nextEvent, event, timeout_ms);
 }
 
-KELVO_API int KELVO_CALL kelvo_set_log_handler(KelvoLogHandler handler, void* user,
-                                               int min_level) {
+KELVO_API int KELVO_CALL kelvo_set_log_handler(KelvoLogHandler handler, void* user, int min_level) {
     return guarded("kelvo_set_log_handler", KELVO_ERR_INVALID, [=] {
         if (min_level < KELVO_LOG_DEBUG || min_level > KELVO_LOG_ERROR)
             return KELVO_ERR_INVALID;

@@ -15,8 +15,8 @@
 #include <QThread>
 
 #include <chrono>
-#include <utility>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -70,12 +70,13 @@ KelvoSession* KelvoSession::open(const QString& ip, quint16 port, int timeoutMs,
 
 KelvoSession::KelvoSession() : events_([this] { return closeIfAsked(); }) {}
 
-// In the delivery thread, after the handler returned.
+// In the delivery thread, after the handler returned. A close begun meanwhile by another thread
+// owns the session, and joins this thread.
 bool KelvoSession::closeIfAsked() {
-    if (!closeAfterDelivery_)
+    if (!closeAfterDelivery_ || !kelvo::api::ApiSession::instance().release(this))
         return false;
     events_.leaveDeliveryThread();
-    kelvo::api::ApiSession::instance().close(this);
+    delete this;
     return true;
 }
 
