@@ -193,7 +193,9 @@ KELVO_API const char* KELVO_CALL kelvo_strerror(int code);
  * returns NULL and writes KELVO_ERR_INVALID (malformed address, at once) or
  * KELVO_ERR_NOT_CONNECTED to *error when error is not NULL. */
 KELVO_API KelvoSession* KELVO_CALL kelvo_open(const char* ip, int port, int timeout_ms, int* error);
-/* Stops the link and any transfer, joins the session's threads and frees it; NULL is ignored. */
+/* Stops the link and any transfer, joins the session's threads and frees it; NULL is ignored.
+ * A running event handler is let finish first (its calls into the session return
+ * KELVO_ERR_CLOSED); from inside the handler see the events below. */
 KELVO_API void KELVO_CALL kelvo_close(KelvoSession* session);
 /* The session connect_robot made; NULL before it. */
 KELVO_API KelvoSession* KELVO_CALL kelvo_default_session(void);

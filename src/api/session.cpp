@@ -140,6 +140,9 @@ KelvoSession::~KelvoSession() {
         events_.shutdown();
         callsDone_.wait(lock, [this] { return calls_ == 0; });
     }
+    // A handler still running may call in (and be refused): it must end before what it would
+    // touch goes.
+    events_.stop();
     if (robot_) {
         runInRobotThread([this] {
             delete transfer_;

@@ -30,6 +30,10 @@ KelvoEvent SessionEvents::toC(const RobotEvent& event) {
 }
 
 SessionEvents::~SessionEvents() {
+    stop();
+}
+
+void SessionEvents::stop() {
     std::thread delivery;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -155,8 +159,12 @@ int SessionEvents::setHandler(KelvoEventHandler handler, void* user) {
     // unless this is it. A close wakes the wait: that delivery may be the one closing the session.
     if (std::this_thread::get_id() == delivery_.get_id())
         return KELVO_OK;
-    changed_.wait(lock, [this] { return !delivering_ || closed_; });
-    return delivering_ ? KELVO_ERR_CLOSED : KELVO_OK;
+    // The delivery running now, not the ones after it: under a stream of events the handler is
+    // called again as soon as it returns.
+    const unsigned long long running = deliveries_;
+    const auto ended = [this, running] { return deliveriesEnded_ >= running; };
+    changed_.wait(lock, [this, &ended] { return ended() || closed_; });
+    return ended() ? KELVO_OK : KELVO_ERR_CLOSED;
 }
 
 bool SessionEvents::inDelivery() const {
@@ -184,7 +192,7 @@ void SessionEvents::deliver() {
         takeNext(&event);
         const KelvoEventHandler handler = handler_;
         void* const user = user_;
-        delivering_ = true;
+        ++deliveries_;
         lock.unlock();
         if (event.decode()) {
             const KelvoEvent c = toC(event);  // points into event, alive until the handler returns
@@ -197,7 +205,7 @@ void SessionEvents::deliver() {
         if (afterHandler_ && afterHandler_())
             return;  // the handler closed the session: nothing of it is left to touch
         lock.lock();
-        delivering_ = false;
+        ++deliveriesEnded_;
         changed_.notify_all();
         if (stopDelivery_)
             return;

@@ -29,7 +29,7 @@ public:
     // session is gone, and the thread ends without touching anything.
     explicit SessionEvents(std::function<bool()> afterHandler)
         : afterHandler_(std::move(afterHandler)) {}
-    // Stops delivery; must not run in the delivery thread (see leaveDeliveryThread).
+    // Stops delivery (see stop).
     ~SessionEvents();
     SessionEvents(const SessionEvents&) = delete;
     SessionEvents& operator=(const SessionEvents&) = delete;
@@ -46,6 +46,9 @@ public:
     int next(int timeoutMs, RobotEvent* event);
     // Ends every wait in next() and setHandler(); from now on both return KELVO_ERR_CLOSED.
     void shutdown();
+    // Shuts down and waits for a running delivery to end: the handler is not called again. Must
+    // not run in the delivery thread, unless it has left it (see leaveDeliveryThread).
+    void stop();
 
     // The C view of event; its values and text point into event.
     static KelvoEvent toC(const RobotEvent& event);
@@ -71,7 +74,8 @@ private:
     bool closed_ = false;
     KelvoEventHandler handler_ = nullptr;
     void* user_ = nullptr;
-    bool delivering_ = false;
+    unsigned long long deliveries_ = 0;  // begun; one runs while it exceeds deliveriesEnded_
+    unsigned long long deliveriesEnded_ = 0;
     std::thread delivery_;
     bool stopDelivery_ = false;
 };
