@@ -259,8 +259,11 @@ KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool);
  *
  * Every report a host may want to hear of becomes one event, in the order reports arrive, whether
  * or not it changed anything; events are queued from the moment the session exists. The queue is
- * bounded: when full it drops the oldest POSITION and IO events first, never LINK, ALARM or
- * TRANSFER ones, and says what it dropped with one KELVO_EVENT_OVERFLOW event.
+ * bounded, to 1024 events and about 4 MiB per session: when full it drops the oldest POSITION and
+ * IO events first, then other kinds but LINK, ALARM and TRANSFER, and says what it dropped with
+ * one KELVO_EVENT_OVERFLOW event. LINK, ALARM and TRANSFER events go only past 4096 events or
+ * 4 MiB, and then the oldest first, after every kept alarm has been cut down to its text and
+ * values.
  *
  * Push: the handler runs on a thread of the session's own that holds no library lock, so it may
  * call any export, waiting queries included; a slow handler never stalls the link.
@@ -270,9 +273,7 @@ KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool);
  * kelvo_close from inside the handler returns at once and is carried out when the handler
  * returns. kelvo_next_event from inside the handler returns KELVO_ERR_BUSY.
  * Pull: kelvo_next_event; values and text stay valid until the same thread's next
- * kelvo_next_event on that session. Flat-API hosts use kelvo_default_session().
- * The queue holds at most about 4 MiB per session; past that even LINK and ALARM events are
- * trimmed to their text and values, and the oldest of them go. */
+ * kelvo_next_event on that session. Flat-API hosts use kelvo_default_session(). */
 #define KELVO_EVENT_LINK 1     /* code 1 up, 0 down; text: the reason */
 #define KELVO_EVENT_SERVO 2    /* code: servo status */
 #define KELVO_EVENT_MODE 3     /* code: operation mode */
