@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kPort = 6000;
+constexpr uint16_t kPositionerSwitchReport = 0x700F;
 
 KelvoSession* open(const char* address, int port = kPort, int timeoutMs = 3000) {
     int error = KELVO_OK;
@@ -55,5 +56,20 @@ TEST(Lifecycle, OpenAndCloseKeepTheirBoundsWhileConnectRequestsGoUnanswered) {
         HangingListener listener(address.c_str(), HangingListener::Queue::Open);
         const std::function<void()> call = c.prepare(listener, address.c_str());
         EXPECT_LT(elapsedMs(call), c.boundMs);
+    }
+}
+
+// The report's handler gives the coordinate change 100 ms before it tells its listeners; a close
+// within that time must not free the Robot under it.
+TEST(Lifecycle, CloseRightAfterAPositionerSwitchReport) {
+    SimProcess sim("127.0.27.30");
+    ASSERT_TRUE(sim.listening());
+    for (int round = 0; round < 3; ++round) {
+        KelvoSession* const session = open("127.0.27.30");
+        ASSERT_NE(session, nullptr);
+        ASSERT_TRUE(sim.waitForAccepted(round + 1, 3000));
+        ASSERT_TRUE(sim.report(kPositionerSwitchReport, json(R"({"num":1})")));
+        sleepMs(10 + 30 * round);
+        EXPECT_LT(elapsedMs([&] { kelvo_close(session); }), 1000);
     }
 }
