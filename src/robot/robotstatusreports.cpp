@@ -1,12 +1,13 @@
 // Reports that update the state cache; the answering ones also release the questions they answer.
 
-#include <QMetaMethod>
-#include <QTimer>
 #include "link/jsonwire.h"
 #include "message/commandwords.h"
 #include "robot/reportfields.h"
 #include "robot/reportroute.h"
 #include "robot/robot.h"
+
+#include <QMetaMethod>
+#include <QTimer>
 
 #include <optional>
 
