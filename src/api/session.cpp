@@ -5,13 +5,13 @@
 
 #include "link/framerecorder.h"
 #include "message/wordnames.h"
+#include "platform/handover.h"
 #include "robot/questionboard.h"
 #include "robot/robot.h"
 #include "transfer/tcpupdownfile.h"
 #include "transfer/transferwordnames.h"
 
 #include <QDeadlineTimer>
-#include <QMetaObject>
 #include <QThread>
 
 #include <chrono>
@@ -158,12 +158,7 @@ KelvoSession::~KelvoSession() {
 }
 
 void KelvoSession::runInRobotThread(const std::function<void()>& work) {
-    QObject* const target = anchor_ ? anchor_.get() : robot_;
-    if (target->thread() == QThread::currentThread()) {
-        work();
-    } else {
-        QMetaObject::invokeMethod(target, work, Qt::BlockingQueuedConnection);
-    }
+    kelvo::platform::runInThreadOf(anchor_ ? anchor_.get() : robot_, work);
 }
 
 void KelvoSession::setReplyTimeout(int ms) {

@@ -1,5 +1,7 @@
 #include "platform/ownerthread.h"
 
+#include "platform/handover.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 
@@ -24,9 +26,7 @@ public:
         ready_.wait(lock, [this] { return app_ != nullptr; });
     }
 
-    void invoke(const std::function<void()>& work) {
-        QMetaObject::invokeMethod(app_, work, Qt::BlockingQueuedConnection);
-    }
+    void invoke(const std::function<void()>& work) { runInThreadOf(app_, work); }
 
     void stop() {
         QMetaObject::invokeMethod(app_, &QCoreApplication::quit, Qt::QueuedConnection);
