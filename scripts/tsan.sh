@@ -11,7 +11,6 @@ cmake -S . -B build-tsan -G Ninja -DKELVO_TSAN=ON -DKELVO_BENCH=OFF -DCMAKE_BUIL
 cmake --build build-tsan -j "$(nproc)" --target test_api lifecycle_host kelvo-sim
 
 export TSAN_OPTIONS="suppressions=$PWD/tsan.supp halt_on_error=0 exitcode=66 history_size=4"
-export QT_LOGGING_RULES="kelvo.*=false"
 status=0
 build-tsan/tests/api/test_api --gtest_filter='Sessions.*:Events.*:Reentry.*' || status=$?
 build-tsan/tests/soak/lifecycle_host 127.0.28.20 "$seconds" || status=$?
