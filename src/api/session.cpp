@@ -187,22 +187,23 @@ int KelvoSession::ask(const AnswerTag& expected, const std::function<bool()>& se
 }
 
 int KelvoSession::setTransferPort(quint16 port) {
-    return replaceTransfer(port, jobDir_);
+    return replaceTransfer([this, port] { transferPort_ = port; });
 }
 
 int KelvoSession::setJobDir(const QString& dir) {
-    return replaceTransfer(transferPort_, dir);
+    return replaceTransfer([this, dir] { jobDir_ = dir; });
 }
 
-int KelvoSession::replaceTransfer(quint16 port, const QString& dir) {
+// The port and folder are read and written in the session's thread only: two changes at once
+// from two threads must not race.
+int KelvoSession::replaceTransfer(const std::function<void()>& change) {
     int result = KELVO_OK;
     runInRobotThread([&] {
         if (transfer_->isBusy()) {
             result = KELVO_ERR_BUSY;
             return;
         }
-        transferPort_ = port;
-        jobDir_ = dir;
+        change();
         delete transfer_;
         makeTransfer();
     });

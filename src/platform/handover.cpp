@@ -33,8 +33,8 @@ Pending& pending() {
     return *instance;
 }
 
-// In the target thread, for each event posted by runInThreadOf. No capture: the event carries
-// nothing the caller wrote, all of it comes through the mutex.
+// In the target thread, for each event posted by runInThreadOf: what the caller wrote comes
+// through the mutex, none of it with the event.
 void runNext() {
     Pending& p = pending();
     Handover* handover = nullptr;
@@ -70,8 +70,10 @@ void runInThreadOf(QObject* target, const std::function<void()>& work) {
     Pending& p = pending();
     std::unique_lock<std::mutex> lock(p.mutex);
     p.byThread[target->thread()].push_back(&handover);
-    // Posted under the lock: the target's first step takes it, so it comes after all of this.
-    QMetaObject::invokeMethod(target, &runNext, Qt::QueuedConnection);
+    // Posted under the lock: the target's first step takes it, so it comes after all of this. The
+    // posted functor is empty, so nothing of it is read before that step.
+    QMetaObject::invokeMethod(
+        target, [] { runNext(); }, Qt::QueuedConnection);
     p.done.wait(lock, [&handover] { return handover.done; });
     lock.unlock();
     if (handover.error)

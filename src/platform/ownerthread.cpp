@@ -29,7 +29,9 @@ public:
     void invoke(const std::function<void()>& work) { runInThreadOf(app_, work); }
 
     void stop() {
-        QMetaObject::invokeMethod(app_, &QCoreApplication::quit, Qt::QueuedConnection);
+        // An empty functor: the event carries nothing written here for the loop's thread to read.
+        QMetaObject::invokeMethod(
+            app_, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
         thread_.join();
     }
 
