@@ -46,12 +46,11 @@ KelvoSession* open(const char* address, int port = kPort, int timeoutMs = 3000) 
 }
 
 // A call made while another thread's synchronisation is connecting to a transfer port that never
-// answers; closes tells that the call ended the session.
+// answers; KELVO_ERR_CLOSED expected means the call ended the session.
 struct DuringTransferConnect {
     const char* what;
     std::function<int(KelvoSession*, const JobFolders&)> call;
     int expected;
-    bool closes;
 };
 
 }  // namespace
@@ -59,24 +58,23 @@ struct DuringTransferConnect {
 TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
     const DuringTransferConnect cases[] = {
         {"a second synchronisation",
-         [](KelvoSession* s, const JobFolders&) { return kelvo_sync_jobs(s); }, KELVO_ERR_BUSY,
-         false},
+         [](KelvoSession* s, const JobFolders&) { return kelvo_sync_jobs(s); }, KELVO_ERR_BUSY},
         {"an upload", [](KelvoSession* s, const JobFolders&) { return kelvo_upload_job(s); },
-         KELVO_ERR_BUSY, false},
+         KELVO_ERR_BUSY},
         {"a new transfer port",
          [](KelvoSession* s, const JobFolders&) { return kelvo_set_transfer_port(s, 5001); },
-         KELVO_ERR_BUSY, false},
+         KELVO_ERR_BUSY},
         {"a new job folder",
          [](KelvoSession* s, const JobFolders& folders) {
              return kelvo_set_job_dir(s, folders.root.c_str());
          },
-         KELVO_ERR_BUSY, false},
+         KELVO_ERR_BUSY},
         {"a close",
          [](KelvoSession* s, const JobFolders&) {
              kelvo_close(s);
              return KELVO_ERR_CLOSED;
          },
-         KELVO_ERR_CLOSED, true},
+         KELVO_ERR_CLOSED},
     };
     int row = 0;
     for (const DuringTransferConnect& c : cases) {
@@ -99,7 +97,7 @@ TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
         sync.join();
         EXPECT_EQ(started, KELVO_OK);
         EXPECT_EQ(result, c.expected) << kelvo_strerror(result);
-        if (c.closes)
+        if (c.expected == KELVO_ERR_CLOSED)
             continue;
         sleepMs(1500);  // the connect has failed: nothing runs any more
         EXPECT_EQ(kelvo_set_transfer_port(session, transferPort.port()), KELVO_OK);
@@ -107,7 +105,8 @@ TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
     }
 }
 
-// The network answers nothing; the library's own deadline ends the wait.
+// The network answers nothing; the library's own deadline ends the wait. The bounds leave room for
+// a loaded machine and the sanitizers: unloaded, the open takes its 1000 ms, the close under 1 ms.
 TEST(Lifecycle, OpenAndCloseKeepTheirBoundsWhileConnectRequestsGoUnanswered) {
     struct Bounded {
         const char* what;
@@ -116,7 +115,7 @@ TEST(Lifecycle, OpenAndCloseKeepTheirBoundsWhileConnectRequestsGoUnanswered) {
         std::function<std::function<void()>(HangingListener&, const char*)> prepare;
     };
     const Bounded cases[] = {
-        {"kelvo_open with a 1000 ms timeout", 1000 + 100,
+        {"kelvo_open with a 1000 ms timeout", 1000 + 500,
          [](HangingListener& listener, const char* address) {
              listener.fill();
              return std::function<void()>([&listener, address] {
