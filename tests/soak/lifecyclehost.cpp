@@ -41,9 +41,6 @@ constexpr int kSlackMs = 1000;  // a loaded machine
 constexpr int kHangMs = 20000;
 constexpr int kHandlerSleepMs = 150;
 constexpr int kNextEventMaxMs = 200;
-// Changing a session's transfer port or job folder while transfers run: off until those are
-// handed to the session's thread.
-constexpr bool kReconfigureTransfers = true;
 
 long long nowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -320,12 +317,12 @@ private:
             return timed(live, "kelvo_upload_job", 1000, [&] { kelvo_upload_job(s); });
         if (what < 58)
             return timed(live, "kelvo_sync_jobs", 1000, [&] { kelvo_sync_jobs(s); });
-        if (what < 63 && kReconfigureTransfers) {
+        if (what < 63) {
             const std::string dir = (jobs_ / std::to_string(below(2))).string();
             return timed(live, "kelvo_set_job_dir", 1000,
                          [&] { kelvo_set_job_dir(s, dir.c_str()); });
         }
-        if (what < 67 && kReconfigureTransfers) {
+        if (what < 67) {
             const int port = below(2) == 0 ? 5000 : 1;  // nothing listens on port 1
             return timed(live, "kelvo_set_transfer_port", 1000,
                          [&] { kelvo_set_transfer_port(s, port); });
