@@ -145,6 +145,24 @@ faults=$(cat <<'LIST'
 @ api-queue-bound src/api/queuepayload.cpp api
 -         if (size_ <= kMaxPayloadSize)
 +         if (size_ <= 2 * kMaxPayloadSize)
+@ sim-mode-range sim/simcell.cpp sim|api
+-     if (mode < kTeachMode || mode > kRunMode)
++     if (mode < kTeachMode)
+@ sim-dout-value sim/simcell.cpp sim|api
+-     if (port < 1 || port > kDigitalPorts || (status != 0 && status != 1))
++     if (port < 1 || port > kDigitalPorts)
+@ sim-jog-while-busy sim/simcell.cpp sim|api
+-     if (axis < 1 || axis > kArmAxes || (direction != 1 && direction != -1) || robot.busy())
++     if (axis < 1 || axis > kArmAxes || (direction != 1 && direction != -1))
+@ sim-reach-bound sim/armmodel.cpp sim|api
+-     if (distance < 1e-9 || distance > kUpperArm + kForearm + 1e-9 ||
++     if (distance < 1e-9 || distance > 2 * (kUpperArm + kForearm) ||
+@ sim-joint-limits sim/armmodel.cpp sim|api
+-         if (candidate < limits.lower - 1e-9 || candidate > limits.upper + 1e-9)
++         if (false)
+@ sim-chaos-rate-bound sim/simchaos.cpp sim|api
+-             if (ok && pair[0] == QLatin1String(rate.name) && value >= 0 && value <= rate.limit) {
++             if (ok && pair[0] == QLatin1String(rate.name) && value >= 0) {
 @ ctl-setting-unchecked tools/ctlcommands.cpp tools
 -         if (wanted && now != *wanted)
 +         if (false && now != *wanted)
@@ -203,8 +221,8 @@ run_tests() {
         return 1
     fi
     (cd "$build" && ctest -L "^($1)\$" --stop-on-failure -j2 --timeout 120 >ctest.out 2>&1) && return 0
-    grep -m1 -oE '(Failed|Timeout|Exception|SEGFAULT|Subprocess aborted).*' "$build/ctest.out" |
-        sed 's/\*\*\*//' | head -1
+    grep -m1 -E 'Test +#[0-9]+: .*(Failed|Timeout|Exception|SEGFAULT|aborted)' "$build/ctest.out" |
+        sed -E 's/.*#[0-9]+: ([^ ]+) .*/\1/'
     return 1
 }
 

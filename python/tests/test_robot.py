@@ -1,7 +1,6 @@
 """Each group of methods against kelvo-sim."""
 
 import time
-from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
@@ -95,15 +94,3 @@ def test_jobs_and_a_motion_queue(robot):
     robot.continuous_motion_mode(False)
     assert wait_for(robot.get_current_mode, Mode.TEACH) == Mode.TEACH
 
-
-def test_two_controllers_in_one_process(start_sim):
-    first, second = start_sim(), start_sim()
-    with kelvo.connect(first.address) as a, kelvo.connect(second.address) as b:
-        a.set_jogging_speed(11)
-        b.set_jogging_speed(22)
-        a.set_dout(1, 1)
-        with ThreadPoolExecutor(2) as pool:  # both at once, from threads of their own
-            speeds = pool.map(lambda r: [r.get_jogging_speed() for _ in range(20)], (a, b))
-        assert list(speeds) == [[11] * 20, [22] * 20]
-        assert wait_for(lambda: a.get_dout()[0], 1) == 1
-        assert b.get_dout()[0] == 0

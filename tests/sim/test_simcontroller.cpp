@@ -1,14 +1,11 @@
 // The simulated controller over real sockets: queries, pushed reports, motion, faults.
 
 #include "link/frame.h"
-#include "link/jsonwire.h"
 #include "simcell.h"
 #include "simclient.h"
 #include "simharness.h"
 
 #include <gtest/gtest.h>
-
-#include <QThread>
 
 using kelvo::Frame;
 using kelvo::sim::nowMs;
@@ -43,12 +40,6 @@ struct Controller {
     SimHarness sim;
     quint16 port = 0;
 };
-
-double firstValue(const Frame& report, const char* key) {
-    const std::optional<Json::Value> body = kelvo::json::parse(report.payload);
-    return body ? kelvo::json::doubleOr(kelvo::json::element(kelvo::json::member(*body, key), 0))
-                : -1;
-}
 
 }  // namespace
 
@@ -138,61 +129,6 @@ TEST(SimController, PushesEveryChangeToEveryClientAndAnswersARefusalToTheAskerAl
     ASSERT_TRUE(unchanged);
     EXPECT_EQ(unchanged->payload, json(R"({"mode":1})"));
     EXPECT_FALSE(watcher.nextOf(0x2103, 300));
-}
-
-TEST(SimController, ServoOnAndAMoveShowProgressUntilTheTargetAndAnUnreachableOneRaisesAnError) {
-    Controller c;
-    SimClient client;
-    c.connect(client);
-    std::optional<Frame> servo = client.ask(0x2001, json(R"({"robot":1,"status":1})"), 0x2003);
-    ASSERT_TRUE(servo);
-    EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":1})"));
-    // The enabling switch: the motors are under power a moment later.
-    client.send(0x2301, json(R"({"deadman":1})"));
-    const qint64 pressed = nowMs();
-    ASSERT_TRUE(client.nextOf(0x2303));
-    servo = client.nextOf(0x2003);
-    ASSERT_TRUE(servo);
-    EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":1})"));
-    servo = client.nextOf(0x2003);
-    ASSERT_TRUE(servo);
-    EXPECT_EQ(servo->payload, json(R"({"mode":0,"robot":1,"status":3})"));
-    EXPECT_GE(nowMs() - pressed, kelvo::sim::SimCell::kPowerUpMs - 20);
-
-    // Joint 1 to 60 degrees at 50 %: a second on the way.
-    client.send(0x4501, json(R"({"coord":0,"pos":[60,0,0,0,0,0],"robot":1,"vel":50})"));
-    const qint64 start = nowMs();
-    double last = 0;
-    int between = 0;
-    int pushed = 0;
-    while (last < 60 && nowMs() - start < 5000) {
-        client.send(0x2F07, json(R"({"coord":0,"robot":1})"));
-        for (std::optional<Frame> frame = client.next(3000); frame; frame = client.next(3000)) {
-            if (frame->command == 0x2A03) {
-                ++pushed;
-                continue;
-            }
-            ASSERT_EQ(frame->command, 0x2F08);
-            const double joint1 = firstValue(*frame, "pos");
-            EXPECT_GE(joint1, last);
-            between += joint1 > 1 && joint1 < 59;
-            last = joint1;
-            break;
-        }
-        QThread::msleep(50);
-    }
-    EXPECT_DOUBLE_EQ(last, 60);
-    EXPECT_GE(nowMs() - start, 900);
-    EXPECT_GE(between, 5);
-    EXPECT_GE(pushed, 3);  // reported on the way without being asked
-
-    client.send(0x4502, json(R"({"coord":1,"pos":[1500,0,850,180,0,0],"robot":1,"vel":100})"));
-    const std::optional<Frame> error = client.nextOf(0x2B03);
-    ASSERT_TRUE(error);
-    const std::optional<Json::Value> body = kelvo::json::parse(error->payload);
-    ASSERT_TRUE(body);
-    EXPECT_TRUE(kelvo::json::text(kelvo::json::member(*body, "data")).startsWith("机器人1"));
-    EXPECT_EQ(kelvo::json::intOr(kelvo::json::member(*body, "type")), 0x4001);
 }
 
 TEST(SimController, FaultsSilenceItSplitItsFramesAndJoggingStopsWhenTheLastClientGoes) {
