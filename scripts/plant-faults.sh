@@ -50,6 +50,9 @@ faults=$(cat <<'LIST'
 @ json-depth-bound src/link/strictjsonreader.cpp wire|link|message
 -     if (++depth > kMaxDepth)
 +     if (++depth > 1000 * kMaxDepth)
+@ json-fallback-stack-limit src/link/jsonwire.cpp wire|link|message
+-         builder["stackLimit"] = kMaxNesting;
++         builder["stackLimit"] = 1000 * kMaxNesting;
 @ link-send-unconnected src/link/tcpconnectmoduleprivate.cpp link|message|api
 -     if (frame.isEmpty() || state_ != State::Connected) {
 +     if (frame.isEmpty()) {
@@ -67,7 +70,7 @@ faults=$(cat <<'LIST'
 +         payload[i] = static_cast<char>(error >> (8 * i));
 @ board-wrong-question src/robot/questionboard.cpp robot|api
 -         if (q->stage_ == Question::Stage::Answered || !q->expected_.matches(tag))
-+         if (q->stage_ == Question::Stage::Answered)
++         if (q->stage_ == Question::Stage::Answered || (!q->expected_.matches(tag) && false))
 @ board-fence-early src/robot/questionboard.cpp robot|api
 -         if (q->stage_ == Question::Stage::Fenced && q->fenceSequence_ < replies_)
 +         if (q->stage_ == Question::Stage::Fenced && q->fenceSequence_ <= replies_)
@@ -108,7 +111,7 @@ faults=$(cat <<'LIST'
 +     if (count)
 @ reports-joblist-bound src/robot/decodedreports.cpp robot|api
 -     for (int i = 0; i < std::min(*count, listed); ++i) {
-+     for (int i = 0; i < *count; ++i) {
++     for (int i = 0; i < std::max(*count, listed); ++i) {
 @ jobs-control-chars src/transfer/jobfiles.cpp transfer|api
 -            c.unicode() < 0x20 || c.unicode() == 0x7F;
 +            c.unicode() == 0x7F;
@@ -159,7 +162,7 @@ faults=$(cat <<'LIST'
 +     if (distance < 1e-9 || distance > 2 * (kUpperArm + kForearm) ||
 @ sim-joint-limits sim/armmodel.cpp sim|api
 -         if (candidate < limits.lower - 1e-9 || candidate > limits.upper + 1e-9)
-+         if (false)
++         if (candidate < limits.lower - 1e9 || candidate > limits.upper + 1e9)
 @ sim-chaos-rate-bound sim/simchaos.cpp sim|api
 -             if (ok && pair[0] == QLatin1String(rate.name) && value >= 0 && value <= rate.limit) {
 +             if (ok && pair[0] == QLatin1String(rate.name) && value >= 0) {
