@@ -193,14 +193,15 @@ LIST
 )
 
 current=""
+backup=$(mktemp)
 restore() {
-    if [[ -n $current && -f /tmp/plant-faults.orig ]]; then
-        cp /tmp/plant-faults.orig "$current"
+    if [[ -n $current ]]; then
+        cp "$backup" "$current"
         current=""
     fi
 }
 trap 'restore; exit 130' INT TERM
-trap restore EXIT
+trap 'restore; rm -f "$backup"' EXIT
 
 # plant FILE OLD NEW: replaces the one occurrence of OLD; fails when OLD is not there exactly once.
 plant() {
@@ -246,7 +247,7 @@ while IFS= read -r header; do
     old=$(awk -v h="$header" '$0 == h {on = 1; next} /^@ / {on = 0} on && /^- / {print substr($0, 3)}' <<<"$faults")
     new=$(awk -v h="$header" '$0 == h {on = 1; next} /^@ / {on = 0} on && /^\+ / {print substr($0, 3)}' <<<"$faults")
     total=$((total + 1))
-    cp "$file" /tmp/plant-faults.orig
+    cp "$file" "$backup"
     current=$file
     started=$(date +%s)
     if ! plant "$file" "$old" "$new"; then
