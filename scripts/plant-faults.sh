@@ -224,6 +224,8 @@ run_tests() {
         grep -m1 -oE '^FAILED [^ ]+|^ERROR [^ ]+' <<<"$out" || echo "pytest"
         return 1
     fi
+    # In the order of the folders, unit tests first, not longest first: most faults die early.
+    rm -f "$build/Testing/Temporary/CTestCostData.txt"
     (cd "$build" && ctest -L "^($1)\$" --stop-on-failure -j2 --timeout 120 >ctest.out 2>&1) && return 0
     grep -m1 -E 'Test +#[0-9]+: .*(Failed|Timeout|Exception|SEGFAULT|aborted)' "$build/ctest.out" |
         sed -E 's/.*#[0-9]+: ([^ ]+) .*/\1/'
