@@ -274,7 +274,9 @@ bool SimCell::startJog(int axis, int direction) {
 void SimCell::stopJog(int axis) {
     advance();
     SimRobot& robot = robotAt(selectedRobot_);
-    if (robot.jogging() && robot.jogAxis() == axis)
+    if (!robot.jogging())
+        robot.stop();  // the same frame stops a move: the one running and those waiting
+    else if (robot.jogAxis() == axis)
         robot.stopJog();
 }
 

@@ -33,12 +33,13 @@ from .errors import (
     TooLargeError,
 )
 from .log import set_log_handler
-from .records import Event, MotionPoint
+from .records import AlarmEvent, Event, IoEvent, MotionPoint, TransferEvent
 from .robot import Position, Robot, connect
 
 __version__ = "0.1.0"
 
 __all__ = [
+    "AlarmEvent",
     "AlarmSeverity",
     "BusyError",
     "ClosedError",
@@ -46,6 +47,7 @@ __all__ = [
     "Event",
     "EventKind",
     "InvalidArgumentError",
+    "IoEvent",
     "IoKind",
     "JobFileError",
     "KelvoError",
@@ -62,6 +64,7 @@ __all__ = [
     "ServoStatus",
     "TimedOutError",
     "TooLargeError",
+    "TransferEvent",
     "TransferStage",
     "connect",
     "set_log_handler",
