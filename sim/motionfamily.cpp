@@ -30,7 +30,7 @@ MotionFamily::MotionFamily(SimController& controller, SimCell& cell)
                        payload.integer("direction").value_or(0));
     });
     controller_.on(0x2902, [this](QTcpSocket*, const Frame& frame) {
-        cell_.stopJog(SimPayload(frame.payload).integer("axis").value_or(0));
+        cell_.stopMove(SimPayload(frame.payload).integer("axis").value_or(0));
     });
     controller_.on(0x2F07, [this](QTcpSocket* client, const Frame& frame) {
         const SimPayload payload(frame.payload);

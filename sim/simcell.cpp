@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kLastSpeedCode = 103;  // 101 to 103: inching steps
 constexpr int kFirstInchingCode = 101;
+constexpr int kLastAxis = 12;       // 7 to 12: external axes
 constexpr int kProgramStopped = 0;  // running states, as in the running-state report
 constexpr int kProgramRunning = 2;
 
@@ -271,13 +272,15 @@ bool SimCell::startJog(int axis, int direction) {
     return true;
 }
 
-void SimCell::stopJog(int axis) {
+void SimCell::stopMove(int axis) {
     advance();
     SimRobot& robot = robotAt(selectedRobot_);
-    if (!robot.jogging())
-        robot.stop();  // the same frame stops a move: the one running and those waiting
-    else if (robot.jogAxis() == axis)
-        robot.stopJog();
+    if (robot.jogging()) {
+        if (robot.jogAxis() == axis)
+            robot.stopJog();
+    } else if (axis >= 1 && axis <= kLastAxis) {
+        robot.stop();
+    }
 }
 
 void SimCell::stopJogs() {

@@ -121,7 +121,9 @@ public:
     bool endProgram(int robot);
     // Jogging acts on the selected robot, in teach mode with the servo running, at its jog speed.
     bool startJog(int axis, int direction);
-    void stopJog(int axis);
+    // 0x2902 for an axis: ends a jog of that axis, or any move the selected robot makes, with
+    // the moves waiting behind it, where the robot then is. A host stops a move no other way.
+    void stopMove(int axis);
     void stopJogs();
 
     void advance();

@@ -120,6 +120,21 @@ namespace Kelvo
                 throw new KelvoException(code);
         }
 
+        // An array shorter than the C call reads or writes would be overrun by the library.
+        internal static void Need(double[] values, int count, string name)
+        {
+            if (values == null || values.Length < count)
+                throw new ArgumentException(name + " needs " + count + " elements, not "
+                                                + (values == null ? "null" : values.Length.ToString()), name);
+        }
+
+        internal static void NeedPoints(ContinuousMotionPoint[] points, uint count)
+        {
+            if (count > (points == null ? 0u : (uint)points.Length))
+                throw new ArgumentException("count " + count + " exceeds the " + (points == null ? 0 : points.Length)
+                                                + " points given", "points");
+        }
+
         internal static string Utf8(IntPtr text)
         {
             if (text == IntPtr.Zero)
@@ -165,30 +180,91 @@ namespace Kelvo
         public static extern void set_dout(int port, int status);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern void set_aout(int port, double value);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void get_dout([Out] double[] values16);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void get_din([Out] double[] values16);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void get_aout([Out] double[] values16);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void get_ain([Out] double[] values16);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "get_dout")]
+        private static extern void get_dout_native([Out] double[] values16);
+        public static void get_dout(double[] values16)
+        {
+            Need(values16, 16, "values16");
+            get_dout_native(values16);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "get_din")]
+        private static extern void get_din_native([Out] double[] values16);
+        public static void get_din(double[] values16)
+        {
+            Need(values16, 16, "values16");
+            get_din_native(values16);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "get_aout")]
+        private static extern void get_aout_native([Out] double[] values16);
+        public static void get_aout(double[] values16)
+        {
+            Need(values16, 16, "values16");
+            get_aout_native(values16);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "get_ain")]
+        private static extern void get_ain_native([Out] double[] values16);
+        public static void get_ain(double[] values16)
+        {
+            Need(values16, 16, "values16");
+            get_ain_native(values16);
+        }
 
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int get_robot_running_state();
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void get_current_position([Out] double[] values6, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void get_current_sync_position([Out] double[] values5);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "get_current_position")]
+        private static extern void get_current_position_native([Out] double[] values6, int coord);
+        public static void get_current_position(double[] values6, int coord)
+        {
+            Need(values6, 6, "values6");
+            get_current_position_native(values6, coord);
+        }
 
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void robot_movj(double[] pos, int vel, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void robot_movl(double[] pos, int vel, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void robot_movc(double[] p1, double[] p2, double[] p3, int vel, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void robot_movca(double[] p1, double[] p2, double[] p3, int vel, int coord);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "get_current_sync_position")]
+        private static extern void get_current_sync_position_native([Out] double[] values5);
+        public static void get_current_sync_position(double[] values5)
+        {
+            Need(values5, 5, "values5");
+            get_current_sync_position_native(values5);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "robot_movj")]
+        private static extern void robot_movj_native(double[] pos, int vel, int coord);
+        public static void robot_movj(double[] pos, int vel, int coord)
+        {
+            Need(pos, 6, "pos");
+            robot_movj_native(pos, vel, coord);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "robot_movl")]
+        private static extern void robot_movl_native(double[] pos, int vel, int coord);
+        public static void robot_movl(double[] pos, int vel, int coord)
+        {
+            Need(pos, 6, "pos");
+            robot_movl_native(pos, vel, coord);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "robot_movc")]
+        private static extern void robot_movc_native(double[] p1, double[] p2, double[] p3, int vel, int coord);
+        public static void robot_movc(double[] p1, double[] p2, double[] p3, int vel, int coord)
+        {
+            Need(p1, 6, "p1");
+            Need(p2, 6, "p2");
+            Need(p3, 6, "p3");
+            robot_movc_native(p1, p2, p3, vel, coord);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "robot_movca")]
+        private static extern void robot_movca_native(double[] p1, double[] p2, double[] p3, int vel, int coord);
+        public static void robot_movca(double[] p1, double[] p2, double[] p3, int vel, int coord)
+        {
+            Need(p1, 6, "p1");
+            Need(p2, 6, "p2");
+            Need(p3, 6, "p3");
+            robot_movca_native(p1, p2, p3, vel, coord);
+        }
 
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern void run_job([MarshalAs(UnmanagedType.LPUTF8Str)] string name);
@@ -196,8 +272,13 @@ namespace Kelvo
         public static extern void stop_job();
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern void continuous_motion_mode(int open);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern void send_continuous_motion_queue([In] ContinuousMotionPoint[] points, uint count);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "send_continuous_motion_queue")]
+        private static extern void send_continuous_motion_queue_native([In] ContinuousMotionPoint[] points, uint count);
+        public static void send_continuous_motion_queue(ContinuousMotionPoint[] points, uint count)
+        {
+            NeedPoints(points, count);
+            send_continuous_motion_queue_native(points, count);
+        }
 
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern void set_jogging_speed(int speed);
@@ -274,39 +355,106 @@ namespace Kelvo
         public static extern int kelvo_set_dout(SessionHandle session, int port, int status);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_set_aout(SessionHandle session, int port, double value);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_get_dout(SessionHandle session, [Out] double[] values16);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_get_din(SessionHandle session, [Out] double[] values16);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_get_aout(SessionHandle session, [Out] double[] values16);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_get_ain(SessionHandle session, [Out] double[] values16);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_get_dout")]
+        private static extern int kelvo_get_dout_native(SessionHandle session, [Out] double[] values16);
+        public static int kelvo_get_dout(SessionHandle session, double[] values16)
+        {
+            Need(values16, 16, "values16");
+            return kelvo_get_dout_native(session, values16);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_get_din")]
+        private static extern int kelvo_get_din_native(SessionHandle session, [Out] double[] values16);
+        public static int kelvo_get_din(SessionHandle session, double[] values16)
+        {
+            Need(values16, 16, "values16");
+            return kelvo_get_din_native(session, values16);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_get_aout")]
+        private static extern int kelvo_get_aout_native(SessionHandle session, [Out] double[] values16);
+        public static int kelvo_get_aout(SessionHandle session, double[] values16)
+        {
+            Need(values16, 16, "values16");
+            return kelvo_get_aout_native(session, values16);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_get_ain")]
+        private static extern int kelvo_get_ain_native(SessionHandle session, [Out] double[] values16);
+        public static int kelvo_get_ain(SessionHandle session, double[] values16)
+        {
+            Need(values16, 16, "values16");
+            return kelvo_get_ain_native(session, values16);
+        }
+
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_get_robot_running_state(SessionHandle session, out int state);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_get_current_position(SessionHandle session, [Out] double[] values6, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_get_current_sync_position(SessionHandle session, [Out] double[] values5);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_robot_movj(SessionHandle session, double[] pos, int vel, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_robot_movl(SessionHandle session, double[] pos, int vel, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_robot_movc(SessionHandle session, double[] p1, double[] p2, double[] p3,
-                                                  int vel, int coord);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_robot_movca(SessionHandle session, double[] p1, double[] p2, double[] p3,
-                                                   int vel, int coord);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_get_current_position")]
+        private static extern int kelvo_get_current_position_native(SessionHandle session, [Out] double[] values6, int coord);
+        public static int kelvo_get_current_position(SessionHandle session, double[] values6, int coord)
+        {
+            Need(values6, 6, "values6");
+            return kelvo_get_current_position_native(session, values6, coord);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_get_current_sync_position")]
+        private static extern int kelvo_get_current_sync_position_native(SessionHandle session, [Out] double[] values5);
+        public static int kelvo_get_current_sync_position(SessionHandle session, double[] values5)
+        {
+            Need(values5, 5, "values5");
+            return kelvo_get_current_sync_position_native(session, values5);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_robot_movj")]
+        private static extern int kelvo_robot_movj_native(SessionHandle session, double[] pos, int vel, int coord);
+        public static int kelvo_robot_movj(SessionHandle session, double[] pos, int vel, int coord)
+        {
+            Need(pos, 6, "pos");
+            return kelvo_robot_movj_native(session, pos, vel, coord);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_robot_movl")]
+        private static extern int kelvo_robot_movl_native(SessionHandle session, double[] pos, int vel, int coord);
+        public static int kelvo_robot_movl(SessionHandle session, double[] pos, int vel, int coord)
+        {
+            Need(pos, 6, "pos");
+            return kelvo_robot_movl_native(session, pos, vel, coord);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_robot_movc")]
+        private static extern int kelvo_robot_movc_native(SessionHandle session, double[] p1, double[] p2, double[] p3, int vel, int coord);
+        public static int kelvo_robot_movc(SessionHandle session, double[] p1, double[] p2, double[] p3, int vel, int coord)
+        {
+            Need(p1, 6, "p1");
+            Need(p2, 6, "p2");
+            Need(p3, 6, "p3");
+            return kelvo_robot_movc_native(session, p1, p2, p3, vel, coord);
+        }
+
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_robot_movca")]
+        private static extern int kelvo_robot_movca_native(SessionHandle session, double[] p1, double[] p2, double[] p3, int vel, int coord);
+        public static int kelvo_robot_movca(SessionHandle session, double[] p1, double[] p2, double[] p3, int vel, int coord)
+        {
+            Need(p1, 6, "p1");
+            Need(p2, 6, "p2");
+            Need(p3, 6, "p3");
+            return kelvo_robot_movca_native(session, p1, p2, p3, vel, coord);
+        }
+
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_run_job(SessionHandle session, [MarshalAs(UnmanagedType.LPUTF8Str)] string name);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_stop_job(SessionHandle session);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_continuous_motion_mode(SessionHandle session, int open);
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        public static extern int kelvo_send_continuous_motion_queue(SessionHandle session,
-                                                                    [In] ContinuousMotionPoint[] points, uint count);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl, EntryPoint = "kelvo_send_continuous_motion_queue")]
+        private static extern int kelvo_send_continuous_motion_queue_native(SessionHandle session, [In] ContinuousMotionPoint[] points, uint count);
+        public static int kelvo_send_continuous_motion_queue(SessionHandle session, ContinuousMotionPoint[] points, uint count)
+        {
+            NeedPoints(points, count);
+            return kelvo_send_continuous_motion_queue_native(session, points, count);
+        }
+
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_set_jogging_speed(SessionHandle session, int speed);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
@@ -381,6 +529,9 @@ namespace Kelvo
         public static extern int kelvo_set_event_handler(SessionHandle session, EventHandler handler, IntPtr user);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_next_event(SessionHandle session, out KelvoEvent evt, int timeout_ms);
+        // The last alarm of the session (Kind 0: none yet), to name the reason of a failed call.
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
+        public static extern int kelvo_last_alarm(SessionHandle session, out KelvoEvent evt);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_set_trace_size(SessionHandle session, int frames);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]

@@ -5,12 +5,13 @@
 
 import sys
 from concurrent.futures import ThreadPoolExecutor
+from typing import List
 
 import kelvo
 from kelvo import Coord, Mode
 
 
-def move(robot: kelvo.Robot, target: list) -> None:
+def move(robot: kelvo.Robot, target: List[float]) -> None:
     robot.set_current_mode(Mode.REMOTE)
     robot.servo_power_on()
     print(robot.address, "arrived at", robot.move_and_wait(target, vel=50, coord=Coord.JOINT))

@@ -8,7 +8,6 @@ The library is found through KELVO_LIBRARY, else the build tree of a checkout, e
 libkelvo_dll.so.1. Methods named like the C calls keep the C units (milliseconds); connect, events
 and the wait helpers take seconds."""
 
-from ._library import LibraryNotFoundError
 from .enums import (
     AlarmSeverity,
     Coord,
@@ -27,6 +26,7 @@ from .errors import (
     InvalidArgumentError,
     JobFileError,
     KelvoError,
+    LibraryNotFoundError,
     NotConnectedError,
     RefusedError,
     TimedOutError,
@@ -34,7 +34,7 @@ from .errors import (
 )
 from .log import set_log_handler
 from .records import AlarmEvent, Event, IoEvent, MotionPoint, TransferEvent
-from .robot import Position, Robot, connect
+from .robot import Position, ProgressCallback, Robot, Status, connect
 
 __version__ = "0.1.0"
 
@@ -58,10 +58,12 @@ __all__ = [
     "NotConnectedError",
     "PointType",
     "Position",
+    "ProgressCallback",
     "RefusedError",
     "Robot",
     "RunningState",
     "ServoStatus",
+    "Status",
     "TimedOutError",
     "TooLargeError",
     "TransferEvent",

@@ -6,9 +6,10 @@ import os
 import sys
 import threading
 from pathlib import Path
-from typing import Iterator, List, Optional, Tuple
+from typing import Any, Dict, Iterator, List, Optional, Tuple
 
 from ._records import CEvent, CPoint
+from .errors import LibraryNotFoundError
 
 LIBRARY_VARIABLE = "KELVO_LIBRARY"
 
@@ -20,10 +21,6 @@ else:
     _BUILT_NAME, _INSTALLED_NAME = "libkelvo_dll.so", "libkelvo_dll.so.1"
 
 
-class LibraryNotFoundError(OSError):
-    """libkelvo_dll could not be loaded; the message names every place that was tried."""
-
-
 _int = ctypes.c_int
 _p_int = ctypes.POINTER(ctypes.c_int)
 _double = ctypes.c_double
@@ -33,9 +30,12 @@ _text = ctypes.c_char_p
 
 EventHandler = ctypes.CFUNCTYPE(None, ctypes.POINTER(CEvent), ctypes.c_void_p)
 LogHandler = ctypes.CFUNCTYPE(None, ctypes.c_int, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_void_p)
+# The NULL handlers: the library's own log output, no event delivery.
+NO_LOG_HANDLER = LogHandler(0)
+NO_EVENT_HANDLER = EventHandler(0)
 
 # Every session call returns a status (int); listed here are their parameters after the session.
-_SESSION_CALLS = {
+_SESSION_CALLS: Dict[str, List[Any]] = {
     "kelvo_is_connected": [_p_int],
     "kelvo_set_reply_timeout": [_int],
     "kelvo_servo_power_on": [_p_int],
@@ -79,9 +79,10 @@ _SESSION_CALLS = {
 }
 
 # The event calls arrive with a later library; a library without them still serves the rest.
-_EVENT_CALLS = {
+_EVENT_CALLS: Dict[str, List[Any]] = {
     "kelvo_set_event_handler": [EventHandler, ctypes.c_void_p],
     "kelvo_next_event": [ctypes.POINTER(CEvent), _int],
+    "kelvo_last_alarm": [ctypes.POINTER(CEvent)],
 }
 
 
@@ -98,7 +99,9 @@ def _declare(lib: ctypes.CDLL) -> ctypes.CDLL:
         function.restype = _int
     if hasattr(lib, "kelvo_next_event"):
         for name, parameters in _EVENT_CALLS.items():
-            function = getattr(lib, name)
+            function = getattr(lib, name, None)
+            if function is None:
+                continue
             function.argtypes = [_session] + parameters
             function.restype = _int
     if hasattr(lib, "kelvo_set_log_handler"):
@@ -153,6 +156,11 @@ def library() -> ctypes.CDLL:
                     + " to its path."
                 )
         return _loaded
+
+
+def loaded() -> Optional[ctypes.CDLL]:
+    """The library if it has been loaded; never loads it."""
+    return _loaded
 
 
 _callbacks = threading.local()

@@ -36,7 +36,6 @@ __all__ = ["AsyncRobot", "EventStream", "connect"]
 
 WORKERS = 4  # threads per robot: calls beyond these wait their turn, on that robot only
 STREAM_LIMIT = 4096  # events an unread stream keeps; older ones give way to an OVERFLOW event
-_AXES = range(1, 7)
 
 P = ParamSpec("P")
 R = TypeVar("R")
@@ -211,18 +210,9 @@ class AsyncRobot:
             return await self._run(move)
         except asyncio.CancelledError:
             cancelled.set()
-            self._stop_motion()
+            # At once, not at the wait's next reading; one frame per axis, no answer awaited.
+            self.robot._stop_moving()
             raise
-
-    def _stop_motion(self) -> None:
-        # A stop is one frame sent, never a wait for an answer: safe on the loop.
-        if self.closed:
-            return
-        for axis in _AXES:
-            try:
-                self.robot.stop_move(axis)
-            except ClosedError:
-                return
 
     # ---- events ----
 

@@ -3,8 +3,10 @@
 import ctypes
 import math
 from dataclasses import dataclass
+from enum import IntEnum
 from typing import Any, Dict, Optional, Sequence, Tuple, Type, Union
 
+from . import _checks
 from ._records import CEvent, CPoint
 from .enums import (
     AlarmSeverity,
@@ -19,7 +21,7 @@ from .enums import (
     decode,
 )
 
-_CODE_ENUMS: Dict[int, Type] = {
+_CODE_ENUMS: Dict[int, Type[IntEnum]] = {
     EventKind.SERVO: ServoStatus,
     EventKind.MODE: Mode,
     EventKind.COORD: Coord,
@@ -156,18 +158,27 @@ class MotionPoint:
     spin: int = 0
 
     def to_c(self) -> CPoint:
-        """The 200-byte record; ValueError when pos holds more than 19 values."""
-        if len(self.pos) > 19:
-            raise ValueError("a motion point holds at most 19 values, not %d" % len(self.pos))
+        """The 200-byte record; InvalidArgumentError when pos holds more than 19 values or a value
+        is not finite or does not fit its C field."""
+        pos = _checks.reals(self.pos, "pos", 19, exact=False)
         point = CPoint(
-            velocity=self.velocity, acc=self.acc, dec=self.dec, pl=self.pl, spin=self.spin,
-            type=int(self.type),
+            velocity=_checks.real(self.velocity, "velocity"),
+            acc=_checks.real(self.acc, "acc"),
+            dec=_checks.real(self.dec, "dec"),
+            pl=_checks.real(self.pl, "pl"),
+            spin=_checks.integer(self.spin, "spin"),
+            type=_checks.integer(self.type, "type"),
         )
-        point.pos[: len(self.pos)] = [float(v) for v in self.pos]
+        point.pos[: len(pos)] = pos
         return point
 
 
-def pack_points(points: Sequence[MotionPoint]) -> ctypes.Array:
+def pack_points(points: Sequence[MotionPoint]) -> "ctypes.Array[CPoint]":
     """An array of C records for send_continuous_motion_queue."""
+    if isinstance(points, (str, bytes)) or not isinstance(points, Sequence):
+        raise TypeError("points must be a sequence of MotionPoint, not %s" % type(points).__name__)
+    for point in points:
+        if not isinstance(point, MotionPoint):
+            raise TypeError("points must hold MotionPoint, not %s" % type(point).__name__)
     return (CPoint * len(points))(*(p.to_c() for p in points))
 

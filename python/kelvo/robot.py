@@ -1,34 +1,107 @@
 """Robot: one session with a controller, the kelvo_ session calls as methods."""
 
 import ctypes
+import logging
 import math
 import os
 import threading
 import time
 import weakref
-from typing import Any, Callable, Dict, Iterator, List, Optional, Sequence, Tuple, Union
+from typing import (
+    Any,
+    Callable,
+    Iterator,
+    List,
+    Optional,
+    Sequence,
+    Tuple,
+    TypedDict,
+    TypeVar,
+    Union,
+)
 
-from . import _library
+from . import _checks, _library, log
 from ._records import CEvent
 from .enums import Coord, Mode, RunningState, ServoStatus, decode
 from .errors import (
     ClosedError,
+    KelvoError,
     NotConnectedError,
     RefusedError,
     TimedOutError,
-    check,
     error_for,
 )
 from .records import Event, MotionPoint, pack_points
 
 Position = Tuple[float, float, float, float, float, float]
 ProgressCallback = Callable[[Position, float], None]  # (position, fraction of the way done)
+T = TypeVar("T")
+
+
+class Status(TypedDict):
+    """What Robot.status() returns."""
+
+    mode: Union[Mode, int]
+    coord: Union[Coord, int]
+    speed: int
+    running: Union[RunningState, int]
+    servo: Union[ServoStatus, int]
+    joints: Position
+    cartesian: Position
+    dout: List[int]
+    din: List[int]
+    aout: List[float]
+    ain: List[float]
+
 
 _POLL_INTERVAL = 0.1  # seconds between position readings of the wait helpers
 _ARRIVED = 0.01  # mm or degrees from the target
 _STILL = 1e-6  # no change between two readings
 _STALL_TIME = 2.0  # seconds without change before a move counts as stopped short
-_EVENT_SLICE_MS = 200  # pulls wait in slices, so Ctrl-C ends a wait for events
+_SLICE = 0.2  # seconds: every wait of the package, so that Ctrl-C ends it within this
+_MOVING_AXES = range(1, 7)  # the axes a stop is sent for
+_JOG_AXES = (1, 12)
+# The calls that wait for the controller; the others send and return at once.
+_WAITING_CALLS = {"kelvo_servo_power_on", "kelvo_upload_job", "kelvo_sync_jobs"}
+_events_log = logging.getLogger("kelvo.events")
+
+
+def _sliced(call: Callable[[], T], discard: Optional[Callable[[T], None]] = None) -> T:
+    """call() on a helper thread while the main thread waits in slices, so that a signal handler
+    (KeyboardInterrupt) runs within _SLICE: a C call cannot be interrupted, and Python runs signal
+    handlers only in the main thread between bytecodes. The abandoned call finishes on its own
+    within its bound; discard(result) then releases what it made. Other threads call directly."""
+    if threading.current_thread() is not threading.main_thread():
+        return call()
+    lock = threading.Lock()
+    outcome: List[Any] = []
+    abandoned = False
+
+    def run() -> None:
+        try:
+            result: Any = (call(), None)
+        except BaseException as error:  # handed to the waiting thread
+            result = (None, error)
+        with lock:
+            outcome.append(result)
+            late = abandoned
+        if late and discard is not None and result[1] is None:
+            discard(result[0])
+
+    worker = threading.Thread(target=run, name="kelvo-call", daemon=True)
+    worker.start()
+    try:
+        while worker.is_alive():
+            worker.join(_SLICE)
+    except BaseException:
+        with lock:
+            abandoned = not outcome
+        if abandoned:
+            raise
+    value, error = outcome[0]
+    if error is not None:
+        raise error
+    return value  # type: ignore[no-any-return]
 
 
 class _Session:
@@ -44,6 +117,7 @@ class _Session:
         self.handle: Optional[int] = handle
         self.lock = threading.Lock()
         self.callbacks: List[Any] = []
+        _open_sessions.add(self)
 
     def close(self) -> None:
         with self.lock:
@@ -62,15 +136,42 @@ class _Session:
         self.callbacks = []
 
 
+_open_sessions: "weakref.WeakSet[_Session]" = weakref.WeakSet()
+_exit_hook_lock = threading.Lock()
+_exit_hook_set = False
+
+
+def _close_open_sessions() -> None:
+    for session in list(_open_sessions):
+        session.close()
+
+
+def _close_sessions_at_exit() -> None:
+    """Closes every open session once the main thread has ended and before the interpreter waits
+    for non-daemon threads, so that a thread waiting on a session (events() above all) ends
+    instead of blocking the exit. atexit runs only after that wait. threading's own exit hook
+    runs in the main thread with the interpreter whole, like any call of close(); it is what
+    concurrent.futures uses to the same end."""
+    global _exit_hook_set
+    with _exit_hook_lock:
+        if _exit_hook_set:
+            return
+        _exit_hook_set = True
+    register = getattr(threading, "_register_atexit", None)
+    try:
+        if register is not None:
+            register(_close_open_sessions)
+    except RuntimeError:  # the interpreter is shutting down already
+        pass
+
+
 def _require_events() -> None:
     if not _library.has_events():
         raise NotImplementedError("this libkelvo_dll has no event calls (kelvo_next_event)")
 
 
-def _doubles(values: Sequence[float], count: int, name: str) -> ctypes.Array:
-    if len(values) != count:
-        raise ValueError("%s needs %d values, not %d" % (name, count, len(values)))
-    return (ctypes.c_double * count)(*values)
+def _doubles(values: Sequence[float], count: int, name: str) -> "ctypes.Array[ctypes.c_double]":
+    return (ctypes.c_double * count)(*_checks.reals(values, name, count))
 
 
 def _gap(a: Sequence[float], b: Sequence[float], coord: int) -> float:
@@ -98,6 +199,7 @@ class Robot:
     def __init__(self, lib: ctypes.CDLL, handle: int, address: str) -> None:
         self._session = _Session(lib, handle)
         self._finalizer = weakref.finalize(self, _Session.close, self._session)
+        self._event_callback: Optional[Callable[[Event], None]] = None
         self.address = address
 
     def __enter__(self) -> "Robot":
@@ -126,10 +228,29 @@ class Robot:
         handle = self._session.handle
         if handle is None:
             raise ClosedError()
-        return getattr(self._session.lib, name)(handle, *args)
+        function = getattr(self._session.lib, name)
+        if name in _WAITING_CALLS or name.startswith("kelvo_get_"):
+            return _sliced(lambda: int(function(handle, *args)))
+        return int(function(handle, *args))
 
     def _call(self, name: str, *args: Any) -> None:
-        check(self._status(name, *args))
+        started = time.time()
+        status = self._status(name, *args)
+        if status < 0:
+            raise self._error(status, started)
+
+    def _error(self, status: int, since: float, detail: str = "") -> KelvoError:
+        """The exception for status, naming the controller's alarm if one came since then."""
+        return error_for(status, detail, self._alarm_since(since))
+
+    def _alarm_since(self, since: float) -> Optional[Event]:
+        handle = self._session.handle
+        if handle is None or not hasattr(self._session.lib, "kelvo_last_alarm"):
+            return None
+        event = CEvent()
+        if self._session.lib.kelvo_last_alarm(handle, ctypes.byref(event)) != 0 or not event.kind:
+            return None
+        return Event.from_c(event) if event.time >= since else None
 
     def _int(self, name: str, *args: Any) -> int:
         value = ctypes.c_int()
@@ -149,7 +270,7 @@ class Robot:
 
     def set_reply_timeout(self, ms: int) -> None:
         """How long a query waits for the controller's answer, in milliseconds (0: no limit)."""
-        self._call("kelvo_set_reply_timeout", ms)
+        self._call("kelvo_set_reply_timeout", _checks.integer(ms, "ms", low=0))
 
     def servo_power_on(self) -> Union[ServoStatus, int]:
         """Switches the servo on; the servo status the controller reported."""
@@ -165,19 +286,20 @@ class Robot:
 
     def start_jogging(self, axis: int, positive: bool) -> None:
         """Starts jogging axis 1 to 12; RefusedError unless the servo runs."""
-        self._call("kelvo_start_jogging", axis, int(bool(positive)))
+        self._call("kelvo_start_jogging", _checks.integer(axis, "axis", *_JOG_AXES), int(bool(positive)))
 
     def stop_jogging(self, axis: int) -> None:
         """Stops jogging axis."""
-        self._call("kelvo_stop_jogging", axis)
+        self._call("kelvo_stop_jogging", _checks.integer(axis, "axis", *_JOG_AXES))
 
     def stop_move(self, axis: int) -> None:
-        """Stops the motion of axis."""
-        self._call("kelvo_stop_move", axis)
+        """Sends stop-jogging (0x2902) for axis; a controller ends a jog of that axis, or any
+        move, where the robot then is."""
+        self._call("kelvo_stop_move", _checks.integer(axis, "axis", *_JOG_AXES))
 
     def clear_alarm(self, code: int) -> None:
         """Clears the alarm with this number."""
-        self._call("kelvo_clear_alarm", code)
+        self._call("kelvo_clear_alarm", _checks.integer(code, "code"))
 
     def clear_all_alarms(self) -> None:
         """Clears every alarm."""
@@ -187,11 +309,13 @@ class Robot:
 
     def set_dout(self, port: int, status: int) -> None:
         """Sets digital output port (from 1) to status (0 or 1)."""
-        self._call("kelvo_set_dout", port, status)
+        self._call(
+            "kelvo_set_dout", _checks.integer(port, "port"), _checks.integer(status, "status", 0, 1)
+        )
 
     def set_aout(self, port: int, value: float) -> None:
         """Sets analog output port (from 1) to value."""
-        self._call("kelvo_set_aout", port, value)
+        self._call("kelvo_set_aout", _checks.integer(port, "port"), _checks.real(value, "value"))
 
     def get_dout(self) -> List[int]:
         """Digital outputs 1 to 16."""
@@ -217,7 +341,10 @@ class Robot:
 
     def get_current_position(self, coord: int) -> Position:
         """The position in coordinate system coord: degrees, or mm and degrees."""
-        return tuple(self._doubles_out("kelvo_get_current_position", 6, coord))  # type: ignore
+        values = self._doubles_out(
+            "kelvo_get_current_position", 6, _checks.code(coord, Coord, "coord")
+        )
+        return (values[0], values[1], values[2], values[3], values[4], values[5])
 
     def get_current_sync_position(self) -> Tuple[float, ...]:
         """The joint positions of external axes 1 to 5."""
@@ -229,7 +356,7 @@ class Robot:
 
     def set_jogging_speed(self, speed: int) -> None:
         """Jog speed: 0 to 100 percent, 101 to 103 inching steps."""
-        self._call("kelvo_set_jogging_speed", speed)
+        self._call("kelvo_set_jogging_speed", _checks.integer(speed, "speed", 0, 103))
 
     def get_jogging_speed(self) -> int:
         """The jog speed code."""
@@ -237,7 +364,7 @@ class Robot:
 
     def set_current_mode(self, mode: int) -> None:
         """Sets the operation mode (Mode)."""
-        self._call("kelvo_set_current_mode", mode)
+        self._call("kelvo_set_current_mode", _checks.code(mode, Mode, "mode"))
 
     def get_current_mode(self) -> Union[Mode, int]:
         """The operation mode."""
@@ -245,7 +372,7 @@ class Robot:
 
     def set_current_coord(self, coord: int) -> None:
         """Sets the jog coordinate system (Coord)."""
-        self._call("kelvo_set_current_coord", coord)
+        self._call("kelvo_set_current_coord", _checks.code(coord, Coord, "coord"))
 
     def get_current_coord(self) -> Union[Coord, int]:
         """The jog coordinate system."""
@@ -255,31 +382,31 @@ class Robot:
 
     def robot_movj(self, target: Sequence[float], vel: int, coord: int) -> None:
         """Joint move to 6 values in coordinate system coord; vel in percent."""
-        self._call("kelvo_robot_movj", _doubles(target, 6, "target"), vel, coord)
+        self._call("kelvo_robot_movj", _doubles(target, 6, "target"), *_vel_coord(vel, coord))
 
     def robot_movl(self, target: Sequence[float], vel: int, coord: int) -> None:
         """Linear move to 6 values in coordinate system coord; vel in mm/s."""
-        self._call("kelvo_robot_movl", _doubles(target, 6, "target"), vel, coord)
+        self._call("kelvo_robot_movl", _doubles(target, 6, "target"), *_vel_coord(vel, coord))
 
     def robot_movc(
         self, p1: Sequence[float], p2: Sequence[float], p3: Sequence[float], vel: int, coord: int
     ) -> None:
         """Arc through p1, p2 and p3 (6 values each)."""
         points = [_doubles(p, 6, name) for p, name in ((p1, "p1"), (p2, "p2"), (p3, "p3"))]
-        self._call("kelvo_robot_movc", *points, vel, coord)
+        self._call("kelvo_robot_movc", *points, *_vel_coord(vel, coord))
 
     def robot_movca(
         self, p1: Sequence[float], p2: Sequence[float], p3: Sequence[float], vel: int, coord: int
     ) -> None:
         """Full circle through p1, p2 and p3 (6 values each)."""
         points = [_doubles(p, 6, name) for p, name in ((p1, "p1"), (p2, "p2"), (p3, "p3"))]
-        self._call("kelvo_robot_movca", *points, vel, coord)
+        self._call("kelvo_robot_movca", *points, *_vel_coord(vel, coord))
 
     # ---- jobs and continuous motion ----
 
     def run_job(self, name: str) -> None:
         """Starts the controller's job name; RefusedError while a job runs or the servo is off."""
-        self._call("kelvo_run_job", name.encode("utf-8"))
+        self._call("kelvo_run_job", _checks.text(name, "name"))
 
     def stop_job(self) -> None:
         """Stops the running job; RefusedError unless one runs."""
@@ -292,25 +419,25 @@ class Robot:
     def send_continuous_motion_queue(self, points: Sequence[MotionPoint]) -> None:
         """Sends the points as one queue; TooLargeError when they do not fit one frame."""
         records = pack_points(points)
-        self._call("kelvo_send_continuous_motion_queue", records, len(points))
+        self._call("kelvo_send_continuous_motion_queue", records, len(records))
 
     # ---- job files ----
 
     def set_job_dir(self, path: Union[str, "os.PathLike[str]"]) -> None:
         """The folder holding robotJob/R1 to R4; JobFileError when it cannot be used."""
-        self._call("kelvo_set_job_dir", os.fsencode(path))
+        self._call("kelvo_set_job_dir", _checks.path(path, "path"))
 
     def set_trace_size(self, frames: int) -> None:
         """How many of the last frames the flight recorder keeps (default 2000; 0 turns it off)."""
-        self._call("kelvo_set_trace_size", frames)
+        self._call("kelvo_set_trace_size", _checks.integer(frames, "frames"))
 
     def dump_trace(self, path: Union[str, "os.PathLike[str]"]) -> None:
         """Writes the flight recorder's frames and link events to path as JSON Lines."""
-        self._call("kelvo_dump_trace", os.fsencode(path))
+        self._call("kelvo_dump_trace", _checks.path(path, "path"))
 
     def set_transfer_port(self, port: int) -> None:
         """The controller's file transfer port (default 5000)."""
-        self._call("kelvo_set_transfer_port", port)
+        self._call("kelvo_set_transfer_port", _checks.integer(port, "port"))
 
     def upload_job(self) -> None:
         """Starts uploading robotJob/R1 to R4; returns once the transfer has started."""
@@ -326,22 +453,29 @@ class Robot:
         """The next event, waiting up to timeout_ms milliseconds (0 polls, negative waits for
         ever); None when none came. BusyError while a callback is set."""
         _require_events()
+        left = _checks.integer(timeout_ms, "timeout_ms")
         event = CEvent()
-        status = self._status("kelvo_next_event", ctypes.byref(event), timeout_ms)
-        if status == TimedOutError.code:
-            return None
-        check(status)
+        while True:
+            wait = int(_SLICE * 1000) if left < 0 else min(left, int(_SLICE * 1000))
+            status = self._status("kelvo_next_event", ctypes.byref(event), wait)
+            if status != TimedOutError.code:
+                break
+            if left >= 0:
+                left -= wait
+                if left <= 0:
+                    return None
+        if status < 0:
+            raise error_for(status)
         return Event.from_c(event)
 
     def events(self, timeout: Optional[float] = None) -> Iterator[Event]:
         """Events as they arrive, in order. Ends when none has come for timeout seconds (None:
-        only when the session closes)."""
+        only when the session closes, at the latest when the interpreter exits)."""
+        limit = math.inf if timeout is None else _checks.seconds(timeout, "timeout")
         quiet_since = time.monotonic()
         while True:
-            left = None if timeout is None else timeout - (time.monotonic() - quiet_since)
-            wait_ms = _EVENT_SLICE_MS
-            if left is not None:
-                wait_ms = max(0, min(wait_ms, int(left * 1000)))
+            left = limit - (time.monotonic() - quiet_since)
+            wait_ms = int(_SLICE * 1000) if left > _SLICE else max(0, int(left * 1000))
             try:
                 event = self.next_event(wait_ms)
             except ClosedError:
@@ -349,21 +483,34 @@ class Robot:
             if event is not None:
                 yield event
                 quiet_since = time.monotonic()
-            elif left is not None and left * 1000 <= wait_ms:
+            elif left <= _SLICE:
                 return
 
     def on_event(self, callback: Optional[Callable[[Event], None]]) -> None:
         """Calls callback(event) for each event, on a library thread (not the caller's); None
         stops it, and once that returns the old callback is not called again. The callback may
-        call any method, close() too. An exception in it is printed and otherwise ignored."""
+        call any method, close() too; it does not keep this Robot alive. An exception in it is
+        logged to the "kelvo.events" logger and otherwise ignored."""
         _require_events()
+        _checks.callback(callback, "callback")
         if callback is None:
-            self._call("kelvo_set_event_handler", _library.EventHandler(), None)  # NULL
+            self._call("kelvo_set_event_handler", _library.NO_EVENT_HANDLER, None)
+            self._event_callback = None
             return
+        self._event_callback = callback
+        robot = weakref.ref(self)
 
         def deliver(event: "ctypes._Pointer[CEvent]", user: Optional[int]) -> None:
             with _library.callback():
-                callback(Event.from_c(event.contents))
+                current = robot()
+                target = current._event_callback if current is not None else None
+                del current  # a collected Robot is closed here, not in the callback
+                if target is None:
+                    return
+                try:
+                    target(Event.from_c(event.contents))
+                except Exception:
+                    _events_log.exception("the event callback %r raised", target)
 
         handler = _library.EventHandler(deliver)
         # Kept until the session is closed: the library may be running any earlier one.
@@ -372,22 +519,22 @@ class Robot:
 
     # ---- helpers ----
 
-    def status(self) -> Dict[str, Any]:
+    def status(self) -> Status:
         """Everything kelvoctl's status shows: mode, coord, speed, running, servo, joints,
         cartesian, dout, din, aout and ain."""
-        return {
-            "mode": self.get_current_mode(),
-            "coord": self.get_current_coord(),
-            "speed": self.get_jogging_speed(),
-            "running": self.get_robot_running_state(),
-            "servo": self.get_servo_status(),
-            "joints": self.get_current_position(Coord.JOINT),
-            "cartesian": self.get_current_position(Coord.CARTESIAN),
-            "dout": self.get_dout(),
-            "din": self.get_din(),
-            "aout": self.get_aout(),
-            "ain": self.get_ain(),
-        }
+        return Status(
+            mode=self.get_current_mode(),
+            coord=self.get_current_coord(),
+            speed=self.get_jogging_speed(),
+            running=self.get_robot_running_state(),
+            servo=self.get_servo_status(),
+            joints=self.get_current_position(Coord.JOINT),
+            cartesian=self.get_current_position(Coord.CARTESIAN),
+            dout=self.get_dout(),
+            din=self.get_din(),
+            aout=self.get_aout(),
+            ain=self.get_ain(),
+        )
 
     def wait_until_stopped(
         self,
@@ -398,11 +545,53 @@ class Robot:
     ) -> Position:
         """Follows the position (in coord) until the robot stands at target, and returns it.
         RefusedError when it stops short or never sets off (a controller refuses moves it cannot
-        make), TimedOutError after timeout seconds. on_progress(position, fraction) is called
-        after readings (at most every 100 ms), the fraction of the way done never falling, and
-        with 1.0 once, on arrival; what it raises ends the wait."""
-        if len(target) != 6:
-            raise ValueError("target needs 6 values, not %d" % len(target))
+        make), TimedOutError after timeout seconds; either names the controller's alarm if one
+        came meanwhile. on_progress(position, fraction) is called after readings (at most every
+        100 ms), the fraction of the way done never falling, and with 1.0 once, on arrival.
+
+        Left by any exception, KeyboardInterrupt included, it stops the robot before re-raising:
+        stop-jogging (0x2902) for each of axes 1 to 6, the only frame a host has that stops a
+        move; a controller must end any move, and drop the moves waiting behind it, on it."""
+        goal = _checks.reals(target, "target", 6)
+        code = _checks.code(coord, Coord, "coord")
+        limit = _checks.seconds(timeout, "timeout")
+        progress = _checks.callback(on_progress, "on_progress")
+        try:
+            return self._follow(goal, code, limit, time.time(), progress)
+        except BaseException:
+            self._stop_moving()
+            raise
+
+    def move_and_wait(
+        self,
+        target: Sequence[float],
+        vel: int,
+        coord: int,
+        linear: bool = False,
+        timeout: float = 60.0,
+        on_progress: Optional[ProgressCallback] = None,
+    ) -> Position:
+        """robot_movj (or robot_movl when linear) to target, then wait_until_stopped, which
+        stops the robot if the wait ends by an exception."""
+        _checks.seconds(timeout, "timeout")
+        progress = _checks.callback(on_progress, "on_progress")
+        started = time.time()
+        move = self.robot_movl if linear else self.robot_movj
+        move(target, vel, coord)
+        try:
+            return self._follow(list(target), int(coord), float(timeout), started, progress)
+        except BaseException:
+            self._stop_moving()
+            raise
+
+    def _follow(
+        self,
+        target: List[float],
+        coord: int,
+        timeout: float,
+        since: float,
+        on_progress: Optional[Callable[..., object]],
+    ) -> Position:
         start = time.monotonic()
         origin = last = self.get_current_position(coord)
         last_change = start
@@ -419,28 +608,27 @@ class Robot:
             if now - last_change > _STALL_TIME:
                 moved = _gap(last, origin, coord) > _ARRIVED
                 what = "stopped short of its target" if moved else "did not move"
-                raise RefusedError(detail="the robot %s, at %s" % (what, _rounded(last)))
+                detail = "the robot %s, at %s" % (what, _rounded(last))
+                raise self._error(RefusedError.code, since, detail)
             if now - start > timeout:
-                raise TimedOutError(detail="the robot is still moving after %g s" % timeout)
+                detail = "the robot is still moving after %g s" % timeout
+                raise self._error(TimedOutError.code, since, detail)
             time.sleep(_POLL_INTERVAL)
             position = self.get_current_position(coord)
             if _gap(position, last, coord) > _STILL:
                 last_change = time.monotonic()
             last = position
 
-    def move_and_wait(
-        self,
-        target: Sequence[float],
-        vel: int,
-        coord: int,
-        linear: bool = False,
-        timeout: float = 60.0,
-        on_progress: Optional[ProgressCallback] = None,
-    ) -> Position:
-        """robot_movj (or robot_movl when linear) to target, then wait_until_stopped."""
-        move = self.robot_movl if linear else self.robot_movj
-        move(target, vel, coord)
-        return self.wait_until_stopped(target, coord, timeout, on_progress)
+    def _stop_moving(self) -> None:
+        handle = self._session.handle
+        if handle is None:
+            return
+        for axis in _MOVING_AXES:
+            self._session.lib.kelvo_stop_move(handle, axis)
+
+
+def _vel_coord(vel: int, coord: int) -> Tuple[int, int]:
+    return _checks.integer(vel, "vel"), _checks.code(coord, Coord, "coord")
 
 
 def _rounded(position: Sequence[float]) -> str:
@@ -450,11 +638,25 @@ def _rounded(position: Sequence[float]) -> str:
 def connect(ip: str, port: int = 6000, timeout: float = 5.0) -> Robot:
     """Opens a session with the controller at ip:port, waiting up to timeout seconds for the
     link. Use it in a with statement, or call close(). Raises NotConnectedError when no link
-    comes up, InvalidArgumentError for a malformed address."""
+    comes up, InvalidArgumentError for a malformed address. Open sessions are closed when the
+    interpreter exits, before it waits for non-daemon threads."""
+    address = _checks.text(ip, "ip")
+    number = _checks.integer(port, "port", 0, 65535)
+    timeout_ms = _checks.milliseconds(_checks.seconds(timeout, "timeout"))
     lib = _library.library()
+    log.route_to_logging()
+    _close_sessions_at_exit()
     error = ctypes.c_int(0)
-    timeout_ms = max(1, round(timeout * 1000))
-    handle = lib.kelvo_open(ip.encode("utf-8"), port, timeout_ms, ctypes.byref(error))
+
+    def open_session() -> Optional[int]:
+        handle: Optional[int] = lib.kelvo_open(address, number, timeout_ms, ctypes.byref(error))
+        return handle
+
+    def close_late(late: Optional[int]) -> None:
+        if late:
+            lib.kelvo_close(late)
+
+    handle = _sliced(open_session, discard=close_late)
     if not handle:
-        raise error_for(error.value or NotConnectedError.code, detail="%s:%d" % (ip, port))
-    return Robot(lib, handle, "%s:%d" % (ip, port))
+        raise error_for(error.value or NotConnectedError.code, detail="%s:%d" % (ip, number))
+    return Robot(lib, handle, "%s:%d" % (ip, number))

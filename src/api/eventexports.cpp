@@ -22,6 +22,20 @@ RobotEvent& pulledEvent(const KelvoSession& session) {
     return pulled[&session];
 }
 
+// The same for the last alarm: valid until the thread's next look at it on that session.
+RobotEvent& alarmSeen(const KelvoSession& session) {
+    thread_local std::unordered_map<const KelvoSession*, RobotEvent> seen;
+    return seen[&session];
+}
+
+int lastAlarm(KelvoSession& session, KelvoEvent* event) {
+    if (!event)
+        return KELVO_ERR_INVALID;
+    RobotEvent& kept = alarmSeen(session);
+    *event = session.lastAlarm(&kept) ? SessionEvents::toC(kept) : KelvoEvent{};
+    return KELVO_OK;
+}
+
 int nextEvent(KelvoSession& session, KelvoEvent* event, int timeoutMs) {
     if (!event)
         return KELVO_ERR_INVALID;
@@ -46,8 +60,11 @@ KELVO_API int KELVO_CALL kelvo_next_event(KelvoSession* session, KelvoEvent* eve
     return sessionCall("kelvo_next_event", session, nextEvent, event, timeout_ms);
 }
 
-KELVO_API int KELVO_CALL kelvo_set_log_handler(KelvoLogHandler handler, void* user,
-                                               int min_level) {
+KELVO_API int KELVO_CALL kelvo_last_alarm(KelvoSession* session, KelvoEvent* event) {
+    return sessionCall("kelvo_last_alarm", session, lastAlarm, event);
+}
+
+KELVO_API int KELVO_CALL kelvo_set_log_handler(KelvoLogHandler handler, void* user, int min_level) {
     return guarded("kelvo_set_log_handler", KELVO_ERR_INVALID, [=] {
         if (min_level < KELVO_LOG_DEBUG || min_level > KELVO_LOG_ERROR)
             return KELVO_ERR_INVALID;

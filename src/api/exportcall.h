@@ -75,6 +75,18 @@ int sessionCall(const char* caller, KelvoSession* session, Operation operation,
     });
 }
 
+// The codes kelvo.h defines. A session call refuses any other with KELVO_ERR_INVALID; the flat
+// calls send what they are given, as they always have.
+inline bool knownCoord(int coord) {
+    return coord >= 0 && coord <= 3;
+}
+inline bool knownMode(int mode) {
+    return mode >= 0 && mode <= 2;
+}
+inline bool knownJogSpeed(int speed) {
+    return speed >= 0 && speed <= 103;  // 101 to 103: the inching steps
+}
+
 // ---- Operations ----
 
 // The answer to a question about the robot selected now.
@@ -89,7 +101,8 @@ int askInto(KelvoSession& session, double* out, int count, const AnswerTag& expe
     if (!out)
         return KELVO_ERR_INVALID;
     Answer answer;
-    const int status = session.ask(expected, [&] { return send(session.robot()); }, &answer);
+    const int status = session.ask(
+        expected, [&] { return send(session.robot()); }, &answer);
     if (status == KELVO_OK)
         std::copy_n(answer.values.begin(), count, out);
     return status;
@@ -101,7 +114,8 @@ int askValue(KelvoSession& session, int* value, const AnswerTag& expected, Send 
     if (!value)
         return KELVO_ERR_INVALID;
     Answer answer;
-    const int status = session.ask(expected, [&] { return send(session.robot()); }, &answer);
+    const int status = session.ask(
+        expected, [&] { return send(session.robot()); }, &answer);
     if (status == KELVO_OK)
         *value = answer.value;
     return status;

@@ -163,6 +163,8 @@ KELVO_API void KELVO_CALL sync_jobs(void);
  * has a session form: kelvo_ plus its name, the session first, then the same parameters; a value
  * the flat call returns comes through an int* last instead, and bool parameters are int (non-zero
  * is true). connect_robot and show_log have none. The flat calls act on kelvo_default_session().
+ * Where a flat call clamps or sends a value as given, its session form returns KELVO_ERR_INVALID
+ * for a coordinate system, mode or jog speed this header does not define.
  *
  * A query is answered by the first report of its kind (and robot, and coordinate system) that
  * arrives after it was asked, the oldest waiting query of a kind first; other reports release
@@ -248,6 +250,7 @@ KELVO_API int KELVO_CALL kelvo_sync_jobs(KelvoSession* session);
 KELVO_API int KELVO_CALL kelvo_get_servo_status(KelvoSession* session, int* status);
 KELVO_API int KELVO_CALL kelvo_clear_alarm(KelvoSession* session, int code);
 KELVO_API int KELVO_CALL kelvo_clear_all_alarms(KelvoSession* session);
+/* Sends stop-jogging (0x2902) for axis: a controller ends a jog of that axis, or any move. */
 KELVO_API int KELVO_CALL kelvo_stop_move(KelvoSession* session, int axis);
 /* *tool: the number of the tool in use. */
 KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool);
@@ -308,6 +311,11 @@ KELVO_API int KELVO_CALL kelvo_set_event_handler(KelvoSession* session, KelvoEve
 /* The next event, waiting up to timeout_ms (0 polls, negative waits for ever): KELVO_OK,
  * KELVO_ERR_TIMEOUT, KELVO_ERR_CLOSED, or KELVO_ERR_BUSY while a handler is set. */
 KELVO_API int KELVO_CALL kelvo_next_event(KelvoSession* session, KelvoEvent* event, int timeout_ms);
+/* The last ALARM event the session received, whether or not it was pulled or delivered, so that a
+ * failed call can be told with the controller's reason; kind 0 when none has come. Always KELVO_OK
+ * for an open session. Values and text stay valid until the same thread's next kelvo_last_alarm on
+ * that session. */
+KELVO_API int KELVO_CALL kelvo_last_alarm(KelvoSession* session, KelvoEvent* event);
 
 /* ---- The flight recorder ----
  * Every session, the default one included, keeps its last frames of the control and transfer

@@ -15,7 +15,7 @@ namespace cmd = kelvo::cmd;
 namespace {
 
 constexpr int kSlowestJogSpeed = 0;
-constexpr int kLastJogSpeedCode = 103;  // 101 to 103: the inching steps
+constexpr int kLastJogSpeedCode = 103;
 
 int setJoggingSpeed(KelvoSession& session, int speed) {
     Json::Value payload = forCurrentRobot(session.robot());
@@ -24,10 +24,9 @@ int setJoggingSpeed(KelvoSession& session, int speed) {
 }
 
 int getJoggingSpeed(KelvoSession& session, int* speed) {
-    return askValue(session, speed, currentRobotAnswer(session.robot(), AnswerKind::Speed),
-                    [](Robot& robot) {
-                        return robot.sendCommand(cmd::kQuerySpeed, forCurrentRobot(robot));
-                    });
+    return askValue(
+        session, speed, currentRobotAnswer(session.robot(), AnswerKind::Speed),
+        [](Robot& robot) { return robot.sendCommand(cmd::kQuerySpeed, forCurrentRobot(robot)); });
 }
 
 int setCurrentMode(KelvoSession& session, int mode) {
@@ -49,11 +48,10 @@ int setCurrentCoord(KelvoSession& session, int coord) {
 }
 
 int getCurrentCoord(KelvoSession& session, int* coord) {
-    return askValue(session, coord, currentRobotAnswer(session.robot(), AnswerKind::Coord),
-                    [](Robot& robot) {
-                        return robot.sendCommand(cmd::kQueryCoordinationMode,
-                                                 forCurrentRobot(robot));
-                    });
+    return askValue(
+        session, coord, currentRobotAnswer(session.robot(), AnswerKind::Coord), [](Robot& robot) {
+            return robot.sendCommand(cmd::kQueryCoordinationMode, forCurrentRobot(robot));
+        });
 }
 
 }  // namespace
@@ -88,6 +86,8 @@ KELVO_API int KELVO_CALL get_current_coord(void) {
 }
 
 KELVO_API int KELVO_CALL kelvo_set_jogging_speed(KelvoSession* session, int speed) {
+    if (!knownJogSpeed(speed))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_set_jogging_speed", session, setJoggingSpeed, speed);
 }
 
@@ -96,6 +96,8 @@ KELVO_API int KELVO_CALL kelvo_get_jogging_speed(KelvoSession* session, int* spe
 }
 
 KELVO_API int KELVO_CALL kelvo_set_current_mode(KelvoSession* session, int mode) {
+    if (!knownMode(mode))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_set_current_mode", session, setCurrentMode, mode);
 }
 
@@ -104,6 +106,8 @@ KELVO_API int KELVO_CALL kelvo_get_current_mode(KelvoSession* session, int* mode
 }
 
 KELVO_API int KELVO_CALL kelvo_set_current_coord(KelvoSession* session, int coord) {
+    if (!knownCoord(coord))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_set_current_coord", session, setCurrentCoord, coord);
 }
 

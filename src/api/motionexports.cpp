@@ -102,24 +102,32 @@ KELVO_API void KELVO_CALL get_current_sync_position(double* out) {
 
 KELVO_API int KELVO_CALL kelvo_robot_movj(KelvoSession* session, const double* pos, int vel,
                                           int coord) {
+    if (!knownCoord(coord))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_robot_movj", session, moveToPoint, cmd::kMoveJoint, pos, vel, coord,
                        "kelvo_robot_movj");
 }
 
 KELVO_API int KELVO_CALL kelvo_robot_movl(KelvoSession* session, const double* pos, int vel,
                                           int coord) {
+    if (!knownCoord(coord))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_robot_movl", session, moveToPoint, cmd::kMoveLinear, pos, vel, coord,
                        "kelvo_robot_movl");
 }
 
 KELVO_API int KELVO_CALL kelvo_robot_movc(KelvoSession* session, const double* p1, const double* p2,
                                           const double* p3, int vel, int coord) {
+    if (!knownCoord(coord))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_robot_movc", session, moveOnCircle, p1, p2, p3, vel, coord, false,
                        "kelvo_robot_movc");
 }
 
 KELVO_API int KELVO_CALL kelvo_robot_movca(KelvoSession* session, const double* p1,
                                            const double* p2, const double* p3, int vel, int coord) {
+    if (!knownCoord(coord))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_robot_movca", session, moveOnCircle, p1, p2, p3, vel, coord, true,
                        "kelvo_robot_movca");
 }
@@ -128,8 +136,9 @@ KELVO_API int KELVO_CALL kelvo_get_robot_running_state(KelvoSession* session, in
     return sessionCall("kelvo_get_robot_running_state", session, getRunningState, state);
 }
 
-KELVO_API int KELVO_CALL kelvo_get_current_position(KelvoSession* session, double* out,
-                                                    int coord) {
+KELVO_API int KELVO_CALL kelvo_get_current_position(KelvoSession* session, double* out, int coord) {
+    if (!knownCoord(coord))
+        return KELVO_ERR_INVALID;
     return sessionCall("kelvo_get_current_position", session, getCurrentPosition, out, coord);
 }
 

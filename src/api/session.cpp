@@ -15,8 +15,8 @@
 #include <QThread>
 
 #include <chrono>
-#include <utility>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -88,10 +88,24 @@ KelvoSession* KelvoSession::createInOwnerThread(const QString& ip) {
 void KelvoSession::createRobot(const QString& ip, quint16 port) {
     startRecorder(ip, port);
     robot_ = new Robot(ip, port);
-    robot_->setEventSink([this](RobotEvent event) { events_.push(std::move(event)); });
+    robot_->setEventSink([this](RobotEvent event) {
+        if (event.kind == RobotEvent::Alarm) {
+            const std::lock_guard<std::mutex> lock(alarmMutex_);
+            lastAlarm_ = event;
+        }
+        events_.push(std::move(event));
+    });
     robot_->setFrameRecorder(recorder_);
     makeTransfer();
     robot_->startLink();
+}
+
+bool KelvoSession::lastAlarm(RobotEvent* alarm) const {
+    const std::lock_guard<std::mutex> lock(alarmMutex_);
+    if (!lastAlarm_)
+        return false;
+    *alarm = *lastAlarm_;
+    return alarm->decode();
 }
 
 // With KELVO_TRACE_DIR set, every link loss and the close leave a dump there.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class QObject;
 class QThread;
@@ -75,6 +76,9 @@ public:
     int dumpTrace(const QString& path) const;
 
     SessionEvents& events() { return events_; }
+    // The last ALARM event, kept beside the queue so that a host can name the reason of a failed
+    // call without competing with its own pulls or handler; false when none has come.
+    bool lastAlarm(RobotEvent* alarm) const;
     // Asked from inside the event handler: the session closes once the handler returns.
     void closeAfterDelivery() { closeAfterDelivery_ = true; }
 
@@ -99,6 +103,8 @@ private:
     std::atomic<bool> closeAfterDelivery_{false};
     SessionEvents events_;
     std::shared_ptr<kelvo::FrameRecorder> recorder_;
+    mutable std::mutex alarmMutex_;
+    std::optional<RobotEvent> lastAlarm_;
     std::mutex callsMutex_;
     std::condition_variable callsDone_;
     int calls_ = 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The C# face: it declares every export of the list, its queue point has the C layout, and the
-# example runs on Mono against kelvo-sim, loading the library through its dllmap.
+# The C# face: it declares every export of the list, its queue point has the C layout, short
+# arrays throw ArgumentException, and the example runs on Mono against kelvo-sim, loading the
+# library through its dllmap.
 # Usage: csharp.sh SOURCE_DIR LIBRARY_DIR KELVO_SIM VERSION ADDRESS
 set -euo pipefail
 source=$1 libdir=$2 simulator=$3 version=$4 address=$5
@@ -15,6 +16,9 @@ done <"$source/src/api/kelvo_exports.txt"
 
 mcs -nologo -warnaserror -out:"$work/Layout.exe" "$bindings/Kelvo.cs" "$(dirname "$0")/Layout.cs"
 mono "$work/Layout.exe" || fail "ContinuousMotionPoint does not match the C struct"
+
+mcs -nologo -warnaserror -out:"$work/Lengths.exe" "$bindings/Kelvo.cs" "$(dirname "$0")/Lengths.cs"
+LD_LIBRARY_PATH=$libdir mono "$work/Lengths.exe" || fail "a short array reached the library"
 
 mcs -nologo -warnaserror -out:"$work/KelvoExample.exe" "$bindings/Kelvo.cs" "$bindings/example/Example.cs"
 cp "$bindings/example/KelvoExample.exe.config" "$work/"
