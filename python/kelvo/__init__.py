@@ -8,6 +8,7 @@ The library is found through KELVO_LIBRARY, else the build tree of a checkout, e
 libkelvo_dll.so.1. Methods named like the C calls keep the C units (milliseconds); connect, events
 and the wait helpers take seconds."""
 
+from ._library import version
 from .enums import (
     AlarmSeverity,
     Coord,
@@ -70,4 +71,5 @@ __all__ = [
     "TransferStage",
     "connect",
     "set_log_handler",
+    "version",
 ]

@@ -8,20 +8,21 @@
 Each robot runs its blocking calls in a few threads of its own, so a slow controller stalls only
 its own robot and never the event loop."""
 
+from __future__ import annotations  # the typing of _mirror needs Python 3.10 only for mypy
+
 import asyncio
 import collections
 import threading
 import weakref
 from concurrent.futures import ThreadPoolExecutor
 from typing import (
+    TYPE_CHECKING,
     Any,
     Callable,
     Coroutine,
-    Concatenate,
     Deque,
     Generator,
     Optional,
-    ParamSpec,
     Sequence,
     TypeVar,
 )
@@ -32,12 +33,16 @@ from .errors import ClosedError
 from .records import Event
 from .robot import Position, ProgressCallback, Robot
 
+if TYPE_CHECKING:
+    from typing import Concatenate, ParamSpec
+
+    P = ParamSpec("P")
+
 __all__ = ["AsyncRobot", "EventStream", "connect"]
 
 WORKERS = 4  # threads per robot: calls beyond these wait their turn, on that robot only
 STREAM_LIMIT = 4096  # events an unread stream keeps; older ones give way to an OVERFLOW event
 
-P = ParamSpec("P")
 R = TypeVar("R")
 
 
