@@ -22,6 +22,7 @@ from typing import (
     Coroutine,
     Deque,
     Generator,
+    List,
     Optional,
     Sequence,
     TypeVar,
@@ -187,7 +188,6 @@ class AsyncRobot:
     upload_job = _mirror(Robot.upload_job)
     sync_jobs = _mirror(Robot.sync_jobs)
     status = _mirror(Robot.status)
-    wait_until_stopped = _mirror(Robot.wait_until_stopped)
 
     async def move_and_wait(
         self,
@@ -198,26 +198,64 @@ class AsyncRobot:
         timeout: float = 60.0,
         on_progress: Optional[ProgressCallback] = None,
     ) -> Position:
-        """As Robot.move_and_wait; on_progress runs on the loop. Cancelling the task stops the
-        robot where it is."""
-        cancelled = threading.Event()
+        """As Robot.move_and_wait, on_progress called on the loop. Cancelling the task, or an
+        exception in on_progress, stops the robot where it is."""
+        return await self._follow(
+            lambda progress: self.robot.move_and_wait(
+                target, vel, coord, linear, timeout, progress
+            ),
+            on_progress,
+        )
 
-        def progress(position: Position, fraction: float) -> None:
-            if cancelled.is_set():
+    async def wait_until_stopped(
+        self,
+        target: Sequence[float],
+        coord: int,
+        timeout: float = 60.0,
+        on_progress: Optional[ProgressCallback] = None,
+    ) -> Position:
+        """As Robot.wait_until_stopped, on_progress called on the loop. Cancelling the task, or
+        an exception in on_progress, stops the robot where it is."""
+        return await self._follow(
+            lambda progress: self.robot.wait_until_stopped(target, coord, timeout, progress),
+            on_progress,
+        )
+
+    async def _follow(
+        self,
+        wait: Callable[[ProgressCallback], Position],
+        on_progress: Optional[ProgressCallback],
+    ) -> Position:
+        """wait(progress) in a thread of the robot; the blocking wait stops the robot when its
+        progress callback raises, which it does once this task is cancelled."""
+        abandoned = threading.Event()
+        failures: List[Exception] = []
+
+        def report(position: Position, fraction: float) -> None:  # on the loop
+            try:
+                if on_progress is not None and not failures:
+                    on_progress(position, fraction)
+            except Exception as error:
+                failures.append(error)
+                abandoned.set()
+
+        def progress(position: Position, fraction: float) -> None:  # in the waiting thread
+            if abandoned.is_set():
                 raise _Abandoned()
-            if on_progress is not None:
-                self._loop.call_soon_threadsafe(on_progress, position, fraction)
-
-        def move() -> Position:
-            return self.robot.move_and_wait(target, vel, coord, linear, timeout, progress)
+            self._loop.call_soon_threadsafe(report, position, fraction)
 
         try:
-            return await self._run(move)
+            position = await self._run(lambda: wait(progress))
         except asyncio.CancelledError:
-            cancelled.set()
+            abandoned.set()
             # At once, not at the wait's next reading; one frame per axis, no answer awaited.
             self.robot._stop_moving()
             raise
+        except _Abandoned:
+            raise failures[0] from None
+        if failures:  # on arrival
+            raise failures[0]
+        return position
 
     # ---- events ----
 

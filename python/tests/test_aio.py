@@ -79,25 +79,39 @@ def test_two_robots_interleaved_on_one_loop(start_sim, slow_ms):
         assert lead > 0.5  # the fast robot finished its rounds while the slow one still waited
 
 
-@pytest.mark.parametrize("linear", [False, True])
-def test_cancelling_a_move_stops_the_robot(sim, linear):
+class Halt(Exception):
+    pass
+
+
+def _halt(position, fraction):
+    if fraction > 0.03:
+        raise Halt()
+
+
+@pytest.mark.parametrize("linear, ending", [(False, "cancel"), (True, "progress raises")])
+def test_ending_a_move_early_stops_the_robot(sim, linear, ending):
     async def main():
         async with kelvo.aio.connect(sim.address) as robot:
             await ready_to_move(robot)
             target = [600, -300, 500, 180, 0, 0] if linear else FAR
             coord = Coord.CARTESIAN if linear else Coord.JOINT
-            move = asyncio.create_task(robot.move_and_wait(target, 20, coord, linear=linear))
-            await asyncio.sleep(0.8)
-            move.cancel()
-            with pytest.raises(asyncio.CancelledError):
+            on_progress = _halt if ending == "progress raises" else None
+            move = asyncio.create_task(
+                robot.move_and_wait(target, 20, coord, linear=linear, on_progress=on_progress)
+            )
+            if not on_progress:
+                await asyncio.sleep(0.8)
+                move.cancel()
+            with pytest.raises(Halt if on_progress else asyncio.CancelledError):
                 await move
             stopped = await robot.get_current_position(Coord.JOINT)
             await asyncio.sleep(0.5)
             assert await robot.get_current_position(Coord.JOINT) == stopped
-            return stopped
+            assert any(abs(v) > 0.5 for v in stopped)  # it had set off
+            left = await robot.get_current_position(coord)
+            assert max(abs(a - b) for a, b in zip(left, target)) > 10
 
-    stopped = run(main())
-    assert any(abs(v) > 0.5 for v in stopped) and abs(stopped[0] - FAR[0]) > 1
+    run(main())
 
 
 @pytest.mark.parametrize("waiting", ["query", "move"])
