@@ -203,10 +203,8 @@ def test_progress_rises_to_one_at_most_every_100_ms(sim, face):
 @pytest.mark.parametrize(
     "kind, code, values, text, expected",
     [
-        (EventKind.ALARM, 1, [0x4001], b"out of reach", {"number": 0x4001, "text": "out of reach"}),
         (EventKind.ALARM, 0, [], None, {"number": 0, "severity": AlarmSeverity.ERROR}),
         (EventKind.IO, IoKind.DIN, [0, 1.0, math.nan], None, {"ports": (0, 1, 0)}),
-        (EventKind.IO, IoKind.AIN, [2.5, -3.0], None, {"ports": (2.5, -3.0), "group": IoKind.AIN}),
         (
             EventKind.TRANSFER,
             TransferStage.PROGRESS,
@@ -223,6 +221,19 @@ def test_typed_event_fields(kind, code, values, text, expected):
         CEvent(kind, 1, code, len(values), ctypes.cast(raw, ctypes.POINTER(ctypes.c_double)), text)
     )
     assert {name: getattr(event, name) for name in expected} == expected
+
+
+@pytest.mark.parametrize("extra", [0, 3])
+def test_an_unread_stream_keeps_the_newest_events_and_counts_the_rest(extra):
+    async def main():
+        stream = kelvo.aio.EventStream(timeout=0.01)
+        for n in range(kelvo.aio.STREAM_LIMIT + extra):
+            stream.put(kelvo.Event(EventKind.SPEED, 1, n, 0, (), None, 0.0))
+        return [(e.kind, e.count if e.kind == EventKind.OVERFLOW else e.code) async for e in stream]
+
+    events = run(main())
+    kept = [(EventKind.SPEED, n) for n in range(extra, kelvo.aio.STREAM_LIMIT + extra)]
+    assert events == ([(EventKind.OVERFLOW, extra)] if extra else []) + kept
 
 
 @pytest.mark.parametrize(
