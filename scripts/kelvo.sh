@@ -5,10 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# locales: localedef builds the decimal-comma locale some tests run under; mono runs the C# face.
+# locales: localedef builds the decimal-comma locale some tests run under; mono runs the C# face;
+# python3-mypy checks the Python package's types.
 packages=(cmake g++ clang ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
           libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
-          mono-mcs mono-runtime)
+          python3-mypy mono-mcs mono-runtime)
 
 install_missing() {
     local missing=()
@@ -63,6 +64,7 @@ case "${1:-demo}" in
         run_tests build
         echo "== the Python package =="
         run_python_tests build
+        (cd python && /usr/bin/python3 -m mypy --strict --cache-dir=/dev/null kelvo ../examples/python)
         echo "== again with AddressSanitizer and UndefinedBehaviorSanitizer =="
         # Unoptimised with line tables only: a third of the compile time of -O2 -g under ASan.
         build build-asan -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \

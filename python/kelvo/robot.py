@@ -58,6 +58,7 @@ _POLL_INTERVAL = 0.1  # seconds between position readings of the wait helpers
 _ARRIVED = 0.01  # mm or degrees from the target
 _STILL = 1e-6  # no change between two readings
 _STALL_TIME = 2.0  # seconds without change before a move counts as stopped short
+_STAMP_RESOLUTION = 0.002  # seconds: events are stamped to the millisecond
 _SLICE = 0.2  # seconds: every wait of the package, so that Ctrl-C ends it within this
 _MOVING_AXES = range(1, 7)  # the axes a stop is sent for
 _JOG_AXES = (1, 12)
@@ -250,7 +251,7 @@ class Robot:
         event = CEvent()
         if self._session.lib.kelvo_last_alarm(handle, ctypes.byref(event)) != 0 or not event.kind:
             return None
-        return Event.from_c(event) if event.time >= since else None
+        return Event.from_c(event) if event.time >= since - _STAMP_RESOLUTION else None
 
     def _int(self, name: str, *args: Any) -> int:
         value = ctypes.c_int()
@@ -286,7 +287,8 @@ class Robot:
 
     def start_jogging(self, axis: int, positive: bool) -> None:
         """Starts jogging axis 1 to 12; RefusedError unless the servo runs."""
-        self._call("kelvo_start_jogging", _checks.integer(axis, "axis", *_JOG_AXES), int(bool(positive)))
+        axis = _checks.integer(axis, "axis", *_JOG_AXES)
+        self._call("kelvo_start_jogging", axis, int(bool(positive)))
 
     def stop_jogging(self, axis: int) -> None:
         """Stops jogging axis."""

@@ -21,6 +21,7 @@ import kelvo  # noqa: E402  (after KELVO_LIBRARY is set)
 from kelvo import _library  # noqa: E402
 
 _addresses = itertools.count(1)
+_own_addresses = itertools.count(1)
 
 needs_events = pytest.mark.skipif(
     not hasattr(_library.library(), "kelvo_next_event"),
@@ -29,8 +30,13 @@ needs_events = pytest.mark.skipif(
 
 
 def next_address() -> str:
-    """127.0.21.1 to .254 in turn; the Python tests use no other addresses."""
+    """127.0.21.1 to .254 in turn; the Python tests use no other addresses but own_address's."""
     return "127.0.21.%d" % (next(_addresses) % 254 + 1)
+
+
+def own_address() -> str:
+    """127.0.29.1 to .254 in turn, for the tests of the faces' argument checks and lifetimes."""
+    return "127.0.29.%d" % (next(_own_addresses) % 254 + 1)
 
 
 class Sim:
@@ -65,20 +71,25 @@ class Sim:
         self.process.stdout.close()
 
 
-@pytest.fixture
-def start_sim() -> Iterator[Callable[..., Sim]]:
-    """start_sim(*options): a further kelvo-sim on an address of its own, stopped after the test."""
+def sims_on(addresses: Callable[[], str]) -> Iterator[Callable[..., Sim]]:
+    """start(*options): a further kelvo-sim on the next address, all stopped after the test."""
     if not SIM.is_file():
         pytest.fail("%s is missing: build the kelvo-sim target" % SIM)
     sims: List[Sim] = []
 
     def start(*options: str) -> Sim:
-        sims.append(Sim(next_address(), *options))
+        sims.append(Sim(addresses(), *options))
         return sims[-1]
 
     yield start
     for sim in sims:
         sim.stop()
+
+
+@pytest.fixture
+def start_sim() -> Iterator[Callable[..., Sim]]:
+    """start_sim(*options): a further kelvo-sim on an address of its own, stopped after the test."""
+    yield from sims_on(next_address)
 
 
 @pytest.fixture

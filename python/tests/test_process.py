@@ -3,6 +3,8 @@
 import shutil
 import subprocess
 
+import pytest
+
 from conftest import ROOT, run_python
 
 LOADED = "import kelvo._library as l; print(l.library()._name)"
@@ -27,6 +29,9 @@ def test_library_search_order_and_a_clear_error_when_missing(tmp_path):
     assert "LibraryNotFoundError" in missing.stderr
     assert "libkelvo_dll.so.1 (the system's library search path)" in missing.stderr
     assert "KELVO_LIBRARY" in missing.stderr
+    errors = "import kelvo; raise kelvo.RefusedError(detail='no library needed')"
+    raised = run_python(["-c", errors], tmp_path, KELVO_LIBRARY="", PYTHONPATH=str(tmp_path))
+    assert "RefusedError: refused: no library needed" in raised.stderr
 
 
 def test_exit_with_sessions_open_and_a_callback_set(sim):
@@ -41,6 +46,20 @@ def test_exit_with_sessions_open_and_a_callback_set(sim):
     )
     exited = run_python(["-c", script])
     assert (exited.returncode, exited.stdout) == (0, "done\n"), exited.stderr
+
+
+@pytest.mark.parametrize(
+    "configure, shown, hidden",
+    [
+        ("", None, "kelvo.link"),  # nothing below WARNING unless logging is configured
+        ("logging.basicConfig(level=logging.DEBUG)", "连接成功 (connected)", None),
+        ("kelvo.set_log_handler(None, kelvo.LogLevel.WARNING)", None, "kelvo.link"),
+    ],
+)
+def test_the_library_logs_through_logging(sim, configure, shown, hidden):
+    script = "import logging, kelvo\n%s\nkelvo.connect(%r).close()\n" % (configure, sim.address)
+    logged = run_python(["-c", script]).stderr
+    assert (shown is None or shown in logged) and (hidden is None or hidden not in logged), logged
 
 
 def test_pip_installs_the_package_without_an_index(tmp_path, sim):
