@@ -6,7 +6,8 @@
 
 The library is found through KELVO_LIBRARY, else the build tree of a checkout, else the installed
 libkelvo_dll.so.1. Methods named like the C calls keep the C units (milliseconds); connect, events
-and the wait helpers take seconds."""
+and the wait helpers take seconds. The library's log goes to the logging module's "kelvo"
+loggers."""
 
 from ._library import version
 from .enums import (

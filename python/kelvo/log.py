@@ -103,7 +103,8 @@ def route_to_logging() -> None:
 
 def set_log_handler(callback: Optional[LogCallback], min_level: int = LogLevel.INFO) -> None:
     """Calls callback(level, category, text) for each line the library logs at min_level or above,
-    process-wide and on whichever thread logs it, texts as the library wrote them; None routes
+    process-wide and on whichever thread logs it, texts as the library wrote them (an exception
+    in it is logged to the "kelvo" logger); None routes
     the log into the kelvo loggers again, from min_level or their effective level, whichever is
     higher."""
     global _own_handler
@@ -117,10 +118,13 @@ def set_log_handler(callback: Optional[LogCallback], min_level: int = LogLevel.I
 
     def deliver(level: int, category: bytes, text: bytes, user: Optional[int]) -> None:
         with _library.callback():
-            user_callback(
-                decode(LogLevel, level),
-                (category or b"").decode("utf-8", "replace"),
-                (text or b"").decode("utf-8", "replace"),
-            )
+            try:
+                user_callback(
+                    decode(LogLevel, level),
+                    (category or b"").decode("utf-8", "replace"),
+                    (text or b"").decode("utf-8", "replace"),
+                )
+            except Exception:
+                _ROOT.exception("the log callback %r raised", user_callback)
 
     _install(_library.LogHandler(deliver), level)

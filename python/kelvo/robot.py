@@ -4,6 +4,7 @@ import ctypes
 import logging
 import math
 import os
+import queue
 import threading
 import time
 import weakref
@@ -60,49 +61,79 @@ _STILL = 1e-6  # no change between two readings
 _STALL_TIME = 2.0  # seconds without change before a move counts as stopped short
 _STAMP_RESOLUTION = 0.002  # seconds: events are stamped to the millisecond
 _SLICE = 0.2  # seconds: every wait of the package, so that Ctrl-C ends it within this
-_MOVING_AXES = range(1, 7)  # the axes a stop is sent for
-_JOG_AXES = (1, 12)
+_JOG_AXES = (1, 12)  # 7 to 12: external axes
+_MOVING_AXES = range(_JOG_AXES[0], _JOG_AXES[1] + 1)  # a stop is sent for each
 # The calls that wait for the controller; the others send and return at once.
 _WAITING_CALLS = {"kelvo_servo_power_on", "kelvo_upload_job", "kelvo_sync_jobs"}
 _events_log = logging.getLogger("kelvo.events")
+
+
+class _Job:
+    """One call handed to a helper thread, and what it came to."""
+
+    def __init__(self, call: Callable[[], Any], discard: Optional[Callable[[Any], None]]) -> None:
+        self.call = call
+        self.discard = discard
+        self.done = threading.Event()
+        self.lock = threading.Lock()
+        self.abandoned = False
+        self.value: Any = None
+        self.error: Optional[BaseException] = None
+
+    def run(self) -> None:
+        try:
+            self.value = self.call()
+        except BaseException as error:  # handed to the waiting thread
+            self.error = error
+        with self.lock:
+            self.done.set()
+            late = self.abandoned
+        if late and self.discard is not None and self.error is None:
+            self.discard(self.value)
+
+
+_jobs: "queue.SimpleQueue[_Job]" = queue.SimpleQueue()
+_helpers_lock = threading.Lock()
+_idle_helpers = 0
+
+
+def _helper() -> None:
+    global _idle_helpers
+    while True:
+        job = _jobs.get()
+        with _helpers_lock:
+            _idle_helpers -= 1
+        job.run()
+        with _helpers_lock:
+            _idle_helpers += 1
 
 
 def _sliced(call: Callable[[], T], discard: Optional[Callable[[T], None]] = None) -> T:
     """call() on a helper thread while the main thread waits in slices, so that a signal handler
     (KeyboardInterrupt) runs within _SLICE: a C call cannot be interrupted, and Python runs signal
     handlers only in the main thread between bytecodes. The abandoned call finishes on its own
-    within its bound; discard(result) then releases what it made. Other threads call directly."""
+    within its bound, and discard(result) then releases what it made; meanwhile a further helper
+    serves the next call. Other threads call directly."""
+    global _idle_helpers
     if threading.current_thread() is not threading.main_thread():
         return call()
-    lock = threading.Lock()
-    outcome: List[Any] = []
-    abandoned = False
-
-    def run() -> None:
-        try:
-            result: Any = (call(), None)
-        except BaseException as error:  # handed to the waiting thread
-            result = (None, error)
-        with lock:
-            outcome.append(result)
-            late = abandoned
-        if late and discard is not None and result[1] is None:
-            discard(result[0])
-
-    worker = threading.Thread(target=run, name="kelvo-call", daemon=True)
-    worker.start()
+    job = _Job(call, discard)
+    with _helpers_lock:
+        if _idle_helpers == 0:
+            _idle_helpers += 1
+            threading.Thread(target=_helper, name="kelvo-call", daemon=True).start()
+    _jobs.put(job)
     try:
-        while worker.is_alive():
-            worker.join(_SLICE)
+        while not job.done.wait(_SLICE):
+            pass
     except BaseException:
-        with lock:
-            abandoned = not outcome
-        if abandoned:
+        with job.lock:
+            job.abandoned = not job.done.is_set()
+        if job.abandoned:
             raise
-    value, error = outcome[0]
-    if error is not None:
-        raise error
-    return value  # type: ignore[no-any-return]
+    if job.error is not None:
+        raise job.error
+    return job.value  # type: ignore[no-any-return]
 
 
 class _Session:
@@ -552,7 +583,7 @@ class Robot:
         100 ms), the fraction of the way done never falling, and with 1.0 once, on arrival.
 
         Left by any exception, KeyboardInterrupt included, it stops the robot before re-raising:
-        stop-jogging (0x2902) for each of axes 1 to 6, the only frame a host has that stops a
+        stop-jogging (0x2902) for each of axes 1 to 12, the only frame a host has that stops a
         move; a controller must end any move, and drop the moves waiting behind it, on it."""
         goal = _checks.reals(target, "target", 6)
         code = _checks.code(coord, Coord, "coord")

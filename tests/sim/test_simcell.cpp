@@ -275,9 +275,9 @@ TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
     // Joints at 50 % of 30 degrees per second; a stop for another axis does not stop it.
     ASSERT_TRUE(c.cell.setSpeed(1, 50));
     ASSERT_TRUE(c.cell.startJog(1, -1));
-    c.cell.stopJog(2);
+    c.cell.stopMove(2);
     EXPECT_NEAR(c.at(2000).robot(1).joints()[0], -30, 1e-9);
-    c.cell.stopJog(1);
+    c.cell.stopMove(1);
     EXPECT_NEAR(c.at(4000).robot(1).joints()[0], -30, 1e-9);
     ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{160, 0, 0, 0, 0, 0}}));
     c.at(10000);
@@ -319,6 +319,13 @@ TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
     EXPECT_FALSE(c.cell.startJog(1, 0));
     ASSERT_TRUE(c.move(Kind::Joint, 0, 1, {{10, 0, 0, 0, 0, 0}}));
     EXPECT_FALSE(c.cell.startJog(1, 1));
+    // A stop for any axis ends a move where the robot stands.
+    const double underWay = c.at(31500).robot(1).joints()[0];
+    EXPECT_GT(underWay, 0);
+    c.cell.stopMove(4);
+    EXPECT_FALSE(c.cell.robot(1).busy());
+    EXPECT_EQ(c.at(32000).robot(1).joints()[0], underWay);
+    ASSERT_TRUE(c.move(Kind::Joint, 0, 1, {{10, 0, 0, 0, 0, 0}}));
     ASSERT_TRUE(c.cell.setDeadman(0));
     EXPECT_FALSE(c.cell.robot(1).busy());
     EXPECT_FALSE(c.cell.startJog(1, 1));
