@@ -105,7 +105,8 @@ class EventStream:
 
 class AsyncRobot:
     """A Robot for one event loop; made by kelvo.aio.connect. Its methods are those of Robot as
-    coroutines, but for next_event and on_event: events() takes their place."""
+    coroutines, but for next_event and on_event: events() takes their place. robot is the
+    blocking Robot underneath; its event callback belongs to events()."""
 
     def __init__(self, robot: Robot, loop: asyncio.AbstractEventLoop, pool: ThreadPoolExecutor):
         self.robot = robot
