@@ -91,6 +91,7 @@ def _remove() -> None:
 
 _logging_handler = _library.LogHandler(_to_logging)
 _own_handler = False  # set_log_handler's callback replaces the loggers until None restores them
+_floor = int(LogLevel.DEBUG)  # set_log_handler(None, min_level): nothing below it reaches them
 
 
 def route_to_logging() -> None:
@@ -98,7 +99,7 @@ def route_to_logging() -> None:
     their effective level now, so lines nobody would see cost nothing. connect() calls it; call it
     again after changing the loggers' level. A callback of set_log_handler stays in place."""
     if not _own_handler and hasattr(_library.library(), "kelvo_set_log_handler"):
-        _install(_logging_handler, _library_level())
+        _install(_logging_handler, max(_floor, _library_level()))
 
 
 def set_log_handler(callback: Optional[LogCallback], min_level: int = LogLevel.INFO) -> None:
@@ -107,12 +108,13 @@ def set_log_handler(callback: Optional[LogCallback], min_level: int = LogLevel.I
     in it is logged to the "kelvo" logger); None routes
     the log into the kelvo loggers again, from min_level or their effective level, whichever is
     higher."""
-    global _own_handler
+    global _own_handler, _floor
     _checks.callback(callback, "callback")
     level = _checks.code(min_level, LogLevel, "min_level")
     _own_handler = callback is not None
     if callback is None:
-        _install(_logging_handler, max(level, _library_level()))
+        _floor = level
+        route_to_logging()
         return
     user_callback = callback
 

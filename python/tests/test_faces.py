@@ -186,7 +186,7 @@ def test_ctrl_c_ends_waits_and_stops_the_robot(start_sim, case):
     process.send_signal(signal.SIGINT)
     started = time.monotonic()
     _, errors = process.communicate(timeout=10)
-    assert time.monotonic() - started < 1.5
+    assert time.monotonic() - started < 3  # the slices are 0.2 s; the rest is the exit
     assert "KeyboardInterrupt" in errors
     if case == "move_and_wait":
         with kelvo.connect(sim.address) as robot:
