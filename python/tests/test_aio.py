@@ -168,32 +168,25 @@ def test_event_stream_sees_what_the_controller_reports(sim, cause, typed, check)
     assert run(main()).values  # the raw values stay
 
 
-def _progress_blocking(address, target, calls):
-    with kelvo.connect(address) as robot:
-        robot.set_current_mode(Mode.REMOTE)
-        robot.servo_power_on()
-        return robot.move_and_wait(target, 60, Coord.JOINT, on_progress=calls.append_call)
-
-
-def _progress_async(address, target, calls):
-    async def main():
-        async with kelvo.aio.connect(address) as robot:
-            await ready_to_move(robot)
-            return await robot.move_and_wait(target, 60, Coord.JOINT, on_progress=calls.append_call)
-
-    return run(main())
-
-
-class Calls(list):
-    def append_call(self, position, fraction):
-        self.append((time.monotonic(), position, fraction))
-
-
-@pytest.mark.parametrize("face", [_progress_blocking, _progress_async])
+@pytest.mark.parametrize("face", ["blocking", "async"])
 def test_progress_rises_to_one_at_most_every_100_ms(sim, face):
-    target = [40, 20, 0, 0, -30, 0]
-    calls = Calls()
-    arrived = face(sim.address, target, calls)
+    target, calls = [40, 20, 0, 0, -30, 0], []
+
+    def note(position, fraction):
+        calls.append((time.monotonic(), position, fraction))
+
+    async def main():
+        async with kelvo.aio.connect(sim.address) as robot:
+            await ready_to_move(robot)
+            return await robot.move_and_wait(target, 60, Coord.JOINT, on_progress=note)
+
+    if face == "async":
+        arrived = run(main())
+    else:
+        with kelvo.connect(sim.address) as robot:
+            robot.set_current_mode(Mode.REMOTE)
+            robot.servo_power_on()
+            arrived = robot.move_and_wait(target, 60, Coord.JOINT, on_progress=note)
     times, positions, fractions = zip(*calls)
     assert fractions.index(1.0) == len(fractions) - 1 and positions[-1] == arrived
     assert list(fractions) == sorted(fractions) and any(0 < f < 1 for f in fractions)
