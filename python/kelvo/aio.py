@@ -150,6 +150,7 @@ class AsyncRobot:
 
     is_connected = _mirror(Robot.is_connected)
     set_reply_timeout = _mirror(Robot.set_reply_timeout)
+    set_fences = _mirror(Robot.set_fences)
     servo_power_on = _mirror(Robot.servo_power_on)
     servo_power_off = _mirror(Robot.servo_power_off)
     get_servo_status = _mirror(Robot.get_servo_status)
