@@ -180,3 +180,17 @@ def test_log_line_table(text: str, english: str) -> None:
     # Python's rendering of a fixed log text and the page's must be the same.
     rows = (DOCS / "troubleshooting.md").read_text(encoding="utf-8").splitlines()
     assert any(text in row and english in row for row in rows if row.startswith("|"))
+
+
+def raw_links() -> List[object]:
+    # Sphinx checks the Markdown links; links to the generated C reference and man page are HTML.
+    return [pytest.param(page, href, id="%s:%s" % (page.name, href))
+            for page in sorted(DOCS.rglob("*.md"))
+            for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))]
+
+
+@pytest.mark.parametrize("page, href", raw_links())
+def test_raw_link(page: Path, href: str) -> None:
+    site = BUILD / "docs"
+    assert (site / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
+        "%s links to %s, which the site lacks (scripts/kelvo.sh docs builds it)" % (page.name, href)
