@@ -67,7 +67,7 @@ build_docs() {
         --name="remote control of a robot controller through the kelvo library" \
         --output=build/docs-generated/man/kelvoctl.1 build/tools/kelvoctl
     KELVO_DOXYGEN_DIR="$PWD/build/docs-generated" KELVO_LIBRARY="$PWD/build/src/libkelvo_dll.so" \
-        /usr/bin/python3 -m sphinx -W -n --keep-going -q -b html -d build/docs-doctrees docs build/docs
+        /usr/bin/python3 -m sphinx -E -W -n --keep-going -q -b html -d build/docs-doctrees docs build/docs
 }
 
 # The snippets of docs/: C compiled (and run where marked), Python and kelvoctl run against kelvo-sim.
