@@ -6,11 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # locales: localedef builds the decimal-comma locale some tests run under; mono runs the C# face;
-# python3-mypy checks the Python package's types; doxygen, Sphinx with MyST and help2man build the
-# documentation.
+# python3-mypy checks the Python package's types; chromium drives the dashboard's browser tests;
+# doxygen, Sphinx with MyST and help2man build the documentation.
 packages=(cmake g++ clang ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
           libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
-          python3-mypy mono-mcs mono-runtime doxygen python3-sphinx python3-myst-parser help2man)
+          python3-mypy mono-mcs mono-runtime python3-aiohttp chromium chromium-driver
+          python3-selenium fonts-wqy-microhei doxygen python3-sphinx python3-myst-parser help2man)
 
 install_missing() {
     local missing=()

@@ -30,9 +30,17 @@ def _metadata() -> str:
     )
 
 
+_PACKAGED = (".py", ".typed", ".html", ".js", ".css", ".md")  # the dashboard's page too
+
+
 def _package_files() -> List[Tuple[str, bytes]]:
-    files = sorted(p for p in (_SOURCE / _NAME).iterdir() if p.suffix in (".py", ".typed"))
-    return [("%s/%s" % (_NAME, p.name), p.read_bytes()) for p in files]
+    root = _SOURCE / _NAME
+    files = sorted(
+        p
+        for p in root.rglob("*")
+        if (p.suffix in _PACKAGED or p.name == "LICENSE") and "__pycache__" not in p.parts
+    )
+    return [("%s/%s" % (_NAME, p.relative_to(root).as_posix()), p.read_bytes()) for p in files]
 
 
 def _record_line(name: str, data: bytes) -> str:

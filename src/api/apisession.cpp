@@ -2,7 +2,6 @@
 
 #include "platform/ownerthread.h"
 #include "robot/robot.h"
-#include "robot/sleepwithevents.h"
 
 #include <chrono>
 #include <thread>
@@ -13,16 +12,6 @@ namespace {
 
 constexpr int kConnectPolls = 5;
 constexpr int kConnectPollIntervalMs = 1000;
-
-// Waits while the Robot's queued reports (the link state among them) are delivered: by the
-// library's own event thread, or else by processing this thread's events.
-void pauseForReports(int ms) {
-    if (platform::ownsEventThread()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    } else {
-        sleepWithEvents(ms);
-    }
-}
 
 }  // namespace
 
@@ -54,7 +43,8 @@ bool ApiSession::pollConnected(KelvoSession& session) const {
     for (int poll = 0; poll < kConnectPolls; ++poll) {
         if (session.robot().connected())
             return true;
-        pauseForReports(kConnectPollIntervalMs);
+        // The link state reaches the flag from the connection thread: no events need running here.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kConnectPollIntervalMs));
     }
     return false;
 }

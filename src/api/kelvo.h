@@ -149,8 +149,8 @@ KELVO_API int KELVO_CALL get_current_coord(void);
 /* ---- Job files: robotJob/R1 to R4 beside the host program ---- */
 
 /* Uploads every job file of robotJob/R1 to R4 to the controller, robot by robot, newest first.
- * Returns once the transfer connection is up (at most about 1 s); the files follow meanwhile.
- * Refused while an upload runs. */
+ * Returns once the transfer connection is being set up; the files follow once it is up (within
+ * 1 s, else the upload fails). Refused while an upload runs. */
 KELVO_API void KELVO_CALL upload_job(void);
 /* Brings robotJob/R1 to R4 in line with the controller's job files and returns at once. */
 KELVO_API void KELVO_CALL sync_jobs(void);
@@ -198,7 +198,8 @@ KELVO_API KelvoSession* KELVO_CALL kelvo_open(const char* ip, int port, int time
 KELVO_API void KELVO_CALL kelvo_close(KelvoSession* session);
 /* The session connect_robot made; NULL before it. */
 KELVO_API KelvoSession* KELVO_CALL kelvo_default_session(void);
-/* The controller's file transfer port (default 5000); KELVO_ERR_BUSY while a transfer runs. */
+/* The controller's file transfer port (default 5000); KELVO_ERR_BUSY while a transfer connects,
+ * runs or waits for the controller's answer. */
 KELVO_API int KELVO_CALL kelvo_set_transfer_port(KelvoSession* session, int port);
 /* The folder holding robotJob/R1 to R4 (default: the host program's folder). */
 KELVO_API int KELVO_CALL kelvo_set_job_dir(KelvoSession* session, const char* dir);

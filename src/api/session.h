@@ -52,6 +52,7 @@ public:
     ~KelvoSession();
 
     Robot& robot() { return *robot_; }
+    // Only inside runInRobotThread: that thread alone replaces and deletes it.
     TcpUpDownFile* transfer() { return transfer_; }
 
     // 0 waits without limit; negative values are ignored.
@@ -64,7 +65,7 @@ public:
     // answer, or KELVO_ERR_NOT_CONNECTED, KELVO_ERR_TIMEOUT or KELVO_ERR_CLOSED.
     int ask(const AnswerTag& expected, const std::function<bool()>& send, Answer* answer);
 
-    // A new transfer object for this port or job folder; KELVO_ERR_BUSY while one runs.
+    // A new transfer object for this port or job folder; KELVO_ERR_BUSY while one connects or runs.
     int setTransferPort(quint16 port);
     int setJobDir(const QString& dir);
     // Runs work in the thread of the Robot and the transfer and returns once it has run.

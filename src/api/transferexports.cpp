@@ -8,50 +8,48 @@
 #include "transfer/tcpupdownfile.h"
 
 #include <QDir>
-#include <QMetaObject>
 
 using namespace kelvo::api;
 
 namespace {
 
-// Why a transfer cannot start now; KELVO_OK when it can.
-int transferBlocked(KelvoSession& session) {
-    TcpUpDownFile* const transfer = session.transfer();
+void startUpload(TcpUpDownFile& transfer) {
+    transfer.setUpLoadJobFileName(kelvo::transfer::uploadEntries(transfer.applicationDirectory()));
+}
+
+void startSync(TcpUpDownFile& transfer) {
+    transfer.followJobReports();
+    transfer.startDownLoadJobFileFromController();
+}
+
+// In the transfer's own thread, which alone may replace or delete it: the check and the start are
+// one step there, so a second start sees the first as busy from its connect on.
+int startTransfer(KelvoSession& session, void (*start)(TcpUpDownFile&)) {
     if (!session.robot().connected())
         return KELVO_ERR_NOT_CONNECTED;
-    if (!QDir(transfer->applicationDirectory()).isReadable())
-        return KELVO_ERR_IO;
-    return transfer->isBusy() ? KELVO_ERR_BUSY : KELVO_OK;
-}
-
-// Returns once the transfer connection is up (at most about 1 s); the files follow meanwhile.
-void startUpload(KelvoSession& session) {
-    session.runInRobotThread([&session] {
-        TcpUpDownFile* const transfer = session.transfer();
-        transfer->setUpLoadJobFileName(
-            kelvo::transfer::uploadEntries(transfer->applicationDirectory()));
+    int result = KELVO_OK;
+    session.runInRobotThread([&session, &result, start] {
+        TcpUpDownFile& transfer = *session.transfer();
+        if (!QDir(transfer.applicationDirectory()).isReadable())
+            result = KELVO_ERR_IO;
+        else if (transfer.isBusy())
+            result = KELVO_ERR_BUSY;
+        else
+            start(transfer);
     });
+    return result;
 }
 
-void startSync(KelvoSession& session) {
-    TcpUpDownFile* const transfer = session.transfer();
-    transfer->followJobReports();
-    QMetaObject::invokeMethod(transfer, &TcpUpDownFile::startDownLoadJobFileFromController,
-                              Qt::QueuedConnection);
+void flatStart(KelvoSession& session, void (*start)(TcpUpDownFile&)) {
+    session.runInRobotThread([&session, start] { start(*session.transfer()); });
 }
 
 int uploadJob(KelvoSession& session) {
-    const int blocked = transferBlocked(session);
-    if (blocked == KELVO_OK)
-        startUpload(session);
-    return blocked;
+    return startTransfer(session, startUpload);
 }
 
 int syncJobs(KelvoSession& session) {
-    const int blocked = transferBlocked(session);
-    if (blocked == KELVO_OK)
-        startSync(session);
-    return blocked;
+    return startTransfer(session, startSync);
 }
 
 int setTransferPort(KelvoSession& session, int port) {
@@ -74,11 +72,11 @@ int setJobDir(KelvoSession& session, const char* dir) {
 extern "C" {
 
 KELVO_API void KELVO_CALL upload_job(void) {
-    flatRequest("upload_job", startUpload);
+    flatRequest("upload_job", flatStart, startUpload);
 }
 
 KELVO_API void KELVO_CALL sync_jobs(void) {
-    flatRequest("sync_jobs", startSync);
+    flatRequest("sync_jobs", flatStart, startSync);
 }
 
 KELVO_API int KELVO_CALL kelvo_upload_job(KelvoSession* session) {

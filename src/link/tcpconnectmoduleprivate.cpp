@@ -4,7 +4,7 @@
 #include "link/jsonwire.h"
 #include "link/linklog.h"
 
-#include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 
 namespace kelvo {
@@ -132,7 +132,7 @@ void TcpConnectModulePrivate::startConnect() {
 }
 
 // Runs the task in the connection thread and waits for it. The connection thread never waits for
-// the caller, so this cannot deadlock; at worst it waits for a connection attempt (5 s).
+// the caller nor for the network, so this returns as soon as the thread's current event is done.
 void TcpConnectModulePrivate::runInLinkThread(const std::function<void()>& task) {
     if (isRunning()) {
         linkTasks_.runAndWait(task);
@@ -143,7 +143,6 @@ void TcpConnectModulePrivate::runInLinkThread(const std::function<void()>& task)
 
 // The loop and both timers live and die in the connection thread.
 void TcpConnectModulePrivate::run() {
-    QEventLoop eventLoop;
     QTimer checkTimer;
     QTimer heartBeatTimer;
     connect(&checkTimer, &QTimer::timeout, this, &TcpConnectModulePrivate::onTcpSocketCheck,
@@ -159,7 +158,7 @@ void TcpConnectModulePrivate::run() {
 
     enter(State::Pending);
     startSemaphore_.release();
-    eventLoop.exec();
+    exec();
 
     disconnect(this, &TcpConnectModulePrivate::closeCurrentSocket, this,
                &TcpConnectModulePrivate::closeCurrentSocketInNowThread);
@@ -206,7 +205,13 @@ void TcpConnectModulePrivate::rebuildLink() {
         tcpSocket_ = socket;
     }
     socket->connectToHost(ip_, port_, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-    socket->waitForConnected(kConnectWaitMs);
+    // The attempt runs on in this thread's loop; a controller whose SYNs go unanswered is given
+    // up at the deadline, and the abort's state change makes the link Pending again.
+    QTimer::singleShot(
+        kConnectWaitMs, socket.data(), [this, attempt = QPointer<TcpSocket>(socket.data())] {
+            if (attempt && state_ == State::Attempting && tcpSocket_.data() == attempt)
+                attempt->abort();
+        });
 }
 
 void TcpConnectModulePrivate::sendHeartBeat() {

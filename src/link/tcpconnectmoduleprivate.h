@@ -23,9 +23,9 @@ namespace kelvo {
 // The one long-lived control connection. Its own thread owns the socket, cuts frames, sends the
 // heartbeat, drops a silent controller and rebuilds the link on every check tick until stopped.
 //
-// Link states: Idle (stopped), Pending (an attempt at the next check tick), Attempting (inside a
-// check tick), Connected. connectSucceed(1) announces Connected; connectSucceed(0) announces the
-// end of a connection or of an attempt, once each.
+// Link states: Idle (stopped), Pending (an attempt at the next check tick), Attempting (a connect
+// under way, given up after 5 s), Connected. connectSucceed(1) announces Connected;
+// connectSucceed(0) announces the end of a connection or of an attempt, once each.
 //
 // Threads: the object itself belongs to the creating thread; the loop, the timers, the socket and
 // every slot run in the connection thread. receivedData is emitted there and meant for direct
@@ -41,7 +41,7 @@ public:
 
     // Production uses port 6000 and time base 300000 (check tick 1666 ms, liveness check 2000 ms).
     TcpConnectModulePrivate(const QString& ip, const quint16& port, const int& timeBase);
-    // Waits for the thread, and so for a connection attempt in progress (at most 5 s).
+    // Ends the thread; an attempt in progress is abandoned, not waited for.
     ~TcpConnectModulePrivate() override;
 
     // Starts the connection thread and returns once it is Pending; the first attempt follows at
@@ -63,8 +63,8 @@ public:
     // Traffic seen elsewhere (the transfer connection) also counts as a sign of life.
     void setLastPingTime(const QDateTime& time);
 
-    // Both wait until the connection thread has closed the socket and handled the close (at worst
-    // for a connection attempt, 5 s), so the state they leave is final. Do not call them while
+    // Both wait until the connection thread has closed the socket and handled the close, so the
+    // state they leave is final; an attempt in progress is abandoned. Do not call them while
     // holding a lock that receivers of receivedData take.
     void changeIp(const QString& ip);
     void stopConnect();

@@ -118,8 +118,4 @@ void runInOwnerThread(const std::function<void()>& create, std::function<void()>
     runInOwner(create);
 }
 
-bool ownsEventThread() {
-    return owner().eventThread != nullptr;
-}
-
 }  // namespace kelvo::platform

@@ -20,7 +20,4 @@ namespace kelvo::platform {
 // Meant to be called once; later calls run `create` in the same owner thread and replace nothing.
 void runInOwnerThread(const std::function<void()>& create, std::function<void()> teardown);
 
-// Whether the library started an event thread of its own.
-bool ownsEventThread();
-
 }  // namespace kelvo::platform

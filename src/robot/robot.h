@@ -78,7 +78,7 @@ public:
 
     // ---- Link ----
     // Starts the connection thread and returns once it runs; the first attempt follows at its
-    // first check tick. `connected()` follows the link as the owning thread processes events.
+    // first check tick. `connected()` follows the link from the connection thread.
     void startLink();
     // Records the link's frames and events; set it before startLink.
     void setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> recorder);

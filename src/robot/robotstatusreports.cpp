@@ -5,9 +5,9 @@
 #include "robot/reportfields.h"
 #include "robot/reportroute.h"
 #include "robot/robot.h"
-#include "robot/sleepwithevents.h"
 
 #include <QMetaMethod>
+#include <QTimer>
 
 #include <optional>
 
@@ -110,7 +110,10 @@ void Robot::routeStatusReports() {
              &Robot::robot_net_slot_SyncPositonerSwitch},
             {&TcpConnectModule::receiveUploadAnswer, &Robot::robot_net_slot_UploadAnswer},
         });
-    connect(from, &TcpConnectModule::connectSucceed, this, &Robot::robot_net_slot_connectSucceed);
+    // Straight from the connection thread: a caller polling connected() need not run this thread's
+    // events for the flag to follow the link.
+    connect(from, &TcpConnectModule::linkStateInLinkThread, this,
+            &Robot::robot_net_slot_connectSucceed, Qt::DirectConnection);
 }
 
 template <typename Write>
@@ -418,8 +421,9 @@ void Robot::robot_net_slot_SyncPositonerSwitch(QByteArray data) {
         payload["robot"] = currentRobotNumber() + (positioner ? 1 : 0);
         sendCommand(kelvo::cmd::kSetCoordinationMode, payload);
     }
-    kelvo::sleepWithEvents(100);
-    emit robot_outterAxis_num();
+    // The listeners re-read the axes once the coordinate change has had 100 ms to take effect. A
+    // timer rather than a wait: the Robot may be destroyed meanwhile, and the timer with it.
+    QTimer::singleShot(100, this, &Robot::robot_outterAxis_num);
 }
 
 void Robot::robot_net_slot_UploadAnswer(QByteArray data) {

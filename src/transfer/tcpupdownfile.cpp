@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QEventLoop>
 #include <QFile>
 #include <QSaveFile>
 #include <QTcpSocket>
@@ -39,6 +38,11 @@ TcpUpDownFile::TcpUpDownFile(Robot* robot, quint16 port, const QString& applicat
             Qt::DirectConnection);
     connect(socket_, &QTcpSocket::bytesWritten, this, &TcpUpDownFile::pumpChunks);
     connect(socket_, &QTcpSocket::disconnected, this, &TcpUpDownFile::onSocketDisconnected);
+    connect(socket_, &QTcpSocket::connected, this, &TcpUpDownFile::onConnected);
+    connect(socket_, &QAbstractSocket::errorOccurred, this, &TcpUpDownFile::connectFailed);
+    connectTimer_.setSingleShot(true);
+    connectTimer_.setInterval(kConnectWaitMs);
+    connect(&connectTimer_, &QTimer::timeout, this, &TcpUpDownFile::connectFailed);
     waitTimer_.setSingleShot(true);
     waitTimer_.setInterval(kAnswerTimeoutMs);
     connect(&waitTimer_, &QTimer::timeout, this, &TcpUpDownFile::stopDownloadFile);
@@ -61,40 +65,40 @@ void TcpUpDownFile::followJobReports() {
 
 // ---- Connection ----
 
+// A connect runs as a step of its own: the procedure goes on in onConnected, or fails in
+// connectFailed at the first error or after 1 s.
 void TcpUpDownFile::connectToController() {
-    // A connection wait is already running further up this thread's stack: it runs the next step
-    // of whatever procedure is current once it ends.
     if (connecting_ || !robot_)
         return;
-    if (socket_->state() != QAbstractSocket::ConnectedState) {
-        socket_->abort();
-        decoder_.clear();
-        socket_->connectToHost(robot_->ipAddress(), port_, QIODevice::ReadWrite);
-        connecting_ = true;
-        const bool connected = waitForConnection(kConnectWaitMs);
-        connecting_ = false;
-        if (!connected) {
-            abortTransfer(QStringLiteral("socket连接失败....."));
-            return;
-        }
-        // Small frames go out at once: a stop-and-wait answer held back until the previous one
-        // is acknowledged would cost a delayed acknowledgement per file.
-        socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    if (socket_->state() == QAbstractSocket::ConnectedState) {
+        sendfileinfo();
+        return;
     }
+    socket_->abort();
+    decoder_.clear();
+    connecting_ = true;
+    connectTimer_.start();
+    socket_->connectToHost(robot_->ipAddress(), port_, QIODevice::ReadWrite);
+}
+
+void TcpUpDownFile::onConnected() {
+    if (!connecting_)
+        return;
+    connecting_ = false;
+    connectTimer_.stop();
+    // Small frames go out at once: a stop-and-wait answer held back until the previous one is
+    // acknowledged would cost a delayed acknowledgement per file.
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     sendfileinfo();
 }
 
-// Up to ms, delivering this thread's events meanwhile; ends early once the attempt has an outcome.
-bool TcpUpDownFile::waitForConnection(int ms) {
-    QEventLoop wait;
-    QTimer::singleShot(ms, &wait, &QEventLoop::quit);
-    connect(socket_, &QTcpSocket::connected, &wait, &QEventLoop::quit);
-    connect(socket_, &QAbstractSocket::errorOccurred, &wait, &QEventLoop::quit);
-    if (socket_->state() != QAbstractSocket::ConnectedState &&
-        socket_->state() != QAbstractSocket::UnconnectedState) {
-        wait.exec();
-    }
-    return socket_->state() == QAbstractSocket::ConnectedState;
+void TcpUpDownFile::connectFailed() {
+    if (!connecting_)
+        return;
+    connecting_ = false;
+    connectTimer_.stop();
+    socket_->abort();
+    abortTransfer(QStringLiteral("socket连接失败....."));
 }
 
 void TcpUpDownFile::onSocketDisconnected() {

@@ -15,7 +15,6 @@
 #include <json/value.h>
 
 #include <array>
-#include <atomic>
 #include <memory>
 
 class QFile;
@@ -63,7 +62,8 @@ public:
         recorder_ = std::move(recorder);
     }
 
-    // An upload's file is being announced or streamed.
+    // Connecting, announcing or streaming a file, or waiting for an answer of the controller. Read
+    // it in the object's own thread, and start a procedure there in the same step.
     bool isBusy() const;
     QString applicationDirectory() const { return appDir_; }
     // The controller's log files of its last log list, each prefixed by its log directory.
@@ -106,7 +106,8 @@ private:
 
     // ---- Connection and frames ----
     void connectToController();
-    bool waitForConnection(int ms);
+    void onConnected();
+    void connectFailed();
     bool sendFrame(quint16 command, const QByteArray& payload);
     bool sendJson(quint16 command, const Json::Value& payload);
     void abortTransfer(const QString& message);
@@ -155,13 +156,14 @@ private:
     std::shared_ptr<kelvo::FrameRecorder> recorder_;
     kelvo::LogThrottle skippedNameLog_{QStringLiteral("job list: skipped a file name")};
     QTimer waitTimer_;
+    QTimer connectTimer_;
     TransferMode transferMode_ = Idle;
-    // A connection wait runs further up this thread's stack.
+    // The transfer connection is being set up; the current procedure waits for it.
     bool connecting_ = false;
 
     // Upload: the file at uploadIndex_ is announced, then streamed, then awaits its result.
     enum class UploadStep { Idle, Announced, Streaming, AwaitingResult };
-    std::atomic<UploadStep> upload_{UploadStep::Idle};  // read by isBusy in other threads
+    UploadStep upload_ = UploadStep::Idle;
     QStringList uploadList_;
     int uploadIndex_ = 0;
     QString currentName_;

@@ -34,12 +34,11 @@ bool isYes(const Json::Value& body) {
 }  // namespace
 
 bool TcpUpDownFile::isBusy() const {
-    const UploadStep step = upload_;
-    return step == UploadStep::Announced || step == UploadStep::Streaming;
+    return uploadRunning() || waitTimer_.isActive() || download_ != DownloadStep::Idle;
 }
 
 bool TcpUpDownFile::uploadRunning() const {
-    return isBusy() || connecting_;
+    return connecting_ || upload_ == UploadStep::Announced || upload_ == UploadStep::Streaming;
 }
 
 void TcpUpDownFile::setUpLoadJobFileName(QStringList jobfilelist) {

@@ -2,13 +2,10 @@
 
 #include "linkedrobot.h"
 #include "logcapture.h"
-#include "robot/sleepwithevents.h"
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QTcpServer>
-#include <QTimer>
 
 #include <cmath>
 #include <functional>
@@ -136,22 +133,4 @@ TEST(RobotRequests, WithTheLinkDownSendsFailAndQueriesReturnAtOnce) {
     EXPECT_EQ(ask(AnswerKind::Dout, &Robot::queryDout), Robot::Asked::NotSent);
     // The first question left the board: a second one does not hang.
     EXPECT_EQ(ask(AnswerKind::RunningState, &Robot::queryRunningState), Robot::Asked::NotSent);
-}
-
-TEST(RobotRequests, SleepWithEventsDeliversEventsForTheWholeWait) {
-    int delivered = 0;
-    QTimer::singleShot(20, [&] { ++delivered; });
-    QTimer::singleShot(250, [&] { ++delivered; });
-    QElapsedTimer elapsed;
-    elapsed.start();
-    kelvo::sleepWithEvents(300);
-    EXPECT_GE(elapsed.elapsed(), 295);
-    EXPECT_LT(elapsed.elapsed(), 2000);
-    EXPECT_EQ(delivered, 2);
-
-    QTimer::singleShot(0, [&] { ++delivered; });
-    elapsed.restart();
-    kelvo::sleepWithEvents(-5);
-    EXPECT_EQ(delivered, 3);
-    EXPECT_LT(elapsed.elapsed(), 100);
 }

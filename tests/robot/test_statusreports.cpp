@@ -170,7 +170,8 @@ TEST(RobotStatusReports, ReportsThatAskTheControllerBack) {
     link.report(0x2203, R"({"coord":1,"robot":1})");
     ASSERT_TRUE(link.flush());
     EXPECT_EQ(robot.coordMode(), 1);
-    EXPECT_EQ(outerAxis.count(), 2);
+    // Each switch tells its listeners 100 ms later, by a timer.
+    EXPECT_TRUE(waitFor([&] { return outerAxis.count() == 2; }, 2000));
     EXPECT_TRUE(link.sim.expectNoFrame(0x3C0B, 100));
 }
 

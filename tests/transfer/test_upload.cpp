@@ -221,6 +221,7 @@ TEST(Upload, AControllerThatCannotBeReachedEndsTheUpload) {
     // Nothing listens on port 1.
     TcpUpDownFile unreachable(rig.robot.get(), 1, rig.appDir());
     unreachable.setUpLoadJobFileName(kelvo::transfer::uploadEntries(rig.appDir()));
-    EXPECT_EQ(log.count(QStringLiteral("socket连接失败.....")), 1);
+    EXPECT_TRUE(
+        waitFor([&] { return log.count(QStringLiteral("socket连接失败.....")) == 1; }, 3000));
     EXPECT_FALSE(unreachable.isBusy());
 }

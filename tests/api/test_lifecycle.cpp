@@ -1,0 +1,186 @@
+// A session's calls meet work of its own thread at any moment: a transfer connect or a link attempt
+// the network leaves hanging, a report handled over time. Each call returns within its bound,
+// refuses what it must, and nothing is freed under work still running.
+
+#include "apitest.h"
+#include "hanginglistener.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPort = 6000;
+constexpr uint16_t kPositionerSwitchReport = 0x700F;
+
+void write(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A job folder with a file of its own, and a controller's folder with one the host lacks: a
+// synchronisation ends in a transfer connect.
+struct JobFolders {
+    JobFolders() {
+        char name[] = "/tmp/kelvo-lifecycle-XXXXXX";
+        root = mkdtemp(name);
+        write(root / "robotJob" / "R1" / "A.JBR", "host");
+        write(controller() / "R1" / "B.JBR", "controller");
+    }
+    ~JobFolders() { fs::remove_all(root); }
+    fs::path controller() const { return root / "controller"; }
+
+    fs::path root;
+};
+
+KelvoSession* open(const char* address, int port = kPort, int timeoutMs = 3000) {
+    int error = KELVO_OK;
+    KelvoSession* session = kelvo_open(address, port, timeoutMs, &error);
+    EXPECT_NE(session, nullptr) << kelvo_strerror(error);
+    return session;
+}
+
+// A call made while another thread's synchronisation is connecting to a transfer port that never
+// answers; KELVO_ERR_CLOSED expected means the call ended the session.
+struct DuringTransferConnect {
+    const char* what;
+    std::function<int(KelvoSession*, const JobFolders&)> call;
+    int expected;
+};
+
+}  // namespace
+
+TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
+    const DuringTransferConnect cases[] = {
+        {"a second synchronisation",
+         [](KelvoSession* s, const JobFolders&) { return kelvo_sync_jobs(s); }, KELVO_ERR_BUSY},
+        {"an upload", [](KelvoSession* s, const JobFolders&) { return kelvo_upload_job(s); },
+         KELVO_ERR_BUSY},
+        {"a new transfer port",
+         [](KelvoSession* s, const JobFolders&) { return kelvo_set_transfer_port(s, 5001); },
+         KELVO_ERR_BUSY},
+        {"a new job folder",
+         [](KelvoSession* s, const JobFolders& folders) {
+             return kelvo_set_job_dir(s, folders.root.c_str());
+         },
+         KELVO_ERR_BUSY},
+        {"a close",
+         [](KelvoSession* s, const JobFolders&) {
+             kelvo_close(s);
+             return KELVO_ERR_CLOSED;
+         },
+         KELVO_ERR_CLOSED},
+    };
+    int row = 0;
+    for (const DuringTransferConnect& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string address = "127.0.27." + std::to_string(10 + row++);
+        const JobFolders folders;
+        SimProcess sim(address, {"--job-dir", folders.controller().string()});
+        ASSERT_TRUE(sim.listening());
+        HangingListener transferPort(address.c_str());
+        KelvoSession* const session = open(address.c_str());
+        ASSERT_NE(session, nullptr);
+        ASSERT_EQ(kelvo_set_job_dir(session, folders.root.c_str()), KELVO_OK);
+        ASSERT_EQ(kelvo_set_transfer_port(session, transferPort.port()), KELVO_OK);
+
+        int started = KELVO_ERR_INVALID;
+        std::thread sync([&] { started = kelvo_sync_jobs(session); });
+        sleepMs(400);  // the lists are in; the transfer connect waits for its 1 s deadline
+        int result = KELVO_OK;
+        EXPECT_LT(elapsedMs([&] { result = c.call(session, folders); }), 1000);
+        sync.join();
+        EXPECT_EQ(started, KELVO_OK);
+        EXPECT_EQ(result, c.expected) << kelvo_strerror(result);
+        if (c.expected == KELVO_ERR_CLOSED)
+            continue;
+        sleepMs(1500);  // the connect has failed: nothing runs any more
+        EXPECT_EQ(kelvo_set_transfer_port(session, transferPort.port()), KELVO_OK);
+        kelvo_close(session);
+    }
+}
+
+// The network answers nothing; the library's own deadline ends the wait. The bounds leave room for
+// a loaded machine and the sanitizers: unloaded, the open takes its 1000 ms, the close under 1 ms.
+TEST(Lifecycle, OpenAndCloseKeepTheirBoundsWhileConnectRequestsGoUnanswered) {
+    struct Bounded {
+        const char* what;
+        long long boundMs;
+        // Readies the listener and returns the call to time.
+        std::function<std::function<void()>(HangingListener&, const char*)> prepare;
+    };
+    const Bounded cases[] = {
+        {"kelvo_open with a 1000 ms timeout", 1000 + 500,
+         [](HangingListener& listener, const char* address) {
+             listener.fill();
+             return std::function<void()>([&listener, address] {
+                 int error = KELVO_OK;
+                 EXPECT_EQ(kelvo_open(address, listener.port(), 1000, &error), nullptr);
+                 EXPECT_EQ(error, KELVO_ERR_NOT_CONNECTED);
+             });
+         }},
+        {"kelvo_close during a reconnect attempt", 1000,
+         [](HangingListener& listener, const char* address) {
+             KelvoSession* const session = open(address, listener.port());
+             listener.dropQueued();  // the link is lost; the next attempt meets a full queue
+             listener.fill();
+             sleepMs(2500);  // past the link's next check tick: an attempt is under way
+             return std::function<void()>([session] { kelvo_close(session); });
+         }},
+    };
+    int row = 0;
+    for (const Bounded& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string address = "127.0.27." + std::to_string(20 + row++);
+        HangingListener listener(address.c_str(), HangingListener::Queue::Open);
+        const std::function<void()> call = c.prepare(listener, address.c_str());
+        EXPECT_LT(elapsedMs(call), c.boundMs);
+    }
+}
+
+// The report's handler gives the coordinate change 100 ms before it tells its listeners; a close
+// within that time must not free the Robot under it.
+TEST(Lifecycle, CloseRightAfterAPositionerSwitchReport) {
+    SimProcess sim("127.0.27.30");
+    ASSERT_TRUE(sim.listening());
+    for (int round = 0; round < 3; ++round) {
+        KelvoSession* const session = open("127.0.27.30");
+        ASSERT_NE(session, nullptr);
+        ASSERT_TRUE(sim.waitForAccepted(round + 1, 3000));
+        ASSERT_TRUE(sim.report(kPositionerSwitchReport, json(R"({"num":1})")));
+        sleepMs(10 + 30 * round);
+        EXPECT_LT(elapsedMs([&] { kelvo_close(session); }), 1000);
+    }
+}
+
+// Only the session's thread touches its transfer: a synchronisation and a change of job folder from
+// two threads at once get OK or BUSY, nothing else.
+TEST(Lifecycle, SynchronisingWhileAnotherThreadChangesTheJobFolder) {
+    const JobFolders folders;
+    SimProcess sim("127.0.27.40", {"--job-dir", folders.controller().string()});
+    ASSERT_TRUE(sim.listening());
+    KelvoSession* const session = open("127.0.27.40");
+    ASSERT_NE(session, nullptr);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+    const auto okOrBusy = [](int status) { return status == KELVO_OK || status == KELVO_ERR_BUSY; };
+    int unexpected = 0;
+    std::thread syncing([&] {
+        while (std::chrono::steady_clock::now() < until) {
+            if (!okOrBusy(kelvo_sync_jobs(session)))
+                ++unexpected;
+            sleepMs(1);
+        }
+    });
+    while (std::chrono::steady_clock::now() < until) {
+        if (!okOrBusy(kelvo_set_job_dir(session, folders.root.c_str())))
+            ++unexpected;
+    }
+    syncing.join();
+    EXPECT_EQ(unexpected, 0);
+    kelvo_close(session);
+}
