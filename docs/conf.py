@@ -18,6 +18,7 @@ exclude_patterns = ["_build"]
 myst_heading_anchors = 3
 highlight_language = "none"
 html_theme = "alabaster"
+html_show_sphinx = False
 html_static_path: list = []
 html_extra_path = [os.environ["KELVO_DOXYGEN_DIR"]] if os.environ.get("KELVO_DOXYGEN_DIR") else []
 
