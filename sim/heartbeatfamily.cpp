@@ -10,7 +10,8 @@ namespace kelvo::sim {
 
 HeartbeatFamily::HeartbeatFamily(SimController& controller) : SimFamily(controller) {
     controller_.on(kHeartBeat, [this](QTcpSocket* client, const Frame& frame) {
-        controller_.reply(client, kHeartBeatReply, frame.payload);
+        if (controller_.repliesToHeartbeats())
+            controller_.reply(client, kHeartBeatReply, frame.payload);
     });
 }
 

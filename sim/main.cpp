@@ -40,6 +40,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption scripted(
         QStringLiteral("scripted"),
         QStringLiteral("Keep no controller state: answer only heartbeats and scripted replies."));
+    const QCommandLineOption quietChanges(
+        QStringLiteral("quiet-changes"),
+        QStringLiteral("Report no change unasked: accepted setters are told only by queries."));
+    const QCommandLineOption ignoreHeartbeats(QStringLiteral("ignore-heartbeats"),
+                                              QStringLiteral("Never reply to heartbeats."));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Log every connection and frame."));
     const QCommandLineOption chaos(
@@ -50,7 +55,8 @@ int main(int argc, char** argv) {
         QStringLiteral("chaos-rates"),
         QStringLiteral("Rates of the chaos mode, e.g. reports=20,drops=0.05 (see README.md)."),
         QStringLiteral("RATES"));
-    parser.addOptions({listen, controlPort, robots, push, scripted, chaos, chaosRates, verbose});
+    parser.addOptions({listen, controlPort, robots, push, scripted, chaos, chaosRates, quietChanges,
+                       ignoreHeartbeats, verbose});
     kelvo::sim::SimFiles::addOptions(parser);
     parser.process(app);
 
@@ -72,7 +78,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: kelvo-sim --listen ADDR [--control-port PORT] [--robots 1-4] "
                      "[--push HZ | --scripted] [--chaos SEED [--chaos-rates RATES]] "
-                     "[--verbose]\n");
+                     "[--quiet-changes] [--ignore-heartbeats] [--verbose]\n");
         return 2;
     }
 
@@ -85,6 +91,8 @@ int main(int argc, char** argv) {
     if (parser.isSet(chaos)) {
         controller.chaos().start(seed, *rates);
     }
+    controller.setReportChanges(!parser.isSet(quietChanges));
+    controller.setHeartbeatReplies(!parser.isSet(ignoreHeartbeats));
     controller.setVerbose(parser.isSet(verbose));
     if (!controller.listen(address, static_cast<quint16>(port))) {
         return 1;

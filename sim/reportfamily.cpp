@@ -36,14 +36,18 @@ void ReportFamily::publish(const SimNotice& notice) {
         controller_.push(alarmWord(*notice.alarm), alarmPayload(*notice.alarm, notice.robot));
         return;
     }
-    controller_.push(SimReports::word(notice.report),
-                     SimReports::payload(notice.report, cell_, notice.robot));
+    if (controller_.reportsChanges())
+        pushReport(notice.report, notice.robot);
+}
+
+void ReportFamily::pushReport(SimReport report, int robot) {
+    controller_.push(SimReports::word(report), SimReports::payload(report, cell_, robot));
 }
 
 void ReportFamily::greet() {
     for (const SimReport report :
          {SimReport::RobotType, SimReport::RobotCount, SimReport::Selection})
-        publish(SimNotice{report, std::nullopt, 0});
+        pushReport(report, 0);
 }
 
 }  // namespace kelvo::sim

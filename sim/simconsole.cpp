@@ -73,6 +73,10 @@ const SimConsole::Command SimConsole::kCommands[] = {
     {"mode", 1, false, &SimConsole::mode},
     // delay MS: answers wait this long.
     {"delay", 1, false, &SimConsole::delay},
+    // changes report|quiet: accepted changes pushed unasked, or told only when asked.
+    {"changes", 1, false, &SimConsole::changes},
+    // heartbeats reply|ignore: 0x7266 replied to, or never.
+    {"heartbeats", 1, false, &SimConsole::heartbeats},
     // drop: closes every connection.
     {"drop", 0, false, &SimConsole::drop},
     // reboot MS: drops every connection and listens again MS later.
@@ -194,6 +198,20 @@ bool SimConsole::delay(const Args& args, const std::optional<QByteArray>&) {
     if (ok)
         controller_.setReplyDelay(ms);
     return ok;
+}
+
+bool SimConsole::changes(const Args& args, const std::optional<QByteArray>&) {
+    if (args[0] != "report" && args[0] != "quiet")
+        return false;
+    controller_.setReportChanges(args[0] == "report");
+    return true;
+}
+
+bool SimConsole::heartbeats(const Args& args, const std::optional<QByteArray>&) {
+    if (args[0] != "reply" && args[0] != "ignore")
+        return false;
+    controller_.setHeartbeatReplies(args[0] == "reply");
+    return true;
 }
 
 bool SimConsole::drop(const Args&, const std::optional<QByteArray>&) {

@@ -46,6 +46,8 @@ private:
     bool reply(const Args& args, const std::optional<QByteArray>& text);
     bool mode(const Args& args, const std::optional<QByteArray>& text);
     bool delay(const Args& args, const std::optional<QByteArray>& text);
+    bool changes(const Args& args, const std::optional<QByteArray>& text);
+    bool heartbeats(const Args& args, const std::optional<QByteArray>& text);
     bool drop(const Args& args, const std::optional<QByteArray>& text);
     bool reboot(const Args& args, const std::optional<QByteArray>& text);
     bool split(const Args& args, const std::optional<QByteArray>& text);

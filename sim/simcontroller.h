@@ -59,6 +59,14 @@ public:
     void dropConnections();
 
     void setMode(SimMode mode);
+    // How the controller answers, for the library's write-then-read rules. Changes reported:
+    // an accepted setter's change is pushed to every client unasked (as well as answering later
+    // queries); off, queries alone tell it. Both on by default.
+    void setReportChanges(bool on) { reportChanges_ = on; }
+    bool reportsChanges() const { return reportChanges_; }
+    // Off, heartbeats (0x7266) are never replied to.
+    void setHeartbeatReplies(bool on) { heartbeatReplies_ = on; }
+    bool repliesToHeartbeats() const { return heartbeatReplies_; }
     void setHeartbeatPeriod(int ms);
     void setReplyDelay(int ms) { replyDelayMs_ = qMax(0, ms); }
     void setVerbose(bool verbose) { verbose_ = verbose; }
@@ -128,6 +136,8 @@ private:
     bool singleByteWrites_ = false;
     int nextClientId_ = 1;
     bool verbose_ = false;
+    bool reportChanges_ = true;
+    bool heartbeatReplies_ = true;
 };
 
 }  // namespace kelvo::sim

@@ -344,6 +344,8 @@ namespace Kelvo
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_set_reply_timeout(SessionHandle session, int ms);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
+        public static extern int kelvo_set_fences(SessionHandle session, int on);
+        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_servo_power_on(SessionHandle session, out int status);
         [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
         public static extern int kelvo_servo_power_off(SessionHandle session);

@@ -38,6 +38,7 @@ NO_EVENT_HANDLER = EventHandler(0)
 _SESSION_CALLS: Dict[str, List[Any]] = {
     "kelvo_is_connected": [_p_int],
     "kelvo_set_reply_timeout": [_int],
+    "kelvo_set_fences": [_int],
     "kelvo_servo_power_on": [_p_int],
     "kelvo_servo_power_off": [],
     "kelvo_start_jogging": [_int, _int],

@@ -295,6 +295,11 @@ class Robot:
         """How long a query waits for the controller's answer, in milliseconds (0: no limit)."""
         self._call("kelvo_set_reply_timeout", _checks.integer(ms, "ms", low=0))
 
+    def set_fences(self, on: bool) -> None:
+        """Heartbeat fences behind queries, so a read after a write gets the answer to its own
+        question (on by default; see kelvo.h)."""
+        self._call("kelvo_set_fences", 1 if on else 0)
+
     def servo_power_on(self) -> Union[ServoStatus, int]:
         """Switches the servo on; the servo status the controller reported."""
         return decode(ServoStatus, self._int("kelvo_servo_power_on"))

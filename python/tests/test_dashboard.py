@@ -1,8 +1,10 @@
-"""The dashboard: access rules, messages from pages, shared events, and the page in Chromium."""
+"""The dashboard: access rules, messages from pages, commands, shared events, and the page in
+Chromium."""
 
 import asyncio
 import itertools
 import json
+import logging
 import os
 import queue
 import shutil
@@ -23,15 +25,18 @@ from conftest import BUILD, ROOT, Sim  # noqa: E402
 
 TOKEN = "s3cret-token-31"
 _hosts = ("127.0.31.%d" % n for n in itertools.count(1))
+_control_hosts = ("127.0.32.%d" % n for n in itertools.count(1))
 
 
 class Cell:
     """One kelvo-sim, the script's session with it and a dashboard serving that session."""
 
-    def __init__(self, token=None):
-        self.sim = Sim(next(_hosts))
+    def __init__(self, token=None, control=False, hosts=_hosts):
+        self.sim = Sim(next(hosts))
         self.robot = kelvo.connect(self.sim.address)
-        self.dashboard = dashboard.serve(self.robot, listen=next(_hosts) + ":0", token=token)
+        self.dashboard = dashboard.serve(
+            self.robot, listen=next(hosts) + ":0", token=token, control=control
+        )
         host, port = self.dashboard.address
         self.base = "http://%s:%d" % (host, port)
 
@@ -48,6 +53,13 @@ class Cell:
 @pytest.fixture(scope="module")
 def cell():
     cell = Cell()
+    yield cell
+    cell.close()
+
+
+@pytest.fixture(scope="module")
+def controlled():
+    cell = Cell(control=True, hosts=_control_hosts)
     yield cell
     cell.close()
 
@@ -211,8 +223,13 @@ def test_bad_messages_get_an_error_and_change_nothing(cell):
                         if reply["type"] in ("error", "pong"):
                             errors.append(reply)
                             break
-                await socket.send_str("x" * (2 << 20))  # beyond any frame the server reads
+                try:
+                    await socket.send_str("x" * (2 << 20))  # beyond any frame the server reads
+                except aiohttp.ClientOSError:
+                    pass  # the server may close before it has all of it
                 closed = await socket.receive(timeout=5)
+                while closed.type == aiohttp.WSMsgType.TEXT:  # a state pushed meanwhile
+                    closed = await socket.receive(timeout=5)
             async with session.ws_connect(cell.base + "/ws") as socket:
                 again = await socket.receive_json(timeout=5)
         return hello, errors, closed, again
@@ -255,6 +272,86 @@ def _wait_for_output(events, port, value, seconds=5.0):
         if is_dout and event.values[port - 1] == value:
             return True
     return False
+
+
+# ---- commands from hand-made pages ----
+
+DOUT3 = {"type": "dout", "robot": 0, "port": 3, "value": 1}
+SERVO_ON = {"type": "servo_on", "robot": 0, "confirmed": True}
+ONLY_SHOWS = "this dashboard only shows"
+# name: (dashboard, steps of (page, message, "done" or part of the error))
+COMMAND_CASES = {
+    "without control nothing passes": ("cell", [
+        (0, DOUT3, ONLY_SHOWS),
+        (0, SERVO_ON, ONLY_SHOWS),
+        (0, {"type": "jog", "robot": 0, "axis": 3, "positive": True}, ONLY_SHOWS),
+        (0, {"type": "take", "robot": 0}, ONLY_SHOWS),
+    ]),
+    "servo on needs teach mode": ("controlled", [
+        (0, {"type": "mode", "robot": 0, "value": 1}, "done"),
+        (0, SERVO_ON, "needs teach mode"),
+        (0, {"type": "mode", "robot": 0, "value": 0}, "done"),
+    ]),
+    "servo on needs the confirmation": ("controlled", [
+        (0, dict(SERVO_ON, confirmed=False), "needs the confirmation"),
+        (0, dict(SERVO_ON, confirmed="yes"), "needs the confirmation"),
+    ]),
+    "bad arguments are answered": ("controlled", [
+        (0, dict(DOUT3, port="3"), "port must be an int"),
+        (0, dict(DOUT3, value=7), "status is 7"),
+        (0, {"type": "dout", "robot": 0}, "dout needs port, value"),
+        (0, dict(DOUT3, robot=4), "no such robot"),
+        (0, dict(DOUT3, robot=True), "no such robot"),
+        (0, {"type": "speed", "robot": 0, "value": [1]}, "speed must be an int"),
+        (0, {"type": "run_job", "robot": 0, "name": None}, "name"),
+        (0, {"type": "jog", "robot": 0, "axis": 9, "positive": True}, "a jog needs an axis"),
+        (0, {"type": "jog", "robot": 0, "axis": 3, "positive": 1}, "a jog needs an axis"),
+    ]),
+    "a flood is cut short": ("controlled", [
+        (0, [{"type": "speed", "robot": 0, "value": 10}] * 40, "busy"),
+    ]),
+    "one page controls at a time": ("controlled", [
+        (0, {"type": "speed", "robot": 0, "value": 10}, "done"),
+        (1, DOUT3, "holds control; take over first"),
+        (1, {"type": "take", "robot": 0}, "done"),
+        (0, DOUT3, "holds control; take over first"),
+    ]),
+}
+
+
+@pytest.mark.parametrize("case", list(COMMAND_CASES))
+def test_refused_commands_change_nothing(request, case):
+    name, steps = COMMAND_CASES[case]
+    cell = request.getfixturevalue(name)
+
+    async def answer(socket):
+        while True:
+            reply = await socket.receive_json(timeout=5)
+            if reply["type"] in ("error", "done"):
+                return reply
+
+    async def ask(socket, message):
+        """The answer to one message; for a list of them sent at once, the first refusal."""
+        messages = message if isinstance(message, list) else [message]
+        for one in messages:
+            await socket.send_str(json.dumps(one))
+        replies = [await answer(socket) for _ in messages]
+        return ([reply for reply in replies if reply["type"] == "error"] or replies)[0]
+
+    async def exchange():
+        async with aiohttp.ClientSession() as session:
+            async with session.ws_connect(cell.base + "/ws") as first, \
+                    session.ws_connect(cell.base + "/ws") as second:
+                return [await ask((first, second)[page], message) for page, message, _ in steps]
+
+    for (_, message, expected), reply in zip(steps, run(exchange())):
+        if expected == "done":
+            assert reply["type"] == "done", (message, reply)
+        else:
+            assert reply["type"] == "error" and expected in reply["message"], (message, reply)
+    robot = cell.robot
+    assert (robot.get_dout()[2], robot.get_din()[2]) == (0, 0)
+    assert robot.get_servo_status() != kelvo.ServoStatus.RUNNING
 
 
 # ---- the page in a real browser ----
@@ -300,15 +397,20 @@ def shown(browser, selector):
                 % json.dumps(selector))
 
 
+def switch_servo_on(press, robot):
+    for _ in range(10):  # the enabling switch may come before the servo is ready: press again
+        press()
+        time.sleep(0.5)
+        if robot.get_servo_status() == kelvo.ServoStatus.RUNNING:
+            return
+    pytest.fail("the servo does not run")
+
+
 @needs_chromium
 def test_page_follows_a_move(cell, browser):
     browser.get(cell.base + "/")
     until(lambda: (shown(browser, ".cartesian td") or [""])[0] == "500.000", 10, "the position")
-    for _ in range(10):  # the enabling switch may come before the servo is ready: press again
-        cell.robot.servo_power_on()
-        time.sleep(0.5)
-        if cell.robot.get_servo_status() == kelvo.ServoStatus.RUNNING:
-            break
+    switch_servo_on(cell.robot.servo_power_on, cell.robot)
     target = [40.0, 15.0, -10.0, 0.0, 30.0, 0.0]
     cell.robot.robot_movj(target, 20, kelvo.Coord.JOINT)
     until(lambda: 1.0 < float(shown(browser, ".joints td")[0]) < 39.0, 5, "joint 1 moving")
@@ -330,6 +432,7 @@ def test_alarm_and_output_show(cell, browser):
     until(lambda: page(browser, lit) == ["lamp on" if i == 4 else "lamp" for i in range(16)], 2,
           "output 5 lit")
     browser.save_screenshot(str(BUILD / "dashboard.png"))
+    assert page(browser, "return p.root.querySelectorAll('.controls, button, select').length;") == 0
     cell.sim.command("clear 1")
     cell.robot.set_dout(5, 0)
 
@@ -343,3 +446,118 @@ def test_link_down_and_recovery(cell, browser):
     until(lambda: badge() == "link up", 15, "link up again")
     cell.robot.set_dout(3, 1)
     until(lambda: page(browser, "return p.state.dout[2];") == 1, 5, "the page follows again")
+
+
+def click(browser, selector):
+    from selenium.webdriver.common.by import By
+
+    browser.find_element(By.CSS_SELECTOR, selector).click()
+
+
+@needs_chromium
+def test_page_toggles_an_output_asks_to_confirm_servo_on_and_takes_over(controlled, browser):
+    robot = controlled.robot
+    browser.get(controlled.base + "/")
+    until(lambda: shown(browser, ".holder") == ["control free"], 10, "the controls")
+    lamp = lambda group: page(browser, "return p.lamps.%s[2].className;" % group)  # noqa: E731
+    click(browser, ".dout .lamp:nth-child(3)")
+    until(lambda: lamp("din") == "lamp on", 5, "input 3 lit")
+    assert robot.get_din()[2] == 1
+    click(browser, ".dout .lamp:nth-child(3)")
+    until(lambda: lamp("din") == "lamp", 5, "input 3 dark again")
+
+    click(browser, '[data-command="servo_on"]')
+    time.sleep(0.5)
+    assert robot.get_servo_status() != kelvo.ServoStatus.RUNNING
+    assert shown(browser, ".holder") == ["you have control"]
+
+    def press():
+        click(browser, '[data-command="servo_on"]')
+        click(browser, ".confirm-yes")
+
+    switch_servo_on(press, robot)
+    commands = [line for line in shown(browser, ".log li") if "servo_on" in line]
+    assert commands[0].endswith("%s: servo_on: ok" % browser.execute_script("return me;"))
+
+    async def taken_elsewhere():
+        async with aiohttp.ClientSession() as session:
+            async with session.ws_connect(controlled.base + "/ws") as other:
+                await other.send_str(json.dumps({"type": "take", "robot": 0}))
+                until(lambda: shown(browser, ".holder")[0].startswith("control held by 127."),
+                      5, "the other holder shown")
+                assert page(browser, "return p.root.querySelector('.commands').disabled;")
+                click(browser, ".take")
+                until(lambda: shown(browser, ".holder") == ["you have control"], 5, "taken back")
+
+    run(taken_elsewhere())
+
+
+def hide_page(browser):
+    browser.execute_script("Object.defineProperty(document, 'hidden', {value: true});"
+                           " document.dispatchEvent(new Event('visibilitychange'));")
+
+
+def _release(browser):
+    from selenium.webdriver import ActionChains
+
+    ActionChains(browser).release().perform()
+
+
+# how the hold ends: (what the test does, the reason the server logs)
+JOG_ENDS = {
+    "release": (_release, "released"),
+    "freeze": (lambda browser: browser.execute_script(
+        "setTimeout(() => { const end = Date.now() + 1500; while (Date.now() < end); });"),
+        "no keep-alive"),
+    "hidden": (hide_page, "hidden"),
+    "close": (lambda browser: browser.execute_script("socket.close();"), "page closed"),
+}
+
+
+@needs_chromium
+@pytest.mark.parametrize("end", list(JOG_ENDS))
+def test_jog_moves_only_while_held(controlled, browser, caplog, end):
+    from selenium.webdriver import ActionChains
+    from selenium.webdriver.common.by import By
+
+    caplog.set_level(logging.INFO, logger="kelvo.dashboard")
+    robot = controlled.robot
+    if robot.get_current_mode() != kelvo.Mode.TEACH:  # a change of mode drops the servo
+        robot.set_current_mode(kelvo.Mode.TEACH)
+    robot.set_current_coord(kelvo.Coord.CARTESIAN)
+    robot.set_jogging_speed(10)
+    if robot.get_servo_status() != kelvo.ServoStatus.RUNNING:
+        switch_servo_on(robot.servo_power_on, robot)
+    browser.get(controlled.base + "/")
+    until(lambda: (shown(browser, ".jog-button") or [""] * 6)[5] == "Z+", 10, "the Z+ button")
+    reports, seen = queue.Queue(), []  # seen: (time, z) of the controller's reports
+
+    def z():
+        while not reports.empty():
+            event = reports.get()
+            if event.kind == kelvo.EventKind.POSITION and event.code == kelvo.Coord.CARTESIAN:
+                seen.append((event.time, event.values[2]))
+        return seen[-1][1] if seen else None
+
+    stop_listening = fanout.listen(robot, reports.put)
+    try:
+        until(lambda: z() is not None, 5, "a position report")
+        start = z()
+        z_up = '.jog-button[data-axis="3"][data-positive="true"]'
+        ActionChains(browser).click_and_hold(browser.find_element(By.CSS_SELECTOR, z_up)).perform()
+        until(lambda: z() > start + 1.0, 5, "Z moving up")
+        action, reason = JOG_ENDS[end]
+        ended = time.time()
+        action(browser)
+        time.sleep(1.2)  # longer than the bound below: a jog that goes on shows
+        z()
+    finally:
+        stop_listening()
+    _release(browser)
+    took = max(t for (t, now), (_, before) in zip(seen[1:], seen) if now != before) - ended
+    stops = [r.getMessage() for r in caplog.records if "stopped" in r.getMessage()]
+    assert stops and stops[-1].endswith("jog axis 3+ stopped: %s: ok" % reason)
+    assert took < 0.8, "the jog went on for %.2f s" % took
+    figures = BUILD / "dashboard-jog-stops.json"
+    known = json.loads(figures.read_text()) if figures.exists() else {}
+    figures.write_text(json.dumps(dict(known, **{end: round(took, 3)})))

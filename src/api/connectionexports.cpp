@@ -36,14 +36,22 @@ int setReplyTimeout(KelvoSession& session, int ms) {
     return KELVO_OK;
 }
 
-// The servo status the controller answers with; sends the enabling switch too where it applies.
+// The servo status the controller answers with. The enabling switch follows an answer of 1 in
+// teach mode: decided on the answer, not on a cached status an earlier read left behind.
 int servoPowerOn(KelvoSession& session, int* status) {
-    return askValue(session, status, currentRobotAnswer(session.robot(), AnswerKind::Servo),
-                    [](Robot& robot) {
-                        const bool sent = robot.requestServoOn();
-                        robot.robot_key_slot_saftySwitchProcess(1);
-                        return sent;
-                    });
+    Robot& robot = session.robot();
+    const int result = askValue(session, status, currentRobotAnswer(robot, AnswerKind::Servo),
+                                [](Robot& r) { return r.requestServoOn(); });
+    if (result == KELVO_OK && *status == 1)
+        robot.pressEnablingSwitch();
+    return result;
+}
+
+int setFences(KelvoSession& session, int on) {
+    if (on != 0 && on != 1)
+        return KELVO_ERR_INVALID;
+    session.robot().setFences(on == 1);
+    return KELVO_OK;
 }
 
 int servoPowerOff(KelvoSession& session) {
@@ -204,6 +212,10 @@ KELVO_API int KELVO_CALL kelvo_is_connected(KelvoSession* session, int* connecte
 
 KELVO_API int KELVO_CALL kelvo_set_reply_timeout(KelvoSession* session, int ms) {
     return sessionCall("kelvo_set_reply_timeout", session, setReplyTimeout, ms);
+}
+
+KELVO_API int KELVO_CALL kelvo_set_fences(KelvoSession* session, int on) {
+    return sessionCall("kelvo_set_fences", session, setFences, on);
 }
 
 KELVO_API int KELVO_CALL kelvo_servo_power_on(KelvoSession* session, int* status) {

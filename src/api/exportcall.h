@@ -133,6 +133,7 @@ void flatQueryInto(const char* caller, double* out, Ask ask, void (Robot::*copy)
     withSession(caller, [&](KelvoSession& session) {
         if (!out)
             return;
+        const KelvoSession::FlatQuestions flat;
         const int status = ask(session, out);
         if (status != KELVO_OK) {
             logCachedAnswer(caller, status, session);
@@ -146,6 +147,7 @@ template <typename Ask, typename Read>
 int flatQueryValue(const char* caller, Ask ask, Read read) {
     return withSession(caller, kNoValue, [&](KelvoSession& session) {
         int value = 0;
+        const KelvoSession::FlatQuestions flat;
         const int status = ask(session, &value);
         if (status == KELVO_OK)
             return value;

@@ -3,8 +3,9 @@
  * Every call acts on the robot the controller has selected. Before the first connect_robot every
  * other call returns at once: it sends nothing and writes no output array. Requests send one frame
  * and return at once (while the link is down the frame is dropped). Queries send a question, wait
- * for the controller's answer (see set_reply_timeout) and then read the library's cache of the
- * controller state. Arrays are caller-owned; each call touches exactly the elements named. */
+ * for the controller's answer (see set_reply_timeout, and "Answers" under Sessions) and return the
+ * values it carried; unanswered, a flat query returns the library's cache of the controller
+ * state. Arrays are caller-owned; each call touches exactly the elements named. */
 #ifndef KELVO_H
 #define KELVO_H
 
@@ -166,11 +167,18 @@ KELVO_API void KELVO_CALL sync_jobs(void);
  * Where a flat call clamps or sends a value as given, its session form returns KELVO_ERR_INVALID
  * for a coordinate system, mode or jog speed this header does not define.
  *
- * A query is answered by the first report of its kind (and robot, and coordinate system) that
- * arrives after it was asked, the oldest waiting query of a kind first; other reports release
- * nothing. The protocol does not tell an answer from the same report sent unasked: a controller
- * that reports a change unasked as well as answering, asked again within one round trip of the
- * change, can hand the second query the answer to the first.
+ * Answers. Every query goes out with a heartbeat (0x7266) right behind it, in the same write: a
+ * fence. The query is answered by the last readable report of its kind (and robot, and coordinate
+ * system) that arrived after it was asked and before the controller's reply to its fence (0x7267),
+ * or, if none did, by the next such report; at its reply timeout, a query still waiting for that
+ * reply takes the report it holds. Its values are the report's own, also where the cache does not
+ * keep them. This assumes the controller answers a query before it replies to a heartbeat it read later.
+ * When a controller proves otherwise (more replies than heartbeats, heartbeats echoed back, or a
+ * heartbeat unanswered for 1666 ms), fences are off for the rest of that connection, logged once,
+ * and a query is answered by the first report of its kind that arrives after it was asked, the
+ * oldest waiting query first; kelvo_set_fences(s, 0) chooses that for a session. A report that
+ * cannot be read (not JSON, a member of the wrong type) answers no session query: it waits for a
+ * readable one until its reply timeout; a flat query returns the cache at once.
  *
  * Threads: every call may be made from any thread, on the same session or on different ones.
  * kelvo_close may be called while other threads wait in calls on that session: they return
@@ -206,6 +214,8 @@ KELVO_API int KELVO_CALL kelvo_set_job_dir(KelvoSession* session, const char* di
 
 KELVO_API int KELVO_CALL kelvo_is_connected(KelvoSession* session, int* connected);
 KELVO_API int KELVO_CALL kelvo_set_reply_timeout(KelvoSession* session, int ms);
+/* Heartbeat fences behind queries (see "Answers" above): 1 on (the default), 0 off. */
+KELVO_API int KELVO_CALL kelvo_set_fences(KelvoSession* session, int on);
 /* *status: the servo status the controller reported (1: on). */
 KELVO_API int KELVO_CALL kelvo_servo_power_on(KelvoSession* session, int* status);
 KELVO_API int KELVO_CALL kelvo_servo_power_off(KelvoSession* session);

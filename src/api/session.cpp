@@ -185,12 +185,25 @@ int KelvoSession::sent(bool handedToLink) {
     return handedToLink ? KELVO_OK : KELVO_ERR_NOT_CONNECTED;
 }
 
+namespace {
+thread_local bool flatQuestions = false;
+}  // namespace
+
+KelvoSession::FlatQuestions::FlatQuestions() : outer_(flatQuestions) {
+    flatQuestions = true;
+}
+
+KelvoSession::FlatQuestions::~FlatQuestions() {
+    flatQuestions = outer_;
+}
+
 int KelvoSession::ask(const AnswerTag& expected, const std::function<bool()>& send,
                       Answer* answer) {
     const int timeoutMs = replyTimeoutMs_;
     const QDeadlineTimer deadline =
         timeoutMs == 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
-    switch (robot_->ask(expected, send, deadline, answer)) {
+    const Unreadable unreadable = flatQuestions ? Unreadable::Answers : Unreadable::Waits;
+    switch (robot_->ask(expected, send, deadline, answer, unreadable)) {
         case Robot::Asked::Answered:
             return KELVO_OK;
         case Robot::Asked::NotSent:

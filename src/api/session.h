@@ -65,6 +65,19 @@ public:
     // answer, or KELVO_ERR_NOT_CONNECTED, KELVO_ERR_TIMEOUT or KELVO_ERR_CLOSED.
     int ask(const AnswerTag& expected, const std::function<bool()>& send, Answer* answer);
 
+    // While one lives, the questions of this thread are a flat call's: a report that cannot be
+    // read answers them at once, and the flat call returns the cache.
+    class FlatQuestions {
+    public:
+        FlatQuestions();
+        ~FlatQuestions();
+        FlatQuestions(const FlatQuestions&) = delete;
+        FlatQuestions& operator=(const FlatQuestions&) = delete;
+
+    private:
+        const bool outer_;
+    };
+
     // A new transfer object for this port or job folder; KELVO_ERR_BUSY while one connects or runs.
     int setTransferPort(quint16 port);
     int setJobDir(const QString& dir);

@@ -27,12 +27,19 @@ bool isExpectedLoss(QAbstractSocket::SocketError error) {
     }
 }
 
+QByteArray heartBeatPayload() {
+    Json::Value body(Json::objectValue);
+    body["time"] = Json::UInt64(QDateTime::currentSecsSinceEpoch());
+    return json::write(body).value_or(QByteArray());
+}
+
 }  // namespace
 
 TcpConnectModulePrivate::TcpConnectModulePrivate(const QString& ip, const quint16& port,
                                                  const int& timeBase)
     : ip_(ip), port_(port), timeBase_(timeBase), lastPingTime_(QDateTime::currentDateTimeUtc()) {
     linkTasks_.moveToThread(this);
+    fenceClock_.start();
 }
 
 TcpConnectModulePrivate::~TcpConnectModulePrivate() {
@@ -77,7 +84,7 @@ void TcpConnectModulePrivate::record(FrameRecorder::Event event, const QString& 
 }
 
 bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& payload) {
-    const QByteArray frame = encodeFrame(command, payload);
+    QByteArray frame = encodeFrame(command, payload);
     if (frame.isEmpty() || state_ != State::Connected) {
         return false;
     }
@@ -91,6 +98,8 @@ bool TcpConnectModulePrivate::sendFrame(quint16 command, const QByteArray& paylo
         recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::Out, command,
                                payload);
     }
+    countWrittenHeartbeat(command, payload);
+    appendFence(frame);
     return tcpSocket_->send(frame);
 }
 
@@ -215,14 +224,17 @@ void TcpConnectModulePrivate::rebuildLink() {
 }
 
 void TcpConnectModulePrivate::sendHeartBeat() {
-    Json::Value body(Json::objectValue);
-    body["time"] = Json::UInt64(QDateTime::currentSecsSinceEpoch());
-    if (const auto payload = json::write(body)) {
-        sendFrame(kHeartBeat, *payload);
+    checkFenceReplies();
+    const QByteArray payload = heartBeatPayload();
+    if (!payload.isEmpty()) {
+        sendFrame(kHeartBeat, payload);
     }
 }
 
 void TcpConnectModulePrivate::onCheckHeartBeat() {
+    if (state_ == State::Connected) {
+        checkFenceReplies();
+    }
     if (closing_ || state_ != State::Connected || secsSinceLastPing() <= kSilenceLimitSecs) {
         return;
     }
@@ -245,6 +257,7 @@ void TcpConnectModulePrivate::onTcpSocketStateChanged(QAbstractSocket::SocketSta
         qCDebug(lcLink) << "连接成功";
         // What the last connection left unfinished is no beginning for this one's frames.
         recvBuffer_.clear();
+        prepareConnection();
         touchLastPingTime();
         record(FrameRecorder::Event::Connected, QStringLiteral("%1:%2").arg(ip_).arg(port_));
         enter(State::Connected);
@@ -288,13 +301,16 @@ void TcpConnectModulePrivate::handleFrame(const Frame& frame) {
                                frame.command, frame.payload);
     }
     if (frame.command == kHeartBeat) {
-        sendFrame(kHeartBeat, frame.payload);
+        checkHeartbeatEcho(frame.payload);
+        echoHeartbeat(frame.payload);
         return;
     }
     touchLastPingTime();
     if (frame.command == kHeartBeatReply) {
+        countHeartbeatReply();
         return;
     }
+    checkFenceReplies();
     emit receivedData(frame.command, frame.payload);
 }
 
@@ -331,6 +347,111 @@ void TcpConnectModulePrivate::enter(State next) {
         emit connectSucceed(1);
     } else if (wasUnderWay && next != State::Attempting) {
         emit connectSucceed(0);
+    }
+}
+
+// ---- Fences ----
+
+// Small frames go out at once: Nagle's algorithm would hold a query until the controller
+// acknowledged the write before it, which a controller that does not answer writes delays.
+void TcpConnectModulePrivate::prepareConnection() {
+    tcpSocket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        fence_.reset();
+    }
+    emit fencesLifted();
+}
+
+void TcpConnectModulePrivate::setFences(bool on) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        fence_.setWanted(on);
+    }
+    if (!on) {
+        emit fencesLifted();
+    }
+}
+
+// Under the socket lock.
+void TcpConnectModulePrivate::countWrittenHeartbeat(quint16 command, const QByteArray& payload) {
+    if (command == kHeartBeat) {
+        fence_.written(payload, fenceClock_.elapsed(),
+                       echoing_ ? HeartbeatFence::Origin::Echo : HeartbeatFence::Origin::Own);
+    }
+}
+
+// The echo counts in S, but coming back it is no heartbeat of the link's own.
+void TcpConnectModulePrivate::echoHeartbeat(const QByteArray& payload) {
+    std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+    echoing_ = true;
+    sendFrame(kHeartBeat, payload);
+    echoing_ = false;
+}
+
+// Under the socket lock: the fence goes out in the same send as its question, so no other
+// thread's heartbeat can come between them.
+void TcpConnectModulePrivate::appendFence(QByteArray& frame) {
+    FencedSend* const question = FencedSend::current();
+    if (!question || question->sequence() || !fence_.active()) {
+        return;
+    }
+    const QByteArray payload = heartBeatPayload();
+    if (recorder_) {
+        recorder_->recordFrame(FrameRecorder::Link::Control, FrameRecorder::Direction::Out,
+                               kHeartBeat, payload);
+    }
+    question->fenced(fence_.written(payload, fenceClock_.elapsed(), HeartbeatFence::Origin::Own));
+    frame += encodeFrame(kHeartBeat, payload);
+}
+
+void TcpConnectModulePrivate::countHeartbeatReply() {
+    std::optional<quint64> replies;
+    bool active = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        replies = fence_.replied();
+        active = fence_.active();
+    }
+    if (!replies) {
+        liftFences(HeartbeatFence::Fault::MoreRepliesThanHeartbeats);
+    } else if (active) {
+        emit heartbeatReplied(*replies);
+    }
+}
+
+void TcpConnectModulePrivate::checkHeartbeatEcho(const QByteArray& payload) {
+    bool echo = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        echo = fence_.isEcho(payload, fenceClock_.elapsed());
+    }
+    if (echo) {
+        liftFences(HeartbeatFence::Fault::Echoed);
+    }
+}
+
+void TcpConnectModulePrivate::checkFenceReplies() {
+    bool overdue = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        overdue = fence_.active() && fence_.overdue(fenceClock_.elapsed());
+    }
+    if (overdue) {
+        liftFences(HeartbeatFence::Fault::Unanswered);
+    }
+}
+
+void TcpConnectModulePrivate::liftFences(HeartbeatFence::Fault fault) {
+    bool first = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(socketMutex_);
+        first = fence_.fail(fault);
+    }
+    if (first) {
+        qCInfo(lcLink) << "heartbeat fences off for this connection:"
+                       << HeartbeatFence::describe(fault);
+        emit fencesLifted();
     }
 }
 

@@ -2,12 +2,14 @@
 
 #include "link/framedecoder.h"
 #include "link/framerecorder.h"
+#include "link/heartbeatfence.h"
 #include "link/tcpsocket.h"
 #include "link/threadtaskrunner.h"
 
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QSharedPointer>
 #include <QString>
@@ -60,6 +62,10 @@ public:
     // Every frame and link event goes to the recorder as well. Set it before startNetThread.
     void setRecorder(std::shared_ptr<FrameRecorder> recorder);
 
+    // Heartbeat fences behind questions (see FencedSend); on by default. Off ends them for every
+    // connection until switched on again.
+    void setFences(bool on);
+
     // Traffic seen elsewhere (the transfer connection) also counts as a sign of life.
     void setLastPingTime(const QDateTime& time);
 
@@ -75,6 +81,10 @@ signals:
     void receivedData(quint16 command, QByteArray data);
     void connectSucceed(int succeed);
     void closeCurrentSocket();
+    // From the connection thread: R reached replies (the heartbeat replies of this connection).
+    void heartbeatReplied(quint64 replies);
+    // Fences written so far count no more: a new connection, a fallback or the caller's wish.
+    void fencesLifted();
 
 public slots:
     void closeCurrentSocketInNowThread();
@@ -93,6 +103,15 @@ private:
     void closeSocket();
     void handleFrame(const Frame& frame);
     void touchLastPingTime();
+    // The fence's share of the link: counting, the fence behind a question and the fallbacks.
+    void prepareConnection();
+    void countWrittenHeartbeat(quint16 command, const QByteArray& payload);
+    void echoHeartbeat(const QByteArray& payload);
+    void appendFence(QByteArray& frame);
+    void countHeartbeatReply();
+    void checkHeartbeatEcho(const QByteArray& payload);
+    void checkFenceReplies();
+    void liftFences(HeartbeatFence::Fault fault);
     qint64 secsSinceLastPing();
     void runInLinkThread(const std::function<void()>& task);
     void record(FrameRecorder::Event event, const QString& detail = QString(), qint64 bytes = 0);
@@ -113,6 +132,9 @@ private:
     QSemaphore startSemaphore_{0};
     FrameDecoder recvBuffer_{FrameDecoder::HeadErrors::Logged, FrameDecoder::Lengths::Doubted};
     QDateTime lastPingTime_;
+    HeartbeatFence fence_;  // under socketMutex_
+    bool echoing_ = false;  // under socketMutex_
+    QElapsedTimer fenceClock_;
     std::shared_ptr<FrameRecorder> recorder_;
     // Lives in the connection thread: runs what other threads hand over to it.
     ThreadTaskRunner linkTasks_;

@@ -65,6 +65,10 @@ TcpConnectModule::TcpConnectModule(const QString& ip, const quint16& port, const
             &TcpConnectModule::onConnectSucceed);
     connect(d_.data(), &kelvo::TcpConnectModulePrivate::connectSucceed, this,
             &TcpConnectModule::linkStateInLinkThread, Qt::DirectConnection);
+    connect(d_.data(), &kelvo::TcpConnectModulePrivate::heartbeatReplied, this,
+            &TcpConnectModule::heartbeatReplied, Qt::DirectConnection);
+    connect(d_.data(), &kelvo::TcpConnectModulePrivate::fencesLifted, this,
+            &TcpConnectModule::fencesLifted, Qt::DirectConnection);
 }
 
 TcpConnectModule::~TcpConnectModule() {
@@ -89,6 +93,11 @@ void TcpConnectModule::setFrameRecorder(std::shared_ptr<kelvo::FrameRecorder> re
 
 bool TcpConnectModule::send(quint16 command, const QByteArray& payload) {
     return d_ && d_->sendFrame(command, payload);
+}
+
+void TcpConnectModule::setFences(bool on) {
+    if (d_)
+        d_->setFences(on);
 }
 
 void TcpConnectModule::changeIp(const QString& ip) {

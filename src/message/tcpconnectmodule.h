@@ -52,6 +52,9 @@ public:
     // Until set, requests address robot 1. Set it before start().
     void setRobotNumberSource(RobotNumberSource source);
 
+    // Heartbeat fences behind questions (kelvo::FencedSend); on by default.
+    void setFences(bool on);
+
 signals:
     // Link state from the connection thread: 1 connected, 0 lost, stopped or being rebuilt.
     void connectSucceed(int state);
@@ -59,6 +62,10 @@ signals:
     void linkStateInLinkThread(int state);
     // A command word that is not in the catalogue, with its payload unchanged.
     void receivedData(quint16 command, QByteArray data);
+    // From the connection thread, in order with the reports around them: R reached replies, and
+    // the fences written so far count no more.
+    void heartbeatReplied(quint64 replies);
+    void fencesLifted();
 
     // Reports, by function area (high byte of the command word). Each carries the payload as
     // received unless its arguments say otherwise. The dispatch table in reportcatalogue.cpp names

@@ -15,13 +15,17 @@ bool AnswerTag::matches(const AnswerTag& answer) const {
            sameOrUnsaid(coord, answer.coord);
 }
 
-Question::Question(QuestionBoard& board, const AnswerTag& expected)
-    : board_(board), expected_(expected) {
+Question::Question(QuestionBoard& board, const AnswerTag& expected, Unreadable unreadable)
+    : board_(board), expected_(expected), unreadable_(unreadable) {
     board_.post(this);
 }
 
 Question::~Question() {
     board_.withdraw(this);
+}
+
+void Question::sent(std::optional<quint64> fenceSequence) {
+    board_.sent(*this, fenceSequence);
 }
 
 bool Question::await(QDeadlineTimer deadline) {

@@ -2,8 +2,11 @@
 
 #include <QDeadlineTimer>
 
+#include <QtGlobal>
 #include <array>
+
 #include <climits>
+#include <optional>
 
 class QuestionBoard;
 
@@ -35,32 +38,51 @@ struct AnswerTag {
     bool matches(const AnswerTag& answer) const;
 };
 
-// The cache as the answer left it, copied for its question, so that a report arriving between the
-// answer and the read cannot change what the asker gets.
+// What a report said, taken from the report itself (or, for an unreadable one released at once,
+// from the cache), so that a report arriving between the answer and the read cannot change what
+// the asker gets.
 struct Answer {
     std::array<double, 16> values{};
     int value = 0;
 };
 
+// Whether a report that cannot be read answers a question at once (with the cache) or the question
+// waits for a readable one.
+enum class Unreadable { Waits, Answers };
+
 // One question to the controller. It is put on the board when constructed, before its request is
-// sent, so its answer cannot slip past; only a matching answer releases it (the oldest waiting
-// question of a kind first), and it leaves the board when destroyed.
+// sent, so its answer cannot slip past, and leaves the board when destroyed.
+//
+// Fenced (its request went out with a heartbeat fence behind it), it holds the latest matching
+// report as its candidate and is released once the fence's reply arrives: with the candidate, or
+// by the next matching report when it has none. Unfenced, the next matching report releases it,
+// the oldest waiting question of a kind first.
 class Question {
 public:
-    Question(QuestionBoard& board, const AnswerTag& expected);
+    Question(QuestionBoard& board, const AnswerTag& expected,
+             Unreadable unreadable = Unreadable::Waits);
     ~Question();
     Question(const Question&) = delete;
     Question& operator=(const Question&) = delete;
 
-    // True once the answer came; false when the deadline passed first.
+    // After the request went out: S before its fence, or nothing when no fence went with it.
+    void sent(std::optional<quint64> fenceSequence);
+    // True once the answer came; false when the deadline passed first. At the deadline a
+    // candidate whose fence is still unanswered is taken as the answer.
     bool await(QDeadlineTimer deadline);
     const Answer& answer() const { return answer_; }
 
 private:
     friend class QuestionBoard;
 
+    enum class Stage { Sending, Fenced, Unfenced, Answered };
+
     QuestionBoard& board_;
     const AnswerTag expected_;
-    bool answered_ = false;  // under the board's lock
+    const Unreadable unreadable_;
+    // Under the board's lock.
+    Stage stage_ = Stage::Sending;
+    quint64 fenceSequence_ = 0;
+    std::optional<Answer> candidate_;
     Answer answer_;
 };

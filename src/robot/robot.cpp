@@ -1,5 +1,6 @@
 #include "robot/robot.h"
 
+#include "link/heartbeatfence.h"
 #include "link/jsonwire.h"
 #include "message/commandwords.h"
 #include "message/tcpconnectmodule.h"
@@ -44,6 +45,7 @@ Robot::Robot(const QString& ip, quint16 port, QObject* parent)
 
     routeStatusReports();
     routeTransferReports();
+    routeFences();
     connect(this, &Robot::setLastPingTime, connection_.data(), &TcpConnectModule::setLastPingTime);
 }
 
@@ -212,6 +214,14 @@ bool Robot::robot_key_slot_saftySwitchProcess(int status) {
         (servo != kServoOnStatus && servo != kJogAllowedServoStatus)) {
         return false;
     }
+    return sendDeadman(status);
+}
+
+bool Robot::pressEnablingSwitch() {
+    return operationMode_ == kTeachMode && sendDeadman(1);
+}
+
+bool Robot::sendDeadman(int status) {
     Json::Value payload;
     payload["deadman"] = status;
     return sendCommand(kelvo::cmd::kSetDeadman, payload);
@@ -250,15 +260,33 @@ void Robot::postEvent(RobotEvent event) {
 // ---- Questions ----
 
 Robot::Asked Robot::ask(const AnswerTag& expected, const std::function<bool()>& send,
-                        QDeadlineTimer deadline, Answer* answer) {
-    Question question(questions_, expected);
-    if (!send())
-        return Asked::NotSent;
+                        QDeadlineTimer deadline, Answer* answer, Unreadable unreadable) {
+    Question question(questions_, expected, unreadable);
+    {
+        const kelvo::FencedSend fenced;
+        if (!send())
+            return Asked::NotSent;
+        question.sent(fenced.sequence());
+    }
     if (!question.await(deadline))
         return Asked::Unanswered;
     if (answer)
         *answer = question.answer();
     return Asked::Answered;
+}
+
+void Robot::setFences(bool on) {
+    connection_->setFences(on);
+}
+
+// Direct: replies and lifts reach the board in order with the reports around them.
+void Robot::routeFences() {
+    connect(
+        connection_.data(), &TcpConnectModule::heartbeatReplied, this,
+        [this](quint64 replies) { questions_.heartbeatReplied(replies); }, Qt::DirectConnection);
+    connect(
+        connection_.data(), &TcpConnectModule::fencesLifted, this,
+        [this] { questions_.liftFences(); }, Qt::DirectConnection);
 }
 
 // ---- Copy-outs ----

@@ -55,8 +55,8 @@ Q_DECLARE_METATYPE(RobotType)
 // the owning thread.
 //
 // Questions, from any thread but the connection thread: put a Question on questions() before
-// sending its request; only its own answer releases it, with a copy of the cache as that answer
-// left it (see question.h). Every other report updates the cache and releases nothing.
+// sending its request; only its own answer releases it, with the values that answer carried (see
+// question.h). Every other report updates the cache and releases nothing.
 class Robot : public QObject {
     Q_OBJECT
 
@@ -127,10 +127,16 @@ public:
     // ---- Questions ----
     QuestionBoard& questions() { return questions_; }
     enum class Asked { Answered, NotSent, Unanswered };
-    // Puts a question for expected on the board, runs send (false: the link is down) and waits
-    // for its own answer until the deadline; the answer goes to answer when given.
+    // Puts a question for expected on the board, runs send (false: the link is down; the first
+    // frame it sends goes out fenced) and waits for its own answer until the deadline; the answer
+    // goes to answer when given.
     Asked ask(const AnswerTag& expected, const std::function<bool()>& send, QDeadlineTimer deadline,
-              Answer* answer = nullptr);
+              Answer* answer = nullptr, Unreadable unreadable = Unreadable::Waits);
+    // Heartbeat fences behind questions; on by default.
+    void setFences(bool on);
+    // In teach mode, sends the enabling switch pressed whatever the cached servo state: for a
+    // servo-on request the controller answered with 1.
+    bool pressEnablingSwitch();
 
     // ---- State cache: copy-outs (out must hold 16, 6 or 5 doubles; null is ignored) ----
     void copyDout(double* out) const;
@@ -242,14 +248,19 @@ private:
 
     bool sendToCurrentRobot(quint16 command, Json::Value payload);
     bool jogWhenAllowed(qint8 axis, qint8 direction);
-    // Writes a cache array under the cache mutex, then answers with the tag.
-    template <typename Write>
-    void writeCacheAndAnswer(const AnswerTag& tag, Write write);
-    // Releases the oldest question the tag answers, with the cache as it now stands.
-    void answer(const AnswerTag& tag);
+    bool sendDeadman(int status);
+    // Writes the report's values into a cache array under the cache mutex, then offers them as
+    // the answer tagged tag.
+    void cacheAndAnswer(const AnswerTag& tag, const Answer& answer, double* cache, int count);
+    // A readable report's answer, taken from the report itself.
+    void answer(const AnswerTag& tag, const Answer& answer);
+    // A report of the kind that cannot be read: only questions that take such reports are
+    // answered, with the cache.
+    void answerUnreadable(const AnswerTag& tag);
     Answer snapshotOf(AnswerKind kind) const;
     // A current-position report into the cache, answering the question it answers.
     void cacheCurrentPosition(const std::optional<Json::Value>& report);
+    void routeFences();
     void copyOut(const double* from, int count, double* out) const;
     // An I/O report: the first 16 entries of its array into cache, after showing all 128 as bytes
     // through display when there is one. Always answers.

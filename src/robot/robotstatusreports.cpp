@@ -9,6 +9,8 @@
 #include <QMetaMethod>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <optional>
 
 namespace json = kelvo::json;
@@ -116,55 +118,63 @@ void Robot::routeStatusReports() {
             &Robot::robot_net_slot_connectSucceed, Qt::DirectConnection);
 }
 
-template <typename Write>
-void Robot::writeCacheAndAnswer(const AnswerTag& tag, Write write) {
+void Robot::cacheAndAnswer(const AnswerTag& tag, const Answer& answer, double* cache, int count) {
     {
         std::lock_guard<std::mutex> lock(cacheMutex_);
-        write();
+        std::copy_n(answer.values.begin(), count, cache);
     }
-    answer(tag);
+    this->answer(tag, answer);
 }
 
-void Robot::answer(const AnswerTag& tag) {
-    questions_.answer(tag, [this, &tag] { return snapshotOf(tag.kind); });
+void Robot::answer(const AnswerTag& tag, const Answer& answer) {
+    questions_.answer(tag, answer);
+}
+
+void Robot::answerUnreadable(const AnswerTag& tag) {
+    questions_.unreadable(tag, [this, &tag] { return snapshotOf(tag.kind); });
 }
 
 // ---- Answering reports ----
 
 void Robot::robot_net_slot_servoChangedProcess(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
+    const std::optional<int> status = report ? intMember(*report, "status") : std::nullopt;
+    if (!status) {
+        answerUnreadable({AnswerKind::Servo});
         return;
+    }
     const int mode = json::intOr(json::member(*report, "mode"));
     const int robot = json::intOr(json::member(*report, "robot"));
-    const int status = json::intOr(json::member(*report, "status"));
 
-    // In teach mode only the robot selected for teaching speaks for the servo state.
+    // In teach mode only the robot selected for teaching speaks for the servo state; the others'
+    // reports still answer with the status they carry.
     if (!(operationMode_ == kTeachMode && robot != teachRobotNumber()))
-        servoStatus_ = status;
+        servoStatus_ = *status;
     if (mode == 1 && robot >= 1 && robot <= 4) {
-        robotServoStatus_[robot - 1] = status;
+        robotServoStatus_[robot - 1] = *status;
         void (Robot::*const buttonText[])() = {
             &Robot::updateR1MotButtonText, &Robot::updateR2MotButtonText,
             &Robot::updateR3MotButtonText, &Robot::updateR4MotButtonText};
         emit(this->*buttonText[robot - 1])();
     }
     const char bytes[] = {static_cast<char>(mode), static_cast<char>(robot),
-                          static_cast<char>(status)};
+                          static_cast<char>(*status)};
     emit robot_servo_changed(QByteArray(bytes, sizeof bytes));
-    if (!(operationMode_ == kTeachMode && status == kJogAllowedServoStatus)) {
+    if (!(operationMode_ == kTeachMode && *status == kJogAllowedServoStatus)) {
         emit show_hide_Axis_widget(0);
     }
-    answer(tagOf(AnswerKind::Servo, *report));
+    Answer a;
+    a.value = *status;
+    answer(tagOf(AnswerKind::Servo, *report), a);
 }
 
 void Robot::robot_net_slot_modeProcess(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
+    const std::optional<int> mode = report ? intMember(*report, "mode") : std::nullopt;
+    if (!mode || *mode < kTeachMode || *mode > kRunMode) {
+        answerUnreadable({AnswerKind::Mode});
         return;
-    const std::optional<int> mode = intMember(*report, "mode");
-    if (!mode || *mode < kTeachMode || *mode > kRunMode)
-        return;
+    }
 
     const bool changed = operationMode_.exchange(*mode) != *mode;
     // The controller answers with the teach type (0x2106).
@@ -173,45 +183,51 @@ void Robot::robot_net_slot_modeProcess(QByteArray data) {
     const bool first = firstModeReportPending.exchange(false);
     if (changed || first)
         emit robot_mode_changed(static_cast<OperationMode>(*mode));
-    answer({AnswerKind::Mode});
+    Answer a;
+    a.value = *mode;
+    answer({AnswerKind::Mode}, a);
 }
 
 void Robot::robot_net_slot_coordChangedProcess(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
-        return;
-    const std::optional<int> robot = intMember(*report, "robot");
-    if (!robot || *robot != currentRobotNumber() || syncPositionerCoord_ == kPositionerCoordinate) {
+    const std::optional<int> robot = report ? intMember(*report, "robot") : std::nullopt;
+    const std::optional<int> coord = report ? intMember(*report, "coord") : std::nullopt;
+    if (!robot || !coord) {
+        answerUnreadable({AnswerKind::Coord, robot.value_or(AnswerTag::kAny)});
         return;
     }
-    if (const std::optional<int> coord = intMember(*report, "coord")) {
-        coordMode_ = static_cast<quint8>(*coord);
-        emit robot_coord_changed(coordMode_);
-        // The controller answers with the user coordinate system in use (0x3C0C).
-        if (coordMode_ == kUserCoordinates) {
-            sendToCurrentRobot(kelvo::cmd::kQueryCurrentUserCoords, Json::Value(Json::objectValue));
-        }
+    if (*robot != currentRobotNumber() || syncPositionerCoord_ == kPositionerCoordinate)
+        return;
+    coordMode_ = static_cast<quint8>(*coord);
+    emit robot_coord_changed(coordMode_);
+    // The controller answers with the user coordinate system in use (0x3C0C).
+    if (coordMode_ == kUserCoordinates) {
+        sendToCurrentRobot(kelvo::cmd::kQueryCurrentUserCoords, Json::Value(Json::objectValue));
     }
-    answer({AnswerKind::Coord, *robot});
+    Answer a;
+    a.value = coordMode_;
+    answer({AnswerKind::Coord, *robot}, a);
 }
 
 void Robot::robot_net_slot_velocityProcess(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
-    if (!report)
+    const std::optional<int> speed = report ? intMember(*report, "speed") : std::nullopt;
+    if (!speed) {
+        answerUnreadable(report ? tagOf(AnswerKind::Speed, *report) : AnswerTag{AnswerKind::Speed});
         return;
-    const std::optional<int> speed = intMember(*report, "speed");
-    if (!speed)
-        return;
+    }
     jogSpeed_ = *speed;
     emit robot_speed_changed(static_cast<qint8>(*speed));
-    answer(tagOf(AnswerKind::Speed, *report));
+    Answer a;
+    a.value = *speed;
+    answer(tagOf(AnswerKind::Speed, *report), a);
 }
 
 void Robot::cacheIoReport(const QByteArray& data, AnswerKind kind, const char* key, double* cache,
                           void (Robot::*display)(QByteArray)) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report || !hasArray(*report, key)) {
-        answer({kind});
+        answerUnreadable({kind});
         return;
     }
     if (display) {
@@ -221,10 +237,10 @@ void Robot::cacheIoReport(const QByteArray& data, AnswerKind kind, const char* k
         }
         emit(this->*display)(bytes);
     }
-    writeCacheAndAnswer({kind}, [&] {
-        for (int i = 0; i < kCachedIoPoints; ++i)
-            cache[i] = intElementAt(*report, key, i);
-    });
+    Answer a;
+    for (int i = 0; i < kCachedIoPoints; ++i)
+        a.values[i] = intElementAt(*report, key, i);
+    cacheAndAnswer({kind}, a, cache, kCachedIoPoints);
 }
 
 void Robot::robot_net_slot_doutProcess(QByteArray data) {
@@ -247,10 +263,11 @@ void Robot::robot_net_slot_prorunstatus(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     QByteArray text;
     AnswerTag tag{AnswerKind::RunningState};
+    std::optional<int> status;
     if (report) {
         tag = tagOf(AnswerKind::RunningState, *report);
         const std::optional<int> robot = intMember(*report, "robot");
-        const std::optional<int> status = intMember(*report, "status");
+        status = intMember(*report, "status");
         if (robot)
             text += digitOf(*robot);
         if (status)
@@ -258,7 +275,13 @@ void Robot::robot_net_slot_prorunstatus(QByteArray data) {
         runningState_ = status.value_or(0);
     }
     emit pro_run_status(text);
-    answer(tag);
+    if (!status) {
+        answerUnreadable(tag);
+        return;
+    }
+    Answer a;
+    a.value = *status;
+    answer(tag, a);
 }
 
 void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
@@ -279,26 +302,25 @@ void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
 
 void Robot::cacheCurrentPosition(const std::optional<Json::Value>& report) {
     if (!report) {
-        answer({AnswerKind::Position});
+        answerUnreadable({AnswerKind::Position});
         return;
     }
     AnswerTag tag = tagOf(AnswerKind::Position, *report);
     tag.coord = intMember(*report, "coord").value_or(AnswerTag::kAny);
     if (!hasArray(*report, "pos")) {
-        answer(tag);
+        answerUnreadable(tag);
         return;
     }
-    writeCacheAndAnswer(tag, [&] {
-        for (int i = 0; i < kCachedPositionValues; ++i) {
-            currentPosition_[i] = elementAt(*report, "pos", i);
-        }
-    });
+    Answer a;
+    for (int i = 0; i < kCachedPositionValues; ++i)
+        a.values[i] = elementAt(*report, "pos", i);
+    cacheAndAnswer(tag, a, currentPosition_, kCachedPositionValues);
 }
 
 void Robot::robot_net_slot_curEXPosition(QByteArray data) {
     const std::optional<Json::Value> report = json::parse(data);
     if (!report) {
-        answer({AnswerKind::SyncPosition});
+        answerUnreadable({AnswerKind::SyncPosition});
         return;
     }
     // Only the joint coordinates (0) answer the library's query; others are for someone else.
@@ -306,13 +328,13 @@ void Robot::robot_net_slot_curEXPosition(QByteArray data) {
         return;
     const AnswerTag tag = tagOf(AnswerKind::SyncPosition, *report);
     if (!hasArray(*report, "posSync")) {
-        answer(tag);
+        answerUnreadable(tag);
         return;
     }
-    writeCacheAndAnswer(tag, [&] {
-        for (int i = 0; i < kSyncAxes; ++i)
-            syncPosition_[i] = elementAt(*report, "posSync", i);
-    });
+    Answer a;
+    for (int i = 0; i < kSyncAxes; ++i)
+        a.values[i] = elementAt(*report, "posSync", i);
+    cacheAndAnswer(tag, a, syncPosition_, kSyncAxes);
 }
 
 void Robot::robot_net_slot_SocketState(QByteArray data) {
@@ -351,7 +373,9 @@ void Robot::robot_net_slot_ToolChangedProcess(QByteArray data) {
     if (const std::optional<int> tool = intMember(*report, "curToolNum")) {
         currentToolNumber_ = *tool;
         emit robot_tool_changed(*tool);
-        answer(tagOf(AnswerKind::Tool, *report));
+        Answer a;
+        a.value = *tool;
+        answer(tagOf(AnswerKind::Tool, *report), a);
     }
 }
 

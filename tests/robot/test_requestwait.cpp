@@ -11,26 +11,31 @@
 #include <array>
 #include <atomic>
 #include <future>
+#include <optional>
 #include <thread>
+#include <vector>
 
 namespace {
 
 constexpr int kLongMs = 10000;
 
 // A question asked from its own thread; it is on the board once the constructor returns, so no
-// report handled after that can slip past it.
+// report handled after that can slip past it. Sent with a fence of that sequence, or unfenced.
 class Asker {
 public:
-    Asker(Robot& robot, const AnswerTag& expected) {
+    Asker(QuestionBoard& board, const AnswerTag& expected,
+          std::optional<quint64> fence = std::nullopt, Unreadable unreadable = Unreadable::Waits) {
         std::promise<void> posted;
         std::future<void> onBoard = posted.get_future();
-        result_ = std::async(std::launch::async, [&robot, expected, &posted, this] {
-            Question question(robot.questions(), expected);
-            posted.set_value();
-            const bool answered = question.await(QDeadlineTimer(kLongMs));
-            answer_ = question.answer();
-            return answered;
-        });
+        result_ =
+            std::async(std::launch::async, [&board, expected, fence, unreadable, &posted, this] {
+                Question question(board, expected, unreadable);
+                question.sent(fence);
+                posted.set_value();
+                const bool answered = question.await(QDeadlineTimer(kLongMs));
+                answer_ = question.answer();
+                return answered;
+            });
         onBoard.wait();
     }
     bool done() const {
@@ -45,6 +50,21 @@ public:
 private:
     Answer answer_;
     std::future<bool> result_;
+};
+
+// What reaches the board, in order: a readable report carrying a value, one that cannot be read,
+// a heartbeat reply count, or the fences lifted.
+struct Step {
+    enum { Report, Unreadable, Replied, Lift } what;
+    int value = 0;
+};
+
+struct FenceCase {
+    const char* what;
+    quint64 repliesBefore;  // heartbeat replies the board saw before the question was sent
+    Unreadable unreadable;
+    std::vector<Step> steps;
+    int answer;  // the value it is answered with; -1 while still waiting
 };
 
 struct AnswerCase {
@@ -71,17 +91,19 @@ TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
         {"mode out of range", {AnswerKind::Mode}, 0x2103, R"({"mode":3})", false},
         {"mode is no servo answer", servo, 0x2103, R"({"mode":1})", false},
         {"coordinate of the current robot", coord, 0x2203, R"({"coord":1,"robot":1})", true},
-        {"coordinate without coord", coord, 0x2203, R"({"robot":1})", true},
+        {"coordinate without coord", coord, 0x2203, R"({"robot":1})", false},
         {"coordinate of another robot", coord, 0x2203, R"({"coord":2,"robot":2})", false},
         {"speed without robot", {AnswerKind::Speed, 1}, 0x2603, R"({"speed":30})", true},
         {"speed missing", {AnswerKind::Speed}, 0x2603, R"({"robot":1})", false},
-        {"dout, not JSON", {AnswerKind::Dout}, 0x3603, "not json", true},
+        {"dout, not JSON", {AnswerKind::Dout}, 0x3603, "not json", false},
         {"din is no dout answer", {AnswerKind::Dout}, 0x3606, R"({"status":[1]})", false},
-        {"ain, wrong type", {AnswerKind::Ain}, 0x360B, R"({"value":"x"})", true},
-        {"running state", {AnswerKind::RunningState, 1}, 0x3D03, R"({"robot":1,"status":0})",
+        {"ain, wrong type", {AnswerKind::Ain}, 0x360B, R"({"value":"x"})", false},
+        {"running state", {AnswerKind::RunningState, 1}, 0x3D03, R"({"robot":1,"status":0})", true},
+        {"job status",
+         {AnswerKind::RunningState, 1},
+         0x9103,
+         R"({"continueRun":0,"robot":1,"status":2})",
          true},
-        {"job status", {AnswerKind::RunningState, 1}, 0x9103,
-         R"({"continueRun":0,"robot":1,"status":2})", true},
         {"joints", joints, 0x2F08, R"({"coord":0,"robot":1,"pos":[1,2,3,4,5,6]})", true},
         {"cartesian is no joints answer", joints, 0x2F08, R"({"coord":1,"robot":1,"pos":[9]})",
          false},
@@ -93,12 +115,12 @@ TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
     };
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.what);
-        Asker asker(*link.robot, c.question);
+        Asker asker(link.robot->questions(), c.question);
         link.report(c.word, c.payload);
         if (!c.answers) {
             ASSERT_TRUE(link.flush());
             EXPECT_FALSE(asker.done());
-            link.robot->questions().answer(c.question, [] { return Answer{}; });
+            link.robot->questions().answer(c.question, Answer{});
         }
         EXPECT_TRUE(asker.answered());
     }
@@ -109,14 +131,100 @@ TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
     EXPECT_TRUE(link.robot->socketOpen());
 }
 
+// A question sent with the fence after heartbeat 2 (sequence 2), as the link writes it.
+TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
+    constexpr quint64 kFence = 2;
+    constexpr int kCached = 99;
+    const AnswerTag dout{AnswerKind::Dout};
+    const Step report1{Step::Report, 1};
+    const Step report2{Step::Report, 2};
+    const auto replied = [](int r) { return Step{Step::Replied, r}; };
+    const FenceCase cases[] = {
+        {"a reply to an earlier heartbeat releases nothing",
+         0,
+         Unreadable::Waits,
+         {report1, replied(2)},
+         -1},
+        {"its fence's reply releases it with the newest report",
+         0,
+         Unreadable::Waits,
+         {report1, report2, replied(3)},
+         2},
+        {"without a report by then the next one answers",
+         0,
+         Unreadable::Waits,
+         {replied(3), report2},
+         2},
+        {"the fence replied before the asker got back", 3, Unreadable::Waits, {report1}, 1},
+        {"an unreadable report answers no session question",
+         0,
+         Unreadable::Waits,
+         {{Step::Unreadable}, replied(3)},
+         -1},
+        {"an unreadable report answers a flat question with the cache",
+         0,
+         Unreadable::Answers,
+         {{Step::Unreadable}},
+         kCached},
+        {"lifted fences release with the report held",
+         0,
+         Unreadable::Waits,
+         {report1, {Step::Lift}},
+         1},
+        {"lifted fences without a report: the next one answers",
+         0,
+         Unreadable::Waits,
+         {{Step::Lift}, report2},
+         2},
+    };
+    for (const FenceCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QuestionBoard board;
+        board.heartbeatReplied(c.repliesBefore);
+        Asker asker(board, dout, kFence, c.unreadable);
+        for (const Step& step : c.steps) {
+            Answer a;
+            a.value = step.value;
+            switch (step.what) {
+                case Step::Report:
+                    board.answer(dout, a);
+                    break;
+                case Step::Unreadable:
+                    board.unreadable(dout, [] {
+                        Answer cached;
+                        cached.value = kCached;
+                        return cached;
+                    });
+                    break;
+                case Step::Replied:
+                    board.heartbeatReplied(static_cast<quint64>(step.value));
+                    break;
+                case Step::Lift:
+                    board.liftFences();
+                    break;
+            }
+        }
+        if (c.answer < 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            EXPECT_FALSE(asker.done());
+            board.liftFences();  // ends the wait
+            board.answer(dout, Answer{});
+            EXPECT_TRUE(asker.answered());
+            continue;
+        }
+        ASSERT_TRUE(asker.answered());
+        EXPECT_EQ(asker.answer().value, c.answer);
+    }
+}
+
 TEST(RobotRequestWait, EachQuestionGetsItsOwnAnswerOldestFirst) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
     Robot& robot = *link.robot;
-    Asker firstDout(robot, {AnswerKind::Dout});
-    Asker secondDout(robot, {AnswerKind::Dout});
-    Asker speed(robot, {AnswerKind::Speed, 1});
-    Asker cartesian(robot, {AnswerKind::Position, 1, 1});
+    Asker firstDout(robot.questions(), {AnswerKind::Dout});
+    Asker secondDout(robot.questions(), {AnswerKind::Dout});
+    Asker speed(robot.questions(), {AnswerKind::Speed, 1});
+    Asker cartesian(robot.questions(), {AnswerKind::Position, 1, 1});
 
     // An answer to another question, or pushed for another coordinate system, releases none.
     link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[1,1,1,1,1,1]})");
@@ -140,7 +248,7 @@ TEST(RobotRequestWait, EachQuestionGetsItsOwnAnswerOldestFirst) {
     ASSERT_TRUE(cartesian.answered());
     EXPECT_EQ(cartesian.answer().values[0], 500.0);
 
-    // The answer is the cache as its report left it, whatever arrives after.
+    // The answer is what its report said, whatever arrives after.
     link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[2,2,2,2,2,2]})");
     ASSERT_TRUE(link.flush());
     EXPECT_EQ(cartesian.answer().values[2], 850.0);
@@ -160,9 +268,9 @@ TEST(RobotRequestWait, ManyAskersInManyThreadsAllGetAnswered) {
             for (int i = 0; i < kQueries; ++i) {
                 Robot& robot = *link.robot;
                 Answer answer;
-                const bool ok = robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); },
-                                          QDeadlineTimer(kLongMs),
-                                          &answer) == Robot::Asked::Answered;
+                const bool ok = robot.ask(
+                                    {AnswerKind::Dout}, [&] { return robot.queryDout(); },
+                                    QDeadlineTimer(kLongMs), &answer) == Robot::Asked::Answered;
                 ++(ok && answer.values[0] == 1.0 ? answered : timedOut);
             }
         });
@@ -181,7 +289,8 @@ TEST(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
     QElapsedTimer waited;
     waited.start();
     link.leaveUnanswered(0x3602);
-    EXPECT_EQ(robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(200)),
+    EXPECT_EQ(robot.ask(
+                  {AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(200)),
               Robot::Asked::Unanswered);
     EXPECT_GE(waited.elapsed(), 190);
 

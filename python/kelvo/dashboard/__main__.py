@@ -1,6 +1,7 @@
-"""python3 -m kelvo.dashboard ADDR[:PORT] ... [--listen HOST:PORT] [--token TOKEN]"""
+"""python3 -m kelvo.dashboard ADDR[:PORT] ... [--listen HOST:PORT] [--token TOKEN] [--control]"""
 
 import argparse
+import logging
 import signal
 import sys
 import threading
@@ -17,16 +18,21 @@ def main(argv: Optional[List[str]] = None) -> int:
     parser.add_argument("controllers", nargs="+", metavar="ADDR[:PORT]")
     parser.add_argument("--listen", default=DEFAULT_LISTEN, metavar="HOST:PORT")
     parser.add_argument("--token", help="needed to listen on an address other than loopback")
+    parser.add_argument("--control", action="store_true", help="let the page command the robots")
     arguments = parser.parse_args(argv)
     try:
         controllers = [split_address(text, 6000) for text in arguments.controllers]
     except ValueError as error:
         parser.error(str(error))
     try:
-        dashboard = start(addresses=controllers, listen=arguments.listen, token=arguments.token)
+        dashboard = start(addresses=controllers, listen=arguments.listen, token=arguments.token,
+                          control=arguments.control)
     except (AccessError, OSError) as error:
         print("kelvo.dashboard: %s" % error, file=sys.stderr)
         return 2
+    # Every command, with the time and the page's address.
+    logging.basicConfig(format="%(asctime)s %(name)s: %(message)s")
+    logging.getLogger("kelvo.dashboard").setLevel(logging.INFO)
     stopped = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stopped.set())
     print("Dashboard on %s" % dashboard.url, flush=True)

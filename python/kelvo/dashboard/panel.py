@@ -93,6 +93,11 @@ class Panel:
         self._stop = threading.Event()
         self._thread = threading.Thread(target=self._run, name="kelvo-dashboard-%d" % index)
 
+    @property
+    def robot(self) -> Optional[Robot]:
+        """The session, or None while one of our own is not open."""
+        return self._robot
+
     def start(self) -> None:
         if self._robot is not None:
             self._listen(self._robot)

@@ -13,6 +13,7 @@ from typing import Any, Awaitable, Callable, Deque, List, Optional, Set, Tuple
 from aiohttp import WSMsgType, web
 
 from . import access
+from .control import LOGGER, MESSAGES, Client, Control
 from .panel import Message
 
 STATIC = Path(__file__).resolve().parent / "static"
@@ -75,8 +76,9 @@ class RobotView:
 class Hub:
     """The messages of every panel, passed to every open page; lives on the server's loop."""
 
-    def __init__(self, addresses: List[str]) -> None:
+    def __init__(self, addresses: List[str], control: bool = False) -> None:
         self.views = [RobotView(index, address) for index, address in enumerate(addresses)]
+        self.control = control
         self.clients: Set["asyncio.Queue[Optional[str]]"] = set()
         self.loop: Optional[asyncio.AbstractEventLoop] = None
 
@@ -90,7 +92,8 @@ class Hub:
                 pass  # the loop closed meanwhile: the server is going away
 
     def hello(self) -> str:
-        return json.dumps({"type": "hello", "robots": [view.snapshot() for view in self.views]})
+        robots = [view.snapshot() for view in self.views]
+        return json.dumps({"type": "hello", "control": self.control, "robots": robots})
 
     def _dispatch(self, message: Message) -> None:
         self.views[message["robot"]].apply(message)
@@ -108,31 +111,46 @@ class Hub:
         client.put_nowait(self.hello())
 
 
-def answer(data: Any) -> Message:
-    """The answer to one message from a page. The page reads only; it may ask for the state
-    again or ping."""
+class BadMessage(ValueError):
+    """A message from a page that is none the dashboard understands."""
+
+
+def parse(data: Any) -> Message:
+    """A message from a page: "ping", "hello", or one of the commands of Control."""
     if not isinstance(data, str):
-        return {"type": "error", "message": "only text messages are understood"}
+        raise BadMessage("only text messages are understood")
     if len(data) > MAX_MESSAGE:
-        return {"type": "error", "message": "message longer than %d characters" % MAX_MESSAGE}
+        raise BadMessage("message longer than %d characters" % MAX_MESSAGE)
     try:
         request = json.loads(data)
     except ValueError:
-        return {"type": "error", "message": "not JSON"}
-    if not isinstance(request, dict) or request.get("type") not in ("ping", "hello"):
-        return {"type": "error", "message": 'expected {"type": "ping"} or {"type": "hello"}'}
-    if request["type"] == "hello":
-        return {"type": "hello"}
+        raise BadMessage("not JSON") from None
+    if not isinstance(request, dict) or request.get("type") not in ("ping", "hello") + MESSAGES:
+        raise BadMessage('expected {"type": "ping"}, {"type": "hello"} or a command')
+    return request
+
+
+def pong(request: Message) -> Message:
     ping_id = request.get("id")
     return {"type": "pong", "id": ping_id if isinstance(ping_id, (int, str)) else None}
+
+
+def peer(request: web.Request) -> str:
+    """The page's address and port, as the log shows it."""
+    address = request.transport.get_extra_info("peername") if request.transport else None
+    if not address:
+        return str(request.remote)
+    host, port = address[:2]
+    return ("[%s]:%d" if ":" in host else "%s:%d") % (host, port)
 
 
 class Server:
     """The aiohttp application of one dashboard."""
 
-    def __init__(self, hub: Hub, token: Optional[str]) -> None:
+    def __init__(self, hub: Hub, token: Optional[str], control: Optional[Control] = None) -> None:
         self.hub = hub
         self.token = token
+        self.control = control
         self.sockets: Set[web.WebSocketResponse] = set()
         self.app = web.Application(middlewares=[self._guard])
         self.app.on_shutdown.append(self._close_sockets)
@@ -180,28 +198,54 @@ class Server:
         await socket.prepare(request)
         self.sockets.add(socket)
         outbox: "asyncio.Queue[Optional[str]]" = asyncio.Queue(CLIENT_BACKLOG)
+
+        def send(text: str) -> None:
+            if outbox.full():
+                self.hub.resend(outbox)
+            else:
+                outbox.put_nowait(text)
+
+        client = Client(peer(request), lambda reply: send(json.dumps(reply)))
         outbox.put_nowait(self.hub.hello())
+        outbox.put_nowait(json.dumps({"type": "you", "address": client.address}))
         self.hub.clients.add(outbox)
         sender = asyncio.ensure_future(_send_all(socket, outbox))
         try:
             async for message in socket:
                 if message.type not in (WSMsgType.TEXT, WSMsgType.BINARY):
                     break
-                reply = answer(message.data)
-                text = self.hub.hello() if reply["type"] == "hello" else json.dumps(reply)
-                if outbox.full():
-                    self.hub.resend(outbox)
-                else:
-                    outbox.put_nowait(text)
+                self._receive(client, message.data, send)
         finally:
+            if self.control is not None:
+                self.control.leave(client)
             self.hub.clients.discard(outbox)
             self.sockets.discard(socket)
             sender.cancel()
         return socket
 
+    def _receive(self, client: Client, data: Any, send: Callable[[str], None]) -> None:
+        try:
+            request = parse(data)
+        except BadMessage as error:
+            client.reply({"type": "error", "message": str(error)})
+            return
+        if request["type"] == "hello":
+            send(self.hub.hello())
+        elif request["type"] == "ping":
+            client.reply(pong(request))
+        elif self.control is None:
+            LOGGER.warning("%s sent %s to a dashboard without control", client.address,
+                           request["type"])
+            client.reply({"type": "error", "command": request["type"],
+                          "message": "this dashboard only shows: start it with --control"})
+        else:
+            self.control.handle(client, request)
+
     async def _close_sockets(self, app: web.Application) -> None:
         for socket in list(self.sockets):
             await socket.close(code=1001, message=b"dashboard stopped")
+        if self.control is not None:
+            self.control.stop_jogs()
 
 
 async def _send_all(socket: web.WebSocketResponse, outbox: "asyncio.Queue[Optional[str]]") -> None:

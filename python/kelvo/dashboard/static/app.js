@@ -6,9 +6,36 @@ const LOG_LINES = 200;
 const PORTS = 16;
 const COLOURS = ["#e53935", "#fb8c00", "#fdd835", "#43a047", "#1e88e5", "#8e24aa"];
 
+const KEEPALIVE = 100; // ms between keep-alives while a jog button is held
+const CONFIRM_SECONDS = 5;
+const MODES = ["TEACH", "REMOTE", "RUN"];
+const COORDS = ["JOINT", "CARTESIAN", "TOOL", "USER"];
+const CARTESIAN_AXES = ["X", "Y", "Z", "RX", "RY", "RZ"];
+
 const stats = { messages: 0, paints: [], delays: [], pending: [] };
 const panels = new Map();
 let dirty = false;
+let socket = null;
+let control = false; // whether the server takes commands
+let me = null; // this page's address, as the server sees it
+let jog = null; // the held jog button: { robot, timer }
+
+function send(message) {
+  if (socket && socket.readyState === WebSocket.OPEN) socket.send(JSON.stringify(message));
+}
+
+function startJog(robot, axis, positive) {
+  stopJog("released");
+  send({ type: "jog", robot, axis, positive });
+  jog = { robot, timer: setInterval(() => send({ type: "jog_alive", robot }), KEEPALIVE) };
+}
+
+function stopJog(reason) {
+  if (!jog) return;
+  clearInterval(jog.timer);
+  send({ type: "jog_stop", robot: jog.robot, reason });
+  jog = null;
+}
 
 function nowSeconds() {
   return (performance.timeOrigin + performance.now()) / 1000;
@@ -44,6 +71,10 @@ class Panel {
     this.analog = { aout: cells(root.querySelector(".aout"), PORTS),
                     ain: cells(root.querySelector(".ain"), PORTS) };
     this.logList = root.querySelector(".log");
+    this.index = snapshot.robot;
+    this.controls = root.querySelector(".controls");
+    if (control) this.wire();
+    else this.controls.remove(); // a dashboard that only shows has no buttons at all
     document.getElementById("panels").appendChild(root);
     this.data = [[], [], [], [], [], [], []];
     snapshot.history.forEach(([t, joints]) => this.sample(t, joints));
@@ -54,6 +85,87 @@ class Panel {
                             axes: [{}, { label: "°" }] }, this.data, root.querySelector(".plot"));
     this.apply(snapshot.state);
     snapshot.log.forEach((entry) => this.log(entry));
+  }
+
+  command(type, fields) {
+    send(Object.assign({ type, robot: this.index }, fields));
+  }
+
+  wire() {
+    const c = this.controls;
+    const confirm = c.querySelector(".confirm");
+    const read = { // what each command takes from the page
+      servo_on: () => { // asks first; a confirmation left standing lapses
+        confirm.hidden = false;
+        clearTimeout(this.confirmLapse);
+        this.confirmLapse = setTimeout(() => { confirm.hidden = true; }, CONFIRM_SECONDS * 1000);
+        return null;
+      },
+      mode: (element) => ({ value: Number(element.value) }),
+      coord: (element) => ({ value: Number(element.value) }),
+      speed: () => ({ value: Number(c.querySelector(".speed").value) }),
+      run_job: () => ({ name: c.querySelector(".job").value }),
+    };
+    c.querySelectorAll("[data-command]").forEach((element) => {
+      const type = element.dataset.command;
+      const event = element.tagName === "SELECT" ? "change" : "click";
+      element.addEventListener(event, () => {
+        const fields = read[type] ? read[type](element) : {};
+        if (fields) this.command(type, fields);
+      });
+    });
+    c.querySelector(".confirm-yes").addEventListener("click", () => {
+      confirm.hidden = true;
+      this.command("servo_on", { confirmed: true });
+    });
+    c.querySelector(".confirm-no").addEventListener("click", () => { confirm.hidden = true; });
+    c.querySelector(".take").addEventListener("click", () => this.command("take", {}));
+    this.lamps.dout.forEach((lamp, i) => {
+      lamp.classList.add("toggle");
+      lamp.addEventListener("click", () => {
+        const on = (this.state.dout || [])[i] > 0;
+        this.command("dout", { port: i + 1, value: on ? 0 : 1 });
+      });
+    });
+    this.jogButtons = [];
+    const row = c.querySelector(".jog");
+    for (let axis = 1; axis <= 6; axis++) {
+      for (const positive of [false, true]) {
+        const button = document.createElement("button");
+        button.className = "jog-button";
+        button.dataset.axis = axis;
+        button.dataset.positive = positive;
+        button.addEventListener("pointerdown", (event) => {
+          // Captured, the hold ends only when the pointer lets go, not when the page shifts.
+          button.setPointerCapture(event.pointerId);
+          startJog(this.index, axis, positive);
+        });
+        for (const end of ["pointerup", "pointercancel", "lostpointercapture"]) {
+          button.addEventListener(end, () => stopJog("released"));
+        }
+        row.appendChild(button);
+        this.jogButtons.push(button);
+      }
+    }
+  }
+
+  paintControls(s) {
+    const held = s.holder && s.holder !== me;
+    this.controls.querySelector(".holder").textContent =
+      !s.holder ? "control free" : held ? `control held by ${s.holder}` : "you have control";
+    this.controls.querySelector(".take").hidden = !held;
+    this.controls.querySelector(".commands").disabled = Boolean(held);
+    const selects = { mode: MODES.indexOf(s.mode), coord: COORDS.indexOf(s.coord) };
+    for (const [type, value] of Object.entries(selects)) {
+      const select = this.controls.querySelector(`select[data-command="${type}"]`);
+      if (value >= 0 && document.activeElement !== select) select.value = String(value);
+    }
+    const names = s.coord === "JOINT" || s.coord === undefined ? null : CARTESIAN_AXES;
+    this.jogButtons.forEach((button) => {
+      const axis = Number(button.dataset.axis);
+      button.textContent = (names ? names[axis - 1] : "J" + axis) +
+                           (button.dataset.positive === "true" ? "+" : "−");
+    });
   }
 
   sample(t, joints) {
@@ -83,6 +195,9 @@ class Panel {
     } else if (entry.kind === "link") {
       item.className = "link " + (entry.up ? "up" : "down");
       text = `link ${entry.up ? "up" : "down"}${entry.text ? ": " + entry.text : ""}`;
+    } else if (entry.kind === "command") {
+      item.className = "command" + (entry.result === "ok" ? "" : " refused");
+      text = `${entry.client}: ${entry.text}: ${entry.result}`;
     } else if (entry.kind === "transfer") {
       item.className = "transfer";
       text = `transfer ${entry.stage} ${entry.text || ""} ${entry.done}/${entry.total} bytes`;
@@ -111,6 +226,7 @@ class Panel {
     for (const [key, row] of Object.entries(this.analog)) {
       (s[key] || []).forEach((v, i) => { row[i].textContent = format(v, 2); });
     }
+    if (control) this.paintControls(s);
     this.plot.setData(this.data);
     this.dirty = false;
   }
@@ -118,7 +234,12 @@ class Panel {
 
 function receive(message) {
   stats.messages++;
-  if (message.type === "hello") {
+  if (message.type === "you") {
+    me = message.address;
+    panels.forEach((panel) => { panel.dirty = true; });
+  } else if (message.type === "hello") {
+    stopJog("released");
+    control = message.control === true;
     document.getElementById("panels").replaceChildren();
     panels.clear();
     message.robots.forEach((snapshot) => panels.set(snapshot.robot, new Panel(snapshot)));
@@ -172,10 +293,11 @@ setInterval(() => {
 function connect() {
   const server = document.getElementById("server");
   const scheme = location.protocol === "https:" ? "wss://" : "ws://";
-  const socket = new WebSocket(scheme + location.host + "/ws");
+  socket = new WebSocket(scheme + location.host + "/ws");
   socket.onopen = () => { server.textContent = "server"; server.classList.remove("down"); };
   socket.onmessage = (event) => receive(JSON.parse(event.data));
   socket.onclose = () => {
+    stopJog("released");
     panels.forEach((panel) => { panel.stale = true; panel.paint(); });
     server.textContent = "server lost";
     server.classList.add("down");
@@ -184,3 +306,6 @@ function connect() {
 }
 
 window.addEventListener("DOMContentLoaded", connect);
+document.addEventListener("visibilitychange", () => { if (document.hidden) stopJog("hidden"); });
+window.addEventListener("pagehide", () => stopJog("hidden"));
+window.addEventListener("blur", () => stopJog("released")); // a release elsewhere may never come
