@@ -11,7 +11,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-    targets=(fuzz_framedecoder fuzz_jsonwire fuzz_dispatch fuzz_instructions fuzz_transfer
+    targets=(fuzz_framedecoder fuzz_jsonwire fuzz_strictjson fuzz_dispatch fuzz_instructions fuzz_transfer
              fuzz_queuepayload)
 fi
 build=build-fuzz

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Set-up, build and run. Usage: scripts/kelvo.sh demo | test | build | docs
+# (ThreadSanitizer, too slow for the test command: scripts/tsan.sh.)
 # Installs what is missing (Debian 12, as root), builds in build/, then runs the demo (kelvoctl
 # against the simulated controller), the tests, or the documentation site (build/docs).
 set -euo pipefail
@@ -11,7 +12,8 @@ cd "$(dirname "$0")/.."
 packages=(cmake g++ clang ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
           libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
           python3-mypy mono-mcs mono-runtime python3-aiohttp chromium chromium-driver
-          python3-selenium fonts-wqy-microhei doxygen python3-sphinx python3-myst-parser help2man)
+          python3-selenium fonts-wqy-microhei libsimdjson-dev doxygen python3-sphinx
+          python3-myst-parser help2man)
 
 install_missing() {
     local missing=()
@@ -97,7 +99,9 @@ case "${1:-demo}" in
         # Unoptimised with line tables only: a third of the compile time of -O2 -g under ASan.
         build build-asan -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
             -DCMAKE_CXX_FLAGS_DEBUG="-O0 -g1"
-        ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+        # LeakSanitizer too; lsan.supp says why each suppression is there.
+        LSAN_OPTIONS="suppressions=$PWD/lsan.supp print_suppressions=0" \
+            UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
         echo "== build with clang =="
         # Build only, unoptimised: the second compiler checks portability and its warnings; a
         # third run of the suite would not fit the time CI has.

@@ -68,12 +68,13 @@ KelvoSession* ApiSession::open(const QString& ip, quint16 port, int timeoutMs, i
 }
 
 void ApiSession::close(KelvoSession* session) {
-    {
-        std::lock_guard<std::mutex> lock(openMutex_);
-        if (open_.erase(session) == 0)
-            return;  // not ours, or closed already
-    }
-    delete session;
+    if (release(session))
+        delete session;
+}
+
+bool ApiSession::release(KelvoSession* session) {
+    std::lock_guard<std::mutex> lock(openMutex_);
+    return open_.erase(session) != 0;
 }
 
 bool ApiSession::isOpen(KelvoSession* session) {

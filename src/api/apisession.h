@@ -28,6 +28,9 @@ public:
 
     KelvoSession* open(const QString& ip, quint16 port, int timeoutMs, int* error);
     void close(KelvoSession* session);
+    // Takes session off the open ones, for a caller that destroys it itself; false when it was
+    // not open (not ours, or another close has it).
+    bool release(KelvoSession* session);
     // Whether session was made by open() and is not closed yet.
     bool isOpen(KelvoSession* session);
 

@@ -192,6 +192,9 @@ KELVO_API KelvoSession* KELVO_CALL kelvo_open(const char* ip, int port, int time
 KELVO_API void KELVO_CALL kelvo_close(KelvoSession* session) {
     guarded("kelvo_close", true, [session] {
         ApiSession& api = ApiSession::instance();
+        // A log handler may run in the very thread the close would have to join.
+        if (inLogHandler())
+            return true;
         // From inside the event handler the close waits until the handler has returned.
         if (session && api.isOpen(session) && session->events().inDelivery()) {
             session->closeAfterDelivery();

@@ -11,8 +11,7 @@ using namespace kelvo::api;
 namespace {
 
 int setEventHandler(KelvoSession& session, KelvoEventHandler handler, void* user) {
-    session.events().setHandler(handler, user);
-    return KELVO_OK;
+    return session.events().setHandler(handler, user);
 }
 
 // What a pulled event's values and text point into, per thread and session, until that thread's

@@ -7,6 +7,7 @@
 
 #include "apisession.h"
 #include "kelvo.h"
+#include "loghandler.h"
 #include "session.h"
 
 #include "robot/robot.h"
@@ -35,12 +36,13 @@ Result guarded(const char* caller, Result fallback, Body body) noexcept {
 
 // ---- The flat face: the default session ----
 
-// Before connect_robot it returns fallback at once and does nothing else.
+// Before connect_robot, and from inside a log handler, it returns fallback at once and does
+// nothing else.
 template <typename Result, typename Body>
 Result withSession(const char* caller, Result fallback, Body body) noexcept {
     return guarded(caller, fallback, [&]() -> Result {
         KelvoSession* const session = ApiSession::instance().session();
-        return session ? body(*session) : fallback;
+        return session && !inLogHandler() ? body(*session) : fallback;
     });
 }
 
@@ -63,12 +65,14 @@ void logCachedAnswer(const char* caller, int status, const KelvoSession& session
 
 // ---- The kelvo_ face: the caller's session ----
 
-// operation(session, args...) and its status.
+// operation(session, args...) and its status; KELVO_ERR_BUSY from inside a log handler.
 template <typename Operation, typename... Args>
 int sessionCall(const char* caller, KelvoSession* session, Operation operation,
                 Args... args) noexcept {
     if (!session)
         return KELVO_ERR_INVALID;
+    if (inLogHandler())
+        return KELVO_ERR_BUSY;
     return guarded(caller, KELVO_ERR_INVALID, [&] {
         const KelvoSession::Call call(*session);
         return call ? operation(*session, args...) : KELVO_ERR_CLOSED;

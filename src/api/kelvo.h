@@ -186,14 +186,15 @@ KELVO_API void KELVO_CALL sync_jobs(void);
 typedef struct KelvoSession KelvoSession;
 
 #define KELVO_OK 0
-#define KELVO_ERR_INVALID (-1)       /* null pointer, value out of range or not finite, bad address */
-#define KELVO_ERR_NOT_CONNECTED (-2) /* link down, nothing sent; or no link within kelvo_open's time */
-#define KELVO_ERR_TIMEOUT (-3)       /* no answer within the reply timeout */
-#define KELVO_ERR_REFUSED (-4)       /* the state forbids it, or the controller said no */
-#define KELVO_ERR_BUSY (-5)          /* a transfer already runs, or pull and push events were mixed */
-#define KELVO_ERR_TOO_LARGE (-6)     /* a queue does not fit one frame */
-#define KELVO_ERR_CLOSED (-7)        /* the session was closed */
-#define KELVO_ERR_IO (-8)            /* a local job directory or file could not be read or written */
+#define KELVO_ERR_INVALID (-1) /* null pointer, value out of range or not finite, bad address */
+#define KELVO_ERR_NOT_CONNECTED \
+    (-2)                         /* link down, nothing sent; or no link within kelvo_open's time */
+#define KELVO_ERR_TIMEOUT (-3)   /* no answer within the reply timeout */
+#define KELVO_ERR_REFUSED (-4)   /* the state forbids it, or the controller said no */
+#define KELVO_ERR_BUSY (-5)      /* a transfer already runs, or pull and push events were mixed */
+#define KELVO_ERR_TOO_LARGE (-6) /* a queue does not fit one frame */
+#define KELVO_ERR_CLOSED (-7)    /* the session was closed */
+#define KELVO_ERR_IO (-8)        /* a local job directory or file could not be read or written */
 
 /* A short English text for a code; never NULL. */
 KELVO_API const char* KELVO_CALL kelvo_strerror(int code);
@@ -202,7 +203,9 @@ KELVO_API const char* KELVO_CALL kelvo_strerror(int code);
  * returns NULL and writes KELVO_ERR_INVALID (malformed address, at once) or
  * KELVO_ERR_NOT_CONNECTED to *error when error is not NULL. */
 KELVO_API KelvoSession* KELVO_CALL kelvo_open(const char* ip, int port, int timeout_ms, int* error);
-/* Stops the link and any transfer, joins the session's threads and frees it; NULL is ignored. */
+/* Stops the link and any transfer, joins the session's threads and frees it; NULL is ignored.
+ * A running event handler is let finish first (its calls into the session return
+ * KELVO_ERR_CLOSED); from inside the handler see the events below. */
 KELVO_API void KELVO_CALL kelvo_close(KelvoSession* session);
 /* The session connect_robot made; NULL before it. */
 KELVO_API KelvoSession* KELVO_CALL kelvo_default_session(void);
@@ -270,14 +273,19 @@ KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool);
  *
  * Every report a host may want to hear of becomes one event, in the order reports arrive, whether
  * or not it changed anything; events are queued from the moment the session exists. The queue is
- * bounded: when full it drops the oldest POSITION and IO events first, never LINK, ALARM or
- * TRANSFER ones, and says what it dropped with one KELVO_EVENT_OVERFLOW event.
+ * bounded, to 1024 events and about 4 MiB per session: when full it drops the oldest POSITION and
+ * IO events first, then other kinds but LINK, ALARM and TRANSFER, and says what it dropped with
+ * one KELVO_EVENT_OVERFLOW event. LINK, ALARM and TRANSFER events go only past 4096 events or
+ * 4 MiB, and then the oldest first, after every kept alarm has been cut down to its text and
+ * values.
  *
  * Push: the handler runs on a thread of the session's own that holds no library lock, so it may
  * call any export, waiting queries included; a slow handler never stalls the link.
  * kelvo_set_event_handler(s, NULL, NULL) returns once a running delivery has finished, after which
- * the handler is never called again; called from inside the handler it takes effect when that
- * delivery ends. kelvo_close from inside the handler is carried out when the handler returns.
+ * the handler is never called again, or KELVO_ERR_CLOSED when a close of s began meanwhile;
+ * called from inside the handler it returns at once and takes effect when that delivery ends.
+ * kelvo_close from inside the handler returns at once and is carried out when the handler
+ * returns. kelvo_next_event from inside the handler returns KELVO_ERR_BUSY.
  * Pull: kelvo_next_event; values and text stay valid until the same thread's next
  * kelvo_next_event on that session. Flat-API hosts use kelvo_default_session(). */
 #define KELVO_EVENT_LINK 1     /* code 1 up, 0 down; text: the reason */
@@ -290,7 +298,8 @@ KELVO_API int KELVO_CALL kelvo_get_tool(KelvoSession* session, int* tool);
 #define KELVO_EVENT_POSITION 8 /* code: coordinate system; values: the position as reported */
 #define KELVO_EVENT_IO 9       /* code: KELVO_IO_...; values: every value the report carried */
 #define KELVO_EVENT_ALARM 10   /* code: KELVO_ALARM_...; text; values[0]: the alarm number */
-#define KELVO_EVENT_TRANSFER 11 /* code: KELVO_TRANSFER_...; text: file; values: bytes done, total */
+#define KELVO_EVENT_TRANSFER \
+    11 /* code: KELVO_TRANSFER_...; text: file; values: bytes done, total */
 #define KELVO_EVENT_OVERFLOW 12 /* count: how many events were dropped */
 
 #define KELVO_IO_DOUT 0
@@ -342,7 +351,11 @@ KELVO_API int KELVO_CALL kelvo_dump_trace(KelvoSession* session, const char* pat
 /* ---- The library's log ----
  * Routes the library's log lines, process-wide, to handler(level, category, text, user) from
  * min_level up; NULL restores the default output (standard error). The texts are unchanged. The
- * handler may run on any thread, and should return quickly. */
+ * handler may run on any thread, the library's own included, and should return quickly. Once
+ * kelvo_set_log_handler returns, the old handler is not called again; called from inside a
+ * handler it returns at once and applies from the next line. Every call on a session from inside
+ * a log handler returns KELVO_ERR_BUSY at once (flat calls do nothing and return what they return
+ * before connect_robot), and kelvo_close there does nothing: the thread may be the session's. */
 #define KELVO_LOG_DEBUG 0
 #define KELVO_LOG_INFO 1
 #define KELVO_LOG_WARNING 2

@@ -4,9 +4,9 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
-#include <shared_mutex>
 
 namespace kelvo::api {
 
@@ -20,17 +20,24 @@ struct Route {
     bool installed = false;
 };
 
-// Readers log from any thread; a change waits until no handler call is running, so that once
-// kelvo_set_log_handler returns the old handler is not called again.
-std::shared_mutex& routeMutex() {
-    static std::shared_mutex mutex;
-    return mutex;
-}
+// Readers log from any thread and call the handler outside the lock; a change waits until no
+// handler call is running, so that once kelvo_set_log_handler returns the old handler is not
+// called again. A change from inside a handler cannot wait for itself, nor for other threads'
+// calls (they may be waiting for it): it takes effect for the next line.
+struct Router {
+    std::mutex mutex;
+    std::condition_variable idle;
+    Route route;
+    int running = 0;
+};
 
-Route& route() {
-    static Route r;
+Router& router() {
+    static Router r;
     return r;
 }
+
+// A handler that logs through Qt again is passed on, not called into itself.
+thread_local bool inHandler = false;
 
 int levelOf(QtMsgType type) {
     switch (type) {
@@ -52,38 +59,54 @@ bool ours(const char* category) {
 }
 
 void routeMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    // A handler that logs through Qt again is passed on, not called into itself.
-    thread_local bool inHandler = false;
-    std::shared_lock<std::shared_mutex> lock(routeMutex());
-    const Route& r = route();
-    if (!r.handler || !ours(context.category) || inHandler) {
-        if (r.previous)
-            r.previous(type, context, text);
+    Router& r = router();
+    std::unique_lock<std::mutex> lock(r.mutex);
+    const Route route = r.route;
+    if (!route.handler || !ours(context.category) || inHandler) {
+        lock.unlock();
+        if (route.previous)
+            route.previous(type, context, text);
         return;
     }
-    if (levelOf(type) < r.minLevel)
+    if (levelOf(type) < route.minLevel)
         return;
+    ++r.running;
+    lock.unlock();
     const QByteArray utf8 = text.toUtf8();
     inHandler = true;
-    r.handler(levelOf(type), context.category, utf8.constData(), r.user);
+    try {
+        route.handler(levelOf(type), context.category, utf8.constData(), route.user);
+    } catch (...) {
+        // A host's exception must not leave the count of running calls behind.
+    }
     inHandler = false;
+    lock.lock();
+    if (--r.running == 0)
+        r.idle.notify_all();
 }
 
 }  // namespace
 
+bool inLogHandler() {
+    return inHandler;
+}
+
 void setLogHandler(KelvoLogHandler handler, void* user, int minLevel) {
-    std::unique_lock<std::shared_mutex> lock(routeMutex());
-    Route& r = route();
-    r.handler = handler;
-    r.user = user;
-    r.minLevel = minLevel;
-    if (handler && !r.installed) {
-        r.previous = qInstallMessageHandler(routeMessage);
-        r.installed = true;
-    } else if (!handler && r.installed) {
-        qInstallMessageHandler(r.previous);
-        r.installed = false;
+    Router& r = router();
+    std::unique_lock<std::mutex> lock(r.mutex);
+    Route& route = r.route;
+    route.handler = handler;
+    route.user = user;
+    route.minLevel = minLevel;
+    if (handler && !route.installed) {
+        route.previous = qInstallMessageHandler(routeMessage);
+        route.installed = true;
+    } else if (!handler && route.installed) {
+        qInstallMessageHandler(route.previous);
+        route.installed = false;
     }
+    if (!inHandler)
+        r.idle.wait(lock, [&r] { return r.running == 0; });
 }
 
 }  // namespace kelvo::api

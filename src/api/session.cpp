@@ -5,13 +5,13 @@
 
 #include "link/framerecorder.h"
 #include "message/wordnames.h"
+#include "platform/handover.h"
 #include "robot/questionboard.h"
 #include "robot/robot.h"
 #include "transfer/tcpupdownfile.h"
 #include "transfer/transferwordnames.h"
 
 #include <QDeadlineTimer>
-#include <QMetaObject>
 #include <QThread>
 
 #include <chrono>
@@ -70,12 +70,13 @@ KelvoSession* KelvoSession::open(const QString& ip, quint16 port, int timeoutMs,
 
 KelvoSession::KelvoSession() : events_([this] { return closeIfAsked(); }) {}
 
-// In the delivery thread, after the handler returned.
+// In the delivery thread, after the handler returned. A close begun meanwhile by another thread
+// owns the session, and joins this thread.
 bool KelvoSession::closeIfAsked() {
-    if (!closeAfterDelivery_)
+    if (!closeAfterDelivery_ || !kelvo::api::ApiSession::instance().release(this))
         return false;
     events_.leaveDeliveryThread();
-    kelvo::api::ApiSession::instance().close(this);
+    delete this;
     return true;
 }
 
@@ -153,6 +154,9 @@ KelvoSession::~KelvoSession() {
         events_.shutdown();
         callsDone_.wait(lock, [this] { return calls_ == 0; });
     }
+    // A handler still running may call in (and be refused): it must end before what it would
+    // touch goes.
+    events_.stop();
     if (robot_) {
         runInRobotThread([this] {
             delete transfer_;
@@ -168,12 +172,7 @@ KelvoSession::~KelvoSession() {
 }
 
 void KelvoSession::runInRobotThread(const std::function<void()>& work) {
-    QObject* const target = anchor_ ? anchor_.get() : robot_;
-    if (target->thread() == QThread::currentThread()) {
-        work();
-    } else {
-        QMetaObject::invokeMethod(target, work, Qt::BlockingQueuedConnection);
-    }
+    kelvo::platform::runInThreadOf(anchor_ ? anchor_.get() : robot_, work);
 }
 
 void KelvoSession::setReplyTimeout(int ms) {
@@ -215,22 +214,23 @@ int KelvoSession::ask(const AnswerTag& expected, const std::function<bool()>& se
 }
 
 int KelvoSession::setTransferPort(quint16 port) {
-    return replaceTransfer(port, jobDir_);
+    return replaceTransfer([this, port] { transferPort_ = port; });
 }
 
 int KelvoSession::setJobDir(const QString& dir) {
-    return replaceTransfer(transferPort_, dir);
+    return replaceTransfer([this, dir] { jobDir_ = dir; });
 }
 
-int KelvoSession::replaceTransfer(quint16 port, const QString& dir) {
+// The port and folder are read and written in the session's thread only: two changes at once
+// from two threads must not race.
+int KelvoSession::replaceTransfer(const std::function<void()>& change) {
     int result = KELVO_OK;
     runInRobotThread([&] {
         if (transfer_->isBusy()) {
             result = KELVO_ERR_BUSY;
             return;
         }
-        transferPort_ = port;
-        jobDir_ = dir;
+        change();
         delete transfer_;
         makeTransfer();
     });

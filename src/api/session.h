@@ -102,7 +102,7 @@ private:
     // A transfer object for the current port and job folder, its progress turned into events.
     void makeTransfer();
     bool closeIfAsked();
-    int replaceTransfer(quint16 port, const QString& dir);
+    int replaceTransfer(const std::function<void()>& change);
     bool waitUntilConnected(int timeoutMs) const;
     void startRecorder(const QString& ip, quint16 port);
 

@@ -1,5 +1,7 @@
 #include "link/jsonwire.h"
 
+#include "link/strictjsonreader.h"
+
 #include <json/reader.h>
 
 #include <QString>
@@ -267,8 +269,11 @@ std::optional<QByteArray> write(const Json::Value& value) {
 
 std::optional<Json::Value> parse(const QByteArray& payload) {
     const int nul = payload.indexOf('\0');
-    const std::string text =
-        withoutDecimalPoints(QString::fromUtf8(nul < 0 ? payload : payload.left(nul)).toUtf8());
+    const QByteArray upToNul = nul < 0 ? payload : payload.left(nul);
+    if (std::optional<Json::Value> quick =
+            readStrict(upToNul.constData(), static_cast<std::size_t>(upToNul.size())))
+        return quick;
+    const std::string text = withoutDecimalPoints(QString::fromUtf8(upToNul).toUtf8());
     Json::Value root;
     try {
         if (!reader().parse(text.data(), text.data() + text.size(), &root, nullptr)) {

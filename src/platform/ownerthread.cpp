@@ -1,5 +1,7 @@
 #include "platform/ownerthread.h"
 
+#include "platform/handover.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 
@@ -24,12 +26,12 @@ public:
         ready_.wait(lock, [this] { return app_ != nullptr; });
     }
 
-    void invoke(const std::function<void()>& work) {
-        QMetaObject::invokeMethod(app_, work, Qt::BlockingQueuedConnection);
-    }
+    void invoke(const std::function<void()>& work) { runInThreadOf(app_, work); }
 
     void stop() {
-        QMetaObject::invokeMethod(app_, &QCoreApplication::quit, Qt::QueuedConnection);
+        // An empty functor: the event carries nothing written here for the loop's thread to read.
+        QMetaObject::invokeMethod(
+            app_, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
         thread_.join();
     }
 

@@ -1,0 +1,206 @@
+// Calling back in from inside the event and log handlers: every call either works or returns
+// KELVO_ERR_BUSY at once, and a close from inside a handler ends every wait on the session. A
+// hang aborts the test process, so a deadlock fails instead of stalling the suite.
+
+#include "apitest.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+
+namespace {
+
+constexpr int kHangMs = 10000;
+
+// Runs call in a thread of its own; a call that has not returned within kHangMs is a deadlock.
+template <typename Result>
+Result withinHangBound(const char* what, std::function<Result()> call) {
+    std::packaged_task<Result()> task(std::move(call));
+    std::future<Result> result = task.get_future();
+    std::thread(std::move(task)).detach();
+    if (result.wait_for(std::chrono::milliseconds(kHangMs)) != std::future_status::ready) {
+        std::fprintf(stderr, "%s did not return: deadlock\n", what);
+        std::abort();
+    }
+    return result.get();
+}
+
+KelvoSession* openAt(const char* address) {
+    int error = 0;
+    KelvoSession* session = kelvo_open(address, 0, 3000, &error);
+    EXPECT_NE(session, nullptr) << kelvo_strerror(error);
+    return session;
+}
+
+struct Reentry {
+    KelvoSession* session = nullptr;
+    std::function<int(KelvoSession*)> call;
+    std::atomic<bool> entered{false};
+    std::atomic<int> status{1};  // not yet called
+    int holdMs = 0;              // how long the handler stays in before calling in
+};
+
+void ignoreEvent(const KelvoEvent*, void*) {}
+void ignoreLog(int, const char*, const char*, void*) {}
+
+void callInFromEvent(const KelvoEvent*, void* user) {
+    auto* reentry = static_cast<Reentry*>(user);
+    if (reentry->entered.exchange(true))
+        return;
+    sleepMs(reentry->holdMs);
+    const long long ms = elapsedMs([&] { reentry->status = reentry->call(reentry->session); });
+    EXPECT_LT(ms, 3500);  // at most a query's reply timeout
+}
+
+void callInFromLog(int, const char*, const char*, void* user) {
+    auto* reentry = static_cast<Reentry*>(user);
+    if (reentry->entered.exchange(true))
+        return;
+    const long long ms = elapsedMs([&] { reentry->status = reentry->call(reentry->session); });
+    EXPECT_LT(ms, 500);
+}
+
+int closing(KelvoSession* s) {
+    kelvo_close(s);
+    return KELVO_OK;
+}
+
+struct EventCase {
+    const char* name;
+    std::function<int(KelvoSession*)> call;
+    int expected;      // of call, inside the handler
+    int hostExpected;  // of the host's clearing the handler meanwhile
+};
+
+struct LogCase {
+    const char* name;
+    std::function<int(KelvoSession*)> call;
+    int expected;
+    bool restoresLog;  // the call itself takes the handler away
+};
+
+}  // namespace
+
+// The handler calls in while a host thread waits in kelvo_set_event_handler for that delivery to
+// end. A close from the handler wakes that wait.
+TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
+    SimProcess sim("127.0.28.1", {}, SimProcess::Controller::Simulated);
+    ASSERT_TRUE(sim.listening());
+    const EventCase cases[] = {
+        {"close", closing, KELVO_OK, KELVO_ERR_CLOSED},
+        {"pull once the handler is cleared",
+         [](KelvoSession* s) {
+             kelvo_set_event_handler(s, nullptr, nullptr);
+             KelvoEvent e;
+             return kelvo_next_event(s, &e, 1000);
+         },
+         KELVO_ERR_BUSY, KELVO_OK},
+    };
+    for (const EventCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        KelvoSession* s = openAt("127.0.28.1");
+        ASSERT_NE(s, nullptr);
+        Reentry reentry;
+        reentry.session = s;
+        reentry.call = c.call;
+        reentry.holdMs = 300;  // the host thread is waiting by then
+        ASSERT_EQ(kelvo_set_event_handler(s, callInFromEvent, &reentry), KELVO_OK);
+        ASSERT_EQ(kelvo_set_jogging_speed(s, 7), KELVO_OK);
+        for (int i = 0; i < 500 && !reentry.entered; ++i)
+            sleepMs(10);
+        ASSERT_TRUE(reentry.entered);
+        EXPECT_EQ(
+            withinHangBound<int>("set_event_handler",
+                                 [s] { return kelvo_set_event_handler(s, nullptr, nullptr); }),
+            c.hostExpected);
+        EXPECT_EQ(reentry.status, c.expected);
+        if (c.hostExpected != KELVO_ERR_CLOSED)
+            kelvo_close(s);
+    }
+}
+
+TEST(Reentry, FromTheLogHandlerTheLogHandlerMayChangeAndSessionCallsAreBusy) {
+    SimProcess sim("127.0.28.3");
+    ASSERT_TRUE(sim.listening());
+    const LogCase cases[] = {
+        {"restore the default output",
+         [](KelvoSession*) { return kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG); },
+         KELVO_OK, true},
+        {"another handler",
+         [](KelvoSession*) { return kelvo_set_log_handler(ignoreLog, nullptr, KELVO_LOG_DEBUG); },
+         KELVO_OK, true},
+        {"query",
+         [](KelvoSession* s) {
+             int v = 0;
+             return kelvo_get_jogging_speed(s, &v);
+         },
+         KELVO_ERR_BUSY, false},
+        {"set the event handler",
+         [](KelvoSession* s) { return kelvo_set_event_handler(s, ignoreEvent, nullptr); },
+         KELVO_ERR_BUSY, false},
+        {"close (ignored)", closing, KELVO_OK, false},
+    };
+    KelvoSession* s = openAt("127.0.28.3");
+    ASSERT_NE(s, nullptr);
+    for (const LogCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reentry reentry;
+        reentry.session = s;
+        reentry.call = c.call;
+        ASSERT_EQ(kelvo_set_log_handler(callInFromLog, &reentry, KELVO_LOG_DEBUG), KELVO_OK);
+        // A warning in this thread: the handler runs here.
+        EXPECT_EQ(withinHangBound<int>("a logging call", [s] { return kelvo_set_aout(s, 1, NAN); }),
+                  KELVO_ERR_INVALID);
+        EXPECT_EQ(reentry.status, c.expected);
+        ASSERT_EQ(kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG), KELVO_OK);
+        int connected = 0;
+        EXPECT_EQ(kelvo_is_connected(s, &connected), KELVO_OK) << "the session is still open";
+    }
+    kelvo_close(s);
+}
+
+// A host that never takes its events, and a controller that sends large alarms: the queue stays
+// near its byte bound, the alarms it keeps have their whole text, and OVERFLOW counts the rest.
+TEST(Reentry, TheEventQueueIsBoundedInBytesAndKeepsAlarmTexts) {
+    constexpr int kAlarms = 200;
+    constexpr size_t kTextBytes = 32 * 1024;
+    constexpr size_t kBound = 4u << 20;
+    SimProcess sim("127.0.28.4");
+    ASSERT_TRUE(sim.listening());
+    KelvoSession* s = openAt("127.0.28.4");
+    ASSERT_NE(s, nullptr);
+    const std::string text(kTextBytes, 'a');
+    kelvo_set_log_handler(ignoreLog, nullptr, KELVO_LOG_ERROR);  // not every alarm's text
+    for (int i = 0; i < kAlarms; ++i)
+        ASSERT_TRUE(sim.report(0x2B03, json(R"({"data":")" + text + R"(","type":7})")));
+    ASSERT_TRUE(sim.reply(0x2602, 0x2603, json(R"({"robot":1,"speed":5})")));
+    int speed = 0;
+    ASSERT_EQ(kelvo_get_jogging_speed(s, &speed), KELVO_OK);  // every alarm arrived before it
+
+    KelvoEvent event;
+    int alarms = 0;
+    int dropped = 0;
+    int taken = 0;
+    while (kelvo_next_event(s, &event, 0) == KELVO_OK) {
+        if (event.kind == KELVO_EVENT_OVERFLOW)
+            dropped += event.count;
+        else
+            ++taken;
+        if (event.kind == KELVO_EVENT_ALARM) {
+            ++alarms;
+            ASSERT_NE(event.text, nullptr);
+            EXPECT_EQ(std::string(event.text), text);
+        }
+    }
+    EXPECT_GT(alarms, 0);
+    EXPECT_LE(alarms * kTextBytes, kBound);
+    // Nothing unaccounted for: besides the alarms, the link's coming up and the speed answer (whose
+    // event may trail the answer).
+    EXPECT_GE(taken + dropped, kAlarms + 1);
+    EXPECT_LE(taken + dropped, kAlarms + 2);
+    kelvo_close(s);
+    kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG);
+}
