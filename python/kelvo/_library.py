@@ -90,6 +90,8 @@ _EVENT_CALLS: Dict[str, List[Any]] = {
 def _declare(lib: ctypes.CDLL) -> ctypes.CDLL:
     lib.kelvo_strerror.argtypes = [_int]
     lib.kelvo_strerror.restype = ctypes.c_char_p
+    lib.kelvo_version.argtypes = []
+    lib.kelvo_version.restype = ctypes.c_char_p
     lib.kelvo_open.argtypes = [_text, _int, _int, _p_int]
     lib.kelvo_open.restype = _session
     lib.kelvo_close.argtypes = [_session]
@@ -185,3 +187,8 @@ def in_callback() -> bool:
 def has_events() -> bool:
     """Whether the loaded library has the event calls."""
     return hasattr(library(), "kelvo_next_event")
+
+
+def version() -> str:
+    """The version of the loaded libkelvo_dll, such as "1.0.0"."""
+    return str(library().kelvo_version().decode("ascii"))
