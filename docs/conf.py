@@ -30,7 +30,7 @@ nitpick_ignore_regex = [
     ("py:class", r"(typing|ctypes|enum|os|logging|collections\.abc)\..*"),
     ("py:obj", r"(typing|ctypes)\..*"),
     # the package's private ctypes records and type variables, in signatures only
-    ("py:class", r"kelvo\._.*|kelvo\.enums\.E|kelvo\.dashboard\.(server|panel|control)\..*"),
+    ("py:class", r"kelvo\.(\w+\.)*_.*|kelvo\.enums\.E|kelvo\.dashboard\.(server|panel|control)\..*"),
 ]
 autodoc_member_order = "bysource"
 autodoc_typehints = "signature"
