@@ -1,4 +1,4 @@
-"""kelvo: remote control of a robot controller over TCP/IP, over the C library libkelvo_dll.
+"""kelvo: remote control of a robot controller over TCP/IP, over the C library libkelvo_dll::
 
     import kelvo
     with kelvo.connect("127.0.0.1") as robot:

@@ -1,4 +1,4 @@
-"""kelvo for asyncio: the Robot's methods as coroutines, events as an async iterator.
+"""kelvo for asyncio: the Robot's methods as coroutines, events as an async iterator::
 
     async with kelvo.aio.connect("127.0.0.1") as robot:
         await robot.servo_power_on()
