@@ -171,12 +171,14 @@ _callbacks = threading.local()
 
 @contextlib.contextmanager
 def callback() -> Iterator[None]:
-    """Marks the calling library thread as running one of our callbacks."""
+    """Marks the calling library thread as running one of our callbacks. Nests: a log callback
+    inside an event callback leaves the thread marked when it returns."""
+    outer = in_callback()
     _callbacks.active = True
     try:
         yield
     finally:
-        _callbacks.active = False
+        _callbacks.active = outer
 
 
 def in_callback() -> bool:

@@ -164,8 +164,15 @@ class _Session:
             self._close(handle)
 
     def _close(self, handle: int) -> None:
-        self.lib.kelvo_close(handle)  # returns once no callback runs
+        self.lib.kelvo_close(handle)
+        # A close asked for from inside a library callback is carried out only once that callback
+        # returns, after this: a handler freed now could still be entered. Handlers are small and
+        # made once per on_event, so they are kept for the life of the process.
+        _retired_handlers.extend(self.callbacks)
         self.callbacks = []
+
+
+_retired_handlers: List[Any] = []
 
 
 _open_sessions: "weakref.WeakSet[_Session]" = weakref.WeakSet()
