@@ -1,6 +1,7 @@
 # What `cmake --install` puts under the prefix: the library and kelvo.h for hosts, kelvoctl and
 # kelvo-sim with the demo's samples, a CMake config package (kelvo::kelvo_dll) and kelvo.pc.
-# Component runtime holds what runs, dev what builds a host; the Debian packages follow them.
+# Component runtime holds what runs, dev what builds a host, python the kelvo package for Python;
+# the Debian packages follow them.
 include(CMakePackageConfigHelpers)
 
 set(KELVO_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
@@ -19,6 +20,10 @@ install(DIRECTORY tools/samples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvo/samp
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT runtime)
 install(FILES sim/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME README.kelvo-sim.md
     COMPONENT runtime)
+
+# Debian's path for pure Python packages; under the prefix, so `cmake --install` keeps to it.
+install(DIRECTORY python/kelvo DESTINATION lib/python3/dist-packages COMPONENT python
+    FILES_MATCHING PATTERN "*.py" PATTERN "py.typed" PATTERN "__pycache__" EXCLUDE)
 
 install(FILES src/api/kelvo.h ${PROJECT_BINARY_DIR}/include/kelvo_version.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Set-up, build and run. Usage: scripts/kelvo.sh demo | test | build
+# Set-up, build and run. Usage: scripts/kelvo.sh demo | test | build | docs
 # (ThreadSanitizer, too slow for the test command: scripts/tsan.sh.)
 # Installs what is missing (Debian 12, as root), builds in build/, then runs the demo (kelvoctl
-# against the simulated controller) or the tests.
+# against the simulated controller), the tests, or the documentation site (build/docs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # locales: localedef builds the decimal-comma locale some tests run under; mono runs the C# face;
-# python3-mypy checks the Python package's types; chromium drives the dashboard's browser tests.
+# python3-mypy checks the Python package's types; chromium drives the dashboard's browser tests;
+# doxygen, Sphinx with MyST and help2man build the documentation.
 packages=(cmake g++ clang ninja-build pkg-config qtbase5-dev libjsoncpp-dev zlib1g-dev
           libgtest-dev libgmock-dev libbenchmark-dev locales python3-pytest python3-venv
           python3-mypy mono-mcs mono-runtime python3-aiohttp chromium chromium-driver
-          python3-selenium fonts-wqy-microhei libsimdjson-dev)
+          python3-selenium fonts-wqy-microhei libsimdjson-dev doxygen python3-sphinx
+          python3-myst-parser help2man)
 
 install_missing() {
     local missing=()
@@ -54,6 +56,29 @@ run_python_tests() {  # run_python_tests DIR
     return "$status"
 }
 
+# The site into build/docs: the pages and the Python API by Sphinx, the C API by Doxygen (copied
+# in as c-api/), the kelvoctl man page by help2man (man/kelvoctl.1). Any warning fails the build.
+build_docs() {
+    configure build
+    cmake --build build -j "$jobs" --target kelvo_dll kelvoctl kelvo-sim
+    rm -rf build/docs build/docs-generated
+    mkdir -p build/docs-generated/man
+    (cat docs/Doxyfile && echo "OUTPUT_DIRECTORY = build/docs-generated") | doxygen -
+    local version
+    version=$(sed -n 's/^project(kelvo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    help2man --no-info --no-discard-stderr --version-string="$version" \
+        --name="remote control of a robot controller through the kelvo library" \
+        --output=build/docs-generated/man/kelvoctl.1 build/tools/kelvoctl
+    KELVO_DOXYGEN_DIR="$PWD/build/docs-generated" KELVO_LIBRARY="$PWD/build/src/libkelvo_dll.so" \
+        /usr/bin/python3 -m sphinx -E -W -n --keep-going -q -b html -d build/docs-doctrees docs build/docs
+}
+
+# The snippets of docs/: C compiled (and run where marked), Python and kelvoctl run against kelvo-sim.
+check_docs() {
+    env -u KELVO_LIBRARY KELVO_BUILD_DIR="$PWD/build" \
+        /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/docs
+}
+
 install_missing
 case "${1:-demo}" in
     demo)
@@ -67,6 +92,9 @@ case "${1:-demo}" in
         echo "== the Python package =="
         run_python_tests build
         (cd python && /usr/bin/python3 -m mypy --strict --cache-dir=/dev/null kelvo ../examples/python)
+        echo "== the documentation =="
+        build_docs
+        check_docs
         echo "== again with AddressSanitizer and UndefinedBehaviorSanitizer =="
         # Unoptimised with line tables only: a third of the compile time of -O2 -g under ASan.
         build build-asan -DKELVO_SANITIZE=ON -DKELVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
@@ -80,11 +108,15 @@ case "${1:-demo}" in
         CC=clang CXX=clang++ build build-clang -DKELVO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug \
             -DCMAKE_CXX_FLAGS_DEBUG="-O0"
         ;;
+    docs)
+        build_docs
+        echo "The site: build/docs/index.html"
+        ;;
     build)
         build build
         ;;
     *)
-        echo "usage: $0 demo | test | build" >&2
+        echo "usage: $0 demo | test | build | docs" >&2
         exit 2
         ;;
 esac

@@ -1,4 +1,4 @@
-"""kelvo: remote control of a robot controller over TCP/IP, over the C library libkelvo_dll.
+"""kelvo: remote control of a robot controller over TCP/IP, over the C library libkelvo_dll::
 
     import kelvo
     with kelvo.connect("127.0.0.1") as robot:
@@ -9,6 +9,7 @@ libkelvo_dll.so.1. Methods named like the C calls keep the C units (milliseconds
 and the wait helpers take seconds. The library's log goes to the logging module's "kelvo"
 loggers."""
 
+from ._library import version
 from .enums import (
     AlarmSeverity,
     Coord,
@@ -34,12 +35,13 @@ from .errors import (
     TooLargeError,
 )
 from .log import set_log_handler
-from .records import Event, MotionPoint
-from .robot import Position, Robot, Status, connect
+from .records import AlarmEvent, Event, IoEvent, MotionPoint, TransferEvent
+from .robot import Position, ProgressCallback, Robot, Status, connect
 
 __version__ = "0.1.0"
 
 __all__ = [
+    "AlarmEvent",
     "AlarmSeverity",
     "BusyError",
     "ClosedError",
@@ -47,6 +49,7 @@ __all__ = [
     "Event",
     "EventKind",
     "InvalidArgumentError",
+    "IoEvent",
     "IoKind",
     "JobFileError",
     "KelvoError",
@@ -57,6 +60,7 @@ __all__ = [
     "NotConnectedError",
     "PointType",
     "Position",
+    "ProgressCallback",
     "RefusedError",
     "Robot",
     "RunningState",
@@ -64,7 +68,9 @@ __all__ = [
     "Status",
     "TimedOutError",
     "TooLargeError",
+    "TransferEvent",
     "TransferStage",
     "connect",
     "set_log_handler",
+    "version",
 ]

@@ -90,6 +90,8 @@ _EVENT_CALLS: Dict[str, List[Any]] = {
 def _declare(lib: ctypes.CDLL) -> ctypes.CDLL:
     lib.kelvo_strerror.argtypes = [_int]
     lib.kelvo_strerror.restype = ctypes.c_char_p
+    lib.kelvo_version.argtypes = []
+    lib.kelvo_version.restype = ctypes.c_char_p
     lib.kelvo_open.argtypes = [_text, _int, _int, _p_int]
     lib.kelvo_open.restype = _session
     lib.kelvo_close.argtypes = [_session]
@@ -169,12 +171,14 @@ _callbacks = threading.local()
 
 @contextlib.contextmanager
 def callback() -> Iterator[None]:
-    """Marks the calling library thread as running one of our callbacks."""
+    """Marks the calling library thread as running one of our callbacks. Nests: a log callback
+    inside an event callback leaves the thread marked when it returns."""
+    outer = in_callback()
     _callbacks.active = True
     try:
         yield
     finally:
-        _callbacks.active = False
+        _callbacks.active = outer
 
 
 def in_callback() -> bool:
@@ -185,3 +189,8 @@ def in_callback() -> bool:
 def has_events() -> bool:
     """Whether the loaded library has the event calls."""
     return hasattr(library(), "kelvo_next_event")
+
+
+def version() -> str:
+    """The version of the loaded libkelvo_dll, such as "1.0.0"."""
+    return str(library().kelvo_version().decode("ascii"))

@@ -51,7 +51,7 @@ class PointType(IntEnum):
 
 
 class EventKind(IntEnum):
-    """KELVO_EVENT_ kinds."""
+    """``KELVO_EVENT_`` kinds."""
 
     LINK = 1
     SERVO = 2

@@ -1,4 +1,4 @@
-"""One exception class per KELVO_ERR_ code, all derived from KelvoError. This module needs no
+"""One exception class per ``KELVO_ERR_`` code, all derived from KelvoError. This module needs no
 library: an exception can be made, raised and caught where libkelvo_dll is missing."""
 
 from typing import TYPE_CHECKING, Dict, Optional, Type
@@ -12,7 +12,7 @@ class LibraryNotFoundError(OSError):
 
 
 class KelvoError(Exception):
-    """A call failed. code is the KELVO_ERR_ code, message the text for it; alarm is the
+    """A call failed. code is the ``KELVO_ERR_`` code, message the text for it; alarm is the
     controller's ALARM event that arrived during the call, if one did, and the text names it."""
 
     code: int = 0

@@ -1,9 +1,10 @@
 """The Python forms of the C records: Event and MotionPoint."""
 
 import ctypes
+import math
 from dataclasses import dataclass
 from enum import IntEnum
-from typing import Dict, Optional, Sequence, Tuple, Type, Union
+from typing import Any, Dict, Optional, Sequence, Tuple, Type, Union
 
 from . import _checks
 from ._records import CEvent, CPoint
@@ -38,7 +39,9 @@ class Event:
 
     code is an IntEnum where the kind has one (Mode, Coord, IoKind, AlarmSeverity, ...);
     time is when the library received the report, in seconds since the Unix epoch.
-    count is the number of values, or for OVERFLOW how many events were dropped."""
+    count is the number of values, or for OVERFLOW how many events were dropped.
+    ALARM, IO and TRANSFER events come as AlarmEvent, IoEvent and TransferEvent, which name
+    their values."""
 
     kind: Union[EventKind, int]
     robot: int
@@ -53,16 +56,90 @@ class Event:
         """Copies a KelvoEvent; the library may reuse its storage afterwards."""
         kind = decode(EventKind, event.kind)
         enum = _CODE_ENUMS.get(kind)
+        code = decode(enum, event.code) if enum else event.code
         values = tuple(event.values[: event.count]) if event.values and event.count > 0 else ()
-        return cls(
+        typed = _TYPED.get(kind, Event)
+        return typed(
             kind=kind,
             robot=event.robot,
-            code=decode(enum, event.code) if enum else event.code,
+            code=code,
             count=event.count,
             values=values,
             text=event.text.decode("utf-8", "replace") if event.text is not None else None,
             time=event.time,
+            **typed.named(code, values),
         )
+
+    @staticmethod
+    def named(code: int, values: Tuple[float, ...]) -> Dict[str, Any]:
+        """The fields a kind adds to these, made from its code and values."""
+        return {}
+
+
+def _whole(values: Tuple[float, ...], index: int) -> int:
+    """values[index] as an int; 0 where a report left it out or it is not finite."""
+    value = values[index] if index < len(values) else 0.0
+    return int(value) if math.isfinite(value) else 0
+
+
+@dataclass(frozen=True)
+class AlarmEvent(Event):
+    """An ALARM: number is the alarm number, severity the code; text the controller's text."""
+
+    number: int
+
+    @property
+    def severity(self) -> Union[AlarmSeverity, int]:
+        return self.code
+
+    @staticmethod
+    def named(code: int, values: Tuple[float, ...]) -> Dict[str, Any]:
+        return {"number": _whole(values, 0)}
+
+
+@dataclass(frozen=True)
+class IoEvent(Event):
+    """An IO report: group (the code) says which ports; ports holds their values from port 1,
+    ints for digital ports."""
+
+    ports: Tuple[float, ...]
+
+    @property
+    def group(self) -> Union[IoKind, int]:
+        return self.code
+
+    @staticmethod
+    def named(code: int, values: Tuple[float, ...]) -> Dict[str, Any]:
+        if code in (IoKind.DOUT, IoKind.DIN):
+            return {"ports": tuple(_whole(values, i) for i in range(len(values)))}
+        return {"ports": values}
+
+
+@dataclass(frozen=True)
+class TransferEvent(Event):
+    """A file transfer step: phase (the code), name (the file), done and total bytes."""
+
+    done: int
+    total: int
+
+    @property
+    def phase(self) -> Union[TransferStage, int]:
+        return self.code
+
+    @property
+    def name(self) -> str:
+        return self.text or ""
+
+    @staticmethod
+    def named(code: int, values: Tuple[float, ...]) -> Dict[str, Any]:
+        return {"done": _whole(values, 0), "total": _whole(values, 1)}
+
+
+_TYPED: Dict[int, Type[Event]] = {
+    EventKind.ALARM: AlarmEvent,
+    EventKind.IO: IoEvent,
+    EventKind.TRANSFER: TransferEvent,
+}
 
 
 @dataclass

@@ -35,6 +35,7 @@ from .errors import (
 from .records import Event, MotionPoint, pack_points
 
 Position = Tuple[float, float, float, float, float, float]
+ProgressCallback = Callable[[Position, float], None]  # (position, fraction of the way done)
 T = TypeVar("T")
 
 
@@ -163,8 +164,15 @@ class _Session:
             self._close(handle)
 
     def _close(self, handle: int) -> None:
-        self.lib.kelvo_close(handle)  # returns once no callback runs
+        self.lib.kelvo_close(handle)
+        # A close asked for from inside a library callback is carried out only once that callback
+        # returns, after this: a handler freed now could still be entered. Handlers are small and
+        # made once per on_event, so they are kept for the life of the process.
+        _retired_handlers.extend(self.callbacks)
         self.callbacks = []
+
+
+_retired_handlers: List[Any] = []
 
 
 _open_sessions: "weakref.WeakSet[_Session]" = weakref.WeakSet()
@@ -212,6 +220,14 @@ def _gap(a: Sequence[float], b: Sequence[float], coord: int) -> float:
         for i, (x, y) in enumerate(zip(a, b))
     ]
     return max(gaps)
+
+
+def _fraction(
+    origin: Sequence[float], now: Sequence[float], target: Sequence[float], coord: int
+) -> float:
+    """How much of the way from origin to target is done, from 0 to 1."""
+    way = _gap(origin, target, coord)
+    return 1.0 if way < _ARRIVED else min(1.0, max(0.0, 1.0 - _gap(now, target, coord) / way))
 
 
 class Robot:
@@ -566,12 +582,17 @@ class Robot:
         )
 
     def wait_until_stopped(
-        self, target: Sequence[float], coord: int, timeout: float = 60.0
+        self,
+        target: Sequence[float],
+        coord: int,
+        timeout: float = 60.0,
+        on_progress: Optional[ProgressCallback] = None,
     ) -> Position:
         """Follows the position (in coord) until the robot stands at target, and returns it.
         RefusedError when it stops short or never sets off (a controller refuses moves it cannot
         make), TimedOutError after timeout seconds; either names the controller's alarm if one
-        came meanwhile.
+        came meanwhile. on_progress(position, fraction) is called after readings (at most every
+        100 ms), the fraction of the way done never falling, and with 1.0 once, on arrival.
 
         Left by any exception, KeyboardInterrupt included, it stops the robot before re-raising:
         stop-jogging (0x2902) for each of axes 1 to 12, the only frame a host has that stops a
@@ -579,8 +600,9 @@ class Robot:
         goal = _checks.reals(target, "target", 6)
         code = _checks.code(coord, Coord, "coord")
         limit = _checks.seconds(timeout, "timeout")
+        progress = _checks.callback(on_progress, "on_progress")
         try:
-            return self._follow(goal, code, limit, time.time())
+            return self._follow(goal, code, limit, time.time(), progress)
         except BaseException:
             self._stop_moving()
             raise
@@ -592,27 +614,42 @@ class Robot:
         coord: int,
         linear: bool = False,
         timeout: float = 60.0,
+        on_progress: Optional[ProgressCallback] = None,
     ) -> Position:
         """robot_movj (or robot_movl when linear) to target, then wait_until_stopped, which
         stops the robot if the wait ends by an exception."""
         _checks.seconds(timeout, "timeout")
+        progress = _checks.callback(on_progress, "on_progress")
         started = time.time()
         move = self.robot_movl if linear else self.robot_movj
         move(target, vel, coord)
         try:
-            return self._follow(list(target), int(coord), float(timeout), started)
+            return self._follow(list(target), int(coord), float(timeout), started, progress)
         except BaseException:
             self._stop_moving()
             raise
 
-    def _follow(self, target: List[float], coord: int, timeout: float, since: float) -> Position:
+    def _follow(
+        self,
+        target: List[float],
+        coord: int,
+        timeout: float,
+        since: float,
+        on_progress: Optional[Callable[..., object]],
+    ) -> Position:
         start = time.monotonic()
         origin = last = self.get_current_position(coord)
         last_change = start
+        done = 0.0
         while True:
             now = time.monotonic()
             if _gap(last, target, coord) < _ARRIVED and now - last_change >= _POLL_INTERVAL:
+                if on_progress is not None:
+                    on_progress(last, 1.0)
                 return last
+            done = max(done, _fraction(origin, last, target, coord))
+            if on_progress is not None and done < 1.0:  # 1.0 only once it has settled
+                on_progress(last, done)
             if now - last_change > _STALL_TIME:
                 moved = _gap(last, origin, coord) > _ARRIVED
                 what = "stopped short of its target" if moved else "did not move"

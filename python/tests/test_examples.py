@@ -16,6 +16,7 @@ EXAMPLES = ROOT / "examples" / "python"
         ("stream_queue.py", 1, []),
         pytest.param("watch_events.py", 1, ["1"], marks=needs_events),
         ("two_controllers.py", 2, []),
+        pytest.param("async_two_robots.py", 2, [], marks=needs_events),
     ],
 )
 def test_example(start_sim, example, sims, arguments):

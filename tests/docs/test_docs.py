@@ -1,0 +1,196 @@
+"""The pages of docs/ stay true. Every C block compiles against kelvo.h; C, C# and Python blocks
+marked runnable run against a kelvo-sim of their own; every kelvoctl command of a console block
+prints what the page shows ("..." stands for any text within a line, or alone for any lines).
+
+Snippets are taken from the pages as they are, by their fences: a block runs when the line
+before its fence is the marker <!-- runnable -->. Pages use 127.0.0.1; each block gets its own
+loopback address (127.0.33.N) instead."""
+
+import itertools
+import os
+import re
+import shlex
+import shutil
+import subprocess
+from dataclasses import dataclass
+from pathlib import Path
+from typing import Iterator, List, Tuple
+
+import pytest
+
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("KELVO_BUILD_DIR", ROOT / "build"))
+DOCS = ROOT / "docs"
+SHOWN_ADDRESS = "127.0.0.1"
+RUNNABLE = "<!-- runnable -->"
+FENCE = re.compile(r"^(?P<marker><!-- runnable -->\n)?```(?P<lang>[\w#]+)[^\n]*\n(?P<body>.*?)^```$",
+                   re.M | re.S)
+TIMEOUT = 60
+
+_addresses = itertools.count(1)
+
+
+@dataclass
+class Snippet:
+    page: Path
+    line: int
+    lang: str
+    runnable: bool
+    body: str
+
+    def __str__(self) -> str:
+        return "%s:%d" % (self.page.relative_to(ROOT), self.line)
+
+
+def snippets(*langs: str) -> List[object]:
+    found = []
+    for page in sorted(DOCS.rglob("*.md")):
+        text = page.read_text(encoding="utf-8")
+        for m in FENCE.finditer(text):
+            if m["lang"] in langs:
+                snippet = Snippet(page, text.count("\n", 0, m.start("lang")) + 1, m["lang"],
+                                  bool(m["marker"]), m["body"])
+                found.append(pytest.param(snippet, id=str(snippet)))
+    return found
+
+
+@pytest.fixture
+def address() -> Iterator[str]:
+    """A kelvo-sim listening on an address of this test's own."""
+    address = "127.0.33.%d" % (next(_addresses) % 254 + 1)
+    sim = subprocess.Popen([str(BUILD / "sim" / "kelvo-sim"), "--listen", address],
+                           stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, text=True)
+    line = sim.stdout.readline() if sim.stdout else ""
+    try:
+        assert "listening" in line, "kelvo-sim did not start on %s: %r" % (address, line)
+        yield address
+    finally:
+        sim.kill()
+        sim.wait()
+
+
+def run(argv: List[str], **kwargs: object) -> "subprocess.CompletedProcess[str]":
+    env = dict(os.environ, PYTHONPATH=str(ROOT / "python"),
+               KELVO_LIBRARY=str(BUILD / "src" / "libkelvo_dll.so"))
+    return subprocess.run(argv, capture_output=True, text=True, timeout=TIMEOUT, env=env, cwd=ROOT,
+                          **kwargs)  # type: ignore[call-overload]
+
+
+def test_pages_have_snippets() -> None:
+    # A changed fence syntax must not let every check below pass on nothing.
+    assert snippets("c") and snippets("python") and snippets("console")
+
+
+@pytest.mark.parametrize("snippet", snippets("c"))
+def test_c_snippet(snippet: Snippet, tmp_path: Path, request: pytest.FixtureRequest) -> None:
+    source = tmp_path / "snippet.c"
+    program = tmp_path / "snippet"
+    flags = ["-std=c11", "-Wall", "-Wextra", "-Werror", "-I", str(ROOT / "src" / "api"),
+             "-I", str(BUILD / "include")]
+    body = snippet.body
+    if snippet.runnable:
+        body = body.replace(SHOWN_ADDRESS, request.getfixturevalue("address"))
+        flags += ["-o", str(program), "-L", str(BUILD / "src"), "-lkelvo_dll",
+                  "-Wl,-rpath," + str(BUILD / "src"), "-lm"]
+    else:
+        flags += ["-fsyntax-only"]
+    source.write_text(body)
+    compiled = run(["cc", str(source), *flags])
+    assert compiled.returncode == 0, "%s does not compile:\n%s" % (snippet, compiled.stderr)
+    if snippet.runnable:
+        ran = run([str(program)])
+        assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+
+
+@pytest.mark.parametrize("snippet", [s for s in snippets("python") if s.values[0].runnable])
+def test_python_snippet(snippet: Snippet, address: str) -> None:
+    ran = run(["/usr/bin/python3", "-c", snippet.body.replace(SHOWN_ADDRESS, address)])
+    assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+
+
+@pytest.mark.parametrize("snippet", snippets("csharp"))
+def test_csharp_snippet(snippet: Snippet, tmp_path: Path, request: pytest.FixtureRequest) -> None:
+    body = snippet.body
+    if snippet.runnable:
+        body = body.replace(SHOWN_ADDRESS, request.getfixturevalue("address"))
+        # Mono finds the library beside the program, through the example's dllmap.
+        shutil.copy(ROOT / "bindings" / "csharp" / "example" / "KelvoExample.exe.config",
+                    tmp_path / "Snippet.exe.config")
+        (tmp_path / "libkelvo_dll.so.1").symlink_to(BUILD / "src" / "libkelvo_dll.so.1")
+    (tmp_path / "Snippet.cs").write_text(body)
+    compiled = run(["mcs", "-out:" + str(tmp_path / "Snippet.exe"),
+                    str(ROOT / "bindings" / "csharp" / "Kelvo.cs"), str(tmp_path / "Snippet.cs")])
+    assert compiled.returncode == 0, "%s does not compile:\n%s" % (snippet, compiled.stdout)
+    if snippet.runnable:
+        ran = run(["mono", str(tmp_path / "Snippet.exe")])
+        assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+
+
+def commands(body: str) -> Iterator[Tuple[str, str]]:
+    """The block's "$ kelvoctl ..." lines, each with the output shown under it."""
+    for part in re.split(r"^\$ ", body, flags=re.M)[1:]:
+        command, _, shown = part.partition("\n")
+        yield command, shown
+
+
+def looks_like(shown: str, printed: str) -> bool:
+    lines = []
+    for line in shown.rstrip("\n").split("\n"):
+        lines.append("(?:.*\n)*?" if line == "..." else
+                     ".*".join(map(re.escape, line.rstrip().split("..."))) + " *\n")
+    return re.fullmatch("".join(lines), printed) is not None
+
+
+@pytest.mark.parametrize("snippet", snippets("console"))
+def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
+    shown_commands = list(commands(snippet.body))
+    assert shown_commands, "%s shows no command" % snippet
+    for command, shown in shown_commands:
+        argv = shlex.split(command.replace(SHOWN_ADDRESS, address))
+        assert argv[0] == "kelvoctl", "%s: only kelvoctl commands are checked: %s" % (snippet, command)
+        ran = run([str(BUILD / "tools" / "kelvoctl"), *argv[1:]])
+        assert looks_like(shown, ran.stdout), "%s: $ %s\nprinted:\n%s%s" % (
+            snippet, command, ran.stdout, ran.stderr)
+
+
+@pytest.mark.parametrize("shown, printed, alike", [
+    ("dout 1 = 1\n", "dout 1 = 1\n", True),
+    ("dout 1 = 1\n", "dout 1 = 0\n", False),
+    ("dout 1 = 1\n", "dout 1 = 1\nmore\n", False),
+    ("connected in ... ms\n", "connected in 12 ms\n", True),
+    ("a\n...\nz\n", "a\nb\nc\nz\n", True),
+    ("a\n...\nz\n", "a\nz\n", True),
+    ("a\n...\nz\n", "a\nb\n", False),
+    ("a.b\n", "axb\n", False),
+])
+def test_looks_like(shown: str, printed: str, alike: bool) -> None:
+    assert looks_like(shown, printed) == alike
+
+
+def english_renderings() -> List[Tuple[str, str]]:
+    import sys
+    sys.path.insert(0, str(ROOT / "python"))
+    from kelvo import log
+    return sorted(log._ENGLISH.items())
+
+
+@pytest.mark.parametrize("text, english", english_renderings())
+def test_log_line_table(text: str, english: str) -> None:
+    # Python's rendering of a fixed log text and the page's must be the same.
+    rows = (DOCS / "troubleshooting.md").read_text(encoding="utf-8").splitlines()
+    assert any(text in row and english in row for row in rows if row.startswith("|"))
+
+
+def raw_links() -> List[object]:
+    # Sphinx checks the Markdown links; links to the generated C reference and man page are HTML.
+    return [pytest.param(page, href, id="%s:%s" % (page.name, href))
+            for page in sorted(DOCS.rglob("*.md"))
+            for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))]
+
+
+@pytest.mark.parametrize("page, href", raw_links())
+def test_raw_link(page: Path, href: str) -> None:
+    site = BUILD / "docs"
+    assert (site / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
+        "%s links to %s, which the site lacks (scripts/kelvo.sh docs builds it)" % (page.name, href)
