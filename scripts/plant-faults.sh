@@ -227,7 +227,7 @@ run_tests() {
     # In the order of the folders, unit tests first, not longest first: most faults die early.
     rm -f "$build/Testing/Temporary/CTestCostData.txt"
     (cd "$build" && ctest -L "^($1)\$" --stop-on-failure -j2 --timeout 120 >ctest.out 2>&1) && return 0
-    grep -m1 -E 'Test +#[0-9]+: .*(Failed|Timeout|Exception|SEGFAULT|aborted)' "$build/ctest.out" |
+    grep -m1 -E 'Test +#[0-9]+: .*(\*\*\*|SEGFAULT|Subprocess aborted)' "$build/ctest.out" |
         sed -E 's/.*#[0-9]+: ([^ ]+) .*/\1/'
     return 1
 }
