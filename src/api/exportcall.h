@@ -87,8 +87,10 @@ inline bool knownCoord(int coord) {
 inline bool knownMode(int mode) {
     return mode >= 0 && mode <= 2;
 }
+inline constexpr int kSlowestJogSpeed = 0;
+inline constexpr int kLastJogSpeedCode = 103;  // 101 to 103: the inching steps
 inline bool knownJogSpeed(int speed) {
-    return speed >= 0 && speed <= 103;  // 101 to 103: the inching steps
+    return speed >= kSlowestJogSpeed && speed <= kLastJogSpeedCode;
 }
 
 // ---- Operations ----

@@ -14,9 +14,6 @@ namespace cmd = kelvo::cmd;
 
 namespace {
 
-constexpr int kSlowestJogSpeed = 0;
-constexpr int kLastJogSpeedCode = 103;
-
 int setJoggingSpeed(KelvoSession& session, int speed) {
     Json::Value payload = forCurrentRobot(session.robot());
     payload["speed"] = std::clamp(speed, kSlowestJogSpeed, kLastJogSpeedCode);
