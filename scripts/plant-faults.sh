@@ -5,6 +5,11 @@
 #
 #   scripts/plant-faults.sh [-b BUILD_DIR] [FAULT_ID...]     (default build-faults, all faults)
 set -uo pipefail
+# In a network namespace of its own where one can be made, so that the tests' fixed loopback
+# addresses cannot clash with another suite running on the machine.
+if [[ -z ${KELVO_OWN_NETNS:-} ]] && command -v ip >/dev/null && unshare -n true 2>/dev/null; then
+    exec env KELVO_OWN_NETNS=1 unshare -n bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
+fi
 cd "$(git rev-parse --show-toplevel)"
 top=$PWD
 build=build-faults
