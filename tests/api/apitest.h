@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -36,6 +39,40 @@ long long elapsedMs(Call call) {
 
 inline void sleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// True once condition holds, polled within timeoutMs.
+template <typename Condition>
+bool eventually(Condition condition, int timeoutMs = 5000) {
+    for (int waited = 0; !condition(); waited += 20) {
+        if (waited > timeoutMs)
+            return false;
+        sleepMs(20);
+    }
+    return true;
+}
+
+// A folder of its own under /tmp, removed with everything in it.
+struct TempDir {
+    TempDir() {
+        char name[] = "/tmp/kelvo-api-XXXXXX";
+        path = mkdtemp(name) ? name : "/nonexistent";
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    // Writes a file below the folder, making the folders on its way.
+    void write(const std::string& name, const std::string& text) const {
+        std::filesystem::create_directories((path / name).parent_path());
+        std::ofstream(path / name, std::ios::binary) << text;
+    }
+    std::filesystem::path path;
+};
+
+// A session with the controller at address:port; on failure the test fails with the reason.
+inline KelvoSession* openSession(const char* address, int port = 6000, int timeoutMs = 3000) {
+    int error = KELVO_OK;
+    KelvoSession* session = kelvo_open(address, port, timeoutMs, &error);
+    EXPECT_NE(session, nullptr) << kelvo_strerror(error);
+    return session;
 }
 
 // The next frame the library sends is command with payload.

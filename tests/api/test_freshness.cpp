@@ -86,9 +86,8 @@ int staleAnswers(SimProcess& sim, KelvoSession* session, const Getter& getter, i
 TEST(Freshness, NoStaleAnswerWhileTheControllerPushesFromOneThreadAndFromFour) {
     SimProcess sim("127.0.6.50");
     ASSERT_TRUE(sim.listening());
-    int error = 0;
-    KelvoSession* session = kelvo_open("127.0.6.50", 0, 3000, &error);
-    ASSERT_NE(session, nullptr) << kelvo_strerror(error);
+    KelvoSession* session = openSession("127.0.6.50");
+    ASSERT_NE(session, nullptr);
     Pusher pusher(sim);
 
     int stale = 0;

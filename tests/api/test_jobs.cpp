@@ -5,8 +5,6 @@
 #include "decimalcommalocale.h"
 #include "stderrcapture.h"
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -240,66 +238,4 @@ TEST(Jobs, QueuesThatCannotBeSentWholeAndValidAreRefused) {
     unused[1].velocity = inf;
     send(unused);
     expectNextFrame(sim, kQueue, queue(instruction(1, 0, 13)));
-}
-
-namespace {
-
-template <typename Condition>
-bool within(int ms, Condition condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        sleepMs(50);
-    }
-    return true;
-}
-
-using Joints = std::array<double, 6>;
-
-ContinuousMotionPoint target(int type, double velocity, const Joints& joints) {
-    ContinuousMotionPoint p{};
-    p.type = type;
-    p.velocity = velocity;
-    std::copy(joints.begin(), joints.end(), p.pos);
-    return p;
-}
-
-bool at(const Joints& expected) {
-    Joints now{};
-    get_current_position(now.data(), 0);
-    return std::equal(now.begin(), now.end(), expected.begin(),
-                      [](double a, double b) { return std::abs(a - b) < 0.01; });
-}
-
-}  // namespace
-
-TEST(Jobs, TheSimulatedControllerRunsAJobAndMovesThroughAQueue) {
-    SimProcess sim("127.0.11.2", {}, SimProcess::Controller::Simulated);
-    connectTo(sim, "127.0.11.2");
-    // Any answering report ends a query's wait, so states are polled until they show.
-    set_current_mode(2);
-    ASSERT_TRUE(within(3000, [] { return get_current_mode() == 2; }));
-    ASSERT_EQ(servo_power_on(), 1);
-
-    run_job("WELD1");
-    EXPECT_TRUE(within(3000, [] { return get_robot_running_state() == 2; }));
-    EXPECT_TRUE(within(5000, [] { return get_robot_running_state() == 0; })) << "ends by itself";
-    run_job("WELD1");
-    ASSERT_TRUE(within(3000, [] { return get_robot_running_state() == 2; }));
-    stop_job();
-    EXPECT_TRUE(within(1000, [] { return get_robot_running_state() == 0; })) << "stopped";
-
-    const Joints last = {25, 10, 5, 0, -40, 10};
-    const std::vector<ContinuousMotionPoint> path = {target(1, 60, {10, 5, 5, 0, -30, 0}),
-                                                     target(1, 60, {20, 10, 0, 0, -40, 10}),
-                                                     target(2, 200, last)};
-    send(path);
-    sleepMs(500);
-    EXPECT_TRUE(at({0, 0, 0, 0, 0, 0})) << "no queue runs before the mode is open";
-    continuous_motion_mode(1);
-    send(path);
-    EXPECT_TRUE(within(10000, [&] { return at(last); }));
-    continuous_motion_mode(0);
-    EXPECT_TRUE(within(3000, [] { return get_current_mode() == 0; }));
 }

@@ -5,45 +5,23 @@
 #include "apitest.h"
 #include "hanginglistener.h"
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
 
-namespace fs = std::filesystem;
-
 namespace {
 
-constexpr int kPort = 6000;
 constexpr uint16_t kPositionerSwitchReport = 0x700F;
-
-void write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A job folder with a file of its own, and a controller's folder with one the host lacks: a
 // synchronisation ends in a transfer connect.
-struct JobFolders {
+struct JobFolders : TempDir {
     JobFolders() {
-        char name[] = "/tmp/kelvo-lifecycle-XXXXXX";
-        root = mkdtemp(name);
-        write(root / "robotJob" / "R1" / "A.JBR", "host");
-        write(controller() / "R1" / "B.JBR", "controller");
+        write("robotJob/R1/A.JBR", "host");
+        write("controller/R1/B.JBR", "controller");
     }
-    ~JobFolders() { fs::remove_all(root); }
-    fs::path controller() const { return root / "controller"; }
-
-    fs::path root;
+    std::string controller() const { return (path / "controller").string(); }
 };
-
-KelvoSession* open(const char* address, int port = kPort, int timeoutMs = 3000) {
-    int error = KELVO_OK;
-    KelvoSession* session = kelvo_open(address, port, timeoutMs, &error);
-    EXPECT_NE(session, nullptr) << kelvo_strerror(error);
-    return session;
-}
 
 // A call made while another thread's synchronisation is connecting to a transfer port that never
 // answers; KELVO_ERR_CLOSED expected means the call ended the session.
@@ -66,7 +44,7 @@ TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
          KELVO_ERR_BUSY},
         {"a new job folder",
          [](KelvoSession* s, const JobFolders& folders) {
-             return kelvo_set_job_dir(s, folders.root.c_str());
+             return kelvo_set_job_dir(s, folders.path.c_str());
          },
          KELVO_ERR_BUSY},
         {"a close",
@@ -81,12 +59,12 @@ TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
         SCOPED_TRACE(c.what);
         const std::string address = "127.0.27." + std::to_string(10 + row++);
         const JobFolders folders;
-        SimProcess sim(address, {"--job-dir", folders.controller().string()});
+        SimProcess sim(address, {"--job-dir", folders.controller()});
         ASSERT_TRUE(sim.listening());
         HangingListener transferPort(address.c_str());
-        KelvoSession* const session = open(address.c_str());
+        KelvoSession* const session = openSession(address.c_str());
         ASSERT_NE(session, nullptr);
-        ASSERT_EQ(kelvo_set_job_dir(session, folders.root.c_str()), KELVO_OK);
+        ASSERT_EQ(kelvo_set_job_dir(session, folders.path.c_str()), KELVO_OK);
         ASSERT_EQ(kelvo_set_transfer_port(session, transferPort.port()), KELVO_OK);
 
         int started = KELVO_ERR_INVALID;
@@ -126,7 +104,7 @@ TEST(Lifecycle, OpenAndCloseKeepTheirBoundsWhileConnectRequestsGoUnanswered) {
          }},
         {"kelvo_close during a reconnect attempt", 1000,
          [](HangingListener& listener, const char* address) {
-             KelvoSession* const session = open(address, listener.port());
+             KelvoSession* const session = openSession(address, listener.port());
              listener.dropQueued();  // the link is lost; the next attempt meets a full queue
              listener.fill();
              sleepMs(2500);  // past the link's next check tick: an attempt is under way
@@ -149,7 +127,7 @@ TEST(Lifecycle, CloseRightAfterAPositionerSwitchReport) {
     SimProcess sim("127.0.27.30");
     ASSERT_TRUE(sim.listening());
     for (int round = 0; round < 3; ++round) {
-        KelvoSession* const session = open("127.0.27.30");
+        KelvoSession* const session = openSession("127.0.27.30");
         ASSERT_NE(session, nullptr);
         ASSERT_TRUE(sim.waitForAccepted(round + 1, 3000));
         ASSERT_TRUE(sim.report(kPositionerSwitchReport, json(R"({"num":1})")));
@@ -162,9 +140,9 @@ TEST(Lifecycle, CloseRightAfterAPositionerSwitchReport) {
 // two threads at once get OK or BUSY, nothing else.
 TEST(Lifecycle, SynchronisingWhileAnotherThreadChangesTheJobFolder) {
     const JobFolders folders;
-    SimProcess sim("127.0.27.40", {"--job-dir", folders.controller().string()});
+    SimProcess sim("127.0.27.40", {"--job-dir", folders.controller()});
     ASSERT_TRUE(sim.listening());
-    KelvoSession* const session = open("127.0.27.40");
+    KelvoSession* const session = openSession("127.0.27.40");
     ASSERT_NE(session, nullptr);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
     const auto okOrBusy = [](int status) { return status == KELVO_OK || status == KELVO_ERR_BUSY; };
@@ -177,7 +155,7 @@ TEST(Lifecycle, SynchronisingWhileAnotherThreadChangesTheJobFolder) {
         }
     });
     while (std::chrono::steady_clock::now() < until) {
-        if (!okOrBusy(kelvo_set_job_dir(session, folders.root.c_str())))
+        if (!okOrBusy(kelvo_set_job_dir(session, folders.path.c_str())))
             ++unexpected;
     }
     syncing.join();

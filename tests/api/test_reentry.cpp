@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <future>
 
@@ -26,13 +25,6 @@ Result withinHangBound(const char* what, std::function<Result()> call) {
         std::abort();
     }
     return result.get();
-}
-
-KelvoSession* openAt(const char* address) {
-    int error = 0;
-    KelvoSession* session = kelvo_open(address, 0, 3000, &error);
-    EXPECT_NE(session, nullptr) << kelvo_strerror(error);
-    return session;
 }
 
 struct Reentry {
@@ -101,7 +93,7 @@ TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
     };
     for (const EventCase& c : cases) {
         SCOPED_TRACE(c.name);
-        KelvoSession* s = openAt("127.0.28.1");
+        KelvoSession* s = openSession("127.0.28.1");
         ASSERT_NE(s, nullptr);
         Reentry reentry;
         reentry.session = s;
@@ -143,7 +135,7 @@ TEST(Reentry, FromTheLogHandlerTheLogHandlerMayChangeAndSessionCallsAreBusy) {
          KELVO_ERR_BUSY, false},
         {"close (ignored)", closing, KELVO_OK, false},
     };
-    KelvoSession* s = openAt("127.0.28.3");
+    KelvoSession* s = openSession("127.0.28.3");
     ASSERT_NE(s, nullptr);
     for (const LogCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -170,7 +162,7 @@ TEST(Reentry, TheEventQueueIsBoundedInBytesAndKeepsAlarmTexts) {
     constexpr size_t kBound = 4u << 20;
     SimProcess sim("127.0.28.4");
     ASSERT_TRUE(sim.listening());
-    KelvoSession* s = openAt("127.0.28.4");
+    KelvoSession* s = openSession("127.0.28.4");
     ASSERT_NE(s, nullptr);
     const std::string text(kTextBytes, 'a');
     kelvo_set_log_handler(ignoreLog, nullptr, KELVO_LOG_ERROR);  // not every alarm's text

@@ -1,9 +1,12 @@
-// Requests: the exact frame of every request export, and the states that suppress a send.
+// The flat exports: the exact frame of every request, and the question each getter sends and
+// what it reads back from the answer. The states that hold a request back are the robot's tests'.
 
 #include "apitest.h"
 #include "decimalcommalocale.h"
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -67,70 +70,114 @@ const Request kRequests[] = {
     {"servo_power_off", [] { servo_power_off(); }, 0x2301, json(R"({"deadman":0})")},
 };
 
-void reportServo(SimProcess& sim, int status) {
-    ASSERT_TRUE(sim.report(word::kServoReport, json(R"({"mode":1,"robot":1,"status":)" +
-                                                    std::to_string(status) + "}")));
-    settle(sim);
-}
-
-void reportMode(SimProcess& sim, int mode) {
-    ASSERT_TRUE(sim.report(word::kModeReport, json(R"({"mode":)" + std::to_string(mode) + "}")));
-    settle(sim);
-}
-
 void expectEveryRequestFrame(SimProcess& sim) {
-    reportServo(sim, 3);
+    ASSERT_TRUE(sim.report(word::kServoReport, json(R"({"mode":1,"robot":1,"status":3})")));
+    settle(sim);
     for (const Request& request : kRequests) {
         request.call();
         expectNextFrame(sim, request.command, request.payload, request.what);
     }
 }
 
-}  // namespace
+constexpr double kUntouched = -7.5;
 
-TEST(Requests, EveryRequestSendsItsExactFrameAndTheStateSuppressesWhatItMust) {
-    SimProcess sim("127.0.6.2");
-    connectTo(sim, "127.0.6.2");
-    expectEveryRequestFrame(sim);
+struct ArrayQuery {
+    const char* what;
+    void (*call)(double* out);
+    uint16_t query;
+    std::string queryPayload;
+    uint16_t reply;
+    std::string replyPayload;
+    std::vector<double> expected;
+};
 
-    start_jogging(0, true);
-    start_jogging(13, false);
-    start_jogging(-1, true);
-    expectNothingSent(sim, "start_jogging outside axes 1 to 12");
+const std::string k20Ints = "[1,0,1,1,0,0,0,1,1,1,0,1,0,1,0,1,1,1,1,1]";
+const std::vector<double> kFirst16 = {1, 0, 1, 1, 0, 0, 0, 1, 1, 1, 0, 1, 0, 1, 0, 1};
+// Analog values written as reals, which the library reads as integers: fractions are cut.
+const std::string k20Reals =
+    "[0.50,1.250,-2.50,10.0,0.00000010,3.1250,0.0,7,-0.250,4.750,1e3,1.5e2,2.0,9.50,0.10,6.0,"
+    "1.0,2.0,3.0,4.0]";
+const std::vector<double> kFirst16Cut = {0, 1, -2, 10, 0, 3, 0, 7, 0, 4, 1000, 150, 2, 9, 0, 6};
 
-    for (const int status : {0, 1, 2}) {
-        reportServo(sim, status);
-        start_jogging(1, true);
-        expectNothingSent(sim, "start_jogging at servo status " + std::to_string(status));
+const ArrayQuery kArrayQueries[] = {
+    {"get_dout", get_dout, 0x3602, "", 0x3603, json(R"({"status":)" + k20Ints + "}"), kFirst16},
+    {"get_din", get_din, 0x3605, "", 0x3606, json(R"({"status":)" + k20Ints + "}"), kFirst16},
+    {"get_aout", get_aout, 0x3608, "", 0x3609, json(R"({"value":)" + k20Reals + "}"), kFirst16Cut},
+    {"get_ain", get_ain, 0x360A, "", 0x360B, json(R"({"value":)" + k20Reals + "}"), kFirst16Cut},
+    {"get_current_position",
+     [](double* out) { get_current_position(out, 1); },
+     0x2F07,
+     json(R"({"coord":1,"robot":1})"),
+     0x2F08,
+     json(R"({"coord":1,"pos":[1.5,-2,3,4,5,6.25,7],"robot":1})"),
+     {1.5, -2, 3, 4, 5, 6.25}},
+    {"get_current_sync_position",
+     get_current_sync_position,
+     0x7012,
+     json(R"({"coord":0,"robot":1})"),
+     0x7013,
+     json(R"({"coord":0,"posSync":[9,8,7,6,5,4],"robot":1})"),
+     {9, 8, 7, 6, 5}},
+};
+
+struct ValueQuery {
+    const char* what;
+    int (*call)();
+    uint16_t query;
+    std::string queryPayload;
+    uint16_t reply;
+    std::string replyPayload;
+    int expected;
+};
+
+const ValueQuery kValueQueries[] = {
+    {"get_robot_running_state", get_robot_running_state, 0x3D02, json(R"({"robot":1})"), 0x3D03,
+     json(R"({"robot":1,"status":2})"), 2},
+    {"get_jogging_speed", get_jogging_speed, 0x2602, json(R"({"robot":1})"), 0x2603,
+     json(R"({"robot":1,"speed":101})"), 101},
+    {"get_current_coord", get_current_coord, 0x2202, json(R"({"robot":1})"), 0x2203,
+     json(R"({"coord":200,"robot":1})"), 200},
+    {"get_current_mode", get_current_mode, 0x2102, "", 0x2103, json(R"({"mode":2})"), 2},
+};
+
+void expectEveryGetterToReadItsAnswer(SimProcess& sim) {
+    for (const ArrayQuery& q : kArrayQueries) {
+        SCOPED_TRACE(q.what);
+        ASSERT_TRUE(sim.reply(q.query, q.reply, q.replyPayload));
+        std::vector<double> out(q.expected.size() + 4, kUntouched);
+        q.call(out.data());
+        expectNextFrame(sim, q.query, q.queryPayload);
+        EXPECT_TRUE(std::equal(q.expected.begin(), q.expected.end(), out.begin()));
+        EXPECT_TRUE(std::all_of(out.begin() + static_cast<long>(q.expected.size()), out.end(),
+                                [](double v) { return v == kUntouched; }));
     }
-    for (const int status : {0, 2}) {
-        reportServo(sim, status);
-        servo_power_off();
-        expectNothingSent(sim, "servo_power_off at servo status " + std::to_string(status));
-    }
-    reportServo(sim, 3);
-    for (const int mode : {1, 2}) {
-        reportMode(sim, mode);
-        servo_power_off();
-        expectNothingSent(sim, "servo_power_off in mode " + std::to_string(mode));
+    for (const ValueQuery& q : kValueQueries) {
+        SCOPED_TRACE(q.what);
+        ASSERT_TRUE(sim.reply(q.query, q.reply, q.replyPayload));
+        EXPECT_EQ(q.call(), q.expected);
+        expectNextFrame(sim, q.query, q.queryPayload);
     }
 }
 
-TEST(Requests, UnderADecimalCommaLocaleEveryRequestSendsTheSameFrame) {
+}  // namespace
+
+TEST(Requests, EveryRequestSendsItsExactFrameAndEveryGetterReadsExactlyItsElements) {
+    SimProcess sim("127.0.6.2");
+    connectTo(sim, "127.0.6.2");
+    expectEveryRequestFrame(sim);
+    expectEveryGetterToReadItsAnswer(sim);
+    // A second connect is refused at once, and the first link stays.
+    EXPECT_LT(elapsedMs([] { EXPECT_FALSE(connect_robot("127.0.6.2")); }), 100);
+    EXPECT_LT(elapsedMs([] { EXPECT_FALSE(connect_robot(nullptr)); }), 100);
+    EXPECT_TRUE(is_connected());
+    EXPECT_EQ(sim.accepted(), 1);
+}
+
+TEST(Requests, UnderADecimalCommaLocaleTheFramesAndValuesAreTheSame) {
     KELVO_DECIMAL_COMMA_LOCALE(locale);
     locale.useEverywhere();
     SimProcess sim("127.0.6.41");
     connectTo(sim, "127.0.6.41");
     expectEveryRequestFrame(sim);
-}
-
-TEST(Requests, ASecondConnectIsRefusedAtOnceWhileTheFirstLinkIsUp) {
-    SimProcess sim("127.0.6.3");
-    connectTo(sim, "127.0.6.3");
-    EXPECT_LT(elapsedMs([] { EXPECT_FALSE(connect_robot("127.0.6.3")); }), 100);
-    EXPECT_LT(elapsedMs([] { EXPECT_FALSE(connect_robot(nullptr)); }), 100);
-    EXPECT_TRUE(is_connected());
-    set_dout(1, 0);
-    expectNextFrame(sim, 0x3601, json(R"({"port":1,"status":0})"));
-    EXPECT_EQ(sim.accepted(), 1);
+    expectEveryGetterToReadItsAnswer(sim);
 }

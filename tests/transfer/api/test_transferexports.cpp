@@ -4,9 +4,6 @@
 
 #include "apitest.h"
 
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -26,15 +23,6 @@ void write(const fs::path& path, const std::string& text) {
 std::string read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool eventually(const std::function<bool()>& done, int timeoutMs = 5000) {
-    for (int waited = 0; !done(); waited += 20) {
-        if (waited > timeoutMs)
-            return false;
-        sleepMs(20);
-    }
-    return true;
 }
 
 }  // namespace
