@@ -48,16 +48,8 @@ void writeAll(int fd, const std::string& text) {
 
 std::string consoleEscape(const std::string& bytes) {
     std::string text;
-    for (const char c : bytes) {
-        if (c == '\\')
-            text += "\\\\";
-        else if (c == '\n')
-            text += "\\n";
-        else if (c == '\r')
-            text += "\\r";
-        else
-            text += c;
-    }
+    for (const char c : bytes)
+        text += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     return text;
 }
 
@@ -69,17 +61,15 @@ std::string consoleUnescape(const std::string& text) {
             continue;
         }
         const char name = text[++i];
-        if (name == 'n')
-            bytes += '\n';
-        else if (name == 'r')
-            bytes += '\r';
-        else if (name == 't')
-            bytes += '\t';
-        else if (name == 'x' && i + 2 < text.size()) {
+        const size_t named = std::string("nrt").find(name);
+        if (named != std::string::npos) {
+            bytes += "\n\r\t"[named];
+        } else if (name == 'x') {
             bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
-        } else
+        } else {
             bytes += name;
+        }
     }
     return bytes;
 }
@@ -217,13 +207,11 @@ void SimProcess::handleLine(const std::string& line) {
     if (kind == "in") {
         WireFrame frame;
         std::string word;
+        std::string payload;
         words >> frame.connection >> word;
         frame.command = static_cast<uint16_t>(std::stoul(word, nullptr, 16));
-        size_t payloadStart = 0;
-        for (int space = 0; space < 3 && payloadStart != std::string::npos; ++space)
-            payloadStart = line.find(' ', payloadStart + (space > 0 ? 1 : 0));
-        if (payloadStart != std::string::npos)
-            frame.payload = consoleUnescape(line.substr(payloadStart + 1));
+        if (words.get() == ' ' && std::getline(words, payload))
+            frame.payload = consoleUnescape(payload);
         frames_.push_back(std::move(frame));
     } else if (kind == "ok" || kind == "error") {
         ++answers_;

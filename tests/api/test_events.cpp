@@ -134,7 +134,22 @@ TEST(Events, AHandlerMayQueryAndSleepAndUnregisteringWaitsForItsDelivery) {
     kelvo_close(s);
 }
 
-TEST(Events, PullWaitsAndAStormOverflowsWithoutLosingAlarms) {
+namespace {
+
+struct LogLines {
+    std::mutex mutex;
+    std::vector<std::pair<int, std::string>> lines;
+};
+
+void onLog(int level, const char* category, const char* text, void* user) {
+    auto* log = static_cast<LogLines*>(user);
+    std::lock_guard<std::mutex> lock(log->mutex);
+    log->lines.emplace_back(level, std::string(category) + ": " + text);
+}
+
+}  // namespace
+
+TEST(Events, PullWaitsAStormOverflowsWithoutLosingAlarmsAndTheLogHandlerGetsItsLevels) {
     SimProcess sim("127.0.6.62");
     ASSERT_TRUE(sim.listening());
     KelvoSession* s = openSession("127.0.6.62");
@@ -171,29 +186,7 @@ TEST(Events, PullWaitsAndAStormOverflowsWithoutLosingAlarms) {
     EXPECT_GT(overflow, 0);
     EXPECT_LE(pulled, 1100);
     EXPECT_EQ(pulled - 1 + overflow, 3000 + 3 + 1);  // every din, alarm, and the speed answer
-    kelvo_close(s);
-}
 
-namespace {
-
-struct LogLines {
-    std::mutex mutex;
-    std::vector<std::pair<int, std::string>> lines;
-};
-
-void onLog(int level, const char* category, const char* text, void* user) {
-    auto* log = static_cast<LogLines*>(user);
-    std::lock_guard<std::mutex> lock(log->mutex);
-    log->lines.emplace_back(level, std::string(category) + ": " + text);
-}
-
-}  // namespace
-
-TEST(Events, TheLogHandlerGetsTheLibrarysLinesWithTheirLevels) {
-    SimProcess sim("127.0.6.63");
-    ASSERT_TRUE(sim.listening());
-    KelvoSession* s = openSession("127.0.6.63");
-    ASSERT_NE(s, nullptr);
     LogLines log;
     ASSERT_EQ(kelvo_set_log_handler(onLog, &log, KELVO_LOG_INFO), KELVO_OK);
     EXPECT_EQ(kelvo_set_aout(s, 1, NAN), KELVO_ERR_INVALID);

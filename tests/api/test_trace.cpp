@@ -55,11 +55,14 @@ bool hasEvent(const std::vector<std::string>& lines, const std::string& event) {
 
 }  // namespace
 
-TEST(Trace, FramesAndLinkEventsAgainstTheSimulatorInOrder) {
+TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
     SimProcess sim("127.0.14.1", {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     KelvoSession* session = openSession("127.0.14.1");
     ASSERT_NE(session, nullptr);
+    EXPECT_EQ(kelvo_set_trace_size(session, -1), KELVO_ERR_INVALID);
+    EXPECT_EQ(kelvo_dump_trace(session, nullptr), KELVO_ERR_INVALID);
+    EXPECT_EQ(kelvo_dump_trace(session, "/nonexistent-folder/trace.jsonl"), KELVO_ERR_IO);
     ASSERT_TRUE(sim.report(kTitleReport, "\xFF\xFE\x01 not text"));
     ASSERT_TRUE(sim.command("badcrc 0x2C03 x"));
     ASSERT_TRUE(sim.command("garbage 40"));
@@ -69,7 +72,7 @@ TEST(Trace, FramesAndLinkEventsAgainstTheSimulatorInOrder) {
     const TempDir dir;
     const std::string path = (dir.path / "trace.jsonl").string();
     ASSERT_EQ(kelvo_dump_trace(session, path.c_str()), KELVO_OK);
-    const std::vector<std::string> lines = readLines(path);
+    std::vector<std::string> lines = readLines(path);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(field(lines.front(), "event"), "connect");
     const std::size_t sent = findFrame(lines, "0x2602", "out");
@@ -84,6 +87,33 @@ TEST(Trace, FramesAndLinkEventsAgainstTheSimulatorInOrder) {
     EXPECT_EQ(field(lines[report], "payload_base64"), "//4BIG5vdCB0ZXh0");
     EXPECT_TRUE(hasEvent(lines, "crc_error"));
     EXPECT_TRUE(hasEvent(lines, "skipped_bytes"));
+
+    ASSERT_EQ(kelvo_set_trace_size(session, 50), KELVO_OK);
+    std::atomic<bool> stop{false};
+    std::atomic<int> failed{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&] {
+            int value = 0;
+            while (!stop)
+                failed += kelvo_get_jogging_speed(session, &value) != KELVO_OK;
+        });
+    }
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_EQ(kelvo_dump_trace(session, path.c_str()), KELVO_OK);
+        lines = readLines(path);
+        EXPECT_LE(lines.size(), 50u);
+        for (const std::string& line : lines)
+            ASSERT_EQ(line.back(), '}') << line;
+        if (i == 20) {
+            EXPECT_EQ(kelvo_set_trace_size(session, 10), KELVO_OK);
+        }
+    }
+    stop = true;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(readLines(path).size(), 10u);
     kelvo_close(session);
 }
 
@@ -108,44 +138,4 @@ TEST(Trace, LossAndCloseWriteDumpsOnlyWithTheTraceFolderSet) {
     ASSERT_EQ(unsetenv("KELVO_TRACE_DIR"), 0);
     kelvo_close(openSession("127.0.14.2"));
     EXPECT_EQ(filesIn(folder.path).size(), 2u) << "nothing without the variable";
-}
-
-TEST(Trace, DumpsWhileOtherThreadsQuery) {
-    SimProcess sim("127.0.14.3", {}, SimProcess::Controller::Simulated, SimProcess::Echo::Quiet);
-    ASSERT_TRUE(sim.listening());
-    KelvoSession* session = openSession("127.0.14.3");
-    ASSERT_NE(session, nullptr);
-    EXPECT_EQ(kelvo_set_trace_size(session, -1), KELVO_ERR_INVALID);
-    EXPECT_EQ(kelvo_dump_trace(session, nullptr), KELVO_ERR_INVALID);
-    EXPECT_EQ(kelvo_dump_trace(session, "/nonexistent-folder/trace.jsonl"), KELVO_ERR_IO);
-    ASSERT_EQ(kelvo_set_trace_size(session, 50), KELVO_OK);
-
-    std::atomic<bool> stop{false};
-    std::atomic<int> failed{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 3; ++t) {
-        threads.emplace_back([&] {
-            int speed = 0;
-            while (!stop)
-                failed += kelvo_get_jogging_speed(session, &speed) != KELVO_OK;
-        });
-    }
-    const TempDir dir;
-    const std::string path = (dir.path / "trace.jsonl").string();
-    for (int i = 0; i < 40; ++i) {
-        ASSERT_EQ(kelvo_dump_trace(session, path.c_str()), KELVO_OK);
-        const std::vector<std::string> lines = readLines(path);
-        EXPECT_LE(lines.size(), 50u);
-        for (const std::string& line : lines)
-            ASSERT_EQ(line.back(), '}') << line;
-        if (i == 20) {
-            EXPECT_EQ(kelvo_set_trace_size(session, 10), KELVO_OK);
-        }
-    }
-    stop = true;
-    for (std::thread& thread : threads)
-        thread.join();
-    EXPECT_EQ(failed, 0);
-    EXPECT_EQ(readLines(path).size(), 10u);
-    kelvo_close(session);
 }
