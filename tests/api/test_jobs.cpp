@@ -1,8 +1,8 @@
 // Jobs and the continuous-motion queue: the exact frames, the states that suppress them and the
-// queues that are refused.
+// queues that are refused. A point of reals byte for byte, also under a decimal-comma locale: the
+// request tests.
 
 #include "apitest.h"
-#include "decimalcommalocale.h"
 #include "stderrcapture.h"
 
 #include <cmath>
@@ -83,29 +83,6 @@ void expectRefused(SimProcess& sim, const std::function<void()>& call, const std
     EXPECT_EQ(log.countContaining("nothing sent"), 1) << line;
 }
 
-// A point whose every member carries its own real.
-void expectAPointOfRealsByteForByte(SimProcess& sim) {
-    ContinuousMotionPoint full = point(6);
-    full.velocity = 12.5;
-    full.acc = 0.25;
-    full.dec = 100;
-    full.pl = 0;
-    full.spin = -3;
-    for (int i = 0; i < 19; ++i)
-        full.pos[i] = i % 2 ? -0.5 * i : 1e-7 * i;
-    send({full});
-    expectNextFrame(
-        sim, kQueue,
-        queue(R"({"RobotPos":{"ctype":80,"data":[0.0,-0.50,0.00000020,-1.50,0.00000040,-2.50,)"
-              R"(0.00000060,-3.50,0.00000080,-4.50,0.0000010,-5.50,0.00000120,-6.50,0.00000140,)"
-              R"(-7.50,0.00000160,-8.50,0.00000180,0.0,0.0],"key":0},"acc":0.250,"dec":100.0,)"
-              R"("imovecoord":"UF","length":0.0,"logout":false,"margin":0.0,"para":0,"pl":0.0,)"
-              R"("polish":0,"polishAngle":0.0,"polishID":1,"positionId":0,"radius":0.0,)"
-              R"("side":0.0,"spin":-3,"sync":0,"type":33,"vUnit":0,"velocity":12.50,)"
-              R"("width":0.0})"),
-        "one element byte for byte");
-}
-
 }  // namespace
 
 TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelectedRobot) {
@@ -153,7 +130,6 @@ TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelected
 TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndices) {
     SimProcess sim("127.0.11.3");
     connectTo(sim, "127.0.11.3");
-    expectAPointOfRealsByteForByte(sim);
 
     struct Type {
         int point, code, spin, values;
@@ -178,14 +154,6 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndices) {
     }
     send_continuous_motion_queue(nullptr, 0);
     expectNextFrame(sim, kQueue, json(R"({"robot":1})"), "null and empty");
-}
-
-TEST(Jobs, UnderADecimalCommaLocaleAQueueSendsTheSameFrame) {
-    KELVO_DECIMAL_COMMA_LOCALE(locale);
-    locale.useEverywhere();
-    SimProcess sim("127.0.6.43");
-    connectTo(sim, "127.0.6.43");
-    expectAPointOfRealsByteForByte(sim);
 }
 
 TEST(Jobs, QueuesThatCannotBeSentWholeAndValidAreRefused) {
