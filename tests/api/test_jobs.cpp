@@ -20,15 +20,9 @@ constexpr int kMaxPayload = 65535;
 
 // velocity 50, acc 80, dec 70.5, pl 2, spin 5, pos 1 to 19.
 ContinuousMotionPoint point(int type) {
-    ContinuousMotionPoint p{};
-    p.velocity = 50;
-    p.acc = 80;
-    p.dec = 70.5;
-    p.pl = 2;
-    p.spin = 5;
+    ContinuousMotionPoint p{50, 80, 70.5, 2, 5, {}, type};
     for (int i = 0; i < 19; ++i)
         p.pos[i] = i + 1;
-    p.type = type;
     return p;
 }
 
@@ -45,8 +39,8 @@ std::string instruction(int code, int spin, int values) {
            R"(,"vUnit":0,"velocity":50.0,"width":0.0})";
 }
 
-std::string queue(const std::string& data, int robot = 1) {
-    return json(R"({"data":[)" + data + R"(],"robot":)" + std::to_string(robot) + "}");
+std::string queue(const std::string& data) {
+    return json(R"({"data":[)" + data + R"(],"robot":1})");
 }
 
 void send(const std::vector<ContinuousMotionPoint>& points) {
@@ -127,7 +121,7 @@ TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelected
     }
 }
 
-TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndices) {
+TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrValidAreRefused) {
     SimProcess sim("127.0.11.3");
     connectTo(sim, "127.0.11.3");
 
@@ -154,11 +148,6 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndices) {
     }
     send_continuous_motion_queue(nullptr, 0);
     expectNextFrame(sim, kQueue, json(R"({"robot":1})"), "null and empty");
-}
-
-TEST(Jobs, QueuesThatCannotBeSentWholeAndValidAreRefused) {
-    SimProcess sim("127.0.11.4");
-    connectTo(sim, "127.0.11.4");
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
 
