@@ -86,14 +86,8 @@ SimProcess::SimProcess(const std::string& address, const std::vector<std::string
     argv.push_back(nullptr);
     int in[2];
     int out[2];
-    if (pipe(in) != 0 || pipe(out) != 0)
-        return;
-    pid_ = fork();
-    if (pid_ < 0) {
-        for (const int fd : {in[0], in[1], out[0], out[1]})
-            close(fd);
-        return;
-    }
+    if (pipe(in) != 0 || pipe(out) != 0 || (pid_ = fork()) < 0)
+        return;  // listening() tells
     if (pid_ == 0) {
         close(in[1]);
         close(out[0]);
@@ -156,18 +150,13 @@ bool SimProcess::reply(uint16_t command, uint16_t replyCommand, const std::strin
 
 std::optional<WireFrame> SimProcess::nextFrame(int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        while (!frames_.empty()) {
-            WireFrame frame = std::move(frames_.front());
-            frames_.pop_front();
-            if (frame.command != kHeartBeat)
-                return frame;
-        }
-        if (!changed_.wait_until(lock, deadline, [this] { return !frames_.empty() || ended_; }) ||
-            (ended_ && frames_.empty()))
-            return std::nullopt;
-    }
+    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                      [this] { return !frames_.empty() || ended_; });
+    if (frames_.empty())
+        return std::nullopt;
+    WireFrame frame = std::move(frames_.front());
+    frames_.pop_front();
+    return frame;
 }
 
 int SimProcess::accepted() const {
@@ -212,7 +201,8 @@ void SimProcess::handleLine(const std::string& line) {
         frame.command = static_cast<uint16_t>(std::stoul(word, nullptr, 16));
         if (words.get() == ' ' && std::getline(words, payload))
             frame.payload = consoleUnescape(payload);
-        frames_.push_back(std::move(frame));
+        if (frame.command != kHeartBeat)
+            frames_.push_back(std::move(frame));
     } else if (kind == "ok" || kind == "error") {
         ++answers_;
         lastAnswerOk_ = kind == "ok";

@@ -32,7 +32,6 @@ struct Reentry {
     std::function<int(KelvoSession*)> call;
     std::atomic<bool> entered{false};
     std::atomic<int> status{1};  // not yet called
-    int holdMs = 0;              // how long the handler stays in before calling in
 };
 
 void ignoreEvent(const KelvoEvent*, void*) {}
@@ -42,7 +41,7 @@ void callInFromEvent(const KelvoEvent*, void* user) {
     auto* reentry = static_cast<Reentry*>(user);
     if (reentry->entered.exchange(true))
         return;
-    sleepMs(reentry->holdMs);
+    sleepMs(300);  // the host thread is waiting by then
     const long long ms = elapsedMs([&] { reentry->status = reentry->call(reentry->session); });
     EXPECT_LT(ms, 3500);  // at most a query's reply timeout
 }
@@ -60,18 +59,11 @@ int closing(KelvoSession* s) {
     return KELVO_OK;
 }
 
-struct EventCase {
+struct Case {
     const char* name;
     std::function<int(KelvoSession*)> call;
-    int expected;      // of call, inside the handler
-    int hostExpected;  // of the host's clearing the handler meanwhile
-};
-
-struct LogCase {
-    const char* name;
-    std::function<int(KelvoSession*)> call;
-    int expected;
-    bool restoresLog;  // the call itself takes the handler away
+    int expected;          // of call, inside the handler
+    int hostExpected = 0;  // of the host's clearing the event handler meanwhile
 };
 
 }  // namespace
@@ -81,7 +73,7 @@ struct LogCase {
 TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
     SimProcess sim("127.0.28.1", {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
-    const EventCase cases[] = {
+    const Case cases[] = {
         {"close", closing, KELVO_OK, KELVO_ERR_CLOSED},
         {"pull once the handler is cleared",
          [](KelvoSession* s) {
@@ -91,19 +83,16 @@ TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
          },
          KELVO_ERR_BUSY, KELVO_OK},
     };
-    for (const EventCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         KelvoSession* s = openSession("127.0.28.1");
         ASSERT_NE(s, nullptr);
         Reentry reentry;
         reentry.session = s;
         reentry.call = c.call;
-        reentry.holdMs = 300;  // the host thread is waiting by then
         ASSERT_EQ(kelvo_set_event_handler(s, callInFromEvent, &reentry), KELVO_OK);
         ASSERT_EQ(kelvo_set_jogging_speed(s, 7), KELVO_OK);
-        for (int i = 0; i < 500 && !reentry.entered; ++i)
-            sleepMs(10);
-        ASSERT_TRUE(reentry.entered);
+        ASSERT_TRUE(eventually([&] { return reentry.entered.load(); }));
         EXPECT_EQ(
             withinHangBound<int>("set_event_handler",
                                  [s] { return kelvo_set_event_handler(s, nullptr, nullptr); }),
@@ -117,27 +106,27 @@ TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
 TEST(Reentry, FromTheLogHandlerTheLogHandlerMayChangeAndSessionCallsAreBusy) {
     SimProcess sim("127.0.28.3");
     ASSERT_TRUE(sim.listening());
-    const LogCase cases[] = {
+    const Case cases[] = {
         {"restore the default output",
          [](KelvoSession*) { return kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG); },
-         KELVO_OK, true},
+         KELVO_OK},
         {"another handler",
          [](KelvoSession*) { return kelvo_set_log_handler(ignoreLog, nullptr, KELVO_LOG_DEBUG); },
-         KELVO_OK, true},
+         KELVO_OK},
         {"query",
          [](KelvoSession* s) {
              int v = 0;
              return kelvo_get_jogging_speed(s, &v);
          },
-         KELVO_ERR_BUSY, false},
+         KELVO_ERR_BUSY},
         {"set the event handler",
          [](KelvoSession* s) { return kelvo_set_event_handler(s, ignoreEvent, nullptr); },
-         KELVO_ERR_BUSY, false},
-        {"close (ignored)", closing, KELVO_OK, false},
+         KELVO_ERR_BUSY},
+        {"close (ignored)", closing, KELVO_OK},
     };
     KelvoSession* s = openSession("127.0.28.3");
     ASSERT_NE(s, nullptr);
-    for (const LogCase& c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Reentry reentry;
         reentry.session = s;
