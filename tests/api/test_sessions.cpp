@@ -1,7 +1,7 @@
-// Sessions: several controllers in one host, a status from every call, a clean close.
+// Sessions: several controllers in one host, a status from every call, a clean close. A plain C
+// host of them: the install test.
 
 #include "apitest.h"
-#include "chost/sessionhost.h"
 
 #include <atomic>
 #include <cmath>
@@ -196,12 +196,4 @@ TEST(Sessions, EveryStatusHasItsOwnMessage) {
     for (int status = KELVO_OK; status >= KELVO_ERR_IO; --status) {
         EXPECT_TRUE(messages.insert(kelvo_strerror(status)).second) << kelvo_strerror(status);
     }
-}
-
-TEST(Sessions, APlainCHostUsesThem) {
-    SimProcess sim("127.0.8.47", {}, SimProcess::Controller::Simulated);
-    ASSERT_TRUE(sim.listening());
-    char message[200] = {};
-    EXPECT_EQ(c_host_reads_speed("127.0.8.47", 0, 37, message, sizeof message), KELVO_OK)
-        << message;
 }
