@@ -1,5 +1,6 @@
 #include "robot/question.h"
 
+#include "robot/answerspin.h"
 #include "robot/questionboard.h"
 
 #include <chrono>
@@ -43,6 +44,8 @@ void Question::wake() {
 }
 
 void Question::sleep(QDeadlineTimer deadline) {
+    if (AnswerSpin::until(woken_, deadline))
+        return;
     std::unique_lock<std::mutex> lock(wakeMutex_);
     const auto woken = [this] { return woken_.load(); };
     if (deadline.isForever()) {
