@@ -86,6 +86,10 @@ faults=$(cat <<'LIST'
 @ board-candidate-lost src/robot/questionboard.cpp robot|api
 -     if (question.stage_ != Question::Stage::Answered && !abandoned_ && question.candidate_)
 +     if (false && question.candidate_)
+@ board-wake-lost src/robot/questionboard.cpp robot|api
+-     question.stage_ = Question::Stage::Answered;
+-     question.wake();
++     question.stage_ = Question::Stage::Answered;
 @ robot-jog-axis-bound src/robot/robot.cpp robot|api
 -     if (axis < 1 || axis > kLastJogAxis)
 +     if (axis < 0 || axis > kLastJogAxis)

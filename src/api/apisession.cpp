@@ -32,6 +32,7 @@ bool ApiSession::connect(const QString& ip) {
     session->setReplyTimeout(defaultReplyTimeoutMs_);
     default_ = session;
     const bool connected = pollConnected(*session);
+    platform::renewExitHandler();
     if (!connected)
         session->robot().robot_DisconnectToC();
     return connected;
@@ -60,6 +61,7 @@ void ApiSession::setDefaultReplyTimeout(int ms) {
 KelvoSession* ApiSession::open(const QString& ip, quint16 port, int timeoutMs, int* error) {
     runInOwnerThread([] {});  // Qt can run the session's objects, and exit is handled
     KelvoSession* const session = KelvoSession::open(ip, port, timeoutMs, error);
+    platform::renewExitHandler();
     if (session) {
         std::lock_guard<std::mutex> lock(openMutex_);
         open_.insert(session);

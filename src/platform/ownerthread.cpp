@@ -29,6 +29,8 @@ public:
     void invoke(const std::function<void()>& work) { runInThreadOf(app_, work); }
 
     void stop() {
+        if (!thread_.joinable())
+            return;  // the exit handler is registered twice
         // An empty functor: the event carries nothing written here for the loop's thread to read.
         QMetaObject::invokeMethod(
             app_, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
@@ -64,6 +66,7 @@ struct Owner {
     EventThread* eventThread = nullptr;  // deliberately leaked: it must outlive static destruction
     std::function<void()> teardown;
     bool exitHandlerRegistered = false;
+    bool exitHandlerRenewed = false;
 };
 
 Owner& owner() {
@@ -118,6 +121,13 @@ void runInOwnerThread(const std::function<void()>& create, std::function<void()>
         }
     }
     runInOwner(create);
+}
+
+void renewExitHandler() {
+    std::lock_guard<std::mutex> lock(owner().mutex);
+    if (!owner().exitHandlerRegistered || std::exchange(owner().exitHandlerRenewed, true))
+        return;
+    std::atexit(&atProcessExit);
 }
 
 }  // namespace kelvo::platform

@@ -20,4 +20,10 @@ namespace kelvo::platform {
 // Meant to be called once; later calls run `create` in the same owner thread and replace nothing.
 void runInOwnerThread(const std::function<void()>& create, std::function<void()> teardown);
 
+// Qt's network module makes some of its statics at a link's first connect attempt, after the exit
+// handler was registered; at exit they would be destroyed before it runs, while a link thread
+// that is reconnecting still uses them. Called once a link has tried, this registers the handler
+// again, to run before them. Only the first call does anything.
+void renewExitHandler();
+
 }  // namespace kelvo::platform

@@ -1,6 +1,9 @@
 #include "robot/question.h"
 
+#include "robot/answerspin.h"
 #include "robot/questionboard.h"
+
+#include <chrono>
 
 namespace {
 
@@ -30,4 +33,26 @@ void Question::sent(std::optional<quint64> fenceSequence) {
 
 bool Question::await(QDeadlineTimer deadline) {
     return board_.await(*this, deadline);
+}
+
+void Question::wake() {
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex_);
+        woken_ = true;
+    }
+    wakeUp_.notify_one();
+}
+
+void Question::sleep(QDeadlineTimer deadline) {
+    if (AnswerSpin::until(woken_, deadline))
+        return;
+    std::unique_lock<std::mutex> lock(wakeMutex_);
+    const auto woken = [this] { return woken_.load(); };
+    if (deadline.isForever()) {
+        wakeUp_.wait(lock, woken);
+    } else {
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::nanoseconds(deadline.remainingTimeNSecs());
+        wakeUp_.wait_until(lock, until, woken);
+    }
 }

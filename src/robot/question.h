@@ -5,7 +5,10 @@
 #include <QtGlobal>
 #include <array>
 
+#include <atomic>
 #include <climits>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 
 class QuestionBoard;
@@ -77,6 +80,12 @@ private:
 
     enum class Stage { Sending, Fenced, Unfenced, Answered };
 
+    // The board calls wake() under its lock, so the question cannot be withdrawn and destroyed
+    // while it is being woken; the asker sleeps on a lock of its own, so that it does not wake
+    // only to wait for the board's.
+    void wake();
+    void sleep(QDeadlineTimer deadline);
+
     QuestionBoard& board_;
     const AnswerTag expected_;
     const Unreadable unreadable_;
@@ -85,4 +94,7 @@ private:
     quint64 fenceSequence_ = 0;
     std::optional<Answer> candidate_;
     Answer answer_;
+    std::mutex wakeMutex_;
+    std::condition_variable wakeUp_;
+    std::atomic<bool> woken_{false};
 };

@@ -1,7 +1,6 @@
 #include "robot/questionboard.h"
 
 #include <algorithm>
-#include <chrono>
 
 void QuestionBoard::answer(const AnswerTag& tag, const Answer& answer) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -53,12 +52,15 @@ void QuestionBoard::liftFences() {
 void QuestionBoard::abandonAll() {
     std::lock_guard<std::mutex> lock(mutex_);
     abandoned_ = true;
-    released_.notify_all();
+    for (Question* q : waiting_)
+        q->wake();
 }
 
 void QuestionBoard::post(Question* question) {
     std::lock_guard<std::mutex> lock(mutex_);
     waiting_.push_back(question);
+    if (abandoned_)
+        question->wake();
 }
 
 void QuestionBoard::withdraw(Question* question) {
@@ -79,15 +81,8 @@ void QuestionBoard::sent(Question& question, std::optional<quint64> fenceSequenc
 }
 
 bool QuestionBoard::await(Question& question, QDeadlineTimer deadline) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    const auto settled = [&] { return question.stage_ == Question::Stage::Answered || abandoned_; };
-    if (deadline.isForever()) {
-        released_.wait(lock, settled);
-    } else {
-        const auto until = std::chrono::steady_clock::now() +
-                           std::chrono::nanoseconds(deadline.remainingTimeNSecs());
-        released_.wait_until(lock, until, settled);
-    }
+    question.sleep(deadline);
+    std::lock_guard<std::mutex> lock(mutex_);
     if (question.stage_ != Question::Stage::Answered && !abandoned_ && question.candidate_)
         release(question, *question.candidate_);
     return question.stage_ == Question::Stage::Answered;
@@ -96,7 +91,7 @@ bool QuestionBoard::await(Question& question, QDeadlineTimer deadline) {
 void QuestionBoard::release(Question& question, const Answer& answer) {
     question.answer_ = answer;
     question.stage_ = Question::Stage::Answered;
-    released_.notify_all();
+    question.wake();
 }
 
 void QuestionBoard::settleFence(Question& question) {

@@ -2,15 +2,15 @@
 
 #include "robot/question.h"
 
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <vector>
 
 // The questions waiting for their answers, in the order they were asked.
 //
-// Reports and heartbeat replies arrive in the connection thread; askers wait in theirs. Standard
-// primitives rather than Qt's, so that thread sanitizers see the hand-over.
+// Reports and heartbeat replies arrive in the connection thread; askers wait in theirs, each woken
+// alone by its own answer. Standard primitives rather than Qt's, so that thread sanitizers see the
+// hand-over.
 class QuestionBoard {
 public:
     // A readable report: the candidate of every fenced question it matches, and the answer of the
@@ -40,7 +40,6 @@ private:
     void settleFence(Question& question);
 
     std::mutex mutex_;
-    std::condition_variable released_;
     std::vector<Question*> waiting_;
     quint64 replies_ = 0;
     bool abandoned_ = false;
