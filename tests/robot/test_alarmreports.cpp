@@ -48,8 +48,7 @@ TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching
         {"another code", 1, R"({"data":"机器人1 伺服驱动器报警","type":24593})",
          "机器人1 伺服驱动器报警", false},
         {"code as text", 1, R"({"data":"机器人1 x","type":"24592"})", "机器人1 x", false},
-        {"no robot name", 1, R"({"data":"伺服驱动器报警","type":24592})", "伺服驱动器报警", false},
-    };
+        {"no robot name", 1, R"({"data":"伺服驱动器报警","type":24592})", "伺服驱动器报警", false}};
     int reported = 0;
     for (const ServoFaultCase& c : cases) {
         SCOPED_TRACE(c.what);

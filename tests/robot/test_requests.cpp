@@ -49,8 +49,7 @@ TEST(RobotRequests, PayloadsOnTheWire) {
          "{\"robot\":1,\"status\":1}\n"},
         {"deadman in teach mode, servo 1",
          [](Robot& r) { return r.robot_key_slot_saftySwitchProcess(1); }, 0x2301,
-         "{\"deadman\":1}\n"},
-    };
+         "{\"deadman\":1}\n"}};
     for (const RequestCase& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_TRUE(c.send(*link.robot));

@@ -24,18 +24,19 @@ constexpr int kLongMs = 10000;
 class Asker {
 public:
     Asker(QuestionBoard& board, const AnswerTag& expected,
-          std::optional<quint64> fence = std::nullopt, Unreadable unreadable = Unreadable::Waits) {
+          std::optional<quint64> fence = std::nullopt, Unreadable unreadable = Unreadable::Waits,
+          int deadlineMs = kLongMs) {
         std::promise<void> posted;
         std::future<void> onBoard = posted.get_future();
-        result_ =
-            std::async(std::launch::async, [&board, expected, fence, unreadable, &posted, this] {
-                Question question(board, expected, unreadable);
-                question.sent(fence);
-                posted.set_value();
-                const bool answered = question.await(QDeadlineTimer(kLongMs));
-                answer_ = question.answer();
-                return answered;
-            });
+        result_ = std::async(std::launch::async,
+                             [&board, expected, fence, unreadable, deadlineMs, &posted, this] {
+                                 Question question(board, expected, unreadable);
+                                 question.sent(fence);
+                                 posted.set_value();
+                                 const bool answered = question.await(QDeadlineTimer(deadlineMs));
+                                 answer_ = question.answer();
+                                 return answered;
+                             });
         onBoard.wait();
     }
     bool done() const {
@@ -65,6 +66,7 @@ struct FenceCase {
     Unreadable unreadable;
     std::vector<Step> steps;
     int answer;  // the value it is answered with; -1 while still waiting
+    int deadlineMs = kLongMs;
 };
 
 struct AnswerCase {
@@ -111,8 +113,7 @@ TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
         {"external axes, coord 0", sync, 0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})", true},
         {"external axes, coord 1", sync, 0x7013, R"({"coord":1,"posSync":[9,9,9,9,9]})", false},
         {"socket state answers nothing", {AnswerKind::Dout}, 0x50B3, R"({"open":true})", false},
-        {"tool is no speed answer", {AnswerKind::Speed}, 0x380C, R"({"curToolNum":2})", false},
-    };
+        {"tool is no speed answer", {AnswerKind::Speed}, 0x380C, R"({"curToolNum":2})", false}};
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.what);
         Asker asker(link.robot->questions(), c.question);
@@ -139,49 +140,24 @@ TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     const Step report1{Step::Report, 1};
     const Step report2{Step::Report, 2};
     const auto replied = [](int r) { return Step{Step::Replied, r}; };
+    constexpr Unreadable kWaits = Unreadable::Waits;
+    const Step unreadable{Step::Unreadable};
+    const Step lift{Step::Lift};
     const FenceCase cases[] = {
-        {"a reply to an earlier heartbeat releases nothing",
-         0,
-         Unreadable::Waits,
-         {report1, replied(2)},
-         -1},
-        {"its fence's reply releases it with the newest report",
-         0,
-         Unreadable::Waits,
-         {report1, report2, replied(3)},
-         2},
-        {"without a report by then the next one answers",
-         0,
-         Unreadable::Waits,
-         {replied(3), report2},
-         2},
-        {"the fence replied before the asker got back", 3, Unreadable::Waits, {report1}, 1},
-        {"an unreadable report answers no session question",
-         0,
-         Unreadable::Waits,
-         {{Step::Unreadable}, replied(3)},
-         -1},
-        {"an unreadable report answers a flat question with the cache",
-         0,
-         Unreadable::Answers,
-         {{Step::Unreadable}},
-         kCached},
-        {"lifted fences release with the report held",
-         0,
-         Unreadable::Waits,
-         {report1, {Step::Lift}},
-         1},
-        {"lifted fences without a report: the next one answers",
-         0,
-         Unreadable::Waits,
-         {{Step::Lift}, report2},
-         2},
-    };
+        {"an earlier heartbeat's reply releases nothing", 0, kWaits, {report1, replied(2)}, -1},
+        {"its fence's reply releases the newest", 0, kWaits, {report1, report2, replied(3)}, 2},
+        {"no report by its reply: the next answers", 0, kWaits, {replied(3), report2}, 2},
+        {"the fence replied before the asker got back", 3, kWaits, {report1}, 1},
+        {"unreadable answers no session question", 0, kWaits, {unreadable, replied(3)}, -1},
+        {"unreadable answers flat with the cache", 0, Unreadable::Answers, {unreadable}, kCached},
+        {"lifted fences release with the report held", 0, kWaits, {report1, lift}, 1},
+        {"lifted fences, no report: the next answers", 0, kWaits, {lift, report2}, 2},
+        {"no fence reply by the deadline: the newest", 0, kWaits, {report1, report2}, 2, 300}};
     for (const FenceCase& c : cases) {
         SCOPED_TRACE(c.what);
         QuestionBoard board;
         board.heartbeatReplied(c.repliesBefore);
-        Asker asker(board, dout, kFence, c.unreadable);
+        Asker asker(board, dout, kFence, c.unreadable, c.deadlineMs);
         for (const Step& step : c.steps) {
             Answer a;
             a.value = step.value;

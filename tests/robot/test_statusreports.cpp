@@ -65,11 +65,17 @@ TEST(RobotStatusReports, ServoReportInRunAndTeachMode) {
     EXPECT_EQ(axisWidget.count(), 2);
     EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({0, 1, 3}));
 
-    // Out-of-range numbers are truncated into the three bytes, never used as an index.
-    link.report(0x2003, R"({"mode":1,"robot":260,"status":-1})");
-    ASSERT_TRUE(link.flush());
-    EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, 4, 255}));
-    EXPECT_EQ(robot.robotServoStatus(4), 0);
+    // Robots past the fourth are truncated into the three bytes, never used as an index.
+    for (int number : {5, 260}) {
+        link.report(
+            0x2003,
+            ("{\"mode\":1,\"robot\":" + std::to_string(number) + ",\"status\":-1}").c_str());
+        ASSERT_TRUE(link.flush());
+        EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, number & 0xFF, 255}));
+        EXPECT_EQ(robot.robotServoStatus(4), 0);
+        EXPECT_EQ(robot.operationMode(), 0);
+        EXPECT_EQ(r2.count(), 2);
+    }
 }
 
 TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
@@ -199,6 +205,7 @@ TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
     link.report(0x2E06, R"({"sum":3})");
     link.report(0x5502, R"({"answer":"ok 好"})");
     link.report(0x9103, R"({"robot":1,"status":2,"continueRun":0})");
+    link.report(0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})");
     ASSERT_TRUE(link.flush());
 
     std::array<double, 16> dout{}, din{}, aout{}, ain{};
@@ -219,6 +226,9 @@ TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
     std::array<double, 6> position{};
     robot.copyCurrentPosition(position.data());
     EXPECT_EQ(position, (std::array<double, 6>{9.5, 8}));
+    std::array<double, 5> sync{};
+    robot.copySyncPosition(sync.data());
+    EXPECT_EQ(sync, (std::array<double, 5>{1, 2, 3, 4, 5}));
 
     EXPECT_EQ(robot.jogSpeed(), 102);
     EXPECT_EQ(robot.deadmanStatus(), 1);
@@ -257,8 +267,7 @@ TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
         R"("answer":3,"note":[],"curUserNum":"2","result":"true","Sensitivity":[],)"
         R"("teachType":1.5e10,"deadman":{},"curToolNum":[],"switch":"on",)"
         R"("deadmanMode":"1","deadmanPort":[]})",
-        "{\"status\":[1e400,-1e400,1.5,\"3\",true]}",
-    };
+        "{\"status\":[1e400,-1e400,1.5,\"3\",true]}"};
     for (quint16 word : words) {
         for (const char* payload : payloads)
             link.report(word, payload);
@@ -275,6 +284,7 @@ TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
 
     // And the link still answers.
     link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1]})"));
-    EXPECT_EQ(robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(5000)),
+    EXPECT_EQ(robot.ask(
+                  {AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(5000)),
               Robot::Asked::Answered);
 }
