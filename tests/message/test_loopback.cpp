@@ -64,8 +64,7 @@ TEST_F(Loopback, RequestSlotsSendTheirFrames) {
         {&M::getServoStatus, 0x2002, "{\"robot\":3}\n"},
         {&M::getSelectTool, 0x380B, "{\"robot\":3}\n"},
         {[](M& m) { return m.clearError(0x8102A3F4u); }, 0x2B01, QByteArray("\x81\x02\xA3\xF4", 4)},
-        {&M::clearAllError, 0x3201, "{\"robot\":3}\n"},
-    };
+        {&M::clearAllError, 0x3201, "{\"robot\":3}\n"}};
     for (const auto& r : requests) {
         SCOPED_TRACE(r.word);
         EXPECT_TRUE(r.request(*module));
