@@ -239,7 +239,7 @@ TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
     link->stopConnect();
     EXPECT_EQ(log.count(QStringLiteral("手动停止")), 1);
     EXPECT_GE(log.count(kClosed), 1);
-    EXPECT_EQ(probe->states().last().succeed, 0);
+    EXPECT_EQ(probe->lastState(), 0);
     EXPECT_EQ(probe->count(0), 1) << "a stop is one loss, told once";
     EXPECT_TRUE(sim.waitForOpen(0, 2000));
     const int resets = log.count(kReset);
@@ -267,7 +267,7 @@ TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
     EXPECT_TRUE(other.waitForOpen(0, 2000));
     QThread::msleep(kTickMs + 500);
     EXPECT_EQ(other.accepted(), 1);
-    EXPECT_EQ(probe->states().last().succeed, 0);
+    EXPECT_EQ(probe->lastState(), 0);
 }
 
 // An attempt whose SYNs go unanswered holds up neither senders nor a stop nor the destruction, and

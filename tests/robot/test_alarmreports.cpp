@@ -28,7 +28,7 @@ struct ServoFaultCase {
 
 }  // namespace
 
-TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching) {
+TEST(RobotAlarmReports, TextsAreLoggedAndAServoFaultSingledOutForTheTaughtRobotOnly) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
     SignalLog<> errors(&link.robot->decodedReports(), &DecodedReports::robot_err_info);
@@ -68,26 +68,20 @@ TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching
             EXPECT_EQ(std::get<0>(servoFaults.last()), QString::fromUtf8(c.text));
         }
     }
-}
 
-TEST(RobotAlarmReports, WarningsAreOnlyLoggedAndAlarmsWithoutTextAreDropped) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    SignalLog<> errors(&link.robot->decodedReports(), &DecodedReports::robot_err_info);
-    SignalLog<QString> servoFaults(&link.robot->decodedReports(),
-                                   &DecodedReports::robot_servo_err_info);
-    LogCapture log;
-
+    // Warnings and notes are only logged; a text with a line break still makes one line.
+    log.clear();
     link.report(kWarning, R"({"data":"机器人1 低电量\n请更换","type":24592})");
     link.report(kInfo, R"({"data":"程序已保存"})");
     ASSERT_TRUE(link.flush());
-    // A text with a line break still makes one line.
     EXPECT_EQ(log.count(logLine(QString::fromUtf8("机器人1 低电量\\n请更换"))), 1);
     EXPECT_EQ(log.count(logLine(QString::fromUtf8("程序已保存"))), 1);
-    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(errors.count(), reported);
     EXPECT_EQ(servoFaults.count(), 0);
 
+    // Alarms without a text are dropped.
     log.clear();
+    servoFaults.clear();
     for (quint16 word : {kError, kWarning, kInfo}) {
         for (const char* dropped : {R"({"type":24592})", R"({"data":42,"type":24592})",
                                     R"({"data":{"x":"机器人1"}})", "[1,2]", "{\"data\":"}) {
@@ -95,7 +89,7 @@ TEST(RobotAlarmReports, WarningsAreOnlyLoggedAndAlarmsWithoutTextAreDropped) {
         }
     }
     ASSERT_TRUE(link.flush());
-    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(errors.count(), reported);
     EXPECT_EQ(servoFaults.count(), 0);
     // Nothing reached the host's log.
     EXPECT_EQ(log.lines().filter(QRegularExpression(QStringLiteral("^\""))).size(), 0);

@@ -193,43 +193,6 @@ TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     }
 }
 
-TEST(RobotRequestWait, EachQuestionGetsItsOwnAnswerOldestFirst) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
-    Asker firstDout(robot.questions(), {AnswerKind::Dout});
-    Asker secondDout(robot.questions(), {AnswerKind::Dout});
-    Asker speed(robot.questions(), {AnswerKind::Speed, 1});
-    Asker cartesian(robot.questions(), {AnswerKind::Position, 1, 1});
-
-    // An answer to another question, or pushed for another coordinate system, releases none.
-    link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[1,1,1,1,1,1]})");
-    link.report(0x3606, R"({"status":[1,1,1]})");
-    ASSERT_TRUE(link.flush());
-    for (Asker* a : {&firstDout, &secondDout, &speed, &cartesian})
-        EXPECT_FALSE(a->done());
-
-    link.report(0x3603, R"({"status":[1]})");
-    ASSERT_TRUE(firstDout.answered());
-    EXPECT_EQ(firstDout.answer().values[0], 1.0);
-    EXPECT_FALSE(secondDout.done());
-    link.report(0x2F08, R"({"coord":1,"robot":1,"pos":[500,0,850,180,0,0]})");
-    link.report(0x3603, R"({"status":[0,1]})");
-    link.report(0x2603, R"({"robot":1,"speed":42})");
-    ASSERT_TRUE(secondDout.answered());
-    EXPECT_EQ(secondDout.answer().values[1], 1.0);
-    EXPECT_EQ(secondDout.answer().values[0], 0.0);
-    ASSERT_TRUE(speed.answered());
-    EXPECT_EQ(speed.answer().value, 42);
-    ASSERT_TRUE(cartesian.answered());
-    EXPECT_EQ(cartesian.answer().values[0], 500.0);
-
-    // The answer is what its report said, whatever arrives after.
-    link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[2,2,2,2,2,2]})");
-    ASSERT_TRUE(link.flush());
-    EXPECT_EQ(cartesian.answer().values[2], 850.0);
-}
-
 TEST(RobotRequestWait, ManyAskersInManyThreadsAllGetAnswered) {
     LinkedRobot link;
     ASSERT_TRUE(link.connected());
