@@ -28,12 +28,11 @@ struct ServoFaultCase {
 
 }  // namespace
 
-TEST(RobotAlarmReports, TextsAreLoggedAndAServoFaultSingledOutForTheTaughtRobotOnly) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    SignalLog<> errors(&link.robot->decodedReports(), &DecodedReports::robot_err_info);
-    SignalLog<QString> servoFaults(&link.robot->decodedReports(),
-                                   &DecodedReports::robot_servo_err_info);
+using RobotAlarmReports = LinkedRobotTest;
+
+TEST_F(RobotAlarmReports, TextsAreLoggedAndAServoFaultSingledOutForTheTaughtRobotOnly) {
+    SignalLog<> errors(&robot.decodedReports(), &DecodedReports::robot_err_info);
+    SignalLog<QString> servoFaults(&robot.decodedReports(), &DecodedReports::robot_servo_err_info);
     LogCapture log;
 
     const ServoFaultCase cases[] = {
@@ -53,9 +52,9 @@ TEST(RobotAlarmReports, TextsAreLoggedAndAServoFaultSingledOutForTheTaughtRobotO
     for (const ServoFaultCase& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.teachRobot == 0) {
-            link.robot->setCurrentRobot(1, 1);
+            robot.setCurrentRobot(1, 1);
         } else {
-            link.robot->setCurrentRobot(0, c.teachRobot);
+            robot.setCurrentRobot(0, c.teachRobot);
         }
         servoFaults.clear();
         log.clear();

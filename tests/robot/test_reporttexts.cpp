@@ -31,10 +31,10 @@ void expectTexts(LinkedRobot& link, void (DecodedReports::*signal)(Args...),
 
 }  // namespace
 
-TEST(RobotReportTexts, PositionAndRunningStateTexts) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    SignalLog<QByteArray, QByteArray> log(link.robot.get(), &Robot::receive_moreRobot_CurPosition);
+using RobotReportTexts = LinkedRobotTest;
+
+TEST_F(RobotReportTexts, PositionAndRunningStateTexts) {
+    SignalLog<QByteArray, QByteArray> log(&robot, &Robot::receive_moreRobot_CurPosition);
     const struct {
         const char* payload;
         const char* pos;
@@ -63,20 +63,18 @@ TEST(RobotReportTexts, PositionAndRunningStateTexts) {
                   {0x9103, R"({"robot":3,"status":0,"continueRun":1})", "30", 0},
                   {0x3D03, R"({"status":1})", "1", 1},
                   {0x3D03, R"({"robot":4})", "4", 0}};
-    SignalLog<QByteArray> runStatus(link.robot.get(), &Robot::pro_run_status);
+    SignalLog<QByteArray> runStatus(&robot, &Robot::pro_run_status);
     for (const auto& c : states) {
         runStatus.clear();
         link.report(c.word, c.payload);
         ASSERT_TRUE(link.flush());
         ASSERT_EQ(runStatus.count(), 1) << c.payload;
         EXPECT_EQ(std::get<0>(runStatus.last()), c.text) << c.payload;
-        EXPECT_EQ(link.robot->runningState(), c.state) << c.payload;
+        EXPECT_EQ(robot.runningState(), c.state) << c.payload;
     }
 }
 
-TEST(RobotReportTexts, InchSpeedAndMotorFigureTexts) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
+TEST_F(RobotReportTexts, InchSpeedAndMotorFigureTexts) {
     expectTexts(link, &DecodedReports::robot_jointInchSpeed_data_check,
                 {{0x2606, R"({"AxisNum":3,"MaxSpeed":12.5,"MaxAcc":100})", "12.5 100"},
                  {0x2606, R"({"MaxSpeed":1,"MaxAcc":2})", "(none)"},
@@ -111,10 +109,8 @@ TEST(RobotReportTexts, InchSpeedAndMotorFigureTexts) {
                   "1 2 3 4 5 6 7 8 9 10 11 12;"}});
 }
 
-TEST(RobotReportTexts, DecodedEventsOnlyUnderTheirConditions) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    DecodedReports* reports = &link.robot->decodedReports();
+TEST_F(RobotReportTexts, DecodedEventsOnlyUnderTheirConditions) {
+    DecodedReports* reports = &robot.decodedReports();
     SignalLog<int, int> jobStep(reports, &DecodedReports::robotp_jstatus);
     SignalLog<> continueRun(reports, &DecodedReports::robot_job_continueRun);
     SignalLog<int, int, int> jobStatus(reports, &DecodedReports::robot_job_status);

@@ -79,9 +79,9 @@ struct AnswerCase {
 
 }  // namespace
 
-TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
+using RobotRequestWait = LinkedRobotTest;
+
+TEST_F(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
     const AnswerTag servo{AnswerKind::Servo, 1};
     const AnswerTag coord{AnswerKind::Coord, 1};
     const AnswerTag joints{AnswerKind::Position, 1, 0};
@@ -116,24 +116,24 @@ TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
         {"tool is no speed answer", {AnswerKind::Speed}, 0x380C, R"({"curToolNum":2})", false}};
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.what);
-        Asker asker(link.robot->questions(), c.question);
+        Asker asker(robot.questions(), c.question);
         link.report(c.word, c.payload);
         if (!c.answers) {
             ASSERT_TRUE(link.flush());
             EXPECT_FALSE(asker.done());
-            link.robot->questions().answer(c.question, Answer{});
+            robot.questions().answer(c.question, Answer{});
         }
         EXPECT_TRUE(asker.answered());
     }
     // Reports that answered nothing still updated the cache as before.
     std::array<double, 6> position{};
-    link.robot->copyCurrentPosition(position.data());
+    robot.copyCurrentPosition(position.data());
     EXPECT_EQ(position, (std::array<double, 6>{9, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(link.robot->socketOpen());
+    EXPECT_TRUE(robot.socketOpen());
 }
 
 // A question sent with the fence after heartbeat 2 (sequence 2), as the link writes it.
-TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
+TEST_F(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     constexpr quint64 kFence = 2;
     constexpr int kCached = 99;
     const AnswerTag dout{AnswerKind::Dout};
@@ -193,38 +193,7 @@ TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     }
 }
 
-TEST(RobotRequestWait, ManyAskersInManyThreadsAllGetAnswered) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1,0,1]})"));
-    constexpr int kThreads = 4;
-    constexpr int kQueries = 100;
-    std::atomic<int> answered{0};
-    std::atomic<int> timedOut{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < kQueries; ++i) {
-                Robot& robot = *link.robot;
-                Answer answer;
-                const bool ok = robot.ask(
-                                    {AnswerKind::Dout}, [&] { return robot.queryDout(); },
-                                    QDeadlineTimer(kLongMs), &answer) == Robot::Asked::Answered;
-                ++(ok && answer.values[0] == 1.0 ? answered : timedOut);
-            }
-        });
-    }
-    for (std::thread& t : threads)
-        t.join();
-    EXPECT_EQ(answered, kThreads * kQueries);
-    EXPECT_EQ(timedOut, 0);
-}
-
-TEST(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
-
+TEST_F(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
     QElapsedTimer waited;
     waited.start();
     link.leaveUnanswered(0x3602);

@@ -25,10 +25,9 @@ QByteArray sent(LinkedRobot& link, quint16 word) {
 
 }  // namespace
 
-TEST(RobotStatusReports, ServoReportInRunAndTeachMode) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+using RobotStatusReports = LinkedRobotTest;
+
+TEST_F(RobotStatusReports, ServoReportInRunAndTeachMode) {
     SignalLog<QByteArray> servoChanged(&robot, &Robot::robot_servo_changed);
     SignalLog<int> axisWidget(&robot, &Robot::show_hide_Axis_widget);
     SignalLog<> r1(&robot, &Robot::updateR1MotButtonText);
@@ -78,10 +77,7 @@ TEST(RobotStatusReports, ServoReportInRunAndTeachMode) {
     }
 }
 
-TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
     SignalLog<int, int> changed(&robot, &Robot::robot_change_CurRobot);
     auto positionQuery = [&] {
         robot.queryCurrentPosition(1);
@@ -116,13 +112,12 @@ TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
     EXPECT_EQ(robot.coordMode(), 1);
 }
 
-TEST(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
+TEST_F(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
     // The flag lives for the process, so the check runs in a fresh one.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            LinkedRobot link;
-            SignalLog<OperationMode> modes(link.robot.get(), &Robot::robot_mode_changed);
+            SignalLog<OperationMode> modes(&robot, &Robot::robot_mode_changed);
             for (const char* mode : {R"({"mode":7})", R"({"mode":0})", R"({"mode":0})",
                                      R"({"mode":2})", R"({"mode":2})", R"({"mode":1})"}) {
                 link.report(0x2103, mode);
@@ -139,10 +134,7 @@ TEST(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
         ::testing::ExitedWithCode(0), "announced: 0 2 1\n");
 }
 
-TEST(RobotStatusReports, ReportsThatAskTheControllerBack) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, ReportsThatAskTheControllerBack) {
     SignalLog<> outerAxis(&robot, &Robot::robot_outterAxis_num);
     for (quint16 word : {0x2105, 0x2201, 0x3C0B})
         link.leaveUnanswered(word);
@@ -180,10 +172,7 @@ TEST(RobotStatusReports, ReportsThatAskTheControllerBack) {
     EXPECT_TRUE(link.sim.expectNoFrame(0x3C0B, 100));
 }
 
-TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, CacheFieldsAndShortArrays) {
     SignalLog<QByteArray> doutDisplay(&robot, &Robot::robot_dout_display);
 
     QByteArray status128 = "{\"status\":[";
@@ -229,10 +218,7 @@ TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
     EXPECT_EQ(robot.uploadAnswer(), QStringLiteral("ok 好"));
 }
 
-TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
     link.report(0x2F08, R"({"pos":[1,2,3,4,5,6,7]})");
     link.report(0x2603, R"({"speed":50})");
     ASSERT_TRUE(link.flush());
