@@ -3,7 +3,6 @@
 #include "logcapture.h"
 #include "simframe.h"
 
-#include <QTcpServer>
 #include <QThread>
 
 #include <chrono>
@@ -86,10 +85,4 @@ qint64 waitForLog(const LogCapture& log, const QString& line, int count, int tim
         QThread::msleep(5);
     }
     return nowMs();
-}
-
-quint16 unusedPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
 }

@@ -38,6 +38,3 @@ private:
 
 // Polls the captured log until line has been written count times; the time it was seen, or -1.
 qint64 waitForLog(const LogCapture& log, const QString& line, int count, int timeoutMs);
-
-// A loopback port with nothing listening on it.
-quint16 unusedPort();

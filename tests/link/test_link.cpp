@@ -188,24 +188,6 @@ TEST_F(LinkTest, OnlyTrafficNotHeartbeatsKeepsAControllerLinkUp) {
     EXPECT_EQ(probe->count(0), 1) << "one loss, told once";
 }
 
-TEST_F(LinkTest, NothingListeningRetriesEveryTickAndRefusesSends) {
-    createLink(QStringLiteral("127.0.0.1"), unusedPort());
-    link->startNetThread();
-    qint64 previous = 0;
-    for (int n = 1; n <= 3; ++n) {
-        const qint64 at = waitForLog(log, kReset, n, kTickMs + 1500);
-        ASSERT_GT(at, 0);
-        if (previous) {
-            EXPECT_GE(at - previous, kTickMs - 300);
-            EXPECT_LE(at - previous, kTickMs + 1500);
-        }
-        previous = at;
-        EXPECT_FALSE(link->sendFrame(kReport, numbered(n)));
-    }
-    EXPECT_GT(probe->waitForState(0, 3, 3000), 0) << "a failed attempt is told as a loss";
-    EXPECT_EQ(probe->count(1), 0);
-}
-
 TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
     // A second controller on another loopback address, same port.
     SimHarness other;
@@ -297,19 +279,6 @@ TEST_F(LinkTest, HangingAttemptHoldsUpNothingAndEndsAtItsDeadline) {
     TcpConnectModulePrivate idle(QStringLiteral("127.0.0.1"), hanging.port(), kTimeBase);
     idle.stopConnect();
     EXPECT_FALSE(idle.sendFrame(kReport, numbered(1)));
-}
-
-TEST_F(LinkTest, ComesBackByItselfAfterAControllerReboot) {
-    ASSERT_GT(connectToSim(), 0);
-    sim.reboot(3000);
-    const qint64 lost = probe->waitForState(0, 1, 2000);
-    ASSERT_GT(lost, 0);
-    const qint64 back = probe->waitForState(1, 2, 3000 + 2 * kTickMs + 2000);
-    ASSERT_GT(back, 0);
-    EXPECT_GE(back - lost, 2500);
-    EXPECT_TRUE(sim.waitForAccepted(2, 2000));
-    EXPECT_TRUE(link->sendFrame(kReport, numbered(1)));
-    EXPECT_TRUE(sim.expectFrame(kReport));
 }
 
 // Four bytes of noise claim a frame of 65,530 bytes; the controller goes on answering.

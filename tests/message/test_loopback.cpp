@@ -95,18 +95,6 @@ TEST_F(Loopback, ReportsArriveAsSignalsAndHeartbeatsNeverReachTheDispatcher) {
     EXPECT_EQ(unknown, QList<quint16>({0x5511}));
 }
 
-TEST_F(Loopback, LinkStateIsReemittedAndSendsFailWhileDown) {
-    QSignalSpy state(module.get(), &TcpConnectModule::connectSucceed);
-    sim.stopListening();
-    sim.dropConnections();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !state.isEmpty(); }, 5000));
-    EXPECT_EQ(state.last().at(0).toInt(), 0);
-
-    EXPECT_FALSE(module->send(0x2002, "{\"robot\":3}\n"));
-    EXPECT_FALSE(module->getServoStatus());
-    EXPECT_FALSE(module->clearError(1));
-}
-
 }  // namespace
 
 #include "test_loopback.moc"
