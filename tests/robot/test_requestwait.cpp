@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <future>
 #include <optional>
 #include <thread>
@@ -55,10 +56,7 @@ private:
 
 // What reaches the board, in order: a readable report carrying a value, one that cannot be read,
 // a heartbeat reply count, or the fences lifted.
-struct Step {
-    enum { Report, Unreadable, Replied, Lift } what;
-    int value = 0;
-};
+using Step = std::function<void(QuestionBoard&)>;
 
 struct FenceCase {
     const char* what;
@@ -68,6 +66,12 @@ struct FenceCase {
     int answer;  // the value it is answered with; -1 while still waiting
     int deadlineMs = kLongMs;
 };
+
+Answer valued(int value) {
+    Answer a;
+    a.value = value;
+    return a;
+}
 
 struct AnswerCase {
     const char* what;
@@ -137,12 +141,17 @@ TEST_F(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     constexpr quint64 kFence = 2;
     constexpr int kCached = 99;
     const AnswerTag dout{AnswerKind::Dout};
-    const Step report1{Step::Report, 1};
-    const Step report2{Step::Report, 2};
-    const auto replied = [](int r) { return Step{Step::Replied, r}; };
+    const auto report = [&](int v) {
+        return [&, v](QuestionBoard& b) { b.answer(dout, valued(v)); };
+    };
+    const Step report1 = report(1);
+    const Step report2 = report(2);
+    const auto replied = [](quint64 r) { return [r](QuestionBoard& b) { b.heartbeatReplied(r); }; };
+    const Step unreadable = [&](QuestionBoard& b) {
+        b.unreadable(dout, [] { return valued(kCached); });
+    };
+    const Step lift = [](QuestionBoard& b) { b.liftFences(); };
     constexpr Unreadable kWaits = Unreadable::Waits;
-    const Step unreadable{Step::Unreadable};
-    const Step lift{Step::Lift};
     const FenceCase cases[] = {
         {"an earlier heartbeat's reply releases nothing", 0, kWaits, {report1, replied(2)}, -1},
         {"its fence's reply releases the newest", 0, kWaits, {report1, report2, replied(3)}, 2},
@@ -158,28 +167,8 @@ TEST_F(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
         QuestionBoard board;
         board.heartbeatReplied(c.repliesBefore);
         Asker asker(board, dout, kFence, c.unreadable, c.deadlineMs);
-        for (const Step& step : c.steps) {
-            Answer a;
-            a.value = step.value;
-            switch (step.what) {
-                case Step::Report:
-                    board.answer(dout, a);
-                    break;
-                case Step::Unreadable:
-                    board.unreadable(dout, [] {
-                        Answer cached;
-                        cached.value = kCached;
-                        return cached;
-                    });
-                    break;
-                case Step::Replied:
-                    board.heartbeatReplied(static_cast<quint64>(step.value));
-                    break;
-                case Step::Lift:
-                    board.liftFences();
-                    break;
-            }
-        }
+        for (const Step& step : c.steps)
+            step(board);
         if (c.answer < 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             EXPECT_FALSE(asker.done());

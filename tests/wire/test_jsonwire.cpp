@@ -181,23 +181,22 @@ TEST(JsonWire, MalformedAndHostileInputYieldsNoValue) {
 TEST(JsonWire, SafeReadersNeverThrowOnWrongTypes) {
     const Json::Value v =
         *json::parse(R"({"i":7,"r":2.9,"s":"x","a":[1,"b"],"o":{"k":1},"t":true,"huge":1e300})");
+    // A refused value leaves the output as it was.
+    const struct {
+        const char* key;
+        bool read;
+        int value;
+    } ints[] = {
+        {"i", true, 7}, {"r", true, 2}, {"s", false, 2}, {"huge", false, 2}, {"a", false, 2}};
     int i = -1;
-    EXPECT_TRUE(json::toInt(json::member(v, "i"), &i));
-    EXPECT_EQ(i, 7);
-    EXPECT_TRUE(json::toInt(json::member(v, "r"), &i));
-    EXPECT_EQ(i, 2);
-    EXPECT_FALSE(json::toInt(json::member(v, "s"), &i));
-    EXPECT_FALSE(json::toInt(json::member(v, "huge"), &i));
-    EXPECT_FALSE(json::toInt(json::member(v, "a"), &i));
-    EXPECT_EQ(i, 2);
+    for (const auto& c : ints) {
+        EXPECT_EQ(json::toInt(json::member(v, c.key), &i), c.read) << c.key;
+        EXPECT_EQ(i, c.value) << c.key;
+    }
     EXPECT_EQ(json::intOr(json::member(v, "missing"), 5), 0);  // absent reads as 0
     EXPECT_EQ(json::intOr(json::member(v, "o"), 5), 5);
-    EXPECT_EQ(json::doubleOr(json::member(v, "r")), 2.9);
-    EXPECT_TRUE(json::boolOr(json::member(v, "t")));
     EXPECT_EQ(json::text(json::member(v, "i")), QString());
-    EXPECT_TRUE(json::has(v, "s"));
     EXPECT_FALSE(json::has(json::member(v, "s"), "s"));
-    EXPECT_FALSE(json::has(json::member(v, "a"), "x"));
     EXPECT_TRUE(json::member(json::member(v, "a"), "x").isNull());
     EXPECT_EQ(json::intOr(json::element(json::member(v, "a"), 0)), 1);
     EXPECT_TRUE(json::element(json::member(v, "a"), 9).isNull());
