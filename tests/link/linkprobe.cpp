@@ -3,45 +3,41 @@
 #include "logcapture.h"
 #include "simframe.h"
 
-#include <QTcpServer>
+#include <QThread>
 
 #include <chrono>
 
+using kelvo::TcpConnectModulePrivate;
 using kelvo::sim::nowMs;
 
-LinkProbe::LinkProbe(kelvo::TcpConnectModulePrivate& link) {
+LinkProbe::LinkProbe(TcpConnectModulePrivate& link) {
+    const auto record = [this](auto change) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            change();
+        }
+        changed_.notify_all();
+    };
     QObject::connect(
-        &link, &kelvo::TcpConnectModulePrivate::connectSucceed, &link,
-        [this](int succeed) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                states_.append({succeed, nowMs()});
-            }
-            changed_.notify_all();
-        },
+        &link, &TcpConnectModulePrivate::connectSucceed, &link,
+        [=](int succeed) { record([&] {
+                               states_.append({succeed, nowMs()});
+                           }); },
         Qt::DirectConnection);
     QObject::connect(
-        &link, &kelvo::TcpConnectModulePrivate::receivedData, &link,
-        [this, &link](quint16 command, const QByteArray& data) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
+        &link, &TcpConnectModulePrivate::receivedData, &link,
+        [=, &link](quint16 command, const QByteArray& data) {
+            record([&] {
                 frames_.append({command, data});
                 allInLinkThread_ = allInLinkThread_ && QThread::currentThread() == &link;
-            }
-            changed_.notify_all();
+            });
         },
         Qt::DirectConnection);
 }
 
-template <typename Predicate>
-bool LinkProbe::waitUntil(int timeoutMs, Predicate done) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), done);
-}
-
-QVector<LinkProbe::State> LinkProbe::states() const {
+int LinkProbe::lastState() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return states_;
+    return states_.isEmpty() ? -1 : states_.last().succeed;
 }
 
 QVector<kelvo::Frame> LinkProbe::frames() const {
@@ -58,21 +54,22 @@ int LinkProbe::count(int succeed) const {
 
 qint64 LinkProbe::waitForState(int succeed, int count, int timeoutMs) {
     qint64 at = -1;
-    waitUntil(timeoutMs, [&] {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
         int seen = 0;
         for (const State& state : states_) {
-            if (state.succeed == succeed && ++seen == count) {
+            if (state.succeed == succeed && ++seen == count)
                 at = state.atMs;
-                return true;
-            }
         }
-        return false;
+        return at >= 0;
     });
     return at;
 }
 
 bool LinkProbe::waitForFrames(int count, int timeoutMs) {
-    return waitUntil(timeoutMs, [&] { return frames_.size() >= count; });
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return frames_.size() >= count; });
 }
 
 bool LinkProbe::deliveredInLinkThread() const {
@@ -83,16 +80,9 @@ bool LinkProbe::deliveredInLinkThread() const {
 qint64 waitForLog(const LogCapture& log, const QString& line, int count, int timeoutMs) {
     const qint64 deadline = nowMs() + timeoutMs;
     while (log.count(line) < count) {
-        if (nowMs() > deadline) {
+        if (nowMs() > deadline)
             return -1;
-        }
         QThread::msleep(5);
     }
     return nowMs();
-}
-
-quint16 unusedPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
 }

@@ -3,24 +3,19 @@
 #include "link/framedecoder.h"
 #include "link/tcpconnectmoduleprivate.h"
 
-#include <QThread>
 #include <QVector>
-#include <QtGlobal>
 
 #include <condition_variable>
 #include <mutex>
 
+class LogCapture;
+
 // Records what a link reports, from whichever thread reports it, for the test thread to wait on.
 class LinkProbe {
 public:
-    struct State {
-        int succeed;
-        qint64 atMs;
-    };
-
     explicit LinkProbe(kelvo::TcpConnectModulePrivate& link);
 
-    QVector<State> states() const;
+    int lastState() const;
     QVector<kelvo::Frame> frames() const;
     int count(int succeed) const;
     // Waits until connectSucceed(succeed) has arrived count times in all; its time, or -1.
@@ -29,8 +24,10 @@ public:
     bool deliveredInLinkThread() const;
 
 private:
-    template <typename Predicate>
-    bool waitUntil(int timeoutMs, Predicate done);
+    struct State {
+        int succeed;
+        qint64 atMs;
+    };
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -40,8 +37,4 @@ private:
 };
 
 // Polls the captured log until line has been written count times; the time it was seen, or -1.
-class LogCapture;
 qint64 waitForLog(const LogCapture& log, const QString& line, int count, int timeoutMs);
-
-// A loopback port with nothing listening on it.
-quint16 unusedPort();

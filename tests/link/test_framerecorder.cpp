@@ -78,42 +78,30 @@ TEST_F(FrameRecorderTest, KeepsExactlyTheLastFramesAcrossResizes) {
     EXPECT_TRUE(readDump(dumpPath()).empty());
 }
 
+// What the API's trace test does not reach: text cut inside a character, a payload past the limit.
 TEST_F(FrameRecorderTest, PayloadsSurviveAsTheirExactBytes) {
     FrameRecorder recorder;
-    recorder.setWordNames([](Link link, Direction direction, quint16 word) {
-        return QByteArray(link == Link::Transfer ? "T" : "C") +
-               (direction == Direction::In ? "in" : "out") + QByteArray::number(word, 16);
-    });
     const QByteArray text = QByteArrayLiteral("{\"t\":\"Gr\xC3\xBC\xC3\x9F\x65 \\\"x\\\"\\n\"}\n");
-    const QByteArray binary = QByteArrayLiteral("\x00\x01\xFF\xFE\x80tail");
-    const QByteArray cutUtf8 = QByteArrayLiteral("ab\xC3");  // a character cut in two
+    const QByteArray cutUtf8 = QByteArrayLiteral("ab\xC3");
     QByteArray large(6000, 'x');
     large[0] = '\xFF';
     recorder.recordFrame(Link::Control, Direction::Out, 0x2602, text);
-    recorder.recordFrame(Link::Transfer, Direction::In, 0x5521, binary);
     recorder.recordFrame(Link::Control, Direction::In, 0x2C03, cutUtf8);
-    recorder.recordFrame(Link::Control, Direction::In, 0x2C03, large);
+    recorder.recordFrame(Link::Transfer, Direction::In, 0x5521, large);
     recorder.recordEvent(Link::Control, FrameRecorder::Event::BytesSkipped, QString(), 17);
 
     ASSERT_TRUE(recorder.dump(dumpPath()));
     const std::vector<Json::Value> lines = readDump(dumpPath());
-    ASSERT_EQ(lines.size(), 5u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0]["payload"].asString(), text.toStdString()) << "UTF-8 goes in as text";
-    EXPECT_EQ(lines[0]["word"].asString(), "0x2602");
-    EXPECT_EQ(lines[0]["name"].asString(), "Cout2602");
-    EXPECT_EQ(lines[0]["dir"].asString(), "out");
-    EXPECT_EQ(lines[1]["link"].asString(), "transfer");
-    EXPECT_EQ(lines[1]["name"].asString(), "Tin5521");
-    EXPECT_EQ(payloadOf(lines[1]), binary);
+    EXPECT_EQ(payloadOf(lines[1]), cutUtf8);
     EXPECT_TRUE(lines[1].isMember("payload_base64"));
-    EXPECT_EQ(payloadOf(lines[2]), cutUtf8);
-    EXPECT_TRUE(lines[2].isMember("payload_base64"));
-    EXPECT_EQ(lines[3]["length"].asInt(), 6000);
-    EXPECT_TRUE(lines[3]["truncated"].asBool());
-    EXPECT_EQ(payloadOf(lines[3]), large.left(FrameRecorder::kPayloadLimit));
-    EXPECT_EQ(lines[4]["event"].asString(), "skipped_bytes");
-    EXPECT_EQ(lines[4]["bytes"].asInt(), 17);
-    EXPECT_LE(lines[0]["mono_ns"].asInt64(), lines[4]["mono_ns"].asInt64());
+    EXPECT_EQ(lines[2]["link"].asString(), "transfer");
+    EXPECT_EQ(lines[2]["length"].asInt(), 6000);
+    EXPECT_TRUE(lines[2]["truncated"].asBool());
+    EXPECT_EQ(payloadOf(lines[2]), large.left(FrameRecorder::kPayloadLimit));
+    EXPECT_EQ(lines[3]["bytes"].asInt(), 17);
+    EXPECT_LE(lines[0]["mono_ns"].asInt64(), lines[3]["mono_ns"].asInt64());
 }
 
 // A link that keeps dropping leaves at most 20 dumps, the newest, each holding its loss.

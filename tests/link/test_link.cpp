@@ -5,7 +5,6 @@
 #include "link/frame.h"
 #include "link/tcpconnectmoduleprivate.h"
 #include "link/tcpsocket.h"
-#include "rawframes.h"
 #include "simharness.h"
 
 #include <QCoreApplication>
@@ -26,7 +25,6 @@ using kelvo::TcpConnectModulePrivate;
 using kelvo::sim::nowMs;
 using kelvo::sim::SimHarness;
 using kelvo::sim::SimMode;
-namespace raw = kelvo::sim::raw;
 
 namespace {
 
@@ -85,7 +83,7 @@ protected:
 
 }  // namespace
 
-TEST_F(LinkTest, ConnectsOnceReportsQueuedAndSendsHeartbeatsWithTheCurrentTime) {
+TEST_F(LinkTest, ConnectsOnceReportsQueuedAndSendsAndEchoesHeartbeats) {
     const quint16 port = sim.start();
     createLink(QStringLiteral("127.0.0.1"), port);
     QObject receiver;
@@ -122,8 +120,20 @@ TEST_F(LinkTest, ConnectsOnceReportsQueuedAndSendsHeartbeatsWithTheCurrentTime) 
     EXPECT_EQ(probe->count(1), 1);
     EXPECT_EQ(probe->count(0), 0);
     EXPECT_EQ(log.count(kConnected), 1);
-    // The simulator answered every heartbeat; the answers stay in the link.
+    // The controller's heartbeat, whatever it holds, is echoed byte for byte; neither heartbeat
+    // word, nor the simulator's answers to the link's own, leave the link.
+    const QByteArray odd("\x00\x4E\x66 not json \xFF\n", 16);
+    sim.sendReport(kHeartBeat, odd);
+    sim.sendReport(kHeartBeatReply, "{\"time\":5}\n");
+    std::optional<kelvo::sim::SimFrame> echo;
+    while ((echo = sim.expectFrame(kHeartBeat, 2000)) && echo->payload != odd) {
+    }
+    ASSERT_TRUE(echo);
+    QThread::msleep(300);
     EXPECT_TRUE(probe->frames().isEmpty());
+    const auto all = sim.frames();
+    EXPECT_EQ(
+        std::count_if(all.begin(), all.end(), [&](const auto& f) { return f.payload == odd; }), 1);
 
     EXPECT_TRUE(link->sendFrame(0x2002, "{\"robot\":1}\n"));
     const auto query = sim.expectFrame(0x2002);
@@ -143,104 +153,39 @@ TEST_F(LinkTest, ConnectsOnceReportsQueuedAndSendsHeartbeatsWithTheCurrentTime) 
     EXPECT_TRUE(sim.waitForOpen(0, 2000));
 }
 
-TEST_F(LinkTest, EchoesAnInboundHeartbeatByteForByteAndKeepsBothHeartbeatWords) {
+// Traffic reported from elsewhere keeps the link up; the controller's own heartbeats, echoed, do
+// not, nor can host times switch the check off: 7 to 9 s after the last sign of life the link is
+// dropped, once, and rebuilt at a following tick.
+TEST_F(LinkTest, OnlyTrafficNotHeartbeatsKeepsAControllerLinkUp) {
+    sim.setHeartbeatPeriod(500);
+    sim.setMode(SimMode::HeartbeatsOnly);
     ASSERT_GT(connectToSim(), 0);
-    const QByteArray odd("\x00\x4E\x66 not json \xFF\n", 16);
-    sim.sendReport(kHeartBeat, odd);
-    sim.sendReport(kHeartBeatReply, "{\"time\":5}\n");
-    sim.sendReport(kReport, numbered(1));
-
-    std::optional<kelvo::sim::SimFrame> echo;
-    while ((echo = sim.expectFrame(kHeartBeat, 2000)) && echo->payload != odd) {
-    }
-    ASSERT_TRUE(echo);
-    ASSERT_TRUE(probe->waitForFrames(1, 2000));
-    QThread::msleep(300);
-    const auto frames = probe->frames();
-    ASSERT_EQ(frames.size(), 1);
-    EXPECT_EQ(frames.front().command, kReport);
-    const auto all = sim.frames();
-    EXPECT_EQ(std::count_if(all.begin(), all.end(),
-                            [&](const kelvo::sim::SimFrame& f) { return f.payload == odd; }),
-              1);
-}
-
-// Traffic reported from elsewhere keeps a silent controller's link up; once it stops, the link
-// is dropped 7 to 9 s later and rebuilt at a following tick.
-TEST_F(LinkTest, SilentControllerIsDroppedAfterTheLastSignOfLifeAndReconnected) {
-    sim.setMode(SimMode::Silent);
-    ASSERT_GT(connectToSim(), 0);
+    link->setLastPingTime(QDateTime());
+    link->setLastPingTime(QDateTime::currentDateTime().addYears(100));
     qint64 lastSign = 0;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 4; ++i) {
         link->setLastPingTime(QDateTime::currentDateTime());
         lastSign = nowMs();
         QThread::msleep(1000);
     }
     EXPECT_EQ(log.count(kTimedOut), 0);
-    EXPECT_EQ(probe->count(0), 0);
 
     const qint64 dropped = waitForLog(log, kTimedOut, 1, 12000);
     ASSERT_GT(dropped, 0);
     EXPECT_GE(dropped - lastSign, 6900);
     EXPECT_LE(dropped - lastSign, 9700);
-    EXPECT_GT(probe->waitForState(0, 1, 1000), 0);
-
-    const qint64 back = probe->waitForState(1, 2, kTickMs + 2000);
-    ASSERT_GT(back, 0);
-    EXPECT_LE(back - dropped, kTickMs + 600);
-    EXPECT_TRUE(sim.waitForAccepted(2, 2000));
-    EXPECT_EQ(probe->count(0), 1) << "one loss, told once";
-}
-
-TEST_F(LinkTest, ControllerSendingOnlyHeartbeatsIsDroppedAlthoughEchoedAndHostTimesCannotStopIt) {
-    sim.setHeartbeatPeriod(500);
-    sim.setMode(SimMode::HeartbeatsOnly);
-    const qint64 connected = connectToSim();
-    ASSERT_GT(connected, 0);
-    // Neither may switch the silence check off.
-    link->setLastPingTime(QDateTime());
-    link->setLastPingTime(QDateTime::currentDateTime().addYears(100));
-
-    const qint64 dropped = waitForLog(log, kTimedOut, 1, 12000);
-    ASSERT_GT(dropped, 0);
-    EXPECT_GE(dropped - connected, 6900);
-    EXPECT_LE(dropped - connected, 9700);
-    // About 14 echoes and 4 heartbeats of the link's own on the first connection.
     const auto frames = sim.frames();
     EXPECT_GE(std::count_if(frames.begin(), frames.end(),
                             [](const kelvo::sim::SimFrame& f) {
                                 return f.command == kHeartBeat && f.connection == 1;
                             }),
-              12);
+              12)
+        << "the controller's heartbeats were not echoed";
     EXPECT_TRUE(probe->frames().isEmpty());
-    EXPECT_GT(probe->waitForState(1, 2, kTickMs + 2000), 0);
-}
-
-TEST_F(LinkTest, NothingListeningRetriesEveryTickAndRefusesSends) {
-    createLink(QStringLiteral("127.0.0.1"), unusedPort());
-    link->startNetThread();
-    std::vector<qint64> resets;
-    for (int n = 1; n <= 4; ++n) {
-        const qint64 at = waitForLog(log, kReset, n, kTickMs + 1500);
-        ASSERT_GT(at, 0);
-        resets.push_back(at);
-        EXPECT_FALSE(link->sendFrame(kReport, numbered(n)));
-    }
-    ASSERT_GT(probe->waitForState(0, 4, 3000), 0);
-    const auto states = probe->states();
-    for (std::size_t i = 0; i < resets.size(); ++i) {
-        if (i > 0) {
-            EXPECT_GE(resets[i] - resets[i - 1], kTickMs - 300);
-            EXPECT_LE(resets[i] - resets[i - 1], kTickMs + 1500);
-        }
-        EXPECT_TRUE(std::any_of(states.begin(), states.end(),
-                                [&](const LinkProbe::State& s) {
-                                    return s.succeed == 0 && s.atMs >= resets[i] - 100 &&
-                                           s.atMs <= resets[i] + 2500;
-                                }))
-            << "no connectSucceed(0) after attempt " << i;
-    }
-    EXPECT_EQ(probe->count(1), 0);
+    const qint64 back = probe->waitForState(1, 2, kTickMs + 2000);
+    ASSERT_GT(back, 0);
+    EXPECT_LE(back - dropped, kTickMs + 600);
+    EXPECT_EQ(probe->count(0), 1) << "one loss, told once";
 }
 
 TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
@@ -266,7 +211,7 @@ TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
     link->stopConnect();
     EXPECT_EQ(log.count(QStringLiteral("手动停止")), 1);
     EXPECT_GE(log.count(kClosed), 1);
-    EXPECT_EQ(probe->states().last().succeed, 0);
+    EXPECT_EQ(probe->lastState(), 0);
     EXPECT_EQ(probe->count(0), 1) << "a stop is one loss, told once";
     EXPECT_TRUE(sim.waitForOpen(0, 2000));
     const int resets = log.count(kReset);
@@ -294,7 +239,7 @@ TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
     EXPECT_TRUE(other.waitForOpen(0, 2000));
     QThread::msleep(kTickMs + 500);
     EXPECT_EQ(other.accepted(), 1);
-    EXPECT_EQ(probe->states().last().succeed, 0);
+    EXPECT_EQ(probe->lastState(), 0);
 }
 
 // An attempt whose SYNs go unanswered holds up neither senders nor a stop nor the destruction, and
@@ -334,50 +279,6 @@ TEST_F(LinkTest, HangingAttemptHoldsUpNothingAndEndsAtItsDeadline) {
     TcpConnectModulePrivate idle(QStringLiteral("127.0.0.1"), hanging.port(), kTimeBase);
     idle.stopConnect();
     EXPECT_FALSE(idle.sendFrame(kReport, numbered(1)));
-}
-
-TEST_F(LinkTest, ComesBackByItselfAfterAControllerReboot) {
-    ASSERT_GT(connectToSim(), 0);
-    sim.reboot(3000);
-    const qint64 lost = probe->waitForState(0, 1, 2000);
-    ASSERT_GT(lost, 0);
-    const qint64 back = probe->waitForState(1, 2, 3000 + 2 * kTickMs + 2000);
-    ASSERT_GT(back, 0);
-    EXPECT_GE(back - lost, 2500);
-    EXPECT_TRUE(sim.waitForAccepted(2, 2000));
-    EXPECT_TRUE(link->sendFrame(kReport, numbered(1)));
-    EXPECT_TRUE(sim.expectFrame(kReport));
-}
-
-TEST_F(LinkTest, DamagedStreamStillDeliversEveryGoodFrameInOrder) {
-    ASSERT_GT(connectToSim(), 0);
-    auto frame = [](int n) { return kelvo::encodeFrame(kReport, numbered(n)); };
-
-    sim.sendRaw(frame(1) + raw::garbage(7) + frame(2) + raw::withBadCrc(kReport, numbered(99)) +
-                frame(3) + "Nx");
-    const QByteArray split = frame(4);
-    sim.sendRaw(split.left(3));
-    QThread::msleep(50);
-    sim.sendRaw(split.mid(3, 5));
-    QThread::msleep(50);
-    sim.sendRaw(split.mid(8));
-    ASSERT_TRUE(probe->waitForFrames(4, 2000));
-
-    // A report with a damaged length gives way to the good frames behind it.
-    sim.sendRaw(raw::withLength(kReport, numbered(98), 200) + frame(5) + frame(6));
-    ASSERT_TRUE(probe->waitForFrames(6, 2000));
-    sim.sendRaw(raw::garbage(220) + frame(7));
-    ASSERT_TRUE(probe->waitForFrames(7, 2000));
-
-    std::vector<int> order;
-    for (const auto& received : probe->frames()) {
-        order.push_back(numberOf(received.payload));
-    }
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(log.count(QStringLiteral("onTcpSocketReadyRead: crc32 error")), 1);
-    EXPECT_EQ(log.count(QStringLiteral("onTcpSocketReadyRead: length error, 19 bytes skipped")), 1);
-    EXPECT_EQ(log.count(QStringLiteral("onTcpSocketReadyRead: head error, 220 bytes skipped")), 1);
-    EXPECT_EQ(probe->count(0), 0);
 }
 
 // Four bytes of noise claim a frame of 65,530 bytes; the controller goes on answering.

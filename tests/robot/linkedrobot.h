@@ -2,6 +2,8 @@
 
 #include "simlink.h"
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QObject>
 
@@ -36,6 +38,15 @@ public:
 
 private:
     int barriers_ = 0;
+};
+
+// For a test body: a robot linked to a simulated controller, connected.
+class LinkedRobotTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(link.connected()); }
+
+    LinkedRobot link;
+    Robot& robot = *link.robot;
 };
 
 // Every emission of one signal, delivered to the test thread (queued when the signal comes from

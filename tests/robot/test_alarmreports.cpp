@@ -28,12 +28,11 @@ struct ServoFaultCase {
 
 }  // namespace
 
-TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    SignalLog<> errors(&link.robot->decodedReports(), &DecodedReports::robot_err_info);
-    SignalLog<QString> servoFaults(&link.robot->decodedReports(),
-                                   &DecodedReports::robot_servo_err_info);
+using RobotAlarmReports = LinkedRobotTest;
+
+TEST_F(RobotAlarmReports, TextsAreLoggedAndAServoFaultSingledOutForTheTaughtRobotOnly) {
+    SignalLog<> errors(&robot.decodedReports(), &DecodedReports::robot_err_info);
+    SignalLog<QString> servoFaults(&robot.decodedReports(), &DecodedReports::robot_servo_err_info);
     LogCapture log;
 
     const ServoFaultCase cases[] = {
@@ -48,15 +47,14 @@ TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching
         {"another code", 1, R"({"data":"机器人1 伺服驱动器报警","type":24593})",
          "机器人1 伺服驱动器报警", false},
         {"code as text", 1, R"({"data":"机器人1 x","type":"24592"})", "机器人1 x", false},
-        {"no robot name", 1, R"({"data":"伺服驱动器报警","type":24592})", "伺服驱动器报警", false},
-    };
+        {"no robot name", 1, R"({"data":"伺服驱动器报警","type":24592})", "伺服驱动器报警", false}};
     int reported = 0;
     for (const ServoFaultCase& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.teachRobot == 0) {
-            link.robot->setCurrentRobot(1, 1);
+            robot.setCurrentRobot(1, 1);
         } else {
-            link.robot->setCurrentRobot(0, c.teachRobot);
+            robot.setCurrentRobot(0, c.teachRobot);
         }
         servoFaults.clear();
         log.clear();
@@ -69,26 +67,20 @@ TEST(RobotAlarmReports, ServoFaultIsSingledOutOnlyForTheRobotSelectedForTeaching
             EXPECT_EQ(std::get<0>(servoFaults.last()), QString::fromUtf8(c.text));
         }
     }
-}
 
-TEST(RobotAlarmReports, WarningsAreOnlyLoggedAndAlarmsWithoutTextAreDropped) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    SignalLog<> errors(&link.robot->decodedReports(), &DecodedReports::robot_err_info);
-    SignalLog<QString> servoFaults(&link.robot->decodedReports(),
-                                   &DecodedReports::robot_servo_err_info);
-    LogCapture log;
-
+    // Warnings and notes are only logged; a text with a line break still makes one line.
+    log.clear();
     link.report(kWarning, R"({"data":"机器人1 低电量\n请更换","type":24592})");
     link.report(kInfo, R"({"data":"程序已保存"})");
     ASSERT_TRUE(link.flush());
-    // A text with a line break still makes one line.
     EXPECT_EQ(log.count(logLine(QString::fromUtf8("机器人1 低电量\\n请更换"))), 1);
     EXPECT_EQ(log.count(logLine(QString::fromUtf8("程序已保存"))), 1);
-    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(errors.count(), reported);
     EXPECT_EQ(servoFaults.count(), 0);
 
+    // Alarms without a text are dropped.
     log.clear();
+    servoFaults.clear();
     for (quint16 word : {kError, kWarning, kInfo}) {
         for (const char* dropped : {R"({"type":24592})", R"({"data":42,"type":24592})",
                                     R"({"data":{"x":"机器人1"}})", "[1,2]", "{\"data\":"}) {
@@ -96,7 +88,7 @@ TEST(RobotAlarmReports, WarningsAreOnlyLoggedAndAlarmsWithoutTextAreDropped) {
         }
     }
     ASSERT_TRUE(link.flush());
-    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(errors.count(), reported);
     EXPECT_EQ(servoFaults.count(), 0);
     // Nothing reached the host's log.
     EXPECT_EQ(log.lines().filter(QRegularExpression(QStringLiteral("^\""))).size(), 0);

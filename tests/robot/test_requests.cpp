@@ -13,13 +13,6 @@
 
 namespace {
 
-struct RequestCase {
-    const char* what;
-    std::function<bool(Robot&)> send;
-    quint16 word;
-    const char* payload;
-};
-
 QByteArray jog(int axis, int direction) {
     return "{\"axis\":" + QByteArray::number(axis) +
            ",\"direction\":" + QByteArray::number(direction) + "}\n";
@@ -27,51 +20,22 @@ QByteArray jog(int axis, int direction) {
 
 }  // namespace
 
-TEST(RobotRequests, PayloadsOnTheWire) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    const RequestCase cases[] = {
-        {"dout", [](Robot& r) { return r.queryDout(); }, 0x3602, ""},
-        {"din", [](Robot& r) { return r.queryDin(); }, 0x3605, ""},
-        {"aout", [](Robot& r) { return r.queryAout(); }, 0x3608, ""},
-        {"ain", [](Robot& r) { return r.queryAin(); }, 0x360A, ""},
-        {"position", [](Robot& r) { return r.queryCurrentPosition(2); }, 0x2F07,
-         "{\"coord\":2,\"robot\":1}\n"},
-        {"sync position", [](Robot& r) { return r.querySyncPosition(); }, 0x7012,
-         "{\"coord\":0,\"robot\":1}\n"},
-        {"running state", [](Robot& r) { return r.queryRunningState(); }, 0x3D02,
-         "{\"robot\":1}\n"},
-        {"run job", [](Robot& r) { return r.runJob(QStringLiteral("焊接 \"1\"")); }, 0x2501,
-         "{\"continueRun\":0,\"jobname\":\"焊接 \\\"1\\\"\",\"line\":1,\"robot\":1}\n"},
-        {"teach mode", [](Robot& r) { return r.switchToTeachMode(); }, 0x2101, "{\"mode\":0}\n"},
-        {"stop jog, no checks", [](Robot& r) { return r.stopJog(0); }, 0x2902, "{\"axis\":0}\n"},
-        {"servo on", [](Robot& r) { return r.requestServoOn(); }, 0x2001,
-         "{\"robot\":1,\"status\":1}\n"},
-        {"deadman in teach mode, servo 1",
-         [](Robot& r) { return r.robot_key_slot_saftySwitchProcess(1); }, 0x2301,
-         "{\"deadman\":1}\n"},
-    };
-    for (const RequestCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_TRUE(c.send(*link.robot));
-        const auto frame = link.sim.expectFrame(c.word);
-        ASSERT_TRUE(frame);
-        EXPECT_EQ(frame->payload, QByteArray(c.payload));
-    }
+using RobotRequests = LinkedRobotTest;
 
-    // A payload JSON cannot carry is refused whole.
+// A payload JSON cannot carry is refused whole; a job name is escaped.
+TEST_F(RobotRequests, PayloadsAreEscapedOrRefusedWhole) {
     Json::Value bad;
     bad["value"] = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE(link.robot->sendCommand(0x3607, bad));
+    EXPECT_FALSE(robot.sendCommand(0x3607, bad));
     bad["value"] = HUGE_VAL;
-    EXPECT_FALSE(link.robot->sendCommand(0x3607, bad));
+    EXPECT_FALSE(robot.sendCommand(0x3607, bad));
     EXPECT_TRUE(link.sim.expectNoFrame(0x3607, 300));
+    EXPECT_TRUE(robot.runJob(QStringLiteral("焊接 \"1\"")));
+    EXPECT_EQ(link.sim.expectFrame(0x2501)->payload,
+              "{\"continueRun\":0,\"jobname\":\"焊接 \\\"1\\\"\",\"line\":1,\"robot\":1}\n");
 }
 
-TEST(RobotRequests, JoggingAndDeadmanOnlyInTheirServoStatesAndModes) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotRequests, JoggingAndDeadmanOnlyInTheirServoStatesAndModes) {
     auto servo = [&](int status) {
         link.report(0x2003,
                     ("{\"mode\":1,\"robot\":1,\"status\":" + std::to_string(status) + "}").c_str());
@@ -112,7 +76,7 @@ TEST(RobotRequests, JoggingAndDeadmanOnlyInTheirServoStatesAndModes) {
     EXPECT_EQ(robot.servoOnResult(1), 1);
 }
 
-TEST(RobotRequests, WithTheLinkDownSendsFailAndQueriesReturnAtOnce) {
+TEST(RobotUnlinked, SendsFailAndQueriesReturnAtOnce) {
     QTcpServer unused;
     ASSERT_TRUE(unused.listen(QHostAddress::LocalHost));
     const quint16 port = unused.serverPort();

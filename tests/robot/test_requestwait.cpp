@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <future>
 #include <optional>
 #include <thread>
@@ -24,18 +25,19 @@ constexpr int kLongMs = 10000;
 class Asker {
 public:
     Asker(QuestionBoard& board, const AnswerTag& expected,
-          std::optional<quint64> fence = std::nullopt, Unreadable unreadable = Unreadable::Waits) {
+          std::optional<quint64> fence = std::nullopt, Unreadable unreadable = Unreadable::Waits,
+          int deadlineMs = kLongMs) {
         std::promise<void> posted;
         std::future<void> onBoard = posted.get_future();
-        result_ =
-            std::async(std::launch::async, [&board, expected, fence, unreadable, &posted, this] {
-                Question question(board, expected, unreadable);
-                question.sent(fence);
-                posted.set_value();
-                const bool answered = question.await(QDeadlineTimer(kLongMs));
-                answer_ = question.answer();
-                return answered;
-            });
+        result_ = std::async(std::launch::async,
+                             [&board, expected, fence, unreadable, deadlineMs, &posted, this] {
+                                 Question question(board, expected, unreadable);
+                                 question.sent(fence);
+                                 posted.set_value();
+                                 const bool answered = question.await(QDeadlineTimer(deadlineMs));
+                                 answer_ = question.answer();
+                                 return answered;
+                             });
         onBoard.wait();
     }
     bool done() const {
@@ -54,10 +56,7 @@ private:
 
 // What reaches the board, in order: a readable report carrying a value, one that cannot be read,
 // a heartbeat reply count, or the fences lifted.
-struct Step {
-    enum { Report, Unreadable, Replied, Lift } what;
-    int value = 0;
-};
+using Step = std::function<void(QuestionBoard&)>;
 
 struct FenceCase {
     const char* what;
@@ -65,7 +64,14 @@ struct FenceCase {
     Unreadable unreadable;
     std::vector<Step> steps;
     int answer;  // the value it is answered with; -1 while still waiting
+    int deadlineMs = kLongMs;
 };
+
+Answer valued(int value) {
+    Answer a;
+    a.value = value;
+    return a;
+}
 
 struct AnswerCase {
     const char* what;
@@ -77,9 +83,9 @@ struct AnswerCase {
 
 }  // namespace
 
-TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
+using RobotRequestWait = LinkedRobotTest;
+
+TEST_F(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
     const AnswerTag servo{AnswerKind::Servo, 1};
     const AnswerTag coord{AnswerKind::Coord, 1};
     const AnswerTag joints{AnswerKind::Position, 1, 0};
@@ -111,99 +117,58 @@ TEST(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
         {"external axes, coord 0", sync, 0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})", true},
         {"external axes, coord 1", sync, 0x7013, R"({"coord":1,"posSync":[9,9,9,9,9]})", false},
         {"socket state answers nothing", {AnswerKind::Dout}, 0x50B3, R"({"open":true})", false},
-        {"tool is no speed answer", {AnswerKind::Speed}, 0x380C, R"({"curToolNum":2})", false},
-    };
+        {"tool is no speed answer", {AnswerKind::Speed}, 0x380C, R"({"curToolNum":2})", false}};
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.what);
-        Asker asker(link.robot->questions(), c.question);
+        Asker asker(robot.questions(), c.question);
         link.report(c.word, c.payload);
         if (!c.answers) {
             ASSERT_TRUE(link.flush());
             EXPECT_FALSE(asker.done());
-            link.robot->questions().answer(c.question, Answer{});
+            robot.questions().answer(c.question, Answer{});
         }
         EXPECT_TRUE(asker.answered());
     }
     // Reports that answered nothing still updated the cache as before.
     std::array<double, 6> position{};
-    link.robot->copyCurrentPosition(position.data());
+    robot.copyCurrentPosition(position.data());
     EXPECT_EQ(position, (std::array<double, 6>{9, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(link.robot->socketOpen());
+    EXPECT_TRUE(robot.socketOpen());
 }
 
 // A question sent with the fence after heartbeat 2 (sequence 2), as the link writes it.
-TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
+TEST_F(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     constexpr quint64 kFence = 2;
     constexpr int kCached = 99;
     const AnswerTag dout{AnswerKind::Dout};
-    const Step report1{Step::Report, 1};
-    const Step report2{Step::Report, 2};
-    const auto replied = [](int r) { return Step{Step::Replied, r}; };
-    const FenceCase cases[] = {
-        {"a reply to an earlier heartbeat releases nothing",
-         0,
-         Unreadable::Waits,
-         {report1, replied(2)},
-         -1},
-        {"its fence's reply releases it with the newest report",
-         0,
-         Unreadable::Waits,
-         {report1, report2, replied(3)},
-         2},
-        {"without a report by then the next one answers",
-         0,
-         Unreadable::Waits,
-         {replied(3), report2},
-         2},
-        {"the fence replied before the asker got back", 3, Unreadable::Waits, {report1}, 1},
-        {"an unreadable report answers no session question",
-         0,
-         Unreadable::Waits,
-         {{Step::Unreadable}, replied(3)},
-         -1},
-        {"an unreadable report answers a flat question with the cache",
-         0,
-         Unreadable::Answers,
-         {{Step::Unreadable}},
-         kCached},
-        {"lifted fences release with the report held",
-         0,
-         Unreadable::Waits,
-         {report1, {Step::Lift}},
-         1},
-        {"lifted fences without a report: the next one answers",
-         0,
-         Unreadable::Waits,
-         {{Step::Lift}, report2},
-         2},
+    const auto report = [&](int v) {
+        return [&, v](QuestionBoard& b) { b.answer(dout, valued(v)); };
     };
+    const Step report1 = report(1);
+    const Step report2 = report(2);
+    const auto replied = [](quint64 r) { return [r](QuestionBoard& b) { b.heartbeatReplied(r); }; };
+    const Step unreadable = [&](QuestionBoard& b) {
+        b.unreadable(dout, [] { return valued(kCached); });
+    };
+    const Step lift = [](QuestionBoard& b) { b.liftFences(); };
+    constexpr Unreadable kWaits = Unreadable::Waits;
+    const FenceCase cases[] = {
+        {"an earlier heartbeat's reply releases nothing", 0, kWaits, {report1, replied(2)}, -1},
+        {"its fence's reply releases the newest", 0, kWaits, {report1, report2, replied(3)}, 2},
+        {"no report by its reply: the next answers", 0, kWaits, {replied(3), report2}, 2},
+        {"the fence replied before the asker got back", 3, kWaits, {report1}, 1},
+        {"unreadable answers no session question", 0, kWaits, {unreadable, replied(3)}, -1},
+        {"unreadable answers flat with the cache", 0, Unreadable::Answers, {unreadable}, kCached},
+        {"lifted fences release with the report held", 0, kWaits, {report1, lift}, 1},
+        {"lifted fences, no report: the next answers", 0, kWaits, {lift, report2}, 2},
+        {"no fence reply by the deadline: the newest", 0, kWaits, {report1, report2}, 2, 300}};
     for (const FenceCase& c : cases) {
         SCOPED_TRACE(c.what);
         QuestionBoard board;
         board.heartbeatReplied(c.repliesBefore);
-        Asker asker(board, dout, kFence, c.unreadable);
-        for (const Step& step : c.steps) {
-            Answer a;
-            a.value = step.value;
-            switch (step.what) {
-                case Step::Report:
-                    board.answer(dout, a);
-                    break;
-                case Step::Unreadable:
-                    board.unreadable(dout, [] {
-                        Answer cached;
-                        cached.value = kCached;
-                        return cached;
-                    });
-                    break;
-                case Step::Replied:
-                    board.heartbeatReplied(static_cast<quint64>(step.value));
-                    break;
-                case Step::Lift:
-                    board.liftFences();
-                    break;
-            }
-        }
+        Asker asker(board, dout, kFence, c.unreadable, c.deadlineMs);
+        for (const Step& step : c.steps)
+            step(board);
         if (c.answer < 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             EXPECT_FALSE(asker.done());
@@ -217,75 +182,7 @@ TEST(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     }
 }
 
-TEST(RobotRequestWait, EachQuestionGetsItsOwnAnswerOldestFirst) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
-    Asker firstDout(robot.questions(), {AnswerKind::Dout});
-    Asker secondDout(robot.questions(), {AnswerKind::Dout});
-    Asker speed(robot.questions(), {AnswerKind::Speed, 1});
-    Asker cartesian(robot.questions(), {AnswerKind::Position, 1, 1});
-
-    // An answer to another question, or pushed for another coordinate system, releases none.
-    link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[1,1,1,1,1,1]})");
-    link.report(0x3606, R"({"status":[1,1,1]})");
-    ASSERT_TRUE(link.flush());
-    for (Asker* a : {&firstDout, &secondDout, &speed, &cartesian})
-        EXPECT_FALSE(a->done());
-
-    link.report(0x3603, R"({"status":[1]})");
-    ASSERT_TRUE(firstDout.answered());
-    EXPECT_EQ(firstDout.answer().values[0], 1.0);
-    EXPECT_FALSE(secondDout.done());
-    link.report(0x2F08, R"({"coord":1,"robot":1,"pos":[500,0,850,180,0,0]})");
-    link.report(0x3603, R"({"status":[0,1]})");
-    link.report(0x2603, R"({"robot":1,"speed":42})");
-    ASSERT_TRUE(secondDout.answered());
-    EXPECT_EQ(secondDout.answer().values[1], 1.0);
-    EXPECT_EQ(secondDout.answer().values[0], 0.0);
-    ASSERT_TRUE(speed.answered());
-    EXPECT_EQ(speed.answer().value, 42);
-    ASSERT_TRUE(cartesian.answered());
-    EXPECT_EQ(cartesian.answer().values[0], 500.0);
-
-    // The answer is what its report said, whatever arrives after.
-    link.report(0x2F08, R"({"coord":0,"robot":1,"pos":[2,2,2,2,2,2]})");
-    ASSERT_TRUE(link.flush());
-    EXPECT_EQ(cartesian.answer().values[2], 850.0);
-}
-
-TEST(RobotRequestWait, ManyAskersInManyThreadsAllGetAnswered) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1,0,1]})"));
-    constexpr int kThreads = 4;
-    constexpr int kQueries = 100;
-    std::atomic<int> answered{0};
-    std::atomic<int> timedOut{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&] {
-            for (int i = 0; i < kQueries; ++i) {
-                Robot& robot = *link.robot;
-                Answer answer;
-                const bool ok = robot.ask(
-                                    {AnswerKind::Dout}, [&] { return robot.queryDout(); },
-                                    QDeadlineTimer(kLongMs), &answer) == Robot::Asked::Answered;
-                ++(ok && answer.values[0] == 1.0 ? answered : timedOut);
-            }
-        });
-    }
-    for (std::thread& t : threads)
-        t.join();
-    EXPECT_EQ(answered, kThreads * kQueries);
-    EXPECT_EQ(timedOut, 0);
-}
-
-TEST(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
-
+TEST_F(RobotRequestWait, DeadlinePassesWithoutAnswerAndCopiesNeverMixTwoReports) {
     QElapsedTimer waited;
     waited.start();
     link.leaveUnanswered(0x3602);

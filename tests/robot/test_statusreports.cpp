@@ -25,10 +25,9 @@ QByteArray sent(LinkedRobot& link, quint16 word) {
 
 }  // namespace
 
-TEST(RobotStatusReports, ServoReportInRunAndTeachMode) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+using RobotStatusReports = LinkedRobotTest;
+
+TEST_F(RobotStatusReports, ServoReportInRunAndTeachMode) {
     SignalLog<QByteArray> servoChanged(&robot, &Robot::robot_servo_changed);
     SignalLog<int> axisWidget(&robot, &Robot::show_hide_Axis_widget);
     SignalLog<> r1(&robot, &Robot::updateR1MotButtonText);
@@ -65,44 +64,46 @@ TEST(RobotStatusReports, ServoReportInRunAndTeachMode) {
     EXPECT_EQ(axisWidget.count(), 2);
     EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({0, 1, 3}));
 
-    // Out-of-range numbers are truncated into the three bytes, never used as an index.
-    link.report(0x2003, R"({"mode":1,"robot":260,"status":-1})");
-    ASSERT_TRUE(link.flush());
-    EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, 4, 255}));
-    EXPECT_EQ(robot.robotServoStatus(4), 0);
+    // Robots past the fourth are truncated into the three bytes, never used as an index.
+    for (int number : {5, 260}) {
+        link.report(
+            0x2003,
+            ("{\"mode\":1,\"robot\":" + std::to_string(number) + ",\"status\":-1}").c_str());
+        ASSERT_TRUE(link.flush());
+        EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, number & 0xFF, 255}));
+        EXPECT_EQ(robot.robotServoStatus(4), 0);
+        EXPECT_EQ(robot.operationMode(), 0);
+        EXPECT_EQ(r2.count(), 2);
+    }
 }
 
-TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
     SignalLog<int, int> changed(&robot, &Robot::robot_change_CurRobot);
     auto positionQuery = [&] {
         robot.queryCurrentPosition(1);
         return sent(link, 0x2F07);
     };
-    EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":1}\n");
-
-    link.report(0x5003, R"({"mode":0,"robot":2})");
-    ASSERT_TRUE(link.flush());
-    EXPECT_EQ(robot.teachRobotNumber(), 2);
-    EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":2}\n");
-
-    link.report(0x5003, R"({"mode":1,"robot":3})");
-    ASSERT_TRUE(link.flush());
-    EXPECT_EQ(robot.teachRobotNumber(), 0);
-    EXPECT_EQ(robot.baseRobotNumber(), 3);
-    EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":3}\n");
-    EXPECT_EQ(changed.count(), 2);
-
-    // Incomplete, mistyped or unknown changes leave the selection and announce nothing.
-    for (const char* bad : {R"({"mode":0})", R"({"robot":2})", "garbage",
-                            R"({"mode":"0","robot":2})", R"({"mode":5,"robot":4})"}) {
-        link.report(0x5003, bad);
+    // Incomplete, mistyped or unknown changes leave the selection; mode 5 is announced only.
+    const struct {
+        const char* report;
+        int robot;
+    } selections[] = {{"", 1},
+                      {R"({"mode":0,"robot":2})", 2},
+                      {R"({"mode":1,"robot":3})", 3},
+                      {R"({"mode":0})", 3},
+                      {R"({"robot":2})", 3},
+                      {"garbage", 3},
+                      {R"({"mode":"0","robot":2})", 3},
+                      {R"({"mode":5,"robot":4})", 3}};
+    for (const auto& s : selections) {
+        if (*s.report)
+            link.report(0x5003, s.report);
+        ASSERT_TRUE(link.flush());
+        EXPECT_EQ(positionQuery(), "{\"coord\":1,\"robot\":" + QByteArray::number(s.robot) + "}\n")
+            << s.report;
     }
-    ASSERT_TRUE(link.flush());
-    EXPECT_EQ(robot.currentRobotNumber(), 3);
-    EXPECT_EQ(changed.count(), 3);  // mode 5 is announced but selects nothing
+    EXPECT_EQ(robot.teachRobotNumber(), 0);
+    EXPECT_EQ(changed.count(), 3);
 
     // Coordinate reports now count only for robot 3.
     link.report(0x2203, R"({"coord":2,"robot":1})");
@@ -111,13 +112,12 @@ TEST(RobotStatusReports, RobotSelectionFollowsTheControllerIntoLaterPayloads) {
     EXPECT_EQ(robot.coordMode(), 1);
 }
 
-TEST(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
+TEST_F(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
     // The flag lives for the process, so the check runs in a fresh one.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            LinkedRobot link;
-            SignalLog<OperationMode> modes(link.robot.get(), &Robot::robot_mode_changed);
+            SignalLog<OperationMode> modes(&robot, &Robot::robot_mode_changed);
             for (const char* mode : {R"({"mode":7})", R"({"mode":0})", R"({"mode":0})",
                                      R"({"mode":2})", R"({"mode":2})", R"({"mode":1})"}) {
                 link.report(0x2103, mode);
@@ -134,10 +134,7 @@ TEST(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
         ::testing::ExitedWithCode(0), "announced: 0 2 1\n");
 }
 
-TEST(RobotStatusReports, ReportsThatAskTheControllerBack) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, ReportsThatAskTheControllerBack) {
     SignalLog<> outerAxis(&robot, &Robot::robot_outterAxis_num);
     for (quint16 word : {0x2105, 0x2201, 0x3C0B})
         link.leaveUnanswered(word);
@@ -175,10 +172,7 @@ TEST(RobotStatusReports, ReportsThatAskTheControllerBack) {
     EXPECT_TRUE(link.sim.expectNoFrame(0x3C0B, 100));
 }
 
-TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, CacheFieldsAndShortArrays) {
     SignalLog<QByteArray> doutDisplay(&robot, &Robot::robot_dout_display);
 
     QByteArray status128 = "{\"status\":[";
@@ -192,13 +186,9 @@ TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
     link.report(0x2F08, R"({"pos":[1,2,3,4,5,6,7]})");
     link.report(0x2F08, R"({"pos":[9.5,8]})");
     link.report(0x2603, R"({"speed":102})");
-    link.report(0x2303, R"({"deadman":1})");
-    link.report(0x380C, R"({"curToolNum":4})");
-    link.report(0x2406, R"({"switch":true})");
-    link.report(0x2E03, R"({"type":2})");
     link.report(0x2E06, R"({"sum":3})");
     link.report(0x5502, R"({"answer":"ok 好"})");
-    link.report(0x9103, R"({"robot":1,"status":2,"continueRun":0})");
+    link.report(0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})");
     ASSERT_TRUE(link.flush());
 
     std::array<double, 16> dout{}, din{}, aout{}, ain{};
@@ -219,21 +209,16 @@ TEST(RobotStatusReports, CacheFieldsAndShortArrays) {
     std::array<double, 6> position{};
     robot.copyCurrentPosition(position.data());
     EXPECT_EQ(position, (std::array<double, 6>{9.5, 8}));
+    std::array<double, 5> sync{};
+    robot.copySyncPosition(sync.data());
+    EXPECT_EQ(sync, (std::array<double, 5>{1, 2, 3, 4, 5}));
 
     EXPECT_EQ(robot.jogSpeed(), 102);
-    EXPECT_EQ(robot.deadmanStatus(), 1);
-    EXPECT_EQ(robot.currentToolNumber(), 4);
-    EXPECT_TRUE(robot.fbCmdMode());
-    EXPECT_EQ(robot.robotType(), 2);
     EXPECT_EQ(robot.robotCount(), 3);
     EXPECT_EQ(robot.uploadAnswer(), QStringLiteral("ok 好"));
-    EXPECT_EQ(robot.runningState(), 2);
 }
 
-TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
-    LinkedRobot link;
-    ASSERT_TRUE(link.connected());
-    Robot& robot = *link.robot;
+TEST_F(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
     link.report(0x2F08, R"({"pos":[1,2,3,4,5,6,7]})");
     link.report(0x2603, R"({"speed":50})");
     ASSERT_TRUE(link.flush());
@@ -257,8 +242,7 @@ TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
         R"("answer":3,"note":[],"curUserNum":"2","result":"true","Sensitivity":[],)"
         R"("teachType":1.5e10,"deadman":{},"curToolNum":[],"switch":"on",)"
         R"("deadmanMode":"1","deadmanPort":[]})",
-        "{\"status\":[1e400,-1e400,1.5,\"3\",true]}",
-    };
+        "{\"status\":[1e400,-1e400,1.5,\"3\",true]}"};
     for (quint16 word : words) {
         for (const char* payload : payloads)
             link.report(word, payload);
@@ -275,6 +259,7 @@ TEST(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
 
     // And the link still answers.
     link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1]})"));
-    EXPECT_EQ(robot.ask({AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(5000)),
+    EXPECT_EQ(robot.ask(
+                  {AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(5000)),
               Robot::Asked::Answered);
 }

@@ -23,5 +23,3 @@ std::unique_ptr<Robot> linkRobot(kelvo::sim::SimHarness& sim) {
     sim.waitForAccepted(1, 3000);
     return robot;
 }
-
-

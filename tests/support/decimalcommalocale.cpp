@@ -15,17 +15,14 @@ extern char** environ;
 
 namespace {
 
-// The variable's value, and whether it was set at all.
-bool readVariable(const char* name, std::string* value) {
+std::optional<std::string> variable(const char* name) {
     const char* found = std::getenv(name);
-    if (found)
-        *value = found;
-    return found != nullptr;
+    return found ? std::optional<std::string>(found) : std::nullopt;
 }
 
-void restoreVariable(const char* name, bool wasSet, const std::string& value) {
-    if (wasSet)
-        setenv(name, value.c_str(), 1);
+void restore(const char* name, const std::optional<std::string>& value) {
+    if (value)
+        setenv(name, value->c_str(), 1);
     else
         unsetenv(name);
 }
@@ -34,20 +31,19 @@ void restoreVariable(const char* name, bool wasSet, const std::string& value) {
 
 DecimalCommaLocale::DecimalCommaLocale()
     : cLocale_(std::setlocale(LC_ALL, nullptr)),
-      hadLocPath_(readVariable("LOCPATH", &locPath_)),
-      hadLcAll_(readVariable("LC_ALL", &lcAll_)) {
+      locPath_(variable("LOCPATH")),
+      lcAll_(variable("LC_ALL")) {
     build();
 }
 
 DecimalCommaLocale::~DecimalCommaLocale() {
     std::locale::global(cppLocale_);
     std::setlocale(LC_ALL, cLocale_.c_str());
-    restoreVariable("LOCPATH", hadLocPath_, locPath_);
-    restoreVariable("LC_ALL", hadLcAll_, lcAll_);
-    if (!folder_.empty()) {
-        std::error_code ignored;
+    restore("LOCPATH", locPath_);
+    restore("LC_ALL", lcAll_);
+    std::error_code ignored;
+    if (!folder_.empty())
         std::filesystem::remove_all(folder_, ignored);
-    }
 }
 
 void DecimalCommaLocale::build() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <locale>
+#include <optional>
 #include <string>
 
 // de_DE.UTF-8, a locale that writes 2.5 as "2,5", compiled by localedef into a temporary folder
@@ -34,10 +35,8 @@ private:
     bool toolMissing_ = false;
     std::string cLocale_;
     std::locale cppLocale_;
-    std::string locPath_;
-    std::string lcAll_;
-    bool hadLocPath_ = false;
-    bool hadLcAll_ = false;
+    std::optional<std::string> locPath_;
+    std::optional<std::string> lcAll_;
 };
 
 // In a test body: the locale built and held in `name` for the rest of the test. The test is

@@ -17,23 +17,21 @@ TEST(JobFiles, OnlyPlainNamesAreJoinedToAJobDirectory) {
     const struct {
         QString name;
         bool plain;
-    } kNames[] = {
-        {"PROG.JBR", true},
-        {"程序.JBR", true},
-        {".hidden", true},
-        {"..x", true},
-        {"", false},
-        {".", false},
-        {"..", false},
-        {"../x", false},
-        {"a/b", false},
-        {"/etc/x", false},
-        {"..\\x", false},
-        {"C:x", false},
-        {QStringLiteral("a") + QChar(0) + QStringLiteral("b"), false},
-        {QString(255, 'a'), true},
-        {QString(256, 'a'), false},
-    };
+    } kNames[] = {{"PROG.JBR", true},
+                  {"程序.JBR", true},
+                  {".hidden", true},
+                  {"..x", true},
+                  {"", false},
+                  {".", false},
+                  {"..", false},
+                  {"../x", false},
+                  {"a/b", false},
+                  {"/etc/x", false},
+                  {"..\\x", false},
+                  {"C:x", false},
+                  {QStringLiteral("a") + QChar(0) + QStringLiteral("b"), false},
+                  {QString(255, 'a'), true},
+                  {QString(256, 'a'), false}};
     for (const auto& entry : kNames)
         EXPECT_EQ(isPlainFileName(entry.name), entry.plain) << entry.name.toStdString();
 }

@@ -141,15 +141,13 @@ TEST(Sync, AFailedDownloadLeavesNoFileBehind) {
     wrongName.wrongName = true;
     sizeMismatch.sizeMismatch = true;
     stall.stall = true;
-    const Case kCases[] = {
-        {"refused", refuse, QStringLiteral("控制器拒绝下载程序"), true},
-        {"wrong name", wrongName,
-         QStringLiteral("程序下载失败：/controller/job/R1/MISSING.JBR.other "
-                        "--/controller/job/R1/MISSING.JBR"),
-         true},
-        {"size mismatch", sizeMismatch, QString(), false},
-        {"stalled", stall, QStringLiteral("等待超时......"), true},
-    };
+    const Case kCases[] = {{"refused", refuse, QStringLiteral("控制器拒绝下载程序"), true},
+                           {"wrong name", wrongName,
+                            QStringLiteral("程序下载失败：/controller/job/R1/MISSING.JBR.other "
+                                           "--/controller/job/R1/MISSING.JBR"),
+                            true},
+                           {"size mismatch", sizeMismatch, QString(), false},
+                           {"stalled", stall, QStringLiteral("等待超时......"), true}};
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);
         TransferRig rig;

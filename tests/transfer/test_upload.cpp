@@ -71,10 +71,9 @@ TEST(Upload, SendsEveryJobFileRobotByRobotNewestFirstInChunksByteForByte) {
         qint64 size;
         int ageSecs;
     };
-    const File kFiles[] = {
-        {1, "OLD.JBR", 5000, 300}, {1, "EMPTY.JBR", 0, 200}, {1, "NEW.JBR", 4096, 100},
-        {1, "ONE.JBR", 2048, 50},  {2, "TWO.JBP", 10, 400},  {3, "BIG.JBR", 3 * 1024 * 1024, 500},
-    };
+    const File kFiles[] = {{1, "OLD.JBR", 5000, 300}, {1, "EMPTY.JBR", 0, 200},
+                           {1, "NEW.JBR", 4096, 100}, {1, "ONE.JBR", 2048, 50},
+                           {2, "TWO.JBP", 10, 400},   {3, "BIG.JBR", 3 * 1024 * 1024, 500}};
     for (int i = 0; i < int(std::size(kFiles)); ++i) {
         const File& f = kFiles[i];
         writeFile(rig.localJob(f.robot, f.name), pattern(f.size, i), f.ageSecs);
@@ -96,8 +95,7 @@ TEST(Upload, SendsEveryJobFileRobotByRobotNewestFirstInChunksByteForByte) {
         {info("job/R1/EMPTY.JBR", 0), {}, true},
         {info("job/R1/OLD.JBR", 5000), {2048, 2048, 904}, true},
         {info("job/R2/TWO.JBP", 10), {10}, true},
-        {info("job/R3/BIG.JBR", 3 * 1024 * 1024), QVector<int>(1536, 2048), true},
-    };
+        {info("job/R3/BIG.JBR", 3 * 1024 * 1024), QVector<int>(1536, 2048), true}};
     const QVector<Seen> seen = uploadsSeen(rig.files->recorder().frames());
     ASSERT_EQ(seen.size(), expected.size());
     for (int i = 0; i < expected.size(); ++i)
@@ -151,64 +149,39 @@ TEST(Upload, RefusedWhileOneRunsAndEndedByTheAnswerTimeOut) {
 }
 
 TEST(Upload, RefusalFailureAndUnreadableFilesEndTheUploadWithTheirLine) {
-    struct Case {
-        const char* what;
-        SimFileFaults faults;
-        QStringList entries;  // empty: the job directories' own
-        QString (*message)(const TransferRig& rig);
-    };
     SimFileFaults refuse;
     refuse.refuseUploads = true;
     SimFileFaults fail;
     fail.failUploads = true;
-    const Case kCases[] = {
-        {"refused",
-         refuse,
-         {},
-         [](const TransferRig& rig) {
-             return QStringLiteral("控制器拒绝上传程序：") + rig.localJob(1, "A.JBR");
-         }},
-        {"failed",
-         fail,
-         {},
-         [](const TransferRig& rig) {
-             return QStringLiteral("程序:") + rig.localJob(1, "A.JBR") +
-                    QStringLiteral(" 上传失败！");
-         }},
-        {"missing",
-         {},
-         {"R1GONE.JBR"},
-         [](const TransferRig& rig) {
-             return QStringLiteral("无法读取上传程序：") + rig.localJob(1, "GONE.JBR");
-         }},
-        // An entry that would leave the job directories is never opened.
-        {"escaping",
-         {},
-         {"R1../secret.JBR"},
-         [](const TransferRig& rig) {
-             return QStringLiteral("无法读取上传程序：") + rig.appDir();
-         }},
-        {"no robot prefix",
-         {},
-         {"R5A.JBR"},
-         [](const TransferRig& rig) {
-             return QStringLiteral("无法读取上传程序：") + rig.appDir();
-         }},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.what);
+    // %1: the application directory. An entry that would leave the job directories, or a file
+    // whose size the file information cannot carry, is never announced.
+    const struct {
+        SimFileFaults faults;
+        QStringList entries;  // empty: the job directories' own
+        const char* line;
+        qint64 size = 3000;
+    } kCases[] = {{refuse, {}, "控制器拒绝上传程序：%1/robotJob/R1/A.JBR"},
+                  {fail, {}, "程序:%1/robotJob/R1/A.JBR 上传失败！"},
+                  {{}, {"R1GONE.JBR"}, "无法读取上传程序：%1/robotJob/R1/GONE.JBR"},
+                  {{}, {"R1../secret.JBR"}, "无法读取上传程序：%1"},
+                  {{}, {"R5A.JBR"}, "无法读取上传程序：%1"},
+                  {{}, {}, "无法读取上传程序：%1/robotJob/R1/A.JBR", qint64(1) << 31}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.line);
         TransferRig rig;
         LogCapture log;
         writeFile(rig.localJob(1, "A.JBR"), pattern(3000, 2));
+        QFile(rig.localJob(1, "A.JBR")).resize(c.size);
         writeFile(rig.appDir() + "/robotJob/secret.JBR", "secret");
         rig.files->setFaults(c.faults);
         rig.transfer->setUpLoadJobFileName(
             c.entries.isEmpty() ? kelvo::transfer::uploadEntries(rig.appDir()) : c.entries);
-        ASSERT_TRUE(waitFor([&] { return log.count(c.message(rig)) == 1; }));
+        const QString line = QString::fromUtf8(c.line).arg(rig.appDir());
+        ASSERT_TRUE(waitFor([&] { return log.count(line) == 1; }));
         EXPECT_FALSE(rig.transfer->isBusy());
         EXPECT_EQ(rig.refreshes(), 0);
         EXPECT_TRUE(TransferRig::filesUnder(rig.files->store().root()).isEmpty());
-        if (!c.entries.isEmpty()) {
+        if (!c.faults.refuseUploads && !c.faults.failUploads) {
             EXPECT_FALSE(rig.transferFrame(word::kFileInfo, 200));
         }
     }
