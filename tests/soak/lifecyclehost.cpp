@@ -11,6 +11,7 @@
 
 #include "kelvo.h"
 #include "simprocess.h"
+#include "soaksupport.h"
 
 #include <algorithm>
 #include <array>
@@ -42,58 +43,7 @@ constexpr int kHangMs = 20000;
 constexpr int kHandlerSleepMs = 150;
 constexpr int kNextEventMaxMs = 200;
 
-long long nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-void sleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-// Every thread's call in progress, for the watchdog and the bounds.
-struct CallWatch {
-    std::array<std::atomic<const char*>, kThreads> name{};
-    std::array<std::atomic<long long>, kThreads> since{};
-    std::atomic<int> late{0};
-    std::atomic<long long> calls{0};
-    std::atomic<bool> done{false};
-
-    template <typename Call>
-    void time(int slot, const char* what, int boundMs, Call call) {
-        name[slot] = what;
-        since[slot] = nowMs();
-        call();
-        const long long tookMs = nowMs() - since[slot];
-        name[slot] = nullptr;
-        checkBound(what, tookMs, boundMs);
-    }
-
-    void checkBound(const char* what, long long tookMs, int boundMs) {
-        ++calls;
-        if (tookMs > boundMs + kSlackMs) {
-            std::fprintf(stderr, "LATE: %s took %lld ms, bound %d ms\n", what, tookMs, boundMs);
-            ++late;
-        }
-    }
-
-    void watch() {
-        while (!done) {
-            sleepMs(100);
-            for (size_t i = 0; i < name.size(); ++i) {
-                const char* what = name[i];
-                if (what && nowMs() - since[i] > kHangMs) {
-                    std::fprintf(stderr, "HANG: %s has not returned in %d ms\n", what, kHangMs);
-                    std::fflush(stderr);
-                    std::abort();
-                }
-            }
-        }
-    }
-};
-
-CallWatch watch;
+CallClock watch(kThreads, kSlackMs, kHangMs);
 std::atomic<int> opened{0};
 std::atomic<int> closedByHandler{0};
 
@@ -175,10 +125,10 @@ void onEvent(const KelvoEvent* event, void* user) {
     switch (h->kind) {
         case HandlerKind::Query: {
             int speed = 0;
-            const long long start = nowMs();
+            const long long start = monotonicMs();
             kelvo_get_jogging_speed(h->live->session, &speed);
-            watch.checkBound("handler: kelvo_get_jogging_speed", nowMs() - start,
-                             kReplyTimeoutMs + 100);
+            watch.record("handler: kelvo_get_jogging_speed", monotonicMs() - start,
+                         kReplyTimeoutMs + 100);
             break;
         }
         case HandlerKind::Sleep:
@@ -207,13 +157,17 @@ void onLogRestoring(int, const char*, const char*, void*) {
     kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG);
 }
 
+// Where the getters write, per thread; never read.
+thread_local double values[16];
+thread_local int value;
+
 class Worker {
 public:
     Worker(int index, unsigned seed, std::string address, fs::path jobs)
         : index_(index), random_(seed), address_(std::move(address)), jobs_(std::move(jobs)) {}
 
     void run(long long endMs) {
-        while (nowMs() < endMs)
+        while (monotonicMs() < endMs)
             step();
     }
 
@@ -235,11 +189,8 @@ private:
             setLogHandler();
             return;
         }
-        std::shared_ptr<Live> live = slot.lease();
-        if (!live)
-            return;
-        KelvoSession* const s = live->session;
-        call(*live, what, s, slot);
+        if (std::shared_ptr<Live> live = slot.lease())
+            call(*live, what - 5, slot);
     }
 
     void open(Slot& slot) {
@@ -263,88 +214,81 @@ private:
     }
 
     void setLogHandler() {
-        static int dummy;
-        switch (below(3)) {
-            case 0:
-                return watch.time(index_, "kelvo_set_log_handler", 0,
-                                  [] { kelvo_set_log_handler(onLog, &dummy, KELVO_LOG_DEBUG); });
-            case 1:
-                return watch.time(index_, "kelvo_set_log_handler", 0, [] {
-                    kelvo_set_log_handler(onLogRestoring, &dummy, KELVO_LOG_DEBUG);
-                });
-            default:
-                return watch.time(index_, "kelvo_set_log_handler", 0,
-                                  [] { kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG); });
-        }
+        static int user;
+        static const KelvoLogHandler handlers[] = {onLog, onLogRestoring, nullptr};
+        const KelvoLogHandler handler = handlers[below(3)];
+        watch.time(index_, "kelvo_set_log_handler", 0,
+                   [&] { kelvo_set_log_handler(handler, &user, KELVO_LOG_DEBUG); });
     }
+
+    // Every call on a session: its bound, how often it comes (in a hundred steps, with closes
+    // and log handler changes), and the call with random arguments.
+    struct Action {
+        const char* name;
+        int boundMs;
+        int weight;
+        void (*call)(Worker&, KelvoSession*);
+    };
 
     // One call on a leased session; the lease ends as the call starts.
-    template <typename Call>
-    void timed(Live& live, const char* what, int boundMs, Call call) {
-        watch.time(index_, what, boundMs, [&] {
-            Slot::entered(live);
-            call();
-        });
-    }
-
-    void call(Live& live, int what, KelvoSession* s, Slot& slot) {
-        double values[16];
-        int value = 0;
-        if (what < 30) {
-            switch (below(4)) {
-                case 0:
-                    return timed(live, "kelvo_get_din", kReplyTimeoutMs + 100,
-                                 [&] { kelvo_get_din(s, values); });
-                case 1:
-                    return timed(live, "kelvo_get_current_position", kReplyTimeoutMs + 100,
-                                 [&] { kelvo_get_current_position(s, values, below(4)); });
-                case 2:
-                    return timed(live, "kelvo_get_jogging_speed", kReplyTimeoutMs + 100,
-                                 [&] { kelvo_get_jogging_speed(s, &value); });
-                default:
-                    return timed(live, "kelvo_get_robot_running_state", kReplyTimeoutMs + 100,
-                                 [&] { kelvo_get_robot_running_state(s, &value); });
+    void call(Live& live, int what, Slot& slot) {
+        constexpr int kQueryMs = kReplyTimeoutMs + 100;
+        static const Action kActions[] = {
+            {"kelvo_get_din", kQueryMs, 7,
+             [](Worker&, KelvoSession* s) { kelvo_get_din(s, values); }},
+            {"kelvo_get_current_position", kQueryMs, 6,
+             [](Worker& w, KelvoSession* s) { kelvo_get_current_position(s, values, w.below(4)); }},
+            {"kelvo_get_jogging_speed", kQueryMs, 6,
+             [](Worker&, KelvoSession* s) { kelvo_get_jogging_speed(s, &value); }},
+            {"kelvo_get_robot_running_state", kQueryMs, 6,
+             [](Worker&, KelvoSession* s) { kelvo_get_robot_running_state(s, &value); }},
+            {"kelvo_robot_movj", 0, 15,
+             [](Worker& w, KelvoSession* s) {
+                 double pos[6];
+                 for (double& p : pos)
+                     p = w.below(80) - 40;
+                 kelvo_robot_movj(s, pos, 1 + w.below(100), w.below(2));
+             }},
+            {"kelvo_upload_job", 1000, 7, [](Worker&, KelvoSession* s) { kelvo_upload_job(s); }},
+            {"kelvo_sync_jobs", 1000, 6, [](Worker&, KelvoSession* s) { kelvo_sync_jobs(s); }},
+            {"kelvo_set_job_dir", 1000, 5,
+             [](Worker& w, KelvoSession* s) {
+                 kelvo_set_job_dir(s, (w.jobs_ / std::to_string(w.below(2))).string().c_str());
+             }},
+            {"kelvo_set_transfer_port", 1000, 4,  // nothing listens on port 1
+             [](Worker& w, KelvoSession* s) { kelvo_set_transfer_port(s, w.below(2) ? 5000 : 1); }},
+            {"kelvo_set_event_handler", kHandlerSleepMs + kReplyTimeoutMs, 13,
+             [](Worker& w, KelvoSession* s) {
+                 HandlerUser* user = w.handlerUser();
+                 kelvo_set_event_handler(s, user ? onEvent : nullptr, user);
+             }},
+            {"kelvo_next_event", kNextEventMaxMs, 20,
+             [](Worker& w, KelvoSession* s) {
+                 KelvoEvent event;
+                 kelvo_next_event(s, &event, w.below(kNextEventMaxMs));
+             }},
+        };
+        live_ = &live;
+        slot_ = &slot;
+        for (const Action& action : kActions) {
+            what -= action.weight;
+            if (what < 0) {
+                return watch.time(index_, action.name, action.boundMs, [&] {
+                    Slot::entered(live);
+                    action.call(*this, live.session);
+                });
             }
         }
-        if (what < 45) {
-            double pos[6];
-            for (double& p : pos)
-                p = below(80) - 40;
-            return timed(live, "kelvo_robot_movj", 0,
-                         [&] { kelvo_robot_movj(s, pos, 1 + below(100), below(2)); });
-        }
-        if (what < 52)
-            return timed(live, "kelvo_upload_job", 1000, [&] { kelvo_upload_job(s); });
-        if (what < 58)
-            return timed(live, "kelvo_sync_jobs", 1000, [&] { kelvo_sync_jobs(s); });
-        if (what < 63) {
-            const std::string dir = (jobs_ / std::to_string(below(2))).string();
-            return timed(live, "kelvo_set_job_dir", 1000,
-                         [&] { kelvo_set_job_dir(s, dir.c_str()); });
-        }
-        if (what < 67) {
-            const int port = below(2) == 0 ? 5000 : 1;  // nothing listens on port 1
-            return timed(live, "kelvo_set_transfer_port", 1000,
-                         [&] { kelvo_set_transfer_port(s, port); });
-        }
-        if (what < 80) {
-            return timed(live, "kelvo_set_event_handler", kHandlerSleepMs + kReplyTimeoutMs, [&] {
-                if (below(3) == 0) {
-                    kelvo_set_event_handler(s, nullptr, nullptr);
-                } else {
-                    kelvo_set_event_handler(s, onEvent, handlerUser(live, slot));
-                }
-            });
-        }
-        const int waitMs = below(kNextEventMaxMs);
-        KelvoEvent event;
-        timed(live, "kelvo_next_event", waitMs, [&] { kelvo_next_event(s, &event, waitMs); });
+        Slot::entered(live);  // no call: the lease ends here
     }
 
-    HandlerUser* handlerUser(Live& live, Slot& slot) {
-        const auto kind = static_cast<HandlerKind>(below(static_cast<int>(HandlerKind::Count) + 1));
+    // A handler's user pointer for the leased session, or null for no handler.
+    HandlerUser* handlerUser() {
+        const int kind = below(static_cast<int>(HandlerKind::Count) + 2);
+        if (kind > static_cast<int>(HandlerKind::Count))
+            return nullptr;
         std::lock_guard<std::mutex> lock(handlerUsersMutex);
-        handlerUsers.push_back({&live, &slot, kind});
+        handlerUsers.push_back({live_, slot_, static_cast<HandlerKind>(kind)});
         return &handlerUsers.back();
     }
 
@@ -352,12 +296,9 @@ private:
     std::mt19937 random_;
     const std::string address_;
     const fs::path jobs_;
+    Live* live_ = nullptr;
+    Slot* slot_ = nullptr;
 };
-
-void writeFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 }  // namespace
 
@@ -368,9 +309,7 @@ int main(int argc, char** argv) {
     }
     const std::string address = argv[1];
     const long long seconds = std::atoll(argv[2]);
-    const char* seedText = std::getenv("KELVO_SOAK_SEED");
-    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10))
-                                   : static_cast<unsigned>(std::random_device()());
+    const unsigned seed = seedFromEnvironment();
     std::printf("lifecycle: %lld s against %s, seed %u\n", seconds, address.c_str(), seed);
 
     const fs::path root = fs::temp_directory_path() / ("kelvo-lifecycle-" + address);
@@ -386,8 +325,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::thread watchdog([] { watch.watch(); });
-    const long long endMs = nowMs() + seconds * 1000;
+    const long long endMs = monotonicMs() + seconds * 1000;
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i) {
         threads.emplace_back(
@@ -401,16 +339,14 @@ int main(int argc, char** argv) {
                        [&] { Slot::close(*live); });
     }
     kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG);
-    watch.done = true;
-    watchdog.join();
     sim.stop();
     fs::remove_all(root);
 
     std::printf("calls %lld, late %d, sessions %d (%d closed by their handler), log lines %d\n",
-                watch.calls.load(), watch.late.load(), opened.load(), closedByHandler.load(),
+                watch.calls(), watch.lateCalls(), opened.load(), closedByHandler.load(),
                 logLines.load());
-    if (watch.late > 0) {
-        std::printf("FAIL: %d calls past their bound\n", watch.late.load());
+    if (watch.lateCalls() > 0) {
+        std::printf("FAIL: %d calls past their bound\n", watch.lateCalls());
         return 1;
     }
     std::printf("PASS\n");

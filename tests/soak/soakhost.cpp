@@ -8,9 +8,9 @@
 //   soak_host ADDRESS SECONDS [RSS_LIMIT_MIB]
 // Prints its figures: calls made, the longest of each, RSS after warm-up and at the end.
 
-#include "callclock.h"
 #include "kelvo.h"
 #include "simprocess.h"
+#include "soaksupport.h"
 
 #include <cmath>
 #include <cstdio>
@@ -46,10 +46,6 @@ void fail(const std::string& what) {
     ++failures;
 }
 
-void sleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 long residentKiB() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
@@ -61,11 +57,6 @@ long residentKiB() {
 
 fs::path programDirectory() {
     return fs::read_symlink("/proc/self/exe").parent_path();
-}
-
-void writeFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 std::string readFile(const fs::path& path) {
@@ -83,167 +74,117 @@ bool eventually(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-// Drives the library at random, every call timed.
-class Driver {
+// Random arguments for the calls.
+class Dice {
 public:
-    Driver(CallClock& clock, unsigned seed) : clock_(clock), random_(seed) {}
-
-    void step() {
-        switch (below(12)) {
-            case 0:
-            case 1:
-            case 2:
-                query();
-                break;
-            case 3:
-            case 4:
-                request();
-                break;
-            case 5:
-            case 6:
-                move();
-                break;
-            case 7:
-                queue();
-                break;
-            case 8:
-                job();
-                break;
-            case 9:
-                clock_.time("upload_job", kUploadBoundMs, [] { upload_job(); });
-                break;
-            case 10:
-                clock_.time("sync_jobs", kRequestBoundMs, [] { sync_jobs(); });
-                break;
-            default:
-                clock_.time("servo_power_on", kQueryBoundMs, [] { servo_power_on(); });
-                break;
-        }
-    }
-
-private:
+    explicit Dice(unsigned seed) : random_(seed) {}
     int below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random_); }
     double between(double low, double high) {
         return std::uniform_real_distribution<double>(low, high)(random_);
     }
-
-    void query() {
-        double out[16];
-        switch (below(10)) {
-            case 0:
-                return clock_.time("get_din", kQueryBoundMs, [&] { get_din(out); });
-            case 1:
-                return clock_.time("get_dout", kQueryBoundMs, [&] { get_dout(out); });
-            case 2:
-                return clock_.time("get_ain", kQueryBoundMs, [&] { get_ain(out); });
-            case 3:
-                return clock_.time("get_aout", kQueryBoundMs, [&] { get_aout(out); });
-            case 4: {
-                const int coord = below(4);
-                return clock_.time("get_current_position", kQueryBoundMs,
-                                   [&] { get_current_position(out, coord); });
-            }
-            case 5:
-                return clock_.time("get_current_sync_position", kQueryBoundMs,
-                                   [&] { get_current_sync_position(out); });
-            case 6:
-                return clock_.time("get_robot_running_state", kQueryBoundMs,
-                                   [] { get_robot_running_state(); });
-            case 7:
-                return clock_.time("get_jogging_speed", kQueryBoundMs, [] { get_jogging_speed(); });
-            case 8:
-                return clock_.time("get_current_mode", kQueryBoundMs, [] { get_current_mode(); });
-            default:
-                return clock_.time("get_current_coord", kQueryBoundMs, [] { get_current_coord(); });
-        }
-    }
-
-    void request() {
-        const int port = 1 + below(20);
-        switch (below(8)) {
-            case 0:
-                return clock_.time("set_dout", kRequestBoundMs, [&] { set_dout(port, below(2)); });
-            case 1:
-                return clock_.time("set_aout", kRequestBoundMs,
-                                   [&] { set_aout(port, between(-10000, 10000)); });
-            case 2:
-                return clock_.time("set_current_mode", kRequestBoundMs,
-                                   [&] { set_current_mode(below(3)); });
-            case 3:
-                return clock_.time("set_current_coord", kRequestBoundMs,
-                                   [&] { set_current_coord(below(4)); });
-            case 4:
-                return clock_.time("set_jogging_speed", kRequestBoundMs,
-                                   [&] { set_jogging_speed(below(104)); });
-            case 5:
-                return clock_.time("servo_power_off", kRequestBoundMs, [] { servo_power_off(); });
-            case 6:
-                return clock_.time("start_jogging", kRequestBoundMs,
-                                   [&] { start_jogging(1 + below(12), below(2) == 1); });
-            default:
-                return clock_.time("stop_jogging", kRequestBoundMs,
-                                   [&] { stop_jogging(1 + below(12)); });
-        }
-    }
-
     // Joint targets mostly within reach, now and then far out.
     void target(double* pos) {
         const double spread = below(10) == 0 ? 400 : 40;
         for (int i = 0; i < 6; ++i)
             pos[i] = between(-spread, spread);
     }
+    int vel() { return 1 + below(100); }
 
-    void move() {
-        double a[6];
-        double b[6];
-        double c[6];
-        target(a);
-        target(b);
-        target(c);
-        const int vel = 1 + below(100);
-        const int coord = below(2);
-        switch (below(4)) {
-            case 0:
-                return clock_.time("robot_movj", kRequestBoundMs,
-                                   [&] { robot_movj(a, vel, coord); });
-            case 1:
-                return clock_.time("robot_movl", kRequestBoundMs,
-                                   [&] { robot_movl(a, vel, coord); });
-            case 2:
-                return clock_.time("robot_movc", kRequestBoundMs,
-                                   [&] { robot_movc(a, b, c, vel, coord); });
-            default:
-                return clock_.time("robot_movca", kRequestBoundMs,
-                                   [&] { robot_movca(a, b, c, vel, coord); });
-        }
-    }
-
-    void queue() {
-        std::vector<ContinuousMotionPoint> points(static_cast<size_t>(1 + below(120)));
-        for (ContinuousMotionPoint& point : points) {
-            point = ContinuousMotionPoint{};
-            point.velocity = 1 + below(100);
-            point.type = below(9);  // 0 and 8 are no point types
-            target(point.pos);
-        }
-        clock_.time("continuous_motion_mode", kRequestBoundMs, [] { continuous_motion_mode(1); });
-        clock_.time("send_continuous_motion_queue", kRequestBoundMs, [&] {
-            send_continuous_motion_queue(points.data(), static_cast<unsigned>(points.size()));
-        });
-        if (below(3) == 0)
-            clock_.time("continuous_motion_mode", kRequestBoundMs,
-                        [] { continuous_motion_mode(0); });
-    }
-
-    void job() {
-        if (below(2) == 0)
-            clock_.time("run_job", kRequestBoundMs, [] { run_job("SOAK"); });
-        else
-            clock_.time("stop_job", kRequestBoundMs, [] { stop_job(); });
-    }
-
-    CallClock& clock_;
+private:
     std::mt19937 random_;
+};
+
+struct Targets {
+    explicit Targets(Dice& d) {
+        d.target(a);
+        d.target(b);
+        d.target(c);
+    }
+    double a[6], b[6], c[6];
+};
+
+void sendQueue(Dice& d) {
+    std::vector<ContinuousMotionPoint> points(static_cast<size_t>(1 + d.below(120)));
+    for (ContinuousMotionPoint& point : points) {
+        point = ContinuousMotionPoint{};
+        point.velocity = d.vel();
+        point.type = d.below(9);  // 0 and 8 are no point types
+        d.target(point.pos);
+    }
+    send_continuous_motion_queue(points.data(), static_cast<unsigned>(points.size()));
+}
+
+// Every call the soak makes: its bound, how often it comes, and the call with random arguments.
+struct Action {
+    const char* name;
+    int boundMs;
+    int weight;
+    void (*call)(Dice&);
+};
+double values[16];  // what the getters write, never read
+const Action kActions[] = {
+    {"get_din", kQueryBoundMs, 1, [](Dice&) { get_din(values); }},
+    {"get_dout", kQueryBoundMs, 1, [](Dice&) { get_dout(values); }},
+    {"get_ain", kQueryBoundMs, 1, [](Dice&) { get_ain(values); }},
+    {"get_aout", kQueryBoundMs, 1, [](Dice&) { get_aout(values); }},
+    {"get_current_position", kQueryBoundMs, 1,
+     [](Dice& d) { get_current_position(values, d.below(4)); }},
+    {"get_current_sync_position", kQueryBoundMs, 1,
+     [](Dice&) { get_current_sync_position(values); }},
+    {"get_robot_running_state", kQueryBoundMs, 1, [](Dice&) { get_robot_running_state(); }},
+    {"get_jogging_speed", kQueryBoundMs, 1, [](Dice&) { get_jogging_speed(); }},
+    {"get_current_mode", kQueryBoundMs, 1, [](Dice&) { get_current_mode(); }},
+    {"get_current_coord", kQueryBoundMs, 1, [](Dice&) { get_current_coord(); }},
+    {"servo_power_on", kQueryBoundMs, 3, [](Dice&) { servo_power_on(); }},
+    {"set_dout", kRequestBoundMs, 1, [](Dice& d) { set_dout(1 + d.below(20), d.below(2)); }},
+    {"set_aout", kRequestBoundMs, 1,
+     [](Dice& d) { set_aout(1 + d.below(20), d.between(-10000, 10000)); }},
+    {"set_current_mode", kRequestBoundMs, 1, [](Dice& d) { set_current_mode(d.below(3)); }},
+    {"set_current_coord", kRequestBoundMs, 1, [](Dice& d) { set_current_coord(d.below(4)); }},
+    {"set_jogging_speed", kRequestBoundMs, 1, [](Dice& d) { set_jogging_speed(d.below(104)); }},
+    {"servo_power_off", kRequestBoundMs, 1, [](Dice&) { servo_power_off(); }},
+    {"start_jogging", kRequestBoundMs, 1,
+     [](Dice& d) { start_jogging(1 + d.below(12), d.below(2) == 1); }},
+    {"stop_jogging", kRequestBoundMs, 1, [](Dice& d) { stop_jogging(1 + d.below(12)); }},
+    {"robot_movj", kRequestBoundMs, 2,
+     [](Dice& d) { robot_movj(Targets(d).a, d.vel(), d.below(2)); }},
+    {"robot_movl", kRequestBoundMs, 2,
+     [](Dice& d) { robot_movl(Targets(d).a, d.vel(), d.below(2)); }},
+    {"robot_movc", kRequestBoundMs, 2,
+     [](Dice& d) {
+         const Targets t(d);
+         robot_movc(t.a, t.b, t.c, d.vel(), d.below(2));
+     }},
+    {"robot_movca", kRequestBoundMs, 2,
+     [](Dice& d) {
+         const Targets t(d);
+         robot_movca(t.a, t.b, t.c, d.vel(), d.below(2));
+     }},
+    {"continuous_motion_mode", kRequestBoundMs, 2,
+     [](Dice& d) { continuous_motion_mode(d.below(3) != 0); }},
+    {"send_continuous_motion_queue", kRequestBoundMs, 2, sendQueue},
+    {"run_job", kRequestBoundMs, 2, [](Dice&) { run_job("SOAK"); }},
+    {"stop_job", kRequestBoundMs, 2, [](Dice&) { stop_job(); }},
+    {"upload_job", kUploadBoundMs, 3, [](Dice&) { upload_job(); }},
+    {"sync_jobs", kRequestBoundMs, 3, [](Dice&) { sync_jobs(); }},
+};
+
+// Drives the library at random, every call timed.
+class Driver {
+public:
+    Driver(CallClock& clock, unsigned seed) : clock_(clock), dice_(seed) {
+        for (const Action& action : kActions)
+            weighted_.insert(weighted_.end(), static_cast<size_t>(action.weight), &action);
+    }
+    void step() {
+        const Action& action = *weighted_[static_cast<size_t>(dice_.below(int(weighted_.size())))];
+        clock_.time(0, action.name, action.boundMs, [&] { action.call(dice_); });
+    }
+
+private:
+    CallClock& clock_;
+    Dice dice_;
+    std::vector<const Action*> weighted_;
 };
 
 // Once the chaos stops: one reconnect, forced by the simulator, and the values read afterwards are
@@ -269,7 +210,7 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock, const 
     };
 
     // The robot stopped and ready: no position reports from here on until the move below.
-    clock.time("continuous_motion_mode", kRequestBoundMs, [] { continuous_motion_mode(0); });
+    clock.time(0, "continuous_motion_mode", kRequestBoundMs, [] { continuous_motion_mode(0); });
     sim.command("alarm 1");
     sim.command("clear 1");
 
@@ -283,7 +224,7 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock, const 
         fail("ain 3 1234");
     shows("get_din", [&] {
         double din[16];
-        clock.time("get_din", kQueryBoundMs, [&] { get_din(din); });
+        clock.time(0, "get_din", kQueryBoundMs, [&] { get_din(din); });
         for (int port = 1; port <= 16; ++port) {
             if (din[port - 1] != expectedDin(port))
                 return false;
@@ -292,22 +233,22 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock, const 
     });
     shows("get_ain", [&] {
         double ain[16];
-        clock.time("get_ain", kQueryBoundMs, [&] { get_ain(ain); });
+        clock.time(0, "get_ain", kQueryBoundMs, [&] { get_ain(ain); });
         return ain[2] == 1234;
     });
 
     // Remote mode, where a ready robot moves: a joint move ends where it was sent.
-    clock.time("set_current_mode", kRequestBoundMs, [] { set_current_mode(1); });
+    clock.time(0, "set_current_mode", kRequestBoundMs, [] { set_current_mode(1); });
     shows("get_current_mode", [&] {
         int mode = -1;
-        clock.time("get_current_mode", kQueryBoundMs, [&] { mode = get_current_mode(); });
+        clock.time(0, "get_current_mode", kQueryBoundMs, [&] { mode = get_current_mode(); });
         return mode == 1;
     });
     const double target[6] = {12.5, -20, 30, 5, 40, -15};
-    clock.time("robot_movj", kRequestBoundMs, [&] { robot_movj(target, 100, 0); });
+    clock.time(0, "robot_movj", kRequestBoundMs, [&] { robot_movj(target, 100, 0); });
     shows("get_current_position", [&] {
         double at[6] = {};
-        clock.time("get_current_position", kQueryBoundMs, [&] { get_current_position(at, 0); });
+        clock.time(0, "get_current_position", kQueryBoundMs, [&] { get_current_position(at, 0); });
         for (int i = 0; i < 6; ++i) {
             if (std::fabs(at[i] - target[i]) > 1e-6)
                 return false;
@@ -319,13 +260,13 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock, const 
     // given up) and a synchronisation.
     fs::remove(controllerJobs / "R1" / "SOAK.JBR");
     shows("upload_job", [&] {
-        clock.time("upload_job", kUploadBoundMs, [] { upload_job(); });
+        clock.time(0, "upload_job", kUploadBoundMs, [] { upload_job(); });
         return eventually([&] { return readFile(controllerJobs / "R1" / "SOAK.JBR") == kJob; },
                           2000);
     });
     writeFile(controllerJobs / "R2" / "FROMCTL.JBR", kJob);
     shows("sync_jobs", [&] {
-        clock.time("sync_jobs", kRequestBoundMs, [] { sync_jobs(); });
+        clock.time(0, "sync_jobs", kRequestBoundMs, [] { sync_jobs(); });
         return eventually([&] { return readFile(jobs / "R2" / "FROMCTL.JBR") == kJob; }, 2000);
     });
 
@@ -333,28 +274,19 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, CallClock& clock, const 
         fail("more than one reconnect: " + std::to_string(sim.accepted() - before));
 }
 
-void checkName(const fs::path& path) {
-    if (path.filename().string().find(kEscapeMarker) != std::string::npos)
-        fail("written under a hostile name: " + path.string());
-}
-
 // Files the hostile names would have written outside the job directories: anywhere in the build
 // tree, or straight in the temporary directory.
 void checkNothingEscaped(const fs::path& buildTree) {
-    std::error_code error;
+    const auto walk = [](auto it) {
+        std::error_code error;
+        for (decltype(it) end; !error && it != end; it.increment(error)) {
+            if (it->path().filename().string().find(kEscapeMarker) != std::string::npos)
+                fail("written under a hostile name: " + it->path().string());
+        }
+    };
     const auto options = fs::directory_options::skip_permission_denied;
-    for (fs::recursive_directory_iterator it(buildTree, options, error), end; it != end;
-         it.increment(error)) {
-        if (error)
-            break;
-        checkName(it->path());
-    }
-    for (fs::directory_iterator it(fs::temp_directory_path(), options, error), end; it != end;
-         it.increment(error)) {
-        if (error)
-            break;
-        checkName(it->path());
-    }
+    walk(fs::recursive_directory_iterator(buildTree, options));
+    walk(fs::directory_iterator(fs::temp_directory_path(), options));
 }
 
 }  // namespace
@@ -367,10 +299,7 @@ int main(int argc, char** argv) {
     const std::string address = argv[1];
     const long long seconds = std::atoll(argv[2]);
     const long rssLimitMiB = argc == 4 ? std::atol(argv[3]) : 0;
-    // A failure prints its seed; KELVO_SOAK_SEED repeats the simulator's part of that run.
-    const char* seedText = std::getenv("KELVO_SOAK_SEED");
-    const unsigned seed = seedText ? static_cast<unsigned>(std::strtoul(seedText, nullptr, 10))
-                                   : static_cast<unsigned>(std::random_device()());
+    const unsigned seed = seedFromEnvironment();
     std::printf("soak: %lld s against %s, seed %u\n", seconds, address.c_str(), seed);
 
     const fs::path jobs = programDirectory() / "robotJob";
@@ -389,7 +318,7 @@ int main(int argc, char** argv) {
     }
     sim.command("chaos " + std::to_string(seed));
 
-    CallClock clock(kHangMs);
+    CallClock clock(1, 0, kHangMs);
     Driver driver(clock, seed);
     const long long start = monotonicMs();
     const long long end = start + seconds * 1000;
