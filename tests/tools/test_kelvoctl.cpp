@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "simprocess.h"
+
 #include <signal.h>
 
 #include <algorithm>
@@ -48,41 +50,10 @@ QStringList at(const QString& address, QStringList command) {
     return QStringList{QStringLiteral("--ip"), address} + command;
 }
 
-// kelvo-sim on address:6000 for the length of a test; --verbose, so its connections can be
-// counted. extraArguments follow kelvo-sim's own.
-class Simulator {
-public:
-    explicit Simulator(const QString& address, const QStringList& extraArguments = {}) {
-        // Into a file: a pipe nobody reads while kelvoctl runs would fill and stall it.
-        program_.setStandardOutputFile(log_.filePath(QStringLiteral("kelvo-sim.out")));
-        program_.start(
-            QStringLiteral(KELVO_SIM_PROGRAM),
-            QStringList{QStringLiteral("--listen"), address, QStringLiteral("--verbose")} +
-                extraArguments);
-        for (int waited = 0; waited < 5000 && !output().contains("listening on"); waited += 50)
-            QThread::msleep(50);
-    }
-    ~Simulator() {
-        program_.kill();
-        program_.waitForFinished(2000);
-    }
-    bool listening() { return output().contains("listening on"); }
-    // A line for its console, as the cell's wiring or a fault would act.
-    void command(const QByteArray& line) {
-        program_.write(line + '\n');
-        program_.waitForBytesWritten(1000);
-    }
-    int connections() { return output().count("\naccepted "); }
-
-private:
-    QByteArray output() {
-        QFile file(log_.filePath(QStringLiteral("kelvo-sim.out")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QTemporaryDir log_;
-    QProcess program_;
-};
+// kelvo-sim on address:6000, a controller with state, for the length of a test.
+SimProcess simulator(const QString& address, const std::vector<std::string>& options = {}) {
+    return SimProcess(address.toStdString(), options, SimProcess::Controller::Simulated);
+}
 
 }  // namespace
 
@@ -96,8 +67,8 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains("usage: movj [--vel PCT]"));
 
-    // Wrong arguments are told at once, before any connection is tried.
-    const QString nowhere = QStringLiteral("127.0.8.99");
+    // Wrong arguments are told at once, before any connection is tried; a malformed address is a
+    // wrong argument too. Nothing listens on 127.0.8.99.
     QTemporaryDir files;
     const auto queueFile = [&files](const char* name, const char* text) {
         QFile file(files.filePath(QString::fromLatin1(name)));
@@ -108,6 +79,8 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
     struct Bad {
         QStringList command;
         const char* message;
+        int exitCode = 2;
+        const char* address = "127.0.8.99";
     };
     const Bad bad[] = {
         {{"movj", "1", "2", "3"}, "expected 6 values"},
@@ -127,78 +100,70 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
          "acc:1: not a number: acc=fast"},
         {{"queue", queueFile("empty", "# nothing\n\n")}, "empty holds no points"},
         {{"frobnicate"}, "unknown command"},
+        {{"status"}, "--ip needs an IP address, not 127.0.8.256", 2, "127.0.8.256"},
+        {{"status"}, "--ip ADDR is needed", 2, nullptr},
+        {{"status"},
+         "cannot connect to 127.0.8.99:6000 within 5 s (kelvo_open: not connected to the "
+         "controller)",
+         1},
     };
-    // A malformed address is a wrong argument too, told without waiting for a link.
-    const QString malformed = QStringLiteral("127.0.8.256");
     for (const Bad& b : bad) {
         QElapsedTimer timer;
         timer.start();
-        run = kelvoctl(at(nowhere, b.command));
-        EXPECT_EQ(run.exitCode, 2) << b.message;
+        run = kelvoctl(b.address ? at(QString::fromLatin1(b.address), b.command) : b.command);
+        EXPECT_EQ(run.exitCode, b.exitCode) << b.message;
         EXPECT_TRUE(run.errors.contains(b.message)) << run.errors.toStdString();
-        EXPECT_LT(timer.elapsed(), 1000);
+        EXPECT_TRUE(b.exitCode != 2 || timer.elapsed() < 1000) << timer.elapsed();
     }
-    QElapsedTimer timer;
-    timer.start();
-    run = kelvoctl(at(malformed, {QStringLiteral("status")}));
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.errors.contains("--ip needs an IP address, not 127.0.8.256"))
-        << run.errors.toStdString();
-    EXPECT_LT(timer.elapsed(), 1000);
-    run = kelvoctl({QStringLiteral("status")});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.errors.contains("--ip ADDR is needed"));
-
-    run = kelvoctl(at(nowhere, {QStringLiteral("status")}));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(
-        run.errors.contains("cannot connect to 127.0.8.99:6000 within 5 s (kelvo_open: "
-                            "not connected to the controller)"))
-        << run.errors.toStdString();
 }
 
-TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndAMoveItRefusesFailsWithItsAlarm) {
+// Each a new process: what one sets, the next reads back from the controller.
+TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndFailuresAreTold) {
     const QString address = QStringLiteral("127.0.8.1");
-    Simulator sim(address);
+    SimProcess sim = simulator(address);
     ASSERT_TRUE(sim.listening());
-
-    Outcome run = kelvoctl(at(address, {QStringLiteral("mode"), QStringLiteral("remote")}));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("mode: remote (1)\n"));
-    run = kelvoctl(at(address, {QStringLiteral("mode")}));  // a new process reads it back
-    EXPECT_EQ(run.out, QStringLiteral("mode: remote (1)\n"));
-    run = kelvoctl(at(address, {QStringLiteral("dout"), QStringLiteral("5"), QStringLiteral("1")}));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("dout 5 = 1\n"));
-    // The servo state comes from the controller, where every robot starts stopped.
-    run = kelvoctl(at(address, {QStringLiteral("status")}));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.startsWith("servo      stopped (0)\nmode       remote (1)\n"))
-        << run.out.toStdString();
-
-    // Outside teach mode the library refuses to release the enabling switch: the call's status
-    // is told and fails the command.
-    run = kelvoctl(at(address, {QStringLiteral("servo"), QStringLiteral("off")}));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains("error: kelvo_servo_power_off: refused in the current state"))
-        << run.errors.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-
-    // The servo is off: the controller refuses the move with a warning naming the robot, which
-    // the library logs.
-    run = kelvoctl(at(address, {QStringLiteral("movj"), QStringLiteral("10"), QStringLiteral("0"),
-                                QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-                                QStringLiteral("0")}));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains("error: the robot did not move")) << run.errors.toStdString();
-    EXPECT_TRUE(run.errors.contains(QStringLiteral("机器人1: 伺服未就绪")))
-        << run.errors.toStdString();
-    EXPECT_EQ(sim.connections(), 6);
+    struct Step {
+        QStringList command;
+        int exitCode;
+        const char* out;  // the start of what it prints
+        const char* error = "";
+        const char* console = nullptr;  // a line for kelvo-sim's console first
+    };
+    const Step steps[] = {
+        {{"mode", "remote"}, 0, "mode: remote (1)\n"},
+        {{"mode"}, 0, "mode: remote (1)\n"},
+        {{"dout", "5", "1"}, 0, "dout 5 = 1\n"},
+        // The servo state comes from the controller, where every robot starts stopped.
+        {{"status"}, 0, "servo      stopped (0)\nmode       remote (1)\n"},
+        // Outside teach mode the library refuses to release the enabling switch.
+        {{"servo", "off"}, 1, "", "error: kelvo_servo_power_off: refused in the current state"},
+        // The servo is off: the controller refuses the move with a warning naming the robot,
+        // which the library logs.
+        {{"movj", "10", "0", "0", "0", "0", "0"}, 1, "", "机器人1: 伺服未就绪"},
+        {{"movj", "10", "0", "0", "0", "0", "0"}, 1, "", "error: the robot did not move"},
+        // A controller that keeps its old value: the setting fails.
+        {{"speed", "50"},
+         1,
+         "speed: 10 %",
+         "the controller did not take 50 %",
+         R"(reply 2601 2603 {"robot":1,"speed":10})"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command.join(' ').toStdString());
+        ASSERT_TRUE(!step.console || sim.command(step.console));
+        const Outcome run = kelvoctl(at(address, step.command));
+        EXPECT_EQ(run.exitCode, step.exitCode);
+        const std::string out = run.out.toStdString();
+        const std::string errors = run.errors.toStdString();
+        EXPECT_EQ(out.rfind(step.out, 0), 0u) << out;
+        EXPECT_NE(errors.find(step.error), std::string::npos) << errors;
+    }
+    EXPECT_EQ(sim.accepted(), int(std::size(steps)));
 }
 
 TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
     const QString address = QStringLiteral("127.0.8.2");
-    Simulator sim(address);
+    SimProcess sim = simulator(address);
     ASSERT_TRUE(sim.listening());
     const QByteArray script =
         "# teach mode, servo on, a jog and two moves\n"
@@ -226,7 +191,7 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
                                                                    << run.out.toStdString();
     EXPECT_TRUE(run.errors.contains("the robot did not move")) << run.errors.toStdString();
     EXPECT_FALSE(run.out.contains("running"));  // status came after the failure
-    EXPECT_EQ(sim.connections(), 1);
+    EXPECT_EQ(sim.accepted(), 1);
 }
 
 namespace {
@@ -246,7 +211,7 @@ QString readUntil(QProcess& program, QString& out, const QString& expected) {
 
 TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
     const QString address = QStringLiteral("127.0.8.4");
-    Simulator sim(address);
+    SimProcess sim = simulator(address);
     ASSERT_TRUE(sim.listening());
     QProcess watch;
     watch.start(QStringLiteral(KELVOCTL_PROGRAM), at(address, {QStringLiteral("watch")}));
@@ -312,7 +277,7 @@ bool arrives(const QString& path) {
 TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
     const QString address = QStringLiteral("127.0.8.3");
     QTemporaryDir simJobs;
-    Simulator sim(address, {QStringLiteral("--job-dir"), simJobs.path()});
+    SimProcess sim = simulator(address, {"--job-dir", simJobs.path().toStdString()});
     ASSERT_TRUE(sim.listening());
     QTemporaryDir here;
     QTemporaryDir there;
