@@ -27,3 +27,8 @@ private:
     QTcpSocket socket_;
     kelvo::FrameDecoder decoder_{kelvo::FrameDecoder::HeadErrors::Silent};
 };
+
+// What a frame carries, or a mark for none.
+inline QByteArray payloadOf(const std::optional<kelvo::Frame>& frame) {
+    return frame ? frame->payload : QByteArray("<no frame>");
+}
