@@ -157,14 +157,79 @@ void onLogRestoring(int, const char*, const char*, void*) {
     kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG);
 }
 
-// Where the getters write, per thread; never read.
-thread_local double values[16];
+// Each thread's dice and the session it calls, for the actions.
+thread_local std::mt19937 dice;
+thread_local Live* leased = nullptr;
+thread_local Slot* leasedSlot = nullptr;
+thread_local double values[16];  // what the getters write, never read
 thread_local int value;
+fs::path jobsRoot;
+
+int below(int bound) {
+    return std::uniform_int_distribution<int>(0, bound - 1)(dice);
+}
+
+// A handler's user pointer for the leased session, or null for no handler.
+HandlerUser* handlerUser() {
+    const int kind = below(static_cast<int>(HandlerKind::Count) + 2);
+    if (kind > static_cast<int>(HandlerKind::Count))
+        return nullptr;
+    std::lock_guard<std::mutex> lock(handlerUsersMutex);
+    handlerUsers.push_back({leased, leasedSlot, static_cast<HandlerKind>(kind)});
+    return &handlerUsers.back();
+}
+
+void movj(KelvoSession* s) {
+    double pos[6];
+    for (double& p : pos)
+        p = below(80) - 40;
+    kelvo_robot_movj(s, pos, 1 + below(100), below(2));
+}
+
+// Every call on a session: its bound, how often it comes (in a hundred steps, with closes and log
+// handler changes), and the call with random arguments.
+struct Action {
+    const char* name;
+    int boundMs;
+    int weight;
+    void (*call)(KelvoSession*);
+};
+constexpr int kQueryMs = kReplyTimeoutMs + 100;
+const Action kActions[] = {
+    {"kelvo_get_din", kQueryMs, 7, [](KelvoSession* s) { kelvo_get_din(s, values); }},
+    {"kelvo_get_current_position", kQueryMs, 6,
+     [](KelvoSession* s) { kelvo_get_current_position(s, values, below(4)); }},
+    {"kelvo_get_jogging_speed", kQueryMs, 6,
+     [](KelvoSession* s) { kelvo_get_jogging_speed(s, &value); }},
+    {"kelvo_get_robot_running_state", kQueryMs, 6,
+     [](KelvoSession* s) { kelvo_get_robot_running_state(s, &value); }},
+    {"kelvo_robot_movj", 0, 15, movj},
+    {"kelvo_upload_job", 1000, 7, [](KelvoSession* s) { kelvo_upload_job(s); }},
+    {"kelvo_sync_jobs", 1000, 6, [](KelvoSession* s) { kelvo_sync_jobs(s); }},
+    {"kelvo_set_job_dir", 1000, 5,
+     [](KelvoSession* s) {
+         kelvo_set_job_dir(s, (jobsRoot / std::to_string(below(2))).string().c_str());
+     }},
+    {"kelvo_set_transfer_port", 1000, 4,  // nothing listens on port 1
+     [](KelvoSession* s) { kelvo_set_transfer_port(s, below(2) ? 5000 : 1); }},
+    {"kelvo_set_event_handler", kHandlerSleepMs + kReplyTimeoutMs, 13,
+     [](KelvoSession* s) {
+         HandlerUser* user = handlerUser();
+         kelvo_set_event_handler(s, user ? onEvent : nullptr, user);
+     }},
+    {"kelvo_next_event", kNextEventMaxMs, 20,
+     [](KelvoSession* s) {
+         KelvoEvent event;
+         kelvo_next_event(s, &event, below(kNextEventMaxMs));
+     }},
+};
 
 class Worker {
 public:
-    Worker(int index, unsigned seed, std::string address, fs::path jobs)
-        : index_(index), random_(seed), address_(std::move(address)), jobs_(std::move(jobs)) {}
+    Worker(int index, unsigned seed, std::string address)
+        : index_(index), address_(std::move(address)) {
+        dice.seed(seed);
+    }
 
     void run(long long endMs) {
         while (monotonicMs() < endMs)
@@ -172,8 +237,6 @@ public:
     }
 
 private:
-    int below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random_); }
-
     void step() {
         Slot& slot = slots[below(kSessions)];
         if (slot.empty()) {
@@ -221,83 +284,24 @@ private:
                    [&] { kelvo_set_log_handler(handler, &user, KELVO_LOG_DEBUG); });
     }
 
-    // Every call on a session: its bound, how often it comes (in a hundred steps, with closes
-    // and log handler changes), and the call with random arguments.
-    struct Action {
-        const char* name;
-        int boundMs;
-        int weight;
-        void (*call)(Worker&, KelvoSession*);
-    };
-
     // One call on a leased session; the lease ends as the call starts.
     void call(Live& live, int what, Slot& slot) {
-        constexpr int kQueryMs = kReplyTimeoutMs + 100;
-        static const Action kActions[] = {
-            {"kelvo_get_din", kQueryMs, 7,
-             [](Worker&, KelvoSession* s) { kelvo_get_din(s, values); }},
-            {"kelvo_get_current_position", kQueryMs, 6,
-             [](Worker& w, KelvoSession* s) { kelvo_get_current_position(s, values, w.below(4)); }},
-            {"kelvo_get_jogging_speed", kQueryMs, 6,
-             [](Worker&, KelvoSession* s) { kelvo_get_jogging_speed(s, &value); }},
-            {"kelvo_get_robot_running_state", kQueryMs, 6,
-             [](Worker&, KelvoSession* s) { kelvo_get_robot_running_state(s, &value); }},
-            {"kelvo_robot_movj", 0, 15,
-             [](Worker& w, KelvoSession* s) {
-                 double pos[6];
-                 for (double& p : pos)
-                     p = w.below(80) - 40;
-                 kelvo_robot_movj(s, pos, 1 + w.below(100), w.below(2));
-             }},
-            {"kelvo_upload_job", 1000, 7, [](Worker&, KelvoSession* s) { kelvo_upload_job(s); }},
-            {"kelvo_sync_jobs", 1000, 6, [](Worker&, KelvoSession* s) { kelvo_sync_jobs(s); }},
-            {"kelvo_set_job_dir", 1000, 5,
-             [](Worker& w, KelvoSession* s) {
-                 kelvo_set_job_dir(s, (w.jobs_ / std::to_string(w.below(2))).string().c_str());
-             }},
-            {"kelvo_set_transfer_port", 1000, 4,  // nothing listens on port 1
-             [](Worker& w, KelvoSession* s) { kelvo_set_transfer_port(s, w.below(2) ? 5000 : 1); }},
-            {"kelvo_set_event_handler", kHandlerSleepMs + kReplyTimeoutMs, 13,
-             [](Worker& w, KelvoSession* s) {
-                 HandlerUser* user = w.handlerUser();
-                 kelvo_set_event_handler(s, user ? onEvent : nullptr, user);
-             }},
-            {"kelvo_next_event", kNextEventMaxMs, 20,
-             [](Worker& w, KelvoSession* s) {
-                 KelvoEvent event;
-                 kelvo_next_event(s, &event, w.below(kNextEventMaxMs));
-             }},
-        };
-        live_ = &live;
-        slot_ = &slot;
+        leased = &live;
+        leasedSlot = &slot;
         for (const Action& action : kActions) {
             what -= action.weight;
             if (what < 0) {
                 return watch.time(index_, action.name, action.boundMs, [&] {
                     Slot::entered(live);
-                    action.call(*this, live.session);
+                    action.call(live.session);
                 });
             }
         }
         Slot::entered(live);  // no call: the lease ends here
     }
 
-    // A handler's user pointer for the leased session, or null for no handler.
-    HandlerUser* handlerUser() {
-        const int kind = below(static_cast<int>(HandlerKind::Count) + 2);
-        if (kind > static_cast<int>(HandlerKind::Count))
-            return nullptr;
-        std::lock_guard<std::mutex> lock(handlerUsersMutex);
-        handlerUsers.push_back({live_, slot_, static_cast<HandlerKind>(kind)});
-        return &handlerUsers.back();
-    }
-
     const int index_;
-    std::mt19937 random_;
     const std::string address_;
-    const fs::path jobs_;
-    Live* live_ = nullptr;
-    Slot* slot_ = nullptr;
 };
 
 }  // namespace
@@ -326,10 +330,10 @@ int main(int argc, char** argv) {
     }
 
     const long long endMs = monotonicMs() + seconds * 1000;
+    jobsRoot = root / "jobs";
     std::vector<std::thread> threads;
     for (int i = 0; i < kThreads; ++i) {
-        threads.emplace_back(
-            [=] { Worker(i, seed + unsigned(i), address, root / "jobs").run(endMs); });
+        threads.emplace_back([=] { Worker(i, seed + unsigned(i), address).run(endMs); });
     }
     for (std::thread& t : threads)
         t.join();

@@ -74,42 +74,30 @@ bool eventually(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-// Random arguments for the calls.
-class Dice {
-public:
-    explicit Dice(unsigned seed) : random_(seed) {}
-    int below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random_); }
-    double between(double low, double high) {
-        return std::uniform_real_distribution<double>(low, high)(random_);
-    }
-    // Joint targets mostly within reach, now and then far out.
-    void target(double* pos) {
-        const double spread = below(10) == 0 ? 400 : 40;
-        for (int i = 0; i < 6; ++i)
-            pos[i] = between(-spread, spread);
-    }
-    int vel() { return 1 + below(100); }
+std::mt19937 dice;
+int below(int bound) {
+    return std::uniform_int_distribution<int>(0, bound - 1)(dice);
+}
+int vel() {
+    return 1 + below(100);
+}
+// Joint targets mostly within reach, now and then far out.
+const double* target(double* pos) {
+    const double spread = below(10) == 0 ? 400 : 40;
+    for (int i = 0; i < 6; ++i)
+        pos[i] = std::uniform_real_distribution<double>(-spread, spread)(dice);
+    return pos;
+}
+double a[6], b[6], c[6];  // move targets
+double values[16];        // what the getters write, never read
 
-private:
-    std::mt19937 random_;
-};
-
-struct Targets {
-    explicit Targets(Dice& d) {
-        d.target(a);
-        d.target(b);
-        d.target(c);
-    }
-    double a[6], b[6], c[6];
-};
-
-void sendQueue(Dice& d) {
-    std::vector<ContinuousMotionPoint> points(static_cast<size_t>(1 + d.below(120)));
+void sendQueue() {
+    std::vector<ContinuousMotionPoint> points(static_cast<size_t>(1 + below(120)));
     for (ContinuousMotionPoint& point : points) {
         point = ContinuousMotionPoint{};
-        point.velocity = d.vel();
-        point.type = d.below(9);  // 0 and 8 are no point types
-        d.target(point.pos);
+        point.velocity = vel();
+        point.type = below(9);  // 0 and 8 are no point types
+        target(point.pos);
     }
     send_continuous_motion_queue(points.data(), static_cast<unsigned>(points.size()));
 }
@@ -119,72 +107,41 @@ struct Action {
     const char* name;
     int boundMs;
     int weight;
-    void (*call)(Dice&);
+    void (*call)();
 };
-double values[16];  // what the getters write, never read
 const Action kActions[] = {
-    {"get_din", kQueryBoundMs, 1, [](Dice&) { get_din(values); }},
-    {"get_dout", kQueryBoundMs, 1, [](Dice&) { get_dout(values); }},
-    {"get_ain", kQueryBoundMs, 1, [](Dice&) { get_ain(values); }},
-    {"get_aout", kQueryBoundMs, 1, [](Dice&) { get_aout(values); }},
-    {"get_current_position", kQueryBoundMs, 1,
-     [](Dice& d) { get_current_position(values, d.below(4)); }},
-    {"get_current_sync_position", kQueryBoundMs, 1,
-     [](Dice&) { get_current_sync_position(values); }},
-    {"get_robot_running_state", kQueryBoundMs, 1, [](Dice&) { get_robot_running_state(); }},
-    {"get_jogging_speed", kQueryBoundMs, 1, [](Dice&) { get_jogging_speed(); }},
-    {"get_current_mode", kQueryBoundMs, 1, [](Dice&) { get_current_mode(); }},
-    {"get_current_coord", kQueryBoundMs, 1, [](Dice&) { get_current_coord(); }},
-    {"servo_power_on", kQueryBoundMs, 3, [](Dice&) { servo_power_on(); }},
-    {"set_dout", kRequestBoundMs, 1, [](Dice& d) { set_dout(1 + d.below(20), d.below(2)); }},
+    {"get_din", kQueryBoundMs, 1, [] { get_din(values); }},
+    {"get_dout", kQueryBoundMs, 1, [] { get_dout(values); }},
+    {"get_ain", kQueryBoundMs, 1, [] { get_ain(values); }},
+    {"get_aout", kQueryBoundMs, 1, [] { get_aout(values); }},
+    {"get_current_position", kQueryBoundMs, 1, [] { get_current_position(values, below(4)); }},
+    {"get_current_sync_position", kQueryBoundMs, 1, [] { get_current_sync_position(values); }},
+    {"get_robot_running_state", kQueryBoundMs, 1, [] { get_robot_running_state(); }},
+    {"get_jogging_speed", kQueryBoundMs, 1, [] { get_jogging_speed(); }},
+    {"get_current_mode", kQueryBoundMs, 1, [] { get_current_mode(); }},
+    {"get_current_coord", kQueryBoundMs, 1, [] { get_current_coord(); }},
+    {"servo_power_on", kQueryBoundMs, 3, [] { servo_power_on(); }},
+    {"set_dout", kRequestBoundMs, 1, [] { set_dout(1 + below(20), below(2)); }},
     {"set_aout", kRequestBoundMs, 1,
-     [](Dice& d) { set_aout(1 + d.below(20), d.between(-10000, 10000)); }},
-    {"set_current_mode", kRequestBoundMs, 1, [](Dice& d) { set_current_mode(d.below(3)); }},
-    {"set_current_coord", kRequestBoundMs, 1, [](Dice& d) { set_current_coord(d.below(4)); }},
-    {"set_jogging_speed", kRequestBoundMs, 1, [](Dice& d) { set_jogging_speed(d.below(104)); }},
-    {"servo_power_off", kRequestBoundMs, 1, [](Dice&) { servo_power_off(); }},
-    {"start_jogging", kRequestBoundMs, 1,
-     [](Dice& d) { start_jogging(1 + d.below(12), d.below(2) == 1); }},
-    {"stop_jogging", kRequestBoundMs, 1, [](Dice& d) { stop_jogging(1 + d.below(12)); }},
-    {"robot_movj", kRequestBoundMs, 2,
-     [](Dice& d) { robot_movj(Targets(d).a, d.vel(), d.below(2)); }},
-    {"robot_movl", kRequestBoundMs, 2,
-     [](Dice& d) { robot_movl(Targets(d).a, d.vel(), d.below(2)); }},
+     [] { set_aout(1 + below(20), std::uniform_real_distribution<double>(-1e4, 1e4)(dice)); }},
+    {"set_current_mode", kRequestBoundMs, 1, [] { set_current_mode(below(3)); }},
+    {"set_current_coord", kRequestBoundMs, 1, [] { set_current_coord(below(4)); }},
+    {"set_jogging_speed", kRequestBoundMs, 1, [] { set_jogging_speed(below(104)); }},
+    {"servo_power_off", kRequestBoundMs, 1, [] { servo_power_off(); }},
+    {"start_jogging", kRequestBoundMs, 1, [] { start_jogging(1 + below(12), below(2) == 1); }},
+    {"stop_jogging", kRequestBoundMs, 1, [] { stop_jogging(1 + below(12)); }},
+    {"robot_movj", kRequestBoundMs, 2, [] { robot_movj(target(a), vel(), below(2)); }},
+    {"robot_movl", kRequestBoundMs, 2, [] { robot_movl(target(a), vel(), below(2)); }},
     {"robot_movc", kRequestBoundMs, 2,
-     [](Dice& d) {
-         const Targets t(d);
-         robot_movc(t.a, t.b, t.c, d.vel(), d.below(2));
-     }},
+     [] { robot_movc(target(a), target(b), target(c), vel(), below(2)); }},
     {"robot_movca", kRequestBoundMs, 2,
-     [](Dice& d) {
-         const Targets t(d);
-         robot_movca(t.a, t.b, t.c, d.vel(), d.below(2));
-     }},
-    {"continuous_motion_mode", kRequestBoundMs, 2,
-     [](Dice& d) { continuous_motion_mode(d.below(3) != 0); }},
+     [] { robot_movca(target(a), target(b), target(c), vel(), below(2)); }},
+    {"continuous_motion_mode", kRequestBoundMs, 2, [] { continuous_motion_mode(below(3) != 0); }},
     {"send_continuous_motion_queue", kRequestBoundMs, 2, sendQueue},
-    {"run_job", kRequestBoundMs, 2, [](Dice&) { run_job("SOAK"); }},
-    {"stop_job", kRequestBoundMs, 2, [](Dice&) { stop_job(); }},
-    {"upload_job", kUploadBoundMs, 3, [](Dice&) { upload_job(); }},
-    {"sync_jobs", kRequestBoundMs, 3, [](Dice&) { sync_jobs(); }},
-};
-
-// Drives the library at random, every call timed.
-class Driver {
-public:
-    Driver(CallClock& clock, unsigned seed) : clock_(clock), dice_(seed) {
-        for (const Action& action : kActions)
-            weighted_.insert(weighted_.end(), static_cast<size_t>(action.weight), &action);
-    }
-    void step() {
-        const Action& action = *weighted_[static_cast<size_t>(dice_.below(int(weighted_.size())))];
-        clock_.time(0, action.name, action.boundMs, [&] { action.call(dice_); });
-    }
-
-private:
-    CallClock& clock_;
-    Dice dice_;
-    std::vector<const Action*> weighted_;
+    {"run_job", kRequestBoundMs, 2, [] { run_job("SOAK"); }},
+    {"stop_job", kRequestBoundMs, 2, [] { stop_job(); }},
+    {"upload_job", kUploadBoundMs, 3, [] { upload_job(); }},
+    {"sync_jobs", kRequestBoundMs, 3, [] { sync_jobs(); }},
 };
 
 // Once the chaos stops: one reconnect, forced by the simulator, and the values read afterwards are
@@ -319,7 +276,10 @@ int main(int argc, char** argv) {
     sim.command("chaos " + std::to_string(seed));
 
     CallClock clock(1, 0, kHangMs);
-    Driver driver(clock, seed);
+    dice.seed(seed);
+    std::vector<const Action*> weighted;
+    for (const Action& action : kActions)
+        weighted.insert(weighted.end(), static_cast<size_t>(action.weight), &action);
     const long long start = monotonicMs();
     const long long end = start + seconds * 1000;
     // Warm-up: a fifth of the run, at most a minute.
@@ -327,7 +287,8 @@ int main(int argc, char** argv) {
     long warmRss = -1;
     long peakRss = 0;
     while (monotonicMs() < end) {
-        driver.step();
+        const Action& action = *weighted[static_cast<size_t>(below(int(weighted.size())))];
+        clock.time(0, action.name, action.boundMs, action.call);
         while (sim.nextFrame(0)) {
         }
         if (warmRss < 0 && monotonicMs() >= warmedUp)
