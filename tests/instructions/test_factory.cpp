@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -18,29 +18,15 @@ namespace {
 using test::parseJson;
 using test::varied;
 
-// The first word of each type code's text, from code 0 on; "-" where no class exists. The objects
-// of the round trip hold varied() values: caltype 2 picks POSSET, and a note's text is its own.
+// The first word of each type code's text from keywords.txt, "-" where no class exists. The
+// objects of the round trip hold varied() values: caltype 2 picks POSSET, a note's text its own.
 std::vector<std::string> keywords() {
-    std::istringstream words(
-        "- MOVJ MOVL MOVC MOVCA IMOV MOVS TIMER WAIT IF ELSE ELSEIF ENDIF WHILE ENDWHILE CALL "
-        "DOUT DIN AITOON AITOOFF AOUT AIN PULSEOUT ARCON ARCOFF ARCSET WVON WVOFF CIL - SPEED - "
-        "MOVJEXT MOVLEXT MOVCEXT INT DOUBLE BOOLEAN SETINT SETDOUBLE SETBOOL FORCESET ADD SUB "
-        "MUL DIV MOD SWITCHTOOL SWITCHUSER LABEL JUMP CILEXT_BEGIN CILEXT_MOVE MOVJDOUBLE "
-        "MOVLDOUBLE MOVCDOUBLE MOVCADOUBLE SAMOV LASER_ON LASER_OFF LASER_CIRCLE LASER_RECTANGLE "
-        "LASER_MIDDLEHOLE LASER_HEX TIGWELDON TIGWELDOFF - FEEDWIRE PALON PALGRIPPER PALLET "
-        "PALENTER PALSHIFT PALREAL PALCLEAR PALOFF VISION_RUN VISION_TRG VISION_POSNUM "
-        "VISION_POS VISION_CLEAR VISION_END LASERTRACK_ON LASERTRACK_OFF UNTIL ENDUNTIL "
-        "CRAFTLINE PTHREAD_START PTHREAD_END READPOS POSSET SENDMSG MSG_CONN_ST PARSEMSG "
-        "USERFRAME_SET TOOLFRAME_SET READ_DOUT - MOVCOMM SIN COS ATAN CONVEYOR_ON CONVEYOR_OFF "
-        "CONVEYOR_CHECKPOS CONVEYOR_CHECKEND POLISH_EDGE READCOMM PAUSERUN CONTINUERUN STOPRUN - "
-        "OPENMSG CLOSEMSG USERCOORD_TRANS COPYPOS RESTARTRUN PRINTMSG LOGICAL_OP SPRAY_ON "
-        "SPRAY_OFF SPRAY_CHANGE SPRAY_MOVE SPRAY_POSE X1 CLKSTART CLKSTOP CLKRESET "
-        "POLISH_CONTINUE POLISH_OFF POS_REACHABLE SEARCH_INITIALIZE SEARCH_MEASURE SEARCH_CORR "
-        "SEARCH_CANCELCORR SEARCH_CALBR SEARCH_OFF POSSETALL TOFFSETON TOFFSETOFF SCREW EXTMOV "
-        "ENDEXTMOV READLINEAR ENDREADLINEAR GEARIN ENDGEARIN SEARCH_START SEARCH_STATIC "
-        "SEARCH_DYNAMIC SEARCH_CALC SEARCH_END SEARCH_OFFSET SEARCH_OFFSETEND ARCTRACKON "
-        "ARCTRACKOFF");
-    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+    std::ifstream file(KELVO_INSTRUCTION_DATA "/keywords.txt");
+    std::vector<std::string> words;
+    int code = 0;
+    for (std::string word; file >> code >> word && code == int(words.size());)
+        words.push_back(word);
+    return words;
 }
 
 // The members a type code carries beyond its scalars, which a default object lacks.
