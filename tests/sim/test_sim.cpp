@@ -12,20 +12,15 @@
 using kelvo::sim::nowMs;
 
 TEST(SimProgram, RefusesBadArguments) {
-    const QString listen = QStringLiteral("--listen");
-    const QString local = QStringLiteral("127.0.0.1");
-    for (const QStringList& arguments :
-         {QStringList{}, QStringList{listen, QStringLiteral("nowhere")},
-          QStringList{listen, local, QStringLiteral("--control-port"), QStringLiteral("70000")},
-          QStringList{listen, local, QStringLiteral("--robots"), QStringLiteral("5")},
-          QStringList{listen, local, QStringLiteral("--robots"), QStringLiteral("two")},
-          QStringList{listen, local, QStringLiteral("--push"), QStringLiteral("1001")},
-          QStringList{listen, local, QStringLiteral("--scripted"), QStringLiteral("--push"),
-                      QStringLiteral("5")}}) {
+    for (const char* arguments :
+         {"", "--listen nowhere", "--listen 127.0.0.1 --control-port 70000",
+          "--listen 127.0.0.1 --robots 5", "--listen 127.0.0.1 --robots two",
+          "--listen 127.0.0.1 --push 1001", "--listen 127.0.0.1 --scripted --push 5"}) {
         QProcess bad;
-        bad.start(QStringLiteral(KELVO_SIM_PATH), arguments);
+        bad.start(QStringLiteral(KELVO_SIM_PATH),
+                  QString::fromLatin1(arguments).split(QLatin1Char(' '), Qt::SkipEmptyParts));
         ASSERT_TRUE(bad.waitForFinished(5000));
-        EXPECT_EQ(bad.exitCode(), 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(bad.exitCode(), 2) << arguments;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -47,12 +48,7 @@ public:
         return cell;
     }
     bool move(Kind kind, int coord, int vel, std::vector<PoseValues> points) {
-        MoveRequest request;
-        request.kind = kind;
-        request.coord = coord;
-        request.vel = vel;
-        request.points = std::move(points);
-        return cell.move(1, request);
+        return cell.move(1, MoveRequest{kind, coord, vel, std::move(points)});
     }
     std::vector<SimAlarm> alarms() const {
         std::vector<SimAlarm> raised;
@@ -63,11 +59,9 @@ public:
         return raised;
     }
     bool reported(SimReport report, int robot = 0) const {
-        for (const SimNotice& notice : notices) {
-            if (!notice.alarm && notice.report == report && notice.robot == robot)
-                return true;
-        }
-        return false;
+        return std::any_of(notices.begin(), notices.end(), [&](const SimNotice& n) {
+            return !n.alarm && n.report == report && n.robot == robot;
+        });
     }
 
     qint64 now = 0;
