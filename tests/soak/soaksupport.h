@@ -37,7 +37,7 @@ public:
     // A call timed by its caller.
     void record(const char* name, long long tookMs, int boundMs);
 
-    long long calls() const { return calls_; }
+    long long count() const { return calls_; }
     int lateCalls() const { return late_; }
     // Calls made and the longest, by name.
     std::string report();
