@@ -67,54 +67,27 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains("usage: movj [--vel PCT]"));
 
-    // Wrong arguments are told at once, before any connection is tried; a malformed address is a
-    // wrong argument too. Nothing listens on 127.0.8.99.
-    QTemporaryDir files;
-    const auto queueFile = [&files](const char* name, const char* text) {
-        QFile file(files.filePath(QString::fromLatin1(name)));
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        return file.fileName();
-    };
-    struct Bad {
-        QStringList command;
-        const char* message;
-        int exitCode = 2;
-        const char* address = "127.0.8.99";
-    };
-    const Bad bad[] = {
-        {{"movj", "1", "2", "3"}, "expected 6 values"},
-        {{"movl", "--vel", "5000", "1", "2", "3", "4", "5", "6"}, "--vel must be 1 to 1000"},
-        {{"mode", "sideways"}, "mode must be teach, remote or run"},
-        {{"dout", "129", "1"}, "port must be 1 to 128"},
-        {{"aout", "1", "nan"}, "not a value"},
-        {{"jog", "1", "up"}, "direction must be + or -"},
-        {{"watch", "0"}, "SECONDS must be a whole number from 1"},
-        {{"queue", "/nonexistent/path.txt"}, "cannot read /nonexistent/path.txt"},
-        {{"queue", queueFile("type", "movx 50 1 2 3 4 5 6\n")}, "type:1: unknown point type movx"},
-        {{"queue", queueFile("few", "# ok\nmovj 50 1 2 3 4 5 # six\n")},
-         "few:2: movj needs at least 6 values"},
-        {{"queue", queueFile("many", "movl 50 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n")},
-         "many:1: movl takes at most 13 values"},
-        {{"queue", queueFile("acc", "movjext 50 1 2 3 4 5 6 acc=fast\n")},
-         "acc:1: not a number: acc=fast"},
-        {{"queue", queueFile("empty", "# nothing\n\n")}, "empty holds no points"},
-        {{"frobnicate"}, "unknown command"},
-        {{"status"}, "--ip needs an IP address, not 127.0.8.256", 2, "127.0.8.256"},
-        {{"status"}, "--ip ADDR is needed", 2, nullptr},
-        {{"status"},
-         "cannot connect to 127.0.8.99:6000 within 5 s (kelvo_open: not connected to the "
-         "controller)",
-         1},
-    };
-    for (const Bad& b : bad) {
+    // usage-errors.txt: the exit status, the arguments and what kelvoctl must say. Wrong arguments
+    // are told at once, before any connection is tried; a malformed address is a wrong argument
+    // too. Nothing listens on 127.0.8.99.
+    QFile table(QStringLiteral(KELVO_TOOLS_DATA "/usage-errors.txt"));
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+    int rows = 0;
+    for (const QString& line : QString::fromUtf8(table.readAll()).split('\n')) {
+        const int bar = line.indexOf(QStringLiteral(" | "));
+        if (bar < 0)
+            continue;
+        QStringList arguments = line.left(bar).split(' ');
+        const int exitCode = arguments.takeFirst().toInt();
         QElapsedTimer timer;
         timer.start();
-        run = kelvoctl(b.address ? at(QString::fromLatin1(b.address), b.command) : b.command);
-        EXPECT_EQ(run.exitCode, b.exitCode) << b.message;
-        EXPECT_TRUE(run.errors.contains(b.message)) << run.errors.toStdString();
-        EXPECT_TRUE(b.exitCode != 2 || timer.elapsed() < 1000) << timer.elapsed();
+        run = kelvoctl(arguments, {}, QStringLiteral(KELVO_TOOLS_DATA));
+        EXPECT_EQ(run.exitCode, exitCode) << line.toStdString();
+        EXPECT_TRUE(run.errors.contains(line.mid(bar + 3))) << run.errors.toStdString();
+        EXPECT_TRUE(exitCode != 2 || timer.elapsed() < 1000) << timer.elapsed();
+        ++rows;
     }
+    EXPECT_EQ(rows, 17);
 }
 
 // Each a new process: what one sets, the next reads back from the controller.
