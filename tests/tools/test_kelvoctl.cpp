@@ -87,7 +87,7 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
         EXPECT_TRUE(exitCode != 2 || timer.elapsed() < 1000) << timer.elapsed();
         ++rows;
     }
-    EXPECT_EQ(rows, 17);
+    EXPECT_EQ(rows, 19);
 }
 
 // Each a new process: what one sets, the next reads back from the controller.
@@ -272,26 +272,16 @@ TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
 
 // A known dump, printed whole and filtered, line for line as expected; it needs no controller.
 TEST(Kelvoctl, TracePrintsAKnownDumpAsExpected) {
-    const QString samples = QStringLiteral(KELVO_TRACE_SAMPLES);
-    const auto expected = [&samples](const char* name) {
-        QFile file(samples + QLatin1Char('/') + QLatin1String(name));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-    Outcome run = kelvoctl({QStringLiteral("trace"), QStringLiteral("sample.jsonl")}, {}, samples);
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_EQ(run.out, expected("expected.txt"));
-    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("--word"), QStringLiteral("QuerySpeed"),
-                    QStringLiteral("--since"), QStringLiteral("2"), QStringLiteral("sample.jsonl")},
-                   {}, samples);
-    EXPECT_EQ(run.out, expected("expected-filtered.txt"));
-
-    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("--since"), QStringLiteral("-1"),
-                    QStringLiteral("sample.jsonl")},
-                   {}, samples);
-    EXPECT_EQ(run.exitCode, 2);
-    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("missing.jsonl")}, {}, samples);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains(QStringLiteral("cannot read"))) << run.errors.toStdString();
+    for (const auto& [arguments, golden] :
+         {std::pair{"trace sample.jsonl", "/expected.txt"},
+          {"trace --word QuerySpeed --since 2 sample.jsonl", "/expected-filtered.txt"}}) {
+        const Outcome run = kelvoctl(QString::fromLatin1(arguments).split(QLatin1Char(' ')), {},
+                                     QStringLiteral(KELVO_TRACE_SAMPLES));
+        QFile expected(QStringLiteral(KELVO_TRACE_SAMPLES) + QLatin1String(golden));
+        ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_EQ(run.out, QString::fromUtf8(expected.readAll())) << arguments;
+    }
 }
 
 TEST(Demo, RunsToCompletionAndShowsEveryStep) {
