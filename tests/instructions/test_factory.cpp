@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -18,61 +19,53 @@ namespace {
 using test::parseJson;
 using test::varied;
 
-// The first word of each type code's text from keywords.txt, "-" where no class exists. The
+// keywords.txt: per type code from 0 on, the first word of its text ("-" where no class exists)
+// and the members a full object carries beyond its scalars, which a default one lacks. The
 // objects of the round trip hold varied() values: caltype 2 picks POSSET, a note's text its own.
-std::vector<std::string> keywords() {
+struct Code {
+    std::string word;
+    std::vector<std::string> members;
+};
+std::vector<Code> codes() {
     std::ifstream file(KELVO_INSTRUCTION_DATA "/keywords.txt");
-    std::vector<std::string> words;
-    int code = 0;
-    for (std::string word; file >> code >> word && code == int(words.size());)
-        words.push_back(word);
-    return words;
+    std::vector<Code> codes;
+    for (std::string line; std::getline(file, line);) {
+        std::istringstream fields(line);
+        int code = -1;
+        Code c;
+        fields >> code >> c.word;
+        c.members = {std::istream_iterator<std::string>(fields), {}};
+        if (code != int(codes.size()))
+            break;
+        codes.push_back(c);
+    }
+    return codes;
 }
 
-// The members a type code carries beyond its scalars, which a default object lacks.
-const char* conditionKey(int type) {
-    const std::map<int, const char*> keys = {
-        {8, "waitCondition"},   {9, "ifcondition"},     {10, "ifcondition"},
-        {11, "ifcondition"},    {12, "ifcondition"},    {13, "whileCondition"},
-        {14, "whileCondition"}, {49, "jumpCondition"},  {50, "jumpCondition"},
-        {84, "untilCondition"}, {85, "untilCondition"},
-    };
-    const auto it = keys.find(type);
-    return it == keys.end() ? nullptr : it->second;
-}
-
-bool ownsPosition(int type) {
-    static const std::set<int> types = {
-        1,  2,  3,  4,  5,  6,  28,  32,  33,  34,  53,  54,  55,  56,  57,  60,  61,  62, 63,
-        76, 77, 78, 79, 80, 81, 102, 103, 104, 105, 106, 147, 148, 149, 150, 151, 152, 153};
-    return types.count(type) != 0;
-}
-
-Json::Value richObject(int type, const Json::Value& defaults) {
+// Every member varied, the extra members added.
+Json::Value richObject(const Code& code, const Json::Value& defaults) {
     Json::Value json = varied(defaults);
-    if (const char* key = conditionKey(type)) {
-        json[key] = varied(CommandCondition().toJson());
+    for (const std::string& member : code.members) {
+        if (member == "now")
+            json[member] = 3;
+        else if (member == "RobotPos")
+            json[member] = varied(RobotPos().toJson());
+        else
+            json[member] = varied(CommandCondition().toJson());
     }
-    if (type == 8) {
-        json["now"] = 3;
-    }
-    if (ownsPosition(type)) {
-        json["RobotPos"] = varied(RobotPos().toJson());
-        if (json.isMember("m_postype")) {
-            json["m_postype"] = 0;  // a conveyor carries its position only for this kind
-        }
-    }
+    if (json.isMember("RobotPos") && json.isMember("m_postype"))
+        json["m_postype"] = 0;  // a conveyor carries its position only for this kind
     return json;
 }
 
 TEST(Factory, EveryTypeCodeRoundTrips) {
-    const std::vector<std::string> firstWords = keywords();
-    ASSERT_EQ(firstWords.size(), 156u);
+    const std::vector<Code> table = codes();
+    ASSERT_EQ(table.size(), 156u);
     for (int type = -1; type <= 156; ++type) {
         Json::Value request;
         request["type"] = type;
         const auto made = createCommand(request);
-        const bool known = type >= 0 && type < int(firstWords.size()) && firstWords[type] != "-";
+        const bool known = type >= 0 && type < int(table.size()) && table[type].word != "-";
         if (!known) {
             EXPECT_EQ(made, nullptr) << type;
             continue;
@@ -81,14 +74,14 @@ TEST(Factory, EveryTypeCodeRoundTrips) {
         EXPECT_EQ(made->type, type);
         EXPECT_EQ(made->toJson()["type"], type);
 
-        const Json::Value rich = richObject(type, made->toJson());
+        const Json::Value rich = richObject(table[type], made->toJson());
         const auto read = createCommand(rich);
         ASSERT_NE(read, nullptr) << type;
         EXPECT_EQ(read->toJson(), rich) << type;
         EXPECT_EQ(read->getRobotPos() != nullptr, rich.isMember("RobotPos")) << type;
 
         const std::string text = read->toString();
-        EXPECT_EQ(text.substr(0, text.find_first_of(" (")), firstWords[type])
+        EXPECT_EQ(text.substr(0, text.find_first_of(" (")), table[type].word)
             << type << ": " << text;
         EXPECT_EQ(text.substr(text.size() - 8), " DISABLE") << type << ": " << text;
     }
