@@ -282,7 +282,6 @@ TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
     EXPECT_LT(gap(c.at(21000).robot(1).pose().values(), {500, 0, 750}), 1e-6);
     c.cell.stopJogs();
     // Inching: one step per command, 1 mm at 101; 0.01 degrees of a joint at 102.
-    ASSERT_TRUE(c.cell.setCoord(1, kCartesianCoord));
     ASSERT_TRUE(c.cell.setSpeed(1, 101));
     ASSERT_TRUE(c.cell.startJog(2, 1));
     EXPECT_LT(gap(c.at(30000).robot(1).pose().values(), {500, 1, 750}), 1e-6);
