@@ -480,71 +480,59 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, const fs::path& jobs,
     }
     // A query is ended by any answering report and then reads the cache as it stands, so each
     // value is read until it shows, within a bound, on this one connection.
-    const auto shows = [&](const char* what, const std::function<bool()>& correct) {
-        if (!eventually(correct, kSettleMs))
+    double at[16] = {};
+    const auto shows = [&](const char* what, int boundMs, const std::function<void()>& call,
+                           const std::function<bool()>& correct) {
+        if (!eventually([&] { return calls.time(0, what, boundMs, call), correct(); }, kSettleMs))
             fail(std::string(what) + " does not show the controller's value");
     };
 
-    // The robot stopped and ready: no position reports from here on until the move below.
+    // The robot stopped and ready: no position reports from here on until the move below. Inputs
+    // only the simulator sets: every third one on.
     calls.time(0, "continuous_motion_mode", kAtOnce, [] { continuous_motion_mode(0); });
-    sim.command("alarm 1");
-    sim.command("clear 1");
-
-    // Inputs only the simulator sets.
-    const auto expectedDin = [](int port) { return port % 3 == 0 ? 1 : 0; };
-    for (int port = 1; port <= 16; ++port) {
-        if (!sim.command("din " + std::to_string(port) + " " + std::to_string(expectedDin(port))))
-            fail("din " + std::to_string(port));
+    std::vector<std::string> lines = {"alarm 1", "clear 1", "ain 3 1234"};
+    for (int port = 1; port <= 16; ++port)
+        lines.push_back("din " + std::to_string(port) + (port % 3 ? " 0" : " 1"));
+    for (const std::string& line : lines) {
+        if (!sim.command(line))
+            fail(line);
     }
-    if (!sim.command("ain 3 1234"))
-        fail("ain 3 1234");
-    shows("get_din", [&] {
-        double din[16];
-        calls.time(0, "get_din", kQueryMs, [&] { get_din(din); });
-        for (int port = 1; port <= 16; ++port) {
-            if (din[port - 1] != expectedDin(port))
-                return false;
-        }
-        return true;
-    });
-    shows("get_ain", [&] {
-        double ain[16];
-        calls.time(0, "get_ain", kQueryMs, [&] { get_ain(ain); });
-        return ain[2] == 1234;
-    });
+    const double din[16] = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0};
+    shows(
+        "get_din", kQueryMs, [&] { get_din(at); }, [&] { return std::equal(din, din + 16, at); });
+    shows(
+        "get_ain", kQueryMs, [&] { get_ain(at); }, [&] { return at[2] == 1234; });
 
     // Remote mode, where a ready robot moves: a joint move ends where it was sent.
     calls.time(0, "set_current_mode", kAtOnce, [] { set_current_mode(1); });
-    shows("get_current_mode", [&] {
-        int mode = -1;
-        calls.time(0, "get_current_mode", kQueryMs, [&] { mode = get_current_mode(); });
-        return mode == 1;
-    });
+    int mode = -1;
+    shows(
+        "get_current_mode", kQueryMs, [&] { mode = get_current_mode(); },
+        [&] { return mode == 1; });
     const double target[6] = {12.5, -20, 30, 5, 40, -15};
     calls.time(0, "robot_movj", kAtOnce, [&] { robot_movj(target, 100, 0); });
-    shows("get_current_position", [&] {
-        double at[6] = {};
-        calls.time(0, "get_current_position", kQueryMs, [&] { get_current_position(at, 0); });
-        for (int i = 0; i < 6; ++i) {
-            if (std::fabs(at[i] - target[i]) > 1e-6)
-                return false;
-        }
-        return true;
-    });
+    shows(
+        "get_current_position", kQueryMs, [&] { get_current_position(at, 0); },
+        [&] {
+            return std::equal(target, target + 6, at,
+                              [](double x, double y) { return std::fabs(x - y) < 1e-6; });
+        });
 
     // Job files go both ways again: an upload (once any transfer left hanging by the chaos has
     // given up) and a synchronisation.
     fs::remove(controllerJobs / "R1" / "SOAK.JBR");
-    shows("upload_job", [&] {
-        calls.time(0, "upload_job", kTransferMs, [] { upload_job(); });
-        return eventually([&] { return readFile(controllerJobs / "R1" / "SOAK.JBR") == kJob; },
-                          2000);
-    });
+    shows(
+        "upload_job", kTransferMs, [] { upload_job(); },
+        [&] {
+            return eventually([&] { return readFile(controllerJobs / "R1" / "SOAK.JBR") == kJob; },
+                              2000);
+        });
     writeFile(controllerJobs / "R2" / "FROMCTL.JBR", kJob);
-    shows("sync_jobs", [&] {
-        calls.time(0, "sync_jobs", kAtOnce, [] { sync_jobs(); });
-        return eventually([&] { return readFile(jobs / "R2" / "FROMCTL.JBR") == kJob; }, 2000);
-    });
+    shows(
+        "sync_jobs", kTransferMs, [] { sync_jobs(); },
+        [&] {
+            return eventually([&] { return readFile(jobs / "R2" / "FROMCTL.JBR") == kJob; }, 2000);
+        });
 
     if (sim.accepted() != before + 1)
         fail("more than one reconnect: " + std::to_string(sim.accepted() - before));
