@@ -141,10 +141,7 @@ public:
         kelvo_close(live.session);
     }
 
-    bool empty() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return !live_ && !opening_;
-    }
+    // True when this caller is to open the session: none is open or being opened.
     bool startOpening() {
         std::lock_guard<std::mutex> lock(mutex_);
         if (live_ || opening_)
@@ -349,7 +346,7 @@ public:
 private:
     void step() {
         Slot& slot = slots[below(kSessions)];
-        if (slot.empty())
+        if (slot.startOpening())
             return open(slot);
         const int what = below(100);
         if (what < 3)
@@ -361,8 +358,6 @@ private:
     }
 
     void open(Slot& slot) {
-        if (!slot.startOpening())
-            return;
         KelvoSession* session = nullptr;
         calls.time(index_, "kelvo_open", kOpenTimeoutMs + 100,
                    [&] { session = kelvo_open(address_.c_str(), 0, kOpenTimeoutMs, nullptr); });
