@@ -11,11 +11,7 @@ bool SimClient::connectTo(quint16 port, const QString& address) {
 }
 
 void SimClient::send(quint16 command, const QByteArray& payload) {
-    sendRaw(kelvo::encodeFrame(command, payload));
-}
-
-void SimClient::sendRaw(const QByteArray& bytes) {
-    socket_.write(bytes);
+    socket_.write(kelvo::encodeFrame(command, payload));
     socket_.waitForBytesWritten(1000);
 }
 

@@ -13,7 +13,6 @@ class SimClient {
 public:
     bool connectTo(quint16 port, const QString& address = QStringLiteral("127.0.0.1"));
     void send(quint16 command, const QByteArray& payload);
-    void sendRaw(const QByteArray& bytes);
     // The next frame, whatever it is; empty after timeoutMs.
     std::optional<kelvo::Frame> next(int timeoutMs);
     // The next frame with this command word; the ones before it are dropped.
@@ -27,3 +26,8 @@ private:
     QTcpSocket socket_;
     kelvo::FrameDecoder decoder_{kelvo::FrameDecoder::HeadErrors::Silent};
 };
+
+// What a frame carries, or a mark for none.
+inline QByteArray payloadOf(const std::optional<kelvo::Frame>& frame) {
+    return frame ? frame->payload : QByteArray("<no frame>");
+}

@@ -52,6 +52,18 @@ TEST(ArmModel, InverseFindsTheJointsOfEveryReachablePoseNearestToTheGivenOnes) {
         expectPose(ArmModel::forward(*back).values(), pose.values());
         EXPECT_LT(kelvo::sim::jointDistance(*back, joints), 1e-6);
     }
+    // Given joints near the opposite limit: the turn within the limits, not a nearer one beyond.
+    const std::pair<Joints, Joints> farApart[] = {
+        {{0, 100, 0, 0, 0, 0}, {0, -105, 0, 0, 0, 0}},
+        {{0, 0, 160, 0, 0, 0}, {0, 0, -165, 0, 0, 0}},
+        {{0, 0, 0, 0, 110, 0}, {0, 0, 0, 0, -115, 0}},
+        {{160, 0, 0, 0, 0, 0}, {-165, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& [joints, near] : farApart) {
+        const std::optional<Joints> back = ArmModel::inverse(ArmModel::forward(joints), near);
+        ASSERT_TRUE(back) << joints[0] << " " << joints[1] << " " << joints[2];
+        EXPECT_LT(kelvo::sim::jointDistance(*back, joints), 1e-6);
+    }
 }
 
 TEST(ArmModel, PosesOutOfReachHaveNoJointsAndJointsBeyondTheLimitsAreRefused) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -47,12 +48,7 @@ public:
         return cell;
     }
     bool move(Kind kind, int coord, int vel, std::vector<PoseValues> points) {
-        MoveRequest request;
-        request.kind = kind;
-        request.coord = coord;
-        request.vel = vel;
-        request.points = std::move(points);
-        return cell.move(1, request);
+        return cell.move(1, MoveRequest{kind, coord, vel, std::move(points)});
     }
     std::vector<SimAlarm> alarms() const {
         std::vector<SimAlarm> raised;
@@ -63,11 +59,9 @@ public:
         return raised;
     }
     bool reported(SimReport report, int robot = 0) const {
-        for (const SimNotice& notice : notices) {
-            if (!notice.alarm && notice.report == report && notice.robot == robot)
-                return true;
-        }
-        return false;
+        return std::any_of(notices.begin(), notices.end(), [&](const SimNotice& n) {
+            return !n.alarm && n.report == report && n.robot == robot;
+        });
     }
 
     qint64 now = 0;
@@ -202,15 +196,6 @@ TEST(SimCell, LinearAndCircularMovesKeepToTheirPath) {
         0.1);
     EXPECT_LT(gap(c.at(20000).robot(1).pose().values(), {700, 0, 850}), 1e-6);
 
-    // The full circle through the same points, from (700, 0): first a straight line to home.
-    ASSERT_TRUE(c.move(Kind::FullCircle, 1, 100,
-                       {kHome, {600, 100, 850, 180, 0, 0}, {700, 0, 850, 180, 0, 0}}));
-    const qint64 circleStart = 20000 + 2000;  // 200 mm of approach at 100 mm/s
-    EXPECT_LT(gap(c.at(circleStart).robot(1).pose().values(), kHome), 0.1);
-    EXPECT_LT(gap(c.at(circleStart + static_cast<qint64>(2 * halfArcMs)).robot(1).pose().values(),
-                  {700, 0, 850}),
-              0.1);
-    EXPECT_LT(gap(c.at(40000).robot(1).pose().values(), kHome), 1e-6);
     EXPECT_TRUE(c.alarms().empty());
 
     ASSERT_TRUE(
@@ -296,17 +281,10 @@ TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
     ASSERT_TRUE(c.cell.startJog(3, -1));
     EXPECT_LT(gap(c.at(21000).robot(1).pose().values(), {500, 0, 750}), 1e-6);
     c.cell.stopJogs();
-    // Tool: the tool's z points down, so axis 3 + moves down too.
-    ASSERT_TRUE(c.cell.setCoord(1, kToolCoord));
-    ASSERT_TRUE(c.cell.startJog(3, 1));
-    EXPECT_LT(gap(c.at(21500).robot(1).pose().values(), {500, 0, 700}), 1e-6);
-    c.cell.stopJogs();
-
     // Inching: one step per command, 1 mm at 101; 0.01 degrees of a joint at 102.
-    ASSERT_TRUE(c.cell.setCoord(1, kCartesianCoord));
     ASSERT_TRUE(c.cell.setSpeed(1, 101));
     ASSERT_TRUE(c.cell.startJog(2, 1));
-    EXPECT_LT(gap(c.at(30000).robot(1).pose().values(), {500, 1, 700}), 1e-6);
+    EXPECT_LT(gap(c.at(30000).robot(1).pose().values(), {500, 1, 750}), 1e-6);
     ASSERT_TRUE(c.cell.setCoord(1, kJointCoord));
     ASSERT_TRUE(c.cell.setSpeed(1, 102));
     const double joint6 = c.joints()[5];
@@ -352,21 +330,18 @@ TEST(SimCell, OutputsAreWiredBackToTheInputsAndBadValuesAreRefused) {
     EXPECT_EQ(c.cell.ain()[15], 3);
     ASSERT_TRUE(c.cell.setAout(1, -10000));
 
+    // Refused, and not reported: ports, values, codes and robots out of range.
     c.notices.clear();
-    EXPECT_FALSE(c.cell.setDout(0, 1));
-    EXPECT_FALSE(c.cell.setDout(129, 1));
-    EXPECT_FALSE(c.cell.setDout(1, 2));
-    EXPECT_FALSE(c.cell.setAout(17, 1));
-    EXPECT_FALSE(c.cell.setAout(1, NAN));
-    EXPECT_FALSE(c.cell.setAout(1, 1e300));
-    EXPECT_FALSE(c.cell.setAin(1, 10001));
-    EXPECT_FALSE(c.cell.setCoord(1, 4));
-    EXPECT_FALSE(c.cell.setSpeed(1, 104));
-    EXPECT_FALSE(c.cell.setSpeed(1, -1));
-    EXPECT_FALSE(c.cell.setTool(1, 16));
-    EXPECT_FALSE(c.cell.setOperationMode(3));
-    EXPECT_FALSE(c.cell.select(2, 1));
-    EXPECT_FALSE(c.cell.select(0, 3));
+    const bool refused[] = {
+        c.cell.setDout(0, 1),   c.cell.setDout(129, 1),     c.cell.setDout(1, 2),
+        c.cell.setDin(1, 2),    c.cell.setDin(129, 1),      c.cell.setAout(17, 1),
+        c.cell.setAout(1, NAN), c.cell.setAout(1, 1e300),   c.cell.setAin(1, 10001),
+        c.cell.setCoord(1, 4),  c.cell.setSpeed(1, 104),    c.cell.setSpeed(1, -1),
+        c.cell.setTool(1, 16),  c.cell.setOperationMode(3), c.cell.select(2, 1),
+        c.cell.select(0, 3),
+    };
+    for (size_t i = 0; i < std::size(refused); ++i)
+        EXPECT_FALSE(refused[i]) << "call " << i;
     EXPECT_TRUE(c.notices.empty());
 
     // Selecting robot 2 makes it the one the enabling switch and jogging act on.

@@ -34,14 +34,10 @@ TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonest
     SimHarness sim;
     sim.simulateRobots(1);
     const quint16 port = sim.start();
-    SimChaosRates rates;
-    rates.reports = 200;
-    rates.garbage = 10;
-    rates.drops = 0.5;
-    rates.stalls = 0.5;
-    rates.stallMs = 600;
-    rates.bytes = 1;
-    sim.startChaos(7, rates);
+    sim.startChaos(
+        7, SimChaosRates::parse(
+               QStringLiteral("reports=200,garbage=10,drops=0.5,stalls=0.5,stall=600,bytes=1"))
+               .value());
 
     QSet<quint16> words;
     qint64 received = 0;
@@ -80,9 +76,7 @@ TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonest
     sim.stopChaos();
     SimClient client;
     ASSERT_TRUE(client.connectTo(port));
-    const std::optional<kelvo::Frame> mode = client.ask(0x2102, "", 0x2103);
-    ASSERT_TRUE(mode);
-    EXPECT_EQ(mode->payload, QByteArray("{\"mode\":0}\n"));
+    EXPECT_EQ(payloadOf(client.ask(0x2102, "", 0x2103)), QByteArray("{\"mode\":0}\n"));
 }
 
 TEST(SimChaos, TransferAnswersAndJobListsTurnHostile) {
@@ -92,11 +86,9 @@ TEST(SimChaos, TransferAnswersAndJobListsTurnHostile) {
     const quint16 port = sim.start();
     kelvo::sim::SimFiles* files = kelvo::sim::SimFiles::start(sim, jobs.path());
     ASSERT_TRUE(files);
-    SimChaosRates rates;
-    rates = SimChaosRates::parse(QStringLiteral("reports=0,drops=0,stalls=0,bytes=0,garbage=0,"
-                                                "files=1"))
-                .value();
-    sim.startChaos(3, rates);
+    sim.startChaos(3, SimChaosRates::parse(
+                          QStringLiteral("reports=0,drops=0,stalls=0,bytes=0,garbage=0,files=1"))
+                          .value());
 
     SimClient control;
     ASSERT_TRUE(control.connectTo(port));

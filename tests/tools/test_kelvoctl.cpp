@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "simprocess.h"
+
 #include <signal.h>
 
 #include <algorithm>
@@ -48,41 +50,10 @@ QStringList at(const QString& address, QStringList command) {
     return QStringList{QStringLiteral("--ip"), address} + command;
 }
 
-// kelvo-sim on address:6000 for the length of a test; --verbose, so its connections can be
-// counted. extraArguments follow kelvo-sim's own.
-class Simulator {
-public:
-    explicit Simulator(const QString& address, const QStringList& extraArguments = {}) {
-        // Into a file: a pipe nobody reads while kelvoctl runs would fill and stall it.
-        program_.setStandardOutputFile(log_.filePath(QStringLiteral("kelvo-sim.out")));
-        program_.start(
-            QStringLiteral(KELVO_SIM_PROGRAM),
-            QStringList{QStringLiteral("--listen"), address, QStringLiteral("--verbose")} +
-                extraArguments);
-        for (int waited = 0; waited < 5000 && !output().contains("listening on"); waited += 50)
-            QThread::msleep(50);
-    }
-    ~Simulator() {
-        program_.kill();
-        program_.waitForFinished(2000);
-    }
-    bool listening() { return output().contains("listening on"); }
-    // A line for its console, as the cell's wiring or a fault would act.
-    void command(const QByteArray& line) {
-        program_.write(line + '\n');
-        program_.waitForBytesWritten(1000);
-    }
-    int connections() { return output().count("\naccepted "); }
-
-private:
-    QByteArray output() {
-        QFile file(log_.filePath(QStringLiteral("kelvo-sim.out")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QTemporaryDir log_;
-    QProcess program_;
-};
+// kelvo-sim on address:6000, a controller with state, for the length of a test.
+SimProcess simulator(const QString& address, const std::vector<std::string>& options = {}) {
+    return SimProcess(address.toStdString(), options, SimProcess::Controller::Simulated);
+}
 
 }  // namespace
 
@@ -96,109 +67,76 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains("usage: movj [--vel PCT]"));
 
-    // Wrong arguments are told at once, before any connection is tried.
-    const QString nowhere = QStringLiteral("127.0.8.99");
-    QTemporaryDir files;
-    const auto queueFile = [&files](const char* name, const char* text) {
-        QFile file(files.filePath(QString::fromLatin1(name)));
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-        return file.fileName();
-    };
-    struct Bad {
-        QStringList command;
-        const char* message;
-    };
-    const Bad bad[] = {
-        {{"movj", "1", "2", "3"}, "expected 6 values"},
-        {{"movl", "--vel", "5000", "1", "2", "3", "4", "5", "6"}, "--vel must be 1 to 1000"},
-        {{"mode", "sideways"}, "mode must be teach, remote or run"},
-        {{"dout", "129", "1"}, "port must be 1 to 128"},
-        {{"aout", "1", "nan"}, "not a value"},
-        {{"jog", "1", "up"}, "direction must be + or -"},
-        {{"watch", "0"}, "SECONDS must be a whole number from 1"},
-        {{"queue", "/nonexistent/path.txt"}, "cannot read /nonexistent/path.txt"},
-        {{"queue", queueFile("type", "movx 50 1 2 3 4 5 6\n")}, "type:1: unknown point type movx"},
-        {{"queue", queueFile("few", "# ok\nmovj 50 1 2 3 4 5 # six\n")},
-         "few:2: movj needs at least 6 values"},
-        {{"queue", queueFile("many", "movl 50 1 2 3 4 5 6 7 8 9 10 11 12 13 14\n")},
-         "many:1: movl takes at most 13 values"},
-        {{"queue", queueFile("acc", "movjext 50 1 2 3 4 5 6 acc=fast\n")},
-         "acc:1: not a number: acc=fast"},
-        {{"queue", queueFile("empty", "# nothing\n\n")}, "empty holds no points"},
-        {{"frobnicate"}, "unknown command"},
-    };
-    // A malformed address is a wrong argument too, told without waiting for a link.
-    const QString malformed = QStringLiteral("127.0.8.256");
-    for (const Bad& b : bad) {
+    // usage-errors.txt: the exit status, the arguments and what kelvoctl must say. Wrong arguments
+    // are told at once, before any connection is tried; a malformed address is a wrong argument
+    // too. Nothing listens on 127.0.8.99.
+    QFile table(QStringLiteral(KELVO_TOOLS_DATA "/usage-errors.txt"));
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+    int rows = 0;
+    for (const QString& line : QString::fromUtf8(table.readAll()).split('\n')) {
+        const int bar = line.indexOf(QStringLiteral(" | "));
+        if (bar < 0)
+            continue;
+        QStringList arguments = line.left(bar).split(' ');
+        const int exitCode = arguments.takeFirst().toInt();
         QElapsedTimer timer;
         timer.start();
-        run = kelvoctl(at(nowhere, b.command));
-        EXPECT_EQ(run.exitCode, 2) << b.message;
-        EXPECT_TRUE(run.errors.contains(b.message)) << run.errors.toStdString();
-        EXPECT_LT(timer.elapsed(), 1000);
+        run = kelvoctl(arguments, {}, QStringLiteral(KELVO_TOOLS_DATA));
+        EXPECT_EQ(run.exitCode, exitCode) << line.toStdString();
+        EXPECT_TRUE(run.errors.contains(line.mid(bar + 3))) << run.errors.toStdString();
+        EXPECT_TRUE(exitCode != 2 || timer.elapsed() < 1000) << timer.elapsed();
+        ++rows;
     }
-    QElapsedTimer timer;
-    timer.start();
-    run = kelvoctl(at(malformed, {QStringLiteral("status")}));
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.errors.contains("--ip needs an IP address, not 127.0.8.256"))
-        << run.errors.toStdString();
-    EXPECT_LT(timer.elapsed(), 1000);
-    run = kelvoctl({QStringLiteral("status")});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.errors.contains("--ip ADDR is needed"));
-
-    run = kelvoctl(at(nowhere, {QStringLiteral("status")}));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(
-        run.errors.contains("cannot connect to 127.0.8.99:6000 within 5 s (kelvo_open: "
-                            "not connected to the controller)"))
-        << run.errors.toStdString();
+    EXPECT_EQ(rows, 19);
 }
 
-TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndAMoveItRefusesFailsWithItsAlarm) {
+// Each a new process: what one sets, the next reads back from the controller.
+TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndFailuresAreTold) {
     const QString address = QStringLiteral("127.0.8.1");
-    Simulator sim(address);
+    SimProcess sim = simulator(address);
     ASSERT_TRUE(sim.listening());
-
-    Outcome run = kelvoctl(at(address, {QStringLiteral("mode"), QStringLiteral("remote")}));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("mode: remote (1)\n"));
-    run = kelvoctl(at(address, {QStringLiteral("mode")}));  // a new process reads it back
-    EXPECT_EQ(run.out, QStringLiteral("mode: remote (1)\n"));
-    run = kelvoctl(at(address, {QStringLiteral("dout"), QStringLiteral("5"), QStringLiteral("1")}));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("dout 5 = 1\n"));
-    // The servo state comes from the controller, where every robot starts stopped.
-    run = kelvoctl(at(address, {QStringLiteral("status")}));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.startsWith("servo      stopped (0)\nmode       remote (1)\n"))
-        << run.out.toStdString();
-
-    // Outside teach mode the library refuses to release the enabling switch: the call's status
-    // is told and fails the command.
-    run = kelvoctl(at(address, {QStringLiteral("servo"), QStringLiteral("off")}));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains("error: kelvo_servo_power_off: refused in the current state"))
-        << run.errors.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-
-    // The servo is off: the controller refuses the move with a warning naming the robot, which
-    // the library logs.
-    run = kelvoctl(at(address, {QStringLiteral("movj"), QStringLiteral("10"), QStringLiteral("0"),
-                                QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-                                QStringLiteral("0")}));
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains("error: the robot did not move")) << run.errors.toStdString();
-    EXPECT_TRUE(run.errors.contains(QStringLiteral("机器人1: 伺服未就绪")))
-        << run.errors.toStdString();
-    EXPECT_EQ(sim.connections(), 6);
+    struct Step {
+        QStringList command;
+        int exitCode;
+        const char* out;  // the start of what it prints
+        const char* error = "";
+        const char* console = nullptr;  // a line for kelvo-sim's console first
+    };
+    const Step steps[] = {
+        {{"mode", "remote"}, 0, "mode: remote (1)\n"},
+        {{"mode"}, 0, "mode: remote (1)\n"},
+        {{"dout", "5", "1"}, 0, "dout 5 = 1\n"},
+        // The servo state comes from the controller, where every robot starts stopped.
+        {{"status"}, 0, "servo      stopped (0)\nmode       remote (1)\n"},
+        // Outside teach mode the library refuses to release the enabling switch.
+        {{"servo", "off"}, 1, "", "error: kelvo_servo_power_off: refused in the current state"},
+        // The servo is off: the controller refuses the move with a warning naming the robot,
+        // which the library logs.
+        {{"movj", "10", "0", "0", "0", "0", "0"}, 1, "", "机器人1: 伺服未就绪"},
+        {{"movj", "10", "0", "0", "0", "0", "0"}, 1, "", "error: the robot did not move"},
+        // A controller that keeps its old value: the setting fails.
+        {{"speed", "50"},
+         1,
+         "speed: 10 %",
+         "the controller did not take 50 %",
+         R"(reply 2601 2603 {"robot":1,"speed":10})"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command.join(' ').toStdString());
+        ASSERT_TRUE(!step.console || sim.command(step.console));
+        const Outcome run = kelvoctl(at(address, step.command));
+        EXPECT_EQ(run.exitCode, step.exitCode);
+        const std::string out = run.out.toStdString();
+        const std::string errors = run.errors.toStdString();
+        EXPECT_EQ(out.rfind(step.out, 0), 0u) << out;
+        EXPECT_NE(errors.find(step.error), std::string::npos) << errors;
+    }
+    EXPECT_EQ(sim.accepted(), int(std::size(steps)));
 }
 
 TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
     const QString address = QStringLiteral("127.0.8.2");
-    Simulator sim(address);
+    SimProcess sim = simulator(address);
     ASSERT_TRUE(sim.listening());
     const QByteArray script =
         "# teach mode, servo on, a jog and two moves\n"
@@ -226,7 +164,7 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
                                                                    << run.out.toStdString();
     EXPECT_TRUE(run.errors.contains("the robot did not move")) << run.errors.toStdString();
     EXPECT_FALSE(run.out.contains("running"));  // status came after the failure
-    EXPECT_EQ(sim.connections(), 1);
+    EXPECT_EQ(sim.accepted(), 1);
 }
 
 namespace {
@@ -246,7 +184,7 @@ QString readUntil(QProcess& program, QString& out, const QString& expected) {
 
 TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
     const QString address = QStringLiteral("127.0.8.4");
-    Simulator sim(address);
+    SimProcess sim = simulator(address);
     ASSERT_TRUE(sim.listening());
     QProcess watch;
     watch.start(QStringLiteral(KELVOCTL_PROGRAM), at(address, {QStringLiteral("watch")}));
@@ -262,24 +200,18 @@ TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
     EXPECT_EQ(watch.exitCode(), 0);
     out += QString::fromUtf8(watch.readAllStandardOutput());
 
-    const QRegularExpression line(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d (.*)$"),
-                                  QRegularExpression::MultilineOption);
-    QStringList events;
-    for (auto match = line.globalMatch(out); match.hasNext();)
-        events << match.next().captured(1);
-    EXPECT_EQ(events.size(), out.count('\n')) << out.toStdString();
-    const QStringList expected = {
+    // Every line time-stamped, the events in the order they came.
+    const QString stamp = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ");
+    const QString others = "(" + stamp + ".*\n)*";
+    const QStringList events = {
         QStringLiteral("link up"),
-        QStringLiteral("alarm error: 机器人1: 伺服报警 (servo alarm) (#24592)"),
-        QStringLiteral("servo robot 1: alarm (2)"),
-        QStringLiteral("io din: 0 0 1 0 0 0 0 0   (120 more, all 0)"),
+        QStringLiteral("alarm error: 机器人1: 伺服报警 \\(servo alarm\\) \\(#24592\\)"),
+        QStringLiteral("servo robot 1: alarm \\(2\\)"),
+        QStringLiteral("io din: 0 0 1 0 0 0 0 0   \\(120 more, all 0\\)"),
     };
-    int last = -1;
-    for (const QString& event : expected) {
-        const int found = events.indexOf(event, last + 1);
-        EXPECT_GT(found, last) << event.toStdString() << " in order in\n" << out.toStdString();
-        last = std::max(last, found);
-    }
+    const QRegularExpression lines("^" + others + stamp + events.join("\n" + others + stamp) +
+                                   "\n" + others + "$");
+    EXPECT_TRUE(lines.match(out).hasMatch()) << out.toStdString();
 
     // SECONDS bounds it.
     QElapsedTimer timer;
@@ -312,7 +244,7 @@ bool arrives(const QString& path) {
 TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
     const QString address = QStringLiteral("127.0.8.3");
     QTemporaryDir simJobs;
-    Simulator sim(address, {QStringLiteral("--job-dir"), simJobs.path()});
+    SimProcess sim = simulator(address, {"--job-dir", simJobs.path().toStdString()});
     ASSERT_TRUE(sim.listening());
     QTemporaryDir here;
     QTemporaryDir there;
@@ -340,26 +272,16 @@ TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
 
 // A known dump, printed whole and filtered, line for line as expected; it needs no controller.
 TEST(Kelvoctl, TracePrintsAKnownDumpAsExpected) {
-    const QString samples = QStringLiteral(KELVO_TRACE_SAMPLES);
-    const auto expected = [&samples](const char* name) {
-        QFile file(samples + QLatin1Char('/') + QLatin1String(name));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-    Outcome run = kelvoctl({QStringLiteral("trace"), QStringLiteral("sample.jsonl")}, {}, samples);
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_EQ(run.out, expected("expected.txt"));
-    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("--word"), QStringLiteral("QuerySpeed"),
-                    QStringLiteral("--since"), QStringLiteral("2"), QStringLiteral("sample.jsonl")},
-                   {}, samples);
-    EXPECT_EQ(run.out, expected("expected-filtered.txt"));
-
-    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("--since"), QStringLiteral("-1"),
-                    QStringLiteral("sample.jsonl")},
-                   {}, samples);
-    EXPECT_EQ(run.exitCode, 2);
-    run = kelvoctl({QStringLiteral("trace"), QStringLiteral("missing.jsonl")}, {}, samples);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains(QStringLiteral("cannot read"))) << run.errors.toStdString();
+    for (const auto& [arguments, golden] :
+         {std::pair{"trace sample.jsonl", "/expected.txt"},
+          {"trace --word QuerySpeed --since 2 sample.jsonl", "/expected-filtered.txt"}}) {
+        const Outcome run = kelvoctl(QString::fromLatin1(arguments).split(QLatin1Char(' ')), {},
+                                     QStringLiteral(KELVO_TRACE_SAMPLES));
+        QFile expected(QStringLiteral(KELVO_TRACE_SAMPLES) + QLatin1String(golden));
+        ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_EQ(run.out, QString::fromUtf8(expected.readAll())) << arguments;
+    }
 }
 
 TEST(Demo, RunsToCompletionAndShowsEveryStep) {
@@ -368,28 +290,21 @@ TEST(Demo, RunsToCompletionAndShowsEveryStep) {
     const Outcome run = kelvoctl(
         {QStringLiteral("demo"), QStringLiteral("--address"), QStringLiteral("127.0.9.2")});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.errors.toStdString();
-    EXPECT_TRUE(run.out.contains("\nconnected in ")) << run.out.toStdString();
-    EXPECT_EQ(run.out.count("kelvo> "), 21);
-    EXPECT_EQ(run.out.count("arrived after"), 3);
-    EXPECT_TRUE(run.out.contains("kelvo> run DEMO\nrunning: DEMO"));
-    EXPECT_TRUE(run.out.contains("kelvo> stop\nrunning: stopped (0)"));
-    EXPECT_TRUE(run.out.contains("din 1-16   1 0 1 0"));
-    EXPECT_TRUE(run.out.contains("kelvo> status\nservo      ready (1)\n"));
-    // The alarm kelvo-sim raises arrives as events, and the number they carry clears it.
-    EXPECT_TRUE(
-        QRegularExpression(QStringLiteral("kelvo-sim> alarm 1\n.* alarm error: 机器人1: 伺服报警 "
-                                          "\\(servo alarm\\) \\(#24592\\)\n.* servo robot 1: alarm "
-                                          "\\(2\\)\n"))
-            .match(run.out)
-            .hasMatch())
-        << run.out.toStdString();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("kelvo> clear 24592\nalarm 24592: cleared\n.* "
-                                                  "servo robot 1: ready \\(1\\)\n"))
-                    .match(run.out)
-                    .hasMatch());
-    // The sample job files reach the simulator's job directory.
-    EXPECT_EQ(run.out.count("  at kelvo-sim: R"), 3);
-    EXPECT_TRUE(run.out.contains("kelvo-sim stopped"));
+    // Every step shows; the alarm kelvo-sim raises arrives as events, and the number they carry
+    // clears it; the sample job files reach the simulator's job directory.
+    for (const char* shown :
+         {"\nconnected in ", "kelvo> run DEMO\nrunning: DEMO",
+          "kelvo> stop\nrunning: stopped \\(0\\)", "din 1-16   1 0 1 0",
+          "kelvo> status\nservo      ready \\(1\\)\n", "kelvo-sim stopped",
+          "kelvo-sim> alarm 1\n.* alarm error: 机器人1: 伺服报警 \\(servo alarm\\) \\(#24592\\)\n"
+          ".* servo robot 1: alarm \\(2\\)\n",
+          "kelvo> clear 24592\nalarm 24592: cleared\n.* servo robot 1: ready \\(1\\)\n"})
+        EXPECT_TRUE(QRegularExpression(QString::fromUtf8(shown)).match(run.out).hasMatch())
+            << shown << "\nin\n"
+            << run.out.toStdString();
+    for (const auto& [text, count] :
+         {std::pair{"kelvo> ", 21}, {"arrived after", 3}, {"  at kelvo-sim: R", 3}})
+        EXPECT_EQ(run.out.count(QString::fromUtf8(text)), count) << text;
     EXPECT_TRUE(run.errors.isEmpty()) << run.errors.toStdString();
     EXPECT_LT(timer.elapsed(), 30000);
 }
