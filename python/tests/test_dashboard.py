@@ -400,7 +400,8 @@ def test_page_walk(cell, controlled, browser, caplog):
     assert page("return p.root.querySelectorAll('.controls, button, select').length;") == 0
 
     robot = controlled.robot
-    robot.servo_power_off()
+    if robot.get_servo_status() == kelvo.ServoStatus.RUNNING:  # after the jogs above
+        robot.servo_power_off()
     browser.get(controlled.base + "/")
     until(lambda: shown(".holder") == ["control free"], 10, "the controls")
     lamp = lambda group: page("return p.lamps.%s[2].className;" % group)  # noqa: E731
