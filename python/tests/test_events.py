@@ -1,4 +1,4 @@
-"""Events by pull and by push, and the log handler."""
+"""Events by pull and by push."""
 
 import queue
 import time
@@ -65,15 +65,3 @@ def test_close_from_inside_a_callback(robot):
         time.sleep(0.05)
     with pytest.raises(kelvo.ClosedError):
         robot.get_dout()
-
-
-def test_log_handler_receives_the_library_lines(sim):
-    lines = queue.Queue()
-    kelvo.set_log_handler(lambda *line: lines.put(line), kelvo.LogLevel.DEBUG)
-    try:
-        kelvo.connect(sim.address).close()
-    finally:
-        kelvo.set_log_handler(None)
-    received = [lines.get() for _ in range(lines.qsize())]
-    assert any(category.startswith("kelvo.") and text for _, category, text in received)
-    assert all(isinstance(level, kelvo.LogLevel) for level, _, _ in received)

@@ -16,7 +16,6 @@ import kelvo
 from conftest import ROOT, address_in, sims_in
 
 HERE = (0.0,) * 6
-POINT = kelvo.MotionPoint(kelvo.PointType.MOVJ, 10, [0.0] * 13)
 
 
 @pytest.fixture
@@ -33,28 +32,25 @@ def robot():
     next(starter, None)
 
 
-@pytest.mark.parametrize(
-    "call",
-    [
-        lambda r: r.set_dout(None, 1),
-        lambda r: r.set_dout(1.0, 1),
-        lambda r: r.set_aout(1, "5"),
-        lambda r: r.set_jogging_speed("50"),
-        lambda r: r.robot_movj("abcdef", 10, 0),
-        lambda r: r.robot_movj(HERE, 10.5, 0),
-        lambda r: r.run_job(None),
-        lambda r: r.run_job(b"JOB"),
-        lambda r: r.set_job_dir(None),
-        lambda r: r.next_event(None),
-        lambda r: r.on_event("nope"),
-        lambda r: next(r.events(timeout="1")),
-        lambda r: r.send_continuous_motion_queue([HERE]),
-        lambda r: kelvo.connect(None),
-        lambda r: kelvo.connect("127.0.29.1", port="6000"),
-        lambda r: kelvo.connect("127.0.29.1", timeout=None),
-        lambda r: kelvo.set_log_handler("nope"),
-    ],
-)
+@pytest.mark.parametrize("call", [
+    lambda r: r.set_dout(None, 1),
+    lambda r: r.set_dout(1.0, 1),
+    lambda r: r.set_aout(1, "5"),
+    lambda r: r.set_jogging_speed("50"),
+    lambda r: r.robot_movj("abcdef", 10, 0),
+    lambda r: r.robot_movj(HERE, 10.5, 0),
+    lambda r: r.run_job(None),
+    lambda r: r.run_job(b"JOB"),
+    lambda r: r.set_job_dir(None),
+    lambda r: r.next_event(None),
+    lambda r: r.on_event("nope"),
+    lambda r: next(r.events(timeout="1")),
+    lambda r: r.send_continuous_motion_queue([HERE]),
+    lambda r: kelvo.connect(None),
+    lambda r: kelvo.connect("127.0.29.1", port="6000"),
+    lambda r: kelvo.connect("127.0.29.1", timeout=None),
+    lambda r: kelvo.set_log_handler("nope"),
+])
 def test_wrong_types_raise_type_error(robot, call):
     with pytest.raises(TypeError):
         call(robot)
@@ -85,38 +81,30 @@ def test_values_c_cannot_hold_are_invalid(robot, call, reason):
         call(robot)
 
 
-@pytest.mark.parametrize(
-    "call",
-    [
-        lambda r: r.set_jogging_speed(200),
-        lambda r: r.set_jogging_speed(-1),
-        lambda r: r.set_current_mode(3),
-        lambda r: r.set_current_coord(4),
-        lambda r: r.get_current_position(7),
-        lambda r: r.robot_movj(HERE, 10, 5),
-        lambda r: r.robot_movj(HERE[:5], 10, 0),
-        lambda r: r.robot_movc(HERE, HERE, HERE + (0.0,), 10, 0),
-        lambda r: r.start_jogging(13, True),
-        lambda r: r.set_dout(1, 2),
-        lambda r: r.set_trace_size(-1),  # refused by C, not by the package
-        lambda r: r.set_transfer_port(0),
-        lambda r: kelvo.set_log_handler(None, 7),
-    ],
-)
+@pytest.mark.parametrize("call", [
+    lambda r: r.set_jogging_speed(200),
+    lambda r: r.set_jogging_speed(-1),
+    lambda r: r.set_current_mode(3),
+    lambda r: r.set_current_coord(4),
+    lambda r: r.get_current_position(7),
+    lambda r: r.robot_movj(HERE, 10, 5),
+    lambda r: r.robot_movj(HERE[:5], 10, 0),
+    lambda r: r.robot_movc(HERE, HERE, HERE + (0.0,), 10, 0),
+    lambda r: r.start_jogging(13, True),
+    lambda r: r.set_dout(1, 2),
+    lambda r: r.set_trace_size(-1),  # refused by C, not by the package
+    lambda r: r.set_transfer_port(0),
+    lambda r: kelvo.set_log_handler(None, 7),
+])
 def test_values_the_api_does_not_define_are_invalid(robot, call):
     with pytest.raises(kelvo.InvalidArgumentError):
         call(robot)
     assert robot.get_jogging_speed() == 10 and robot.get_current_mode() == kelvo.Mode.TEACH
 
 
-@pytest.mark.parametrize(
-    "name, value",
-    [
-        ("kelvo_set_jogging_speed", 104),
-        ("kelvo_set_current_mode", -1),
-        ("kelvo_set_current_coord", 9),
-    ],
-)
+@pytest.mark.parametrize("name, value", [
+    ("kelvo_set_jogging_speed", 104), ("kelvo_set_current_mode", -1), ("kelvo_set_current_coord", 9),
+])
 def test_session_calls_refuse_undefined_codes_that_flat_calls_send(robot, name, value):
     handle = robot._session.handle
     assert getattr(robot._session.lib, name)(handle, value) == kelvo.InvalidArgumentError.code
@@ -134,26 +122,21 @@ def test_a_refused_move_names_the_controllers_alarm(robot):
 
 def child(script, *arguments):
     """Debian's Python running script, its output read line by line."""
-    return subprocess.Popen(
-        [sys.executable, "-c", textwrap.dedent(script), *arguments],
-        env=dict(os.environ, PYTHONPATH=str(ROOT / "python")),
-        stdout=subprocess.PIPE,
-        stderr=subprocess.PIPE,
-        text=True,
-    )
+    return subprocess.Popen([sys.executable, "-c", textwrap.dedent(script), *arguments],
+                            env=dict(os.environ, PYTHONPATH=str(ROOT / "python")),
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
 
 
-MOVING = """
-    import sys, kelvo
-    robot = kelvo.connect(sys.argv[1])
-    robot.servo_power_on()
-    while robot.get_servo_status() != kelvo.ServoStatus.RUNNING:
-        pass
-    print("ready", flush=True)
-    robot.move_and_wait((170, 0, 0, 0, 0, 0), 5, kelvo.Coord.JOINT)
-"""
 INTERRUPTED = {
-    "move_and_wait": MOVING,
+    "move_and_wait": """
+        import sys, kelvo
+        robot = kelvo.connect(sys.argv[1])
+        robot.servo_power_on()
+        while robot.get_servo_status() != kelvo.ServoStatus.RUNNING:
+            pass
+        print("ready", flush=True)
+        robot.move_and_wait((170, 0, 0, 0, 0, 0), 5, kelvo.Coord.JOINT)
+    """,
     "connect to a dead address": """
         import sys, kelvo
         print("ready", flush=True)

@@ -37,9 +37,12 @@ def test_library_search_order_and_a_clear_error_when_missing(tmp_path):
     ("", None, "kelvo.link"),  # nothing below WARNING unless logging is configured
     ("logging.basicConfig(level=logging.DEBUG)", "连接成功 (connected)", None),
     ("kelvo.set_log_handler(None, kelvo.LogLevel.WARNING)", None, "kelvo.link"),
+    ("kelvo.set_log_handler(lambda level, category, text: print(level.name, category, text,"
+     " file=sys.stderr), kelvo.LogLevel.DEBUG)", "DEBUG kelvo.link 连接成功", None),
 ])
-def test_the_library_logs_through_logging(sim, configure, shown, hidden):
-    script = "import logging, kelvo\n%s\nkelvo.connect(%r).close()\n" % (configure, sim.address)
+def test_the_library_logs_through_logging_or_a_handler(sim, configure, shown, hidden):
+    script = "import logging, sys, kelvo\n%s\nkelvo.connect(%r).close()\n" % (configure,
+                                                                             sim.address)
     logged = run_python(["-c", script]).stderr
     assert (shown is None or shown in logged) and (hidden is None or hidden not in logged), logged
 
