@@ -11,6 +11,7 @@ import signal
 import subprocess
 import sys
 import time
+import types
 
 import pytest
 
@@ -27,21 +28,15 @@ _hosts = ("127.0.31.%d" % n for n in itertools.count(1))
 _control_hosts = ("127.0.32.%d" % n for n in itertools.count(1))
 
 
-class Cell:
+def cell_fixture(token=None, control=False, hosts=_hosts):
     """One kelvo-sim, the script's session with it and a dashboard serving that session."""
-
-    def __init__(self, token=None, control=False, hosts=_hosts):
-        self.sim = Sim(next(hosts))
-        self.robot = kelvo.connect(self.sim.address)
-        self.dashboard = dashboard.serve(self.robot, listen=next(hosts) + ":0", token=token,
-                                         control=control)
-        self.base = "http://%s:%d" % self.dashboard.address
-
-
-def cell_fixture(**options):
     @pytest.fixture(scope="module")
     def fixture():
-        cell = Cell(**options)
+        cell = types.SimpleNamespace(sim=Sim(next(hosts)))
+        cell.robot = kelvo.connect(cell.sim.address)
+        cell.dashboard = dashboard.serve(cell.robot, listen=next(hosts) + ":0", token=token,
+                                         control=control)
+        cell.base = "http://%s:%d" % cell.dashboard.address
         yield cell
         cell.dashboard.stop()
         cell.robot.close()
@@ -53,10 +48,6 @@ def cell_fixture(**options):
 cell = cell_fixture()
 controlled = cell_fixture(control=True, hosts=_control_hosts)
 guarded = cell_fixture(token=TOKEN)
-
-
-def run(coroutine):
-    return asyncio.run(coroutine)
 
 
 async def with_pages(base, talk, pages=1):
@@ -124,7 +115,7 @@ def test_command_line_refuses_an_open_listen_and_serves_its_own_sessions():
                 readings += "joints" in fields(await socket.receive_json(timeout=10))
             return servo, readings
 
-        servo, readings = run(with_pages(url, shown))
+        servo, readings = asyncio.run(with_pages(url, shown))
         assert servo == "STOPPED" and readings >= 5
     finally:
         process.send_signal(signal.SIGTERM)
@@ -158,7 +149,7 @@ def test_token_cookie_origin_and_host(request, name, path, cookie, headers, stat
             async with session.get(base + path, headers=headers) as response:
                 return response.status
 
-    assert run(fetch()) == status
+    assert asyncio.run(fetch()) == status
 
 
 def test_the_token_becomes_a_strict_http_only_cookie(guarded):
@@ -168,7 +159,7 @@ def test_the_token_becomes_a_strict_http_only_cookie(guarded):
             async with session.get(url, allow_redirects=False) as response:
                 return response.status, response.headers["Location"], response.cookies[COOKIE]
 
-    status, location, cookie = run(fetch())
+    status, location, cookie = asyncio.run(fetch())
     assert (status, location, cookie.value) == (303, "/", TOKEN)
     assert cookie["httponly"] and cookie["samesite"] == "Strict"
 
@@ -192,11 +183,11 @@ def test_bad_messages_get_an_error_and_change_nothing(cell):
             closed = await socket.receive(timeout=5)
         return hello, replies, closed
 
-    hello, replies, closed = run(with_pages(cell.base, talk))
+    hello, replies, closed = asyncio.run(with_pages(cell.base, talk))
     assert [r["type"] for r in replies] == ["error"] * len(BAD_MESSAGES) + ["pong"]
     assert replies[-1]["id"] == 7
     assert closed.type == aiohttp.WSMsgType.CLOSE and closed.data == 1009
-    again = run(with_pages(cell.base, lambda socket: socket.receive_json(timeout=5)))
+    again = asyncio.run(with_pages(cell.base, lambda socket: socket.receive_json(timeout=5)))
     assert again == dict(hello, robots=again["robots"]) and again["robots"] != []
     assert [r["address"] for r in again["robots"]] == [r["address"] for r in hello["robots"]]
 
@@ -212,7 +203,7 @@ def test_pages_see_the_link_go_and_come_back(cell):
         await receive_until(socket, lambda m: fields(m).get("dout", [0] * 5)[4] == 1, 5)
         cell.robot.set_dout(5, 0)
 
-    run(with_pages(cell.base, talk))
+    asyncio.run(with_pages(cell.base, talk))
 
 
 # ---- commands from hand-made pages ----
@@ -268,7 +259,8 @@ def test_refused_commands_change_nothing(request, case):
     async def talk(*pages):
         return [await ask(pages[page], message) for page, message, _ in steps]
 
-    for (_, message, expected), reply in zip(steps, run(with_pages(cell.base, talk, 2))):
+    replies = asyncio.run(with_pages(cell.base, talk, 2))
+    for (_, message, expected), reply in zip(steps, replies):
         if expected == "done":
             assert reply["type"] == "done", (message, reply)
         else:
@@ -346,7 +338,7 @@ def test_a_jog_ends_with_its_hold(controlled, caplog, end, reason):
             socket.close() if end == "close" else socket.send_str(json.dumps(end))))
         await jog_stops(controlled.robot, caplog, start, finish, reason)
 
-    run(with_pages(controlled.base, talk))
+    asyncio.run(with_pages(controlled.base, talk))
 
 
 # ---- the page in a real browser ----
@@ -446,13 +438,14 @@ def test_page_walk(cell, controlled, browser, caplog):
         click(".take")
         until(lambda: shown(".holder") == ["you have control"], 5, "taken back")
 
-    run(with_pages(controlled.base, take_and_take_back))
+    asyncio.run(with_pages(controlled.base, take_and_take_back))
 
     ready_to_jog(robot)
     z_up = element('.jog-button[data-axis="3"][data-positive="true"]')
     hold = lambda: ActionChains(browser).click_and_hold(z_up).perform()  # noqa: E731
-    run(jog_stops(robot, caplog, hold, ActionChains(browser).release().perform, "released"))
+    release = ActionChains(browser).release().perform
+    asyncio.run(jog_stops(robot, caplog, hold, release, "released"))
     hide = ("Object.defineProperty(document, 'hidden', {value: true});"
             " document.dispatchEvent(new Event('visibilitychange'));")
-    run(jog_stops(robot, caplog, hold, lambda: browser.execute_script(hide), "hidden"))
+    asyncio.run(jog_stops(robot, caplog, hold, lambda: browser.execute_script(hide), "hidden"))
     ActionChains(browser).release().perform()

@@ -103,7 +103,8 @@ def test_values_the_api_does_not_define_are_invalid(robot, call):
 
 
 @pytest.mark.parametrize("name, value", [
-    ("kelvo_set_jogging_speed", 104), ("kelvo_set_current_mode", -1), ("kelvo_set_current_coord", 9),
+    ("kelvo_set_jogging_speed", 104), ("kelvo_set_current_mode", -1),
+    ("kelvo_set_current_coord", 9),
 ])
 def test_session_calls_refuse_undefined_codes_that_flat_calls_send(robot, name, value):
     handle = robot._session.handle
