@@ -4,6 +4,7 @@ import itertools
 import os
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 import pytest
@@ -78,6 +79,15 @@ def sim(start_sim):
 def robot(sim):
     with kelvo.connect(sim.address) as robot:
         yield robot
+
+
+def until(check, seconds=5.0, what="the condition"):
+    """Waits until check() is true; fails the test after seconds."""
+    deadline = time.monotonic() + seconds
+    while not check():
+        if time.monotonic() > deadline:
+            pytest.fail("not within %g s: %s" % (seconds, what))
+        time.sleep(0.02)
 
 
 def run_python(arguments, cwd=ROOT, **env):

@@ -21,7 +21,7 @@ import aiohttp  # noqa: E402
 import kelvo  # noqa: E402
 from kelvo import dashboard  # noqa: E402
 from kelvo.dashboard.access import COOKIE, AccessError, check_listen  # noqa: E402
-from conftest import BUILD, ROOT, Sim  # noqa: E402
+from conftest import BUILD, ROOT, Sim, until  # noqa: E402
 
 TOKEN = "s3cret-token-31"
 _hosts = ("127.0.31.%d" % n for n in itertools.count(1))
@@ -363,14 +363,6 @@ def browser(tmp_path_factory):
     driver = webdriver.Chrome(service=Service(executable_path=DRIVER), options=options)
     yield driver
     driver.quit()
-
-
-def until(check, seconds, what):
-    start = time.monotonic()
-    while not check():
-        if time.monotonic() - start > seconds:
-            pytest.fail("not within %g s: %s" % (seconds, what))
-        time.sleep(0.02)
 
 
 def test_page_walk(cell, controlled, browser, caplog):

@@ -7,6 +7,7 @@ import pytest
 
 import kelvo
 from kelvo import AlarmSeverity, EventKind, IoKind
+from conftest import until
 
 
 def pull_until(robot, wanted, seconds=5.0):
@@ -60,8 +61,6 @@ def test_close_from_inside_a_callback(robot):
     robot.on_event(lambda event: (robot.close(), closed.put(event.kind)))
     robot.set_dout(1, 1)
     closed.get(timeout=5)
-    deadline = time.monotonic() + 5
-    while not robot.closed and time.monotonic() < deadline:
-        time.sleep(0.05)
+    until(lambda: robot.closed, 5, "closed")
     with pytest.raises(kelvo.ClosedError):
         robot.get_dout()

@@ -13,7 +13,7 @@ import time
 import pytest
 
 import kelvo
-from conftest import ROOT, address_in, sims_in
+from conftest import ROOT, address_in, sims_in, until
 
 HERE = (0.0,) * 6
 
@@ -33,13 +33,11 @@ def robot():
 
 
 @pytest.mark.parametrize("call", [
-    lambda r: r.set_dout(None, 1),
     lambda r: r.set_dout(1.0, 1),
     lambda r: r.set_aout(1, "5"),
     lambda r: r.set_jogging_speed("50"),
     lambda r: r.robot_movj("abcdef", 10, 0),
     lambda r: r.robot_movj(HERE, 10.5, 0),
-    lambda r: r.run_job(None),
     lambda r: r.run_job(b"JOB"),
     lambda r: r.set_job_dir(None),
     lambda r: r.next_event(None),
@@ -60,7 +58,6 @@ def test_wrong_types_raise_type_error(robot, call):
 @pytest.mark.parametrize("call, reason", [
     (lambda r: r.set_dout(2**32 + 5, 1), "outside"),
     (lambda r: r.set_aout(1, math.inf), "not a finite number"),
-    (lambda r: r.set_aout(1, -math.inf), "not a finite number"),
     (lambda r: r.set_reply_timeout(-1), "outside"),
     (lambda r: r.clear_alarm(-(2**31) - 1), "outside"),
     (lambda r: r.robot_movl((0, 0, math.nan, 0, 0, 0), 10, 1), "not a finite number"),
@@ -113,9 +110,7 @@ def test_session_calls_refuse_undefined_codes_that_flat_calls_send(robot, name, 
 
 def test_a_refused_move_names_the_controllers_alarm(robot):
     robot.servo_power_on()
-    deadline = time.monotonic() + 3
-    while robot.get_servo_status() != kelvo.ServoStatus.RUNNING and time.monotonic() < deadline:
-        time.sleep(0.05)
+    until(lambda: robot.get_servo_status() == kelvo.ServoStatus.RUNNING, 3, "the servo running")
     with pytest.raises(kelvo.RefusedError, match="target out of reach") as info:
         robot.move_and_wait((2000.0, 0.0, 0.0, 180.0, 0.0, 0.0), 500, kelvo.Coord.CARTESIAN, True)
     assert info.value.alarm.kind == kelvo.EventKind.ALARM
@@ -214,7 +209,4 @@ def test_callbacks_do_not_keep_their_robots_alive(sim):
         x.on_event(lambda event, x=x: None)
         del x
     gc.collect()
-    deadline = time.monotonic() + 5
-    while sockets_and_threads() > before and time.monotonic() < deadline:
-        time.sleep(0.1)
-    assert sockets_and_threads() <= before
+    until(lambda: sockets_and_threads() <= before, 5, "sockets and threads freed")

@@ -5,14 +5,7 @@ import time
 import pytest
 
 from kelvo import Coord, Mode, MotionPoint, PointType, RunningState, ServoStatus
-from conftest import ROOT, run_python
-
-
-def wait_for(read, expected, seconds=3.0):
-    deadline = time.monotonic() + seconds
-    while (value := read()) != expected and time.monotonic() < deadline:
-        time.sleep(0.05)
-    return value
+from conftest import ROOT, run_python, until
 
 
 def test_settings_io_and_status(robot, tmp_path):
@@ -22,7 +15,7 @@ def test_settings_io_and_status(robot, tmp_path):
     robot.set_dout(3, 1)
     robot.set_aout(2, 5)
     digital, analog = [0, 0, 1] + [0] * 13, [0, 5] + [0] * 14
-    assert wait_for(robot.get_din, digital) == digital  # outputs are wired back to inputs
+    until(lambda: robot.get_din() == digital, 3, "outputs wired back to inputs")
 
     status = robot.status()
     assert status == dict(
@@ -51,7 +44,7 @@ def test_settings_io_and_status(robot, tmp_path):
 def test_jog_and_move(robot):
     assert robot.servo_power_on() == ServoStatus.READY
     # In teach mode the library also presses the enabling switch: the motors power up.
-    assert wait_for(robot.get_servo_status, ServoStatus.RUNNING) == ServoStatus.RUNNING
+    until(lambda: robot.get_servo_status() == ServoStatus.RUNNING, 3, "servo running")
     robot.set_current_coord(Coord.CARTESIAN)
     robot.set_jogging_speed(100)
     robot.start_jogging(3, True)
@@ -64,16 +57,16 @@ def test_jog_and_move(robot):
     assert arrived == pytest.approx((520, 50, 700, 180, 0, 0), abs=0.01)
 
     robot.servo_power_off()  # releases the enabling switch: the motors go off
-    assert wait_for(robot.get_servo_status, ServoStatus.READY) == ServoStatus.READY
+    until(lambda: robot.get_servo_status() == ServoStatus.READY, 3, "servo ready")
 
 
 def test_jobs_and_a_motion_queue(robot):
     robot.set_current_mode(Mode.RUN)
     robot.servo_power_on()
     robot.run_job("DEMO")
-    assert wait_for(robot.get_robot_running_state, RunningState.RUNNING) == RunningState.RUNNING
+    until(lambda: robot.get_robot_running_state() == RunningState.RUNNING, 3, "job on")
     robot.stop_job()
-    assert wait_for(robot.get_robot_running_state, RunningState.STOPPED) == RunningState.STOPPED
+    until(lambda: robot.get_robot_running_state() == RunningState.STOPPED, 3, "job off")
 
     last = (10.0, 0.0, 0.0, 0.0, -30.0, 0.0)
     points = [MotionPoint(PointType.MOVJ, 100, [0, 0, 0, 0, -30, 0]),
@@ -83,7 +76,7 @@ def test_jobs_and_a_motion_queue(robot):
     robot.send_continuous_motion_queue(points)
     assert robot.wait_until_stopped(last, Coord.JOINT) == pytest.approx(last, abs=0.01)
     robot.continuous_motion_mode(False)
-    assert wait_for(robot.get_current_mode, Mode.TEACH) == Mode.TEACH
+    until(lambda: robot.get_current_mode() == Mode.TEACH, 3, "teach mode")
 
 
 
