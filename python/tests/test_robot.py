@@ -4,7 +4,7 @@ import time
 
 import pytest
 
-from kelvo import Coord, Mode, MotionPoint, PointType, RunningState, ServoStatus
+from kelvo import Coord, Mode, RunningState, ServoStatus
 from conftest import ROOT, run_python, until
 
 
@@ -60,23 +60,13 @@ def test_jog_and_move(robot):
     until(lambda: robot.get_servo_status() == ServoStatus.READY, 3, "servo ready")
 
 
-def test_jobs_and_a_motion_queue(robot):
+def test_jobs(robot):  # a motion queue: the example stream_queue.py
     robot.set_current_mode(Mode.RUN)
     robot.servo_power_on()
     robot.run_job("DEMO")
     until(lambda: robot.get_robot_running_state() == RunningState.RUNNING, 3, "job on")
     robot.stop_job()
     until(lambda: robot.get_robot_running_state() == RunningState.STOPPED, 3, "job off")
-
-    last = (10.0, 0.0, 0.0, 0.0, -30.0, 0.0)
-    points = [MotionPoint(PointType.MOVJ, 100, [0, 0, 0, 0, -30, 0]),
-              MotionPoint(PointType.MOVL, 500, [5, 5, 0, 0, -30, 0], acc=50, dec=50),
-              MotionPoint(PointType.MOVJ, 100, last)]
-    robot.continuous_motion_mode(True)
-    robot.send_continuous_motion_queue(points)
-    assert robot.wait_until_stopped(last, Coord.JOINT) == pytest.approx(last, abs=0.01)
-    robot.continuous_motion_mode(False)
-    until(lambda: robot.get_current_mode() == Mode.TEACH, 3, "teach mode")
 
 
 
