@@ -1,4 +1,4 @@
-"""Events by pull and by push, and the log handler."""
+"""Events by pull and by push."""
 
 import queue
 import time
@@ -7,22 +7,18 @@ import pytest
 
 import kelvo
 from kelvo import AlarmSeverity, EventKind, IoKind
-from conftest import needs_events
-
-pytestmark = needs_events
+from conftest import until
 
 
 def pull_until(robot, wanted, seconds=5.0):
-    """Every event up to and including the first one wanted(event) is true for."""
-    events = []
+    """The first event wanted(event) is true for."""
     deadline = time.monotonic() + seconds
     for event in robot.events(timeout=seconds):
-        events.append(event)
         if wanted(event):
-            return events
+            return event
         if time.monotonic() > deadline:
             break
-    pytest.fail("not among the events; the last kinds: %s" % [str(e.kind) for e in events[-20:]])
+    pytest.fail("not among the events")
 
 
 def is_output(event, port):
@@ -33,28 +29,23 @@ def is_output(event, port):
 
 def test_events_by_pull(robot, sim):
     robot.set_dout(2, 1)
-    output = pull_until(robot, lambda e: is_output(e, 2))[-1]
+    output = pull_until(robot, lambda e: is_output(e, 2))
     assert len(output.values) >= 16 and isinstance(output.values, tuple)
     sim.command("alarm 1")
-    alarm = pull_until(robot, lambda e: e.kind == EventKind.ALARM)[-1]
+    alarm = pull_until(robot, lambda e: e.kind == EventKind.ALARM)
     assert alarm.code is AlarmSeverity.ERROR
     assert "servo alarm" in alarm.text and alarm.values[0] == 0x6010
     assert abs(alarm.time - time.time()) < 60
 
 
-def test_events_by_push_with_a_query_inside_and_unregistering(robot, sim):
+def test_events_by_push_with_a_query_inside_and_unregistering(robot):
     delivered = queue.Queue()
-
-    def on_event(event):
-        if is_output(event, 4):
-            delivered.put(robot.get_jogging_speed())  # a waiting query, from inside
-
     robot.set_jogging_speed(42)
-    robot.on_event(on_event)
+    robot.on_event(lambda e: is_output(e, 4) and delivered.put(robot.get_jogging_speed()))
     with pytest.raises(kelvo.BusyError):
         robot.next_event(0)
     robot.set_dout(4, 1)
-    assert delivered.get(timeout=5) == 42
+    assert delivered.get(timeout=5) == 42  # a waiting query, from inside
 
     robot.on_event(None)
     while not delivered.empty():
@@ -67,31 +58,9 @@ def test_events_by_push_with_a_query_inside_and_unregistering(robot, sim):
 
 def test_close_from_inside_a_callback(robot):
     closed = queue.Queue()
-
-    def close_now(event):
-        robot.close()
-        closed.put(event.kind)
-
-    robot.on_event(close_now)
+    robot.on_event(lambda event: (robot.close(), closed.put(event.kind)))
     robot.set_dout(1, 1)
     closed.get(timeout=5)
-    deadline = time.monotonic() + 5
-    while not robot.closed and time.monotonic() < deadline:
-        time.sleep(0.05)
+    until(lambda: robot.closed, 5, "closed")
     with pytest.raises(kelvo.ClosedError):
         robot.get_dout()
-
-
-def test_log_handler_receives_the_library_lines(sim):
-    lines = queue.Queue()
-    kelvo.set_log_handler(lambda *line: lines.put(line), kelvo.LogLevel.DEBUG)
-    try:
-        with kelvo.connect(sim.address):
-            pass
-    finally:
-        kelvo.set_log_handler(None)
-    received = []
-    while not lines.empty():
-        received.append(lines.get())
-    assert any(category.startswith("kelvo.") and text for _, category, text in received)
-    assert all(isinstance(level, kelvo.LogLevel) for level, _, _ in received)

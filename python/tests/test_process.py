@@ -22,9 +22,8 @@ def test_library_search_order_and_a_clear_error_when_missing(tmp_path):
 
     # Outside a checkout, with nothing installed: every place named.
     shutil.copytree(ROOT / "python" / "kelvo", tmp_path / "kelvo")
-    missing = run_python(
-        ["-c", LOADED], tmp_path, KELVO_LIBRARY="", PYTHONPATH=str(tmp_path), LD_LIBRARY_PATH=""
-    )
+    missing = run_python(["-c", LOADED], tmp_path, KELVO_LIBRARY="", PYTHONPATH=str(tmp_path),
+                         LD_LIBRARY_PATH="")
     assert missing.returncode != 0
     assert "LibraryNotFoundError" in missing.stderr
     assert "libkelvo_dll.so.1 (the system's library search path)" in missing.stderr
@@ -34,30 +33,16 @@ def test_library_search_order_and_a_clear_error_when_missing(tmp_path):
     assert "RefusedError: refused: no library needed" in raised.stderr
 
 
-def test_exit_with_sessions_open_and_a_callback_set(sim):
-    script = (
-        "import kelvo, kelvo._library as l\n"
-        "robot = kelvo.connect(%r)\n"
-        "if hasattr(l.library(), 'kelvo_next_event'):\n"
-        "    robot.on_event(lambda event: None)\n"
-        "    kelvo.set_log_handler(lambda *line: None, kelvo.LogLevel.DEBUG)\n"
-        "robot.set_dout(1, 1)\n"
-        "print('done')\n" % sim.address
-    )
-    exited = run_python(["-c", script])
-    assert (exited.returncode, exited.stdout) == (0, "done\n"), exited.stderr
-
-
-@pytest.mark.parametrize(
-    "configure, shown, hidden",
-    [
-        ("", None, "kelvo.link"),  # nothing below WARNING unless logging is configured
-        ("logging.basicConfig(level=logging.DEBUG)", "连接成功 (connected)", None),
-        ("kelvo.set_log_handler(None, kelvo.LogLevel.WARNING)", None, "kelvo.link"),
-    ],
-)
-def test_the_library_logs_through_logging(sim, configure, shown, hidden):
-    script = "import logging, kelvo\n%s\nkelvo.connect(%r).close()\n" % (configure, sim.address)
+@pytest.mark.parametrize("configure, shown, hidden", [
+    ("", None, "kelvo.link"),  # nothing below WARNING unless logging is configured
+    ("logging.basicConfig(level=logging.DEBUG)", "连接成功 (connected)", None),
+    ("kelvo.set_log_handler(None, kelvo.LogLevel.WARNING)", None, "kelvo.link"),
+    ("kelvo.set_log_handler(lambda level, category, text: print(level.name, category, text,"
+     " file=sys.stderr), kelvo.LogLevel.DEBUG)", "DEBUG kelvo.link 连接成功", None),
+])
+def test_the_library_logs_through_logging_or_a_handler(sim, configure, shown, hidden):
+    script = "import logging, sys, kelvo\n%s\nkelvo.connect(%r).close()\n" % (configure,
+                                                                             sim.address)
     logged = run_python(["-c", script]).stderr
     assert (shown is None or shown in logged) and (hidden is None or hidden not in logged), logged
 
@@ -72,6 +57,5 @@ def test_pip_installs_the_package_without_an_index(tmp_path, sim):
 
 
 def run(command, cwd=ROOT):
-    return subprocess.run(
-        command, cwd=str(cwd), check=True, capture_output=True, text=True, timeout=120
-    )
+    return subprocess.run(command, cwd=str(cwd), check=True, capture_output=True, text=True,
+                          timeout=120)

@@ -1,18 +1,11 @@
-"""Each group of methods against kelvo-sim."""
+"""Each group of methods, and each example of examples/python, against kelvo-sim."""
 
 import time
 
 import pytest
 
-import kelvo
-from kelvo import Coord, Mode, MotionPoint, PointType, RunningState, ServoStatus
-
-
-def wait_for(read, expected, seconds=3.0):
-    deadline = time.monotonic() + seconds
-    while (value := read()) != expected and time.monotonic() < deadline:
-        time.sleep(0.05)
-    return value
+from kelvo import Coord, Mode, RunningState, ServoStatus
+from conftest import ROOT, run_python, until
 
 
 def test_settings_io_and_status(robot, tmp_path):
@@ -22,7 +15,7 @@ def test_settings_io_and_status(robot, tmp_path):
     robot.set_dout(3, 1)
     robot.set_aout(2, 5)
     digital, analog = [0, 0, 1] + [0] * 13, [0, 5] + [0] * 14
-    assert wait_for(robot.get_din, digital) == digital  # outputs are wired back to inputs
+    until(lambda: robot.get_din() == digital, 3, "outputs wired back to inputs")
 
     status = robot.status()
     assert status == dict(
@@ -31,8 +24,7 @@ def test_settings_io_and_status(robot, tmp_path):
         dout=digital, din=digital, aout=analog, ain=analog,
     )
     assert isinstance(status["mode"], Mode) and isinstance(status["servo"], ServoStatus)
-    assert robot.get_tool() == 0
-    assert robot.get_current_sync_position() == (0.0,) * 5
+    assert (robot.get_tool(), robot.get_current_sync_position()) == (0, (0.0,) * 5)
     assert robot.is_connected()
 
     # The requests no other test makes: each reaches its C function with its arguments.
@@ -52,7 +44,7 @@ def test_settings_io_and_status(robot, tmp_path):
 def test_jog_and_move(robot):
     assert robot.servo_power_on() == ServoStatus.READY
     # In teach mode the library also presses the enabling switch: the motors power up.
-    assert wait_for(robot.get_servo_status, ServoStatus.RUNNING) == ServoStatus.RUNNING
+    until(lambda: robot.get_servo_status() == ServoStatus.RUNNING, 3, "servo running")
     robot.set_current_coord(Coord.CARTESIAN)
     robot.set_jogging_speed(100)
     robot.start_jogging(3, True)
@@ -60,37 +52,30 @@ def test_jog_and_move(robot):
     robot.stop_jogging(3)
     assert robot.get_current_position(Coord.CARTESIAN)[2] > 860
 
-    target = (20.0, 10.0, 5.0, 0.0, -20.0, 0.0)
-    assert robot.move_and_wait(target, 100, Coord.JOINT) == pytest.approx(target, abs=0.01)
-    line_end = (520.0, 50.0, 700.0, 180.0, 0.0, 0.0)
-    arrived = robot.move_and_wait(line_end, 500, Coord.CARTESIAN, linear=True)
-    assert arrived == pytest.approx(line_end, abs=0.01)
+    # The controller reports an rx of -180 as 180: there already.
+    arrived = robot.move_and_wait((520, 50, 700, -180, 0, 0), 500, Coord.CARTESIAN, True, 10.0)
+    assert arrived == pytest.approx((520, 50, 700, 180, 0, 0), abs=0.01)
 
-    with pytest.raises(kelvo.RefusedError, match="did not move"):  # out of reach
-        robot.move_and_wait((2000.0, 0.0, 0.0, 180.0, 0.0, 0.0), 500, Coord.CARTESIAN, linear=True)
-    with pytest.raises(ValueError):
-        robot.robot_movj((1, 2, 3), 10, Coord.JOINT)
     robot.servo_power_off()  # releases the enabling switch: the motors go off
-    assert wait_for(robot.get_servo_status, ServoStatus.READY) == ServoStatus.READY
+    until(lambda: robot.get_servo_status() == ServoStatus.READY, 3, "servo ready")
 
 
-def test_jobs_and_a_motion_queue(robot):
+def test_jobs(robot):  # a motion queue: the example stream_queue.py
     robot.set_current_mode(Mode.RUN)
     robot.servo_power_on()
     robot.run_job("DEMO")
-    assert wait_for(robot.get_robot_running_state, RunningState.RUNNING) == RunningState.RUNNING
+    until(lambda: robot.get_robot_running_state() == RunningState.RUNNING, 3, "job on")
     robot.stop_job()
-    assert wait_for(robot.get_robot_running_state, RunningState.STOPPED) == RunningState.STOPPED
+    until(lambda: robot.get_robot_running_state() == RunningState.STOPPED, 3, "job off")
 
-    last = (10.0, 0.0, 0.0, 0.0, -30.0, 0.0)
-    points = [
-        MotionPoint(PointType.MOVJ, 100, [0, 0, 0, 0, -30, 0]),
-        MotionPoint(PointType.MOVL, 500, [5, 5, 0, 0, -30, 0], acc=50, dec=50),
-        MotionPoint(PointType.MOVJ, 100, last),
-    ]
-    robot.continuous_motion_mode(True)
-    robot.send_continuous_motion_queue(points)
-    assert robot.wait_until_stopped(last, Coord.JOINT) == pytest.approx(last, abs=0.01)
-    robot.continuous_motion_mode(False)
-    assert wait_for(robot.get_current_mode, Mode.TEACH) == Mode.TEACH
 
+
+@pytest.mark.parametrize("example, sims, arguments", [
+    ("read_status.py", 1, []), ("jog.py", 1, []), ("move_and_wait.py", 1, []),
+    ("stream_queue.py", 1, []), ("watch_events.py", 1, ["1"]), ("two_controllers.py", 2, []),
+    ("async_two_robots.py", 2, []),
+])
+def test_example(start_sim, example, sims, arguments):
+    addresses = [start_sim().address for _ in range(sims)]
+    finished = run_python([str(ROOT / "examples" / "python" / example), *addresses, *arguments])
+    assert finished.returncode == 0 and finished.stdout, finished.stderr[-2000:]
