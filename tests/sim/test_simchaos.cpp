@@ -40,10 +40,8 @@ TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonest
                .value());
 
     QSet<quint16> words;
-    qint64 received = 0;
-    qint64 inFrames = 0;
+    qint64 received = 0, inFrames = 0, longestGap = 0;
     int drops = 0;
-    qint64 longestGap = 0;
     const qint64 start = nowMs();
     while (nowMs() - start < 5000) {
         QTcpSocket socket;

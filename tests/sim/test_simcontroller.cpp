@@ -107,18 +107,19 @@ TEST(SimController, SplitsItsFramesAndJoggingStopsWhenTheLastClientGoes) {
 
     client.send(0x2001, json(R"({"robot":1,"status":1})"));
     client.send(0x2301, json(R"({"deadman":1})"));
-    ASSERT_TRUE(client.nextOf(0x2003));
-    ASSERT_TRUE(client.nextOf(0x2003));
-    ASSERT_TRUE(client.nextOf(0x2003));  // running
+    for (const char* servo : {"ready", "switch pressed", "running"})
+        ASSERT_TRUE(client.nextOf(0x2003)) << servo;
     client.send(0x2901, json(R"({"axis":1,"direction":1})"));
     ASSERT_TRUE(client.nextOf(0x2A03));  // under way
-    bool jogging = false;
-    c.sim.run([&](SimController& sim) { jogging = sim.cell()->robot(1).jogging(); });
-    EXPECT_TRUE(jogging);
+    const auto jogging = [&c] {
+        bool on = false;
+        c.sim.run([&](SimController& sim) { on = sim.cell()->robot(1).jogging(); });
+        return on;
+    };
+    EXPECT_TRUE(jogging());
     client.close();
     ASSERT_TRUE(c.sim.waitForOpen(0, 3000));
-    c.sim.run([&](SimController& sim) { jogging = sim.cell()->robot(1).jogging(); });
-    EXPECT_FALSE(jogging);
+    EXPECT_FALSE(jogging());
 }
 
 TEST(SimController, PushModeReportsPositionAndInputsUnaskedUntilStopped) {
