@@ -5,12 +5,7 @@
 
 #include <cmath>
 
-using kelvo::sim::ArmModel;
-using kelvo::sim::Joints;
-using kelvo::sim::Pose;
-using kelvo::sim::PoseValues;
-using kelvo::sim::Rotation;
-using kelvo::sim::Vec3;
+using namespace kelvo::sim;
 
 namespace {
 
@@ -50,7 +45,7 @@ TEST(ArmModel, InverseFindsTheJointsOfEveryReachablePoseNearestToTheGivenOnes) {
         const std::optional<Joints> back = ArmModel::inverse(pose, joints);
         ASSERT_TRUE(back);
         expectPose(ArmModel::forward(*back).values(), pose.values());
-        EXPECT_LT(kelvo::sim::jointDistance(*back, joints), 1e-6);
+        EXPECT_LT(jointDistance(*back, joints), 1e-6);
     }
     // Given joints near the opposite limit: the turn within the limits, not a nearer one beyond.
     const std::pair<Joints, Joints> farApart[] = {
@@ -62,7 +57,7 @@ TEST(ArmModel, InverseFindsTheJointsOfEveryReachablePoseNearestToTheGivenOnes) {
     for (const auto& [joints, near] : farApart) {
         const std::optional<Joints> back = ArmModel::inverse(ArmModel::forward(joints), near);
         ASSERT_TRUE(back) << joints[0] << " " << joints[1] << " " << joints[2];
-        EXPECT_LT(kelvo::sim::jointDistance(*back, joints), 1e-6);
+        EXPECT_LT(jointDistance(*back, joints), 1e-6);
     }
 }
 

@@ -9,14 +9,7 @@
 #include <functional>
 #include <vector>
 
-using kelvo::sim::Joints;
-using kelvo::sim::MoveRequest;
-using kelvo::sim::Pose;
-using kelvo::sim::PoseValues;
-using kelvo::sim::SimAlarm;
-using kelvo::sim::SimCell;
-using kelvo::sim::SimNotice;
-using kelvo::sim::SimReport;
+using namespace kelvo::sim;
 using Kind = MoveRequest::Kind;
 
 namespace {
@@ -33,11 +26,11 @@ public:
     // Teach mode, servo ready and the enabling switch pressed: robot 1 may move and jog. The
     // test's times count from here.
     void powerUp() {
-        ASSERT_TRUE(cell.requestServo(1, kelvo::sim::kServoReady));
+        ASSERT_TRUE(cell.requestServo(1, kServoReady));
         ASSERT_TRUE(cell.setDeadman(1));
         base = SimCell::kPowerUpMs;
         at(0);
-        ASSERT_EQ(servo(), kelvo::sim::kServoRunning);
+        ASSERT_EQ(servo(), kServoRunning);
         notices.clear();
     }
     int servo(int robot = 1) const { return cell.robot(robot).settings.servo; }
@@ -85,7 +78,6 @@ PoseValues level(double x, double y) {
 }  // namespace
 
 TEST(SimCell, ServoFollowsRequestsTheEnablingSwitchModeChangesAndAlarms) {
-    using namespace kelvo::sim;
     Cell c;
     struct Step {
         const char* what;
@@ -226,7 +218,6 @@ TEST(SimCell, AnUnreachableTargetRaisesItsAlarmWhenItsTurnComesAndDropsTheMovesB
 }
 
 TEST(SimCell, MovesNeedPowerAKnownCoordinateSystemAndAReadableTarget) {
-    using namespace kelvo::sim;
     Cell c;
     ASSERT_TRUE(c.cell.requestServo(1, kServoReady));
     EXPECT_FALSE(c.move(Kind::Joint, 0, 50, {{10, 0, 0, 0, 0, 0}}));  // teach mode: not powered
@@ -254,7 +245,6 @@ TEST(SimCell, MovesNeedPowerAKnownCoordinateSystemAndAReadableTarget) {
 }
 
 TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
-    using namespace kelvo::sim;
     Cell c;
     c.powerUp();
     // Joints at 50 % of 30 degrees per second; a stop for another axis does not stop it.
@@ -346,9 +336,9 @@ TEST(SimCell, OutputsAreWiredBackToTheInputsAndBadValuesAreRefused) {
 
     // Selecting robot 2 makes it the one the enabling switch and jogging act on.
     ASSERT_TRUE(c.cell.select(1, 2));
-    ASSERT_TRUE(c.cell.requestServo(2, kelvo::sim::kServoReady));
+    ASSERT_TRUE(c.cell.requestServo(2, kServoReady));
     ASSERT_TRUE(c.cell.setDeadman(1));
     c.at(SimCell::kPowerUpMs);
-    EXPECT_EQ(c.servo(2), kelvo::sim::kServoRunning);
-    EXPECT_EQ(c.servo(1), kelvo::sim::kServoStopped);
+    EXPECT_EQ(c.servo(2), kServoRunning);
+    EXPECT_EQ(c.servo(1), kServoStopped);
 }

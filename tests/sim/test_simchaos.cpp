@@ -13,9 +13,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
-using kelvo::sim::nowMs;
-using kelvo::sim::SimChaosRates;
-using kelvo::sim::SimHarness;
+using namespace kelvo::sim;
 
 TEST(SimChaos, RatesAreReadByNameAndRefusedWhenUnknownOrOutOfRange) {
     const std::optional<SimChaosRates> rates =
@@ -82,7 +80,7 @@ TEST(SimChaos, TransferAnswersAndJobListsTurnHostile) {
     SimHarness sim;
     sim.simulateRobots(1);
     const quint16 port = sim.start();
-    kelvo::sim::SimFiles* files = kelvo::sim::SimFiles::start(sim, jobs.path());
+    SimFiles* files = SimFiles::start(sim, jobs.path());
     ASSERT_TRUE(files);
     sim.startChaos(3, SimChaosRates::parse(
                           QStringLiteral("reports=0,drops=0,stalls=0,bytes=0,garbage=0,files=1"))

@@ -10,9 +10,7 @@
 #include <QFile>
 
 using kelvo::Frame;
-using kelvo::sim::nowMs;
-using kelvo::sim::SimController;
-using kelvo::sim::SimHarness;
+using namespace kelvo::sim;
 
 namespace {
 
