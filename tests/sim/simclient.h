@@ -3,10 +3,13 @@
 #include "link/frame.h"
 #include "link/framedecoder.h"
 #include "simframe.h"
+#include "simharness.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QTcpSocket>
+
+#include <gtest/gtest.h>
 
 #include <optional>
 
@@ -48,6 +51,22 @@ public:
 private:
     QTcpSocket socket_;
     kelvo::FrameDecoder decoder_{kelvo::FrameDecoder::HeadErrors::Silent};
+};
+
+// A simulated controller on a port of its own.
+struct Controller {
+    explicit Controller(int robots = 1) {
+        sim.simulateRobots(robots);
+        port = sim.start();
+    }
+    // A client past the greeting (robot type, count and selection).
+    void connect(SimClient& client) {
+        ASSERT_TRUE(client.connectTo(port));
+        ASSERT_TRUE(client.nextOf(0x5003));
+    }
+
+    kelvo::sim::SimHarness sim;
+    quint16 port = 0;
 };
 
 // What a frame carries, or a mark for none.

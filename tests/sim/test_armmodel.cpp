@@ -7,21 +7,13 @@
 
 using namespace kelvo::sim;
 
-namespace {
-
-// Angles compared as angles: 180 and -180 are the same.
-double angleGap(double a, double b) {
-    return std::abs(std::remainder(a - b, 360.0));
-}
-
-void expectPose(const PoseValues& actual, const PoseValues& expected, double tolerance = 1e-6) {
+static void expectPose(const PoseValues& actual, const PoseValues& expected,
+                       double tolerance = 1e-6) {
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(actual[i], expected[i], tolerance) << "value " << i;
-    for (int i = 3; i < 6; ++i)
-        EXPECT_LT(angleGap(actual[i], expected[i]), tolerance) << "value " << i;
+    for (int i = 3; i < 6; ++i)  // angles: 180 is -180
+        EXPECT_LT(std::abs(std::remainder(actual[i] - expected[i], 360.0)), tolerance) << i;
 }
-
-}  // namespace
 
 TEST(ArmModel, HomeHasTheToolPointingDownInFrontOfTheBase) {
     expectPose(ArmModel::forward(Joints{}).values(), {500, 0, 850, 180, 0, 0});

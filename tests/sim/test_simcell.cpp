@@ -48,10 +48,9 @@ public:
     }
     std::vector<SimAlarm> alarms() const {
         std::vector<SimAlarm> raised;
-        for (const SimNotice& notice : notices) {
+        for (const SimNotice& notice : notices)
             if (notice.alarm)
                 raised.push_back(*notice.alarm);
-        }
         return raised;
     }
     bool reported(SimReport report, int robot = 0) const {

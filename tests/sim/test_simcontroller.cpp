@@ -3,7 +3,6 @@
 #include "link/frame.h"
 #include "simcell.h"
 #include "simclient.h"
-#include "simharness.h"
 
 #include <gtest/gtest.h>
 
@@ -12,28 +11,9 @@
 using kelvo::Frame;
 using namespace kelvo::sim;
 
-namespace {
-
-QByteArray json(const char* text) {
+static QByteArray json(const char* text) {
     return QByteArray(text) + '\n';
 }
-
-struct Controller {
-    explicit Controller(int robots = 1) {
-        sim.simulateRobots(robots);
-        port = sim.start();
-    }
-    // A client past the greeting (robot type, count and selection).
-    void connect(SimClient& client) {
-        ASSERT_TRUE(client.connectTo(port));
-        ASSERT_TRUE(client.nextOf(0x5003));
-    }
-
-    SimHarness sim;
-    quint16 port = 0;
-};
-
-}  // namespace
 
 TEST(SimController, GreetsEveryConnectionAndAnswersEachQueryWithItsReport) {
     Controller c(2);
@@ -79,9 +59,8 @@ TEST(SimController, PushesEveryChangeToEveryClientAndAnswersARefusalToTheAskerAl
     c.connect(asker);
     c.connect(watcher);
     asker.send(0x2101, json(R"({"mode":1})"));
-    for (SimClient* client : {&asker, &watcher}) {
+    for (SimClient* client : {&asker, &watcher})
         EXPECT_EQ(payloadOf(client->nextOf(0x2103)), json(R"({"mode":1})"));
-    }
     asker.send(0x3601, json(R"({"port":3,"status":1})"));
     const std::optional<Frame> inputs = watcher.nextOf(0x3606);  // wired back from the output
     ASSERT_TRUE(inputs);
