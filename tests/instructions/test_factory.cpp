@@ -117,9 +117,8 @@ TEST(Factory, RefusesWhatItCannotRead) {
         R"({"type":1,"RobotPos":{"data":{"a":1}}})",
         R"({"type":1,"RobotPos":[1,2]})",
     };
-    for (const char* text : refused) {
+    for (const char* text : refused)
         EXPECT_EQ(createCommand(parseJson(text)), nullptr) << text;
-    }
     const auto fromReal = createCommand(parseJson(R"({"type":2.0})"));
     ASSERT_NE(fromReal, nullptr);
     EXPECT_EQ(fromReal->type, 2);

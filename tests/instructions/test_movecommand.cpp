@@ -38,9 +38,8 @@ TEST(MoveCommand, ReadingReplacesDefaultsAndPositions) {
     EXPECT_EQ(move.robotPos->key, 7u);
     EXPECT_EQ(move.robotPos->ctype, 'P');  // only the low 8 bits of 336 stay
     EXPECT_EQ(move.robotPos->data[2], 3.0);
-    for (int i = 3; i < RobotPos::kValueCount; ++i) {
+    for (int i = 3; i < RobotPos::kValueCount; ++i)
         EXPECT_EQ(move.robotPos->data[i], 0.0);
-    }
 
     const RobotPos* first = move.robotPos.get();
     move.fromJson(parseJson(R"({"positionId":5})"));
