@@ -52,11 +52,6 @@ QStringList at(const QString& address, const QString& words) {
            words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-// kelvo-sim on address:6000, a controller with state, for the length of a test.
-SimProcess simulator(const QString& address, const std::vector<std::string>& options = {}) {
-    return SimProcess(address.toStdString(), options, SimProcess::Controller::Simulated);
-}
-
 // What program has written by the time it writes expected, or after ten seconds.
 QString readUntil(QProcess& program, QString& out, const QString& expected) {
     QElapsedTimer timer;
@@ -120,7 +115,7 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
 // Each a new process: what one sets, the next reads back from the controller.
 TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndFailuresAreTold) {
     const QString address = QStringLiteral("127.0.8.1");
-    SimProcess sim = simulator(address);
+    SimProcess sim(address.toStdString(), {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     struct Step {
         const char* command;
@@ -159,7 +154,7 @@ TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndFailuresAreTold) {
 
 TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
     const QString address = QStringLiteral("127.0.8.2");
-    SimProcess sim = simulator(address);
+    SimProcess sim(address.toStdString(), {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     const QByteArray script =
         "# teach mode, servo on, a jog and two moves\n"
@@ -192,7 +187,7 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
 
 TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
     const QString address = QStringLiteral("127.0.8.4");
-    SimProcess sim = simulator(address);
+    SimProcess sim(address.toStdString(), {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     QProcess watch;
     watch.start(QStringLiteral(KELVOCTL_PROGRAM), at(address, "watch"));
@@ -234,7 +229,8 @@ TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
 TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
     const QString address = QStringLiteral("127.0.8.3");
     QTemporaryDir simJobs;
-    SimProcess sim = simulator(address, {"--job-dir", simJobs.path().toStdString()});
+    SimProcess sim(address.toStdString(), {"--job-dir", simJobs.path().toStdString()},
+                   SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     QTemporaryDir here;
     QTemporaryDir there;
