@@ -179,9 +179,6 @@ int below(int bound) {
 double real(double bound) {
     return std::uniform_real_distribution<double>(-bound, bound)(dice);
 }
-int vel() {
-    return 1 + below(100);
-}
 // Joint targets mostly within reach, now and then far out.
 const double* target(double* pos) {
     const double spread = below(10) == 0 ? 400 : 40;
@@ -193,7 +190,7 @@ const double* target(double* pos) {
 void sendQueue(KelvoSession* s) {
     std::vector<ContinuousMotionPoint> points(static_cast<size_t>(1 + below(120)));
     for (ContinuousMotionPoint& point : points) {
-        point.velocity = vel();
+        point.velocity = 1 + below(100);
         point.type = below(9);  // 0 and 8 are no point types
         target(point.pos);
     }
@@ -363,12 +360,12 @@ const Action kActions[] = {
     {BARE(servo_power_off), kAtOnce, 1, 0},
     {BOTH(start_jogging, 1 + below(12), below(2)), kAtOnce, 1, 0},
     {BOTH(stop_jogging, 1 + below(12)), kAtOnce, 1, 0},
-    {BOTH(robot_movj, target(a), vel(), below(2)), kAtOnce, 2, 15},
-    {[](auto) { robot_movl(target(a), vel(), below(2)); }, "robot_movl", kAtOnce, 2, 0},
-    {[](auto) { robot_movc(target(a), target(b), target(c), vel(), below(2)); }, "robot_movc",
-     kAtOnce, 2, 0},
-    {[](auto) { robot_movca(target(a), target(b), target(c), vel(), below(2)); }, "robot_movca",
-     kAtOnce, 2, 0},
+    {BOTH(robot_movj, target(a), 1 + below(100), below(2)), kAtOnce, 2, 15},
+    {[](auto) { robot_movl(target(a), 1 + below(100), below(2)); }, "robot_movl", kAtOnce, 2, 0},
+    {[](auto) { robot_movc(target(a), target(b), target(c), 1 + below(100), below(2)); },
+     "robot_movc", kAtOnce, 2, 0},
+    {[](auto) { robot_movca(target(a), target(b), target(c), 1 + below(100), below(2)); },
+     "robot_movca", kAtOnce, 2, 0},
     {BOTH(continuous_motion_mode, below(3) != 0), kAtOnce, 2, 0},
     {sendQueue, "send_continuous_motion_queue", kAtOnce, 2, 0},
     {BOTH(run_job, "SOAK"), kAtOnce, 2, 0},
@@ -642,10 +639,8 @@ int main(int argc, char** argv) {
     const unsigned seed =
         seedText ? unsigned(std::strtoul(seedText, nullptr, 10)) : unsigned(std::random_device()());
     std::printf("%s: %lld s against %s, seed %u\n", argv[0], seconds, address.c_str(), seed);
-    if (kSessionHost)
-        runSessions(address, seconds, seed);
-    else
-        runFlat(address, seconds, argc == 4 ? std::atol(argv[3]) : 0, seed);
+    kSessionHost ? runSessions(address, seconds, seed)
+                 : runFlat(address, seconds, argc == 4 ? std::atol(argv[3]) : 0, seed);
     std::printf("figures:\n%s\n", calls.report().c_str());
     if (calls.lateCalls() > 0)
         fail(std::to_string(calls.lateCalls()) + " calls overran their bound");
