@@ -72,7 +72,6 @@ TEST(Factory, EveryTypeCodeRoundTrips) {
         }
         ASSERT_NE(made, nullptr) << type;
         EXPECT_EQ(made->type, type);
-        EXPECT_EQ(made->toJson()["type"], type);
 
         const Json::Value rich = richObject(table[type], made->toJson());
         const auto read = createCommand(rich);
@@ -118,9 +117,8 @@ TEST(Factory, RefusesWhatItCannotRead) {
         R"({"type":1,"RobotPos":{"data":{"a":1}}})",
         R"({"type":1,"RobotPos":[1,2]})",
     };
-    for (const char* text : refused) {
+    for (const char* text : refused)
         EXPECT_EQ(createCommand(parseJson(text)), nullptr) << text;
-    }
     const auto fromReal = createCommand(parseJson(R"({"type":2.0})"));
     ASSERT_NE(fromReal, nullptr);
     EXPECT_EQ(fromReal->type, 2);

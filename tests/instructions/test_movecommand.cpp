@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace kelvo {
-namespace {
 
 using test::parseJson;
 
@@ -19,7 +18,6 @@ TEST(MoveCommand, FreshJsonIsExact) {
               "\"polishID\":1,\"positionId\":0,\"radius\":0.0,\"side\":0.0,\"spin\":0,"
               "\"sync\":0,\"type\":1,\"vUnit\":0,\"velocity\":0.0,\"width\":0.0}\n");
     EXPECT_TRUE(move.robotPosJson().isNull());
-    EXPECT_EQ(move.getRobotPos(), nullptr);
 
     move.robotPos = std::make_unique<RobotPos>();
     move.robotPos->data[20] = 1.5;
@@ -28,7 +26,6 @@ TEST(MoveCommand, FreshJsonIsExact) {
     EXPECT_EQ(json::write(move.robotPosJson()).value().toStdString(),
               "{\"RobotPos\":{\"ctype\":80,\"data\":[" + zeros + ",1.50],\"key\":0}}\n");
     EXPECT_EQ(move.toJson()["RobotPos"], move.robotPosJson()["RobotPos"]);
-    EXPECT_EQ(move.getRobotPos(), move.robotPos.get());
 }
 
 TEST(MoveCommand, ReadingReplacesDefaultsAndPositions) {
@@ -41,9 +38,8 @@ TEST(MoveCommand, ReadingReplacesDefaultsAndPositions) {
     EXPECT_EQ(move.robotPos->key, 7u);
     EXPECT_EQ(move.robotPos->ctype, 'P');  // only the low 8 bits of 336 stay
     EXPECT_EQ(move.robotPos->data[2], 3.0);
-    for (int i = 3; i < RobotPos::kValueCount; ++i) {
+    for (int i = 3; i < RobotPos::kValueCount; ++i)
         EXPECT_EQ(move.robotPos->data[i], 0.0);
-    }
 
     const RobotPos* first = move.robotPos.get();
     move.fromJson(parseJson(R"({"positionId":5})"));
@@ -72,5 +68,4 @@ TEST(MoveCommand, AFailedReadKeepsWhatCameBefore) {
     EXPECT_EQ(var.key, "I005");
 }
 
-}  // namespace
 }  // namespace kelvo

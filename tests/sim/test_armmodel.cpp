@@ -5,28 +5,15 @@
 
 #include <cmath>
 
-using kelvo::sim::ArmModel;
-using kelvo::sim::Joints;
-using kelvo::sim::Pose;
-using kelvo::sim::PoseValues;
-using kelvo::sim::Rotation;
-using kelvo::sim::Vec3;
+using namespace kelvo::sim;
 
-namespace {
-
-// Angles compared as angles: 180 and -180 are the same.
-double angleGap(double a, double b) {
-    return std::abs(std::remainder(a - b, 360.0));
-}
-
-void expectPose(const PoseValues& actual, const PoseValues& expected, double tolerance = 1e-6) {
+static void expectPose(const PoseValues& actual, const PoseValues& expected,
+                       double tolerance = 1e-6) {
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(actual[i], expected[i], tolerance) << "value " << i;
-    for (int i = 3; i < 6; ++i)
-        EXPECT_LT(angleGap(actual[i], expected[i]), tolerance) << "value " << i;
+    for (int i = 3; i < 6; ++i)  // angles: 180 is -180
+        EXPECT_LT(std::abs(std::remainder(actual[i] - expected[i], 360.0)), tolerance) << i;
 }
-
-}  // namespace
 
 TEST(ArmModel, HomeHasTheToolPointingDownInFrontOfTheBase) {
     expectPose(ArmModel::forward(Joints{}).values(), {500, 0, 850, 180, 0, 0});
@@ -50,7 +37,7 @@ TEST(ArmModel, InverseFindsTheJointsOfEveryReachablePoseNearestToTheGivenOnes) {
         const std::optional<Joints> back = ArmModel::inverse(pose, joints);
         ASSERT_TRUE(back);
         expectPose(ArmModel::forward(*back).values(), pose.values());
-        EXPECT_LT(kelvo::sim::jointDistance(*back, joints), 1e-6);
+        EXPECT_LT(jointDistance(*back, joints), 1e-6);
     }
     // Given joints near the opposite limit: the turn within the limits, not a nearer one beyond.
     const std::pair<Joints, Joints> farApart[] = {
@@ -62,7 +49,7 @@ TEST(ArmModel, InverseFindsTheJointsOfEveryReachablePoseNearestToTheGivenOnes) {
     for (const auto& [joints, near] : farApart) {
         const std::optional<Joints> back = ArmModel::inverse(ArmModel::forward(joints), near);
         ASSERT_TRUE(back) << joints[0] << " " << joints[1] << " " << joints[2];
-        EXPECT_LT(kelvo::sim::jointDistance(*back, joints), 1e-6);
+        EXPECT_LT(jointDistance(*back, joints), 1e-6);
     }
 }
 

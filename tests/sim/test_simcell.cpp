@@ -9,14 +9,7 @@
 #include <functional>
 #include <vector>
 
-using kelvo::sim::Joints;
-using kelvo::sim::MoveRequest;
-using kelvo::sim::Pose;
-using kelvo::sim::PoseValues;
-using kelvo::sim::SimAlarm;
-using kelvo::sim::SimCell;
-using kelvo::sim::SimNotice;
-using kelvo::sim::SimReport;
+using namespace kelvo::sim;
 using Kind = MoveRequest::Kind;
 
 namespace {
@@ -33,15 +26,18 @@ public:
     // Teach mode, servo ready and the enabling switch pressed: robot 1 may move and jog. The
     // test's times count from here.
     void powerUp() {
-        ASSERT_TRUE(cell.requestServo(1, kelvo::sim::kServoReady));
+        ASSERT_TRUE(cell.requestServo(1, kServoReady));
         ASSERT_TRUE(cell.setDeadman(1));
         base = SimCell::kPowerUpMs;
         at(0);
-        ASSERT_EQ(servo(), kelvo::sim::kServoRunning);
+        ASSERT_EQ(servo(), kServoRunning);
         notices.clear();
     }
     int servo(int robot = 1) const { return cell.robot(robot).settings.servo; }
-    const Joints& joints() { return at(now - base).robot(1).joints(); }
+    bool busy() const { return cell.robot(1).busy(); }
+    // Robot 1's joint 1 and its tool position, ms after power-up.
+    double joint1(qint64 ms) { return at(ms).robot(1).joints()[0]; }
+    PoseValues where(qint64 ms) { return at(ms).robot(1).pose().values(); }
     SimCell& at(qint64 ms) {
         now = base + ms;
         cell.advance();
@@ -52,10 +48,9 @@ public:
     }
     std::vector<SimAlarm> alarms() const {
         std::vector<SimAlarm> raised;
-        for (const SimNotice& notice : notices) {
+        for (const SimNotice& notice : notices)
             if (notice.alarm)
                 raised.push_back(*notice.alarm);
-        }
         return raised;
     }
     bool reported(SimReport report, int robot = 0) const {
@@ -74,10 +69,14 @@ double gap(const PoseValues& a, const PoseValues& b) {
     return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
 }
 
+// A pose at the height of home, the tool pointing down.
+PoseValues level(double x, double y) {
+    return {x, y, 850, 180, 0, 0};
+}
+
 }  // namespace
 
 TEST(SimCell, ServoFollowsRequestsTheEnablingSwitchModeChangesAndAlarms) {
-    using namespace kelvo::sim;
     Cell c;
     struct Step {
         const char* what;
@@ -93,14 +92,14 @@ TEST(SimCell, ServoFollowsRequestsTheEnablingSwitchModeChangesAndAlarms) {
         c.at(c.now + 1);
         return accepted;
     };
+    const auto on = [](SimCell& s) { return s.requestServo(1, 1); };
     const Step steps[] = {
         {"switch while stopped", pressed, true, kServoStopped},
-        {"servo on", [](SimCell& s) { return s.requestServo(1, 1); }, true, kServoReady},
+        {"servo on", on, true, kServoReady},
         {"switch pressed", pressed, true, kServoRunning},
-        {"servo on while running", [](SimCell& s) { return s.requestServo(1, 1); }, true,
-         kServoReady},
+        {"servo on while running", on, true, kServoReady},
         {"switch again", pressed, true, kServoRunning},
-        {"switch released", [](SimCell& s) { return s.setDeadman(0); }, true, kServoReady},
+        {"switch released", [](auto& s) { return s.setDeadman(0); }, true, kServoReady},
         {"released before the power is up",
          [&c](SimCell& s) {
              s.setDeadman(1);
@@ -110,16 +109,14 @@ TEST(SimCell, ServoFollowsRequestsTheEnablingSwitchModeChangesAndAlarms) {
          },
          true, kServoReady},
         {"switch pressed", pressed, true, kServoRunning},
-        {"to remote mode", [](SimCell& s) { return s.setOperationMode(kRemoteMode); }, true,
-         kServoReady},
-        {"switch outside teach mode", [](SimCell& s) { return s.setDeadman(1); }, false,
-         kServoReady},
-        {"no such status", [](SimCell& s) { return s.requestServo(1, 3); }, false, kServoReady},
-        {"no such robot", [](SimCell& s) { return s.requestServo(3, 1); }, false, kServoReady},
-        {"alarm", [](SimCell& s) { return s.raiseServoAlarm(1); }, true, kServoAlarm},
-        {"servo on in alarm", [](SimCell& s) { return s.requestServo(1, 1); }, true, kServoAlarm},
-        {"alarm cleared", [](SimCell& s) { return s.clearAlarms(1); }, true, kServoReady},
-        {"servo off", [](SimCell& s) { return s.requestServo(1, 0); }, true, kServoStopped},
+        {"remote mode", [](auto& s) { return s.setOperationMode(kRemoteMode); }, true, kServoReady},
+        {"switch not in teach", [](auto& s) { return s.setDeadman(1); }, false, kServoReady},
+        {"no such status", [](auto& s) { return s.requestServo(1, 3); }, false, kServoReady},
+        {"no such robot", [](auto& s) { return s.requestServo(3, 1); }, false, kServoReady},
+        {"alarm", [](auto& s) { return s.raiseServoAlarm(1); }, true, kServoAlarm},
+        {"servo on in alarm", on, true, kServoAlarm},
+        {"alarm cleared", [](auto& s) { return s.clearAlarms(1); }, true, kServoReady},
+        {"servo off", [](auto& s) { return s.requestServo(1, 0); }, true, kServoStopped},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
@@ -150,15 +147,15 @@ TEST(SimCell, JointMovesRunAtTheirSpeedOneAfterAnotherAndStopAtTheTarget) {
     // Joint 1 at 50 % of 120 degrees per second: 60 degrees take a second.
     ASSERT_TRUE(c.move(Kind::Joint, 0, 50, {{60, 0, 0, 0, 0, 0}}));
     ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{0, 0, 0, 0, 0, 0}}));
-    EXPECT_NEAR(c.at(500).robot(1).joints()[0], 30, 1e-9);
+    EXPECT_NEAR(c.joint1(500), 30, 1e-9);
     c.cell.tick();
     EXPECT_TRUE(c.reported(SimReport::Position, 1));
-    EXPECT_NEAR(c.at(1000).robot(1).joints()[0], 60, 1e-9);
+    EXPECT_NEAR(c.joint1(1000), 60, 1e-9);
     // The second starts the moment the first ends, wherever the clock is read.
-    EXPECT_NEAR(c.at(1250).robot(1).joints()[0], 30, 1e-9);
-    EXPECT_TRUE(c.cell.robot(1).busy());
+    EXPECT_NEAR(c.joint1(1250), 30, 1e-9);
+    EXPECT_TRUE(c.busy());
     EXPECT_EQ(c.at(5000).robot(1).joints(), Joints{});
-    EXPECT_FALSE(c.cell.robot(1).busy());
+    EXPECT_FALSE(c.busy());
     c.cell.tick();
     c.notices.clear();
     c.cell.tick();
@@ -166,7 +163,7 @@ TEST(SimCell, JointMovesRunAtTheirSpeedOneAfterAnotherAndStopAtTheTarget) {
 
     // A target given in Cartesian values, at full speed.
     ASSERT_TRUE(c.move(Kind::Joint, 1, 100, {{500, 300, 700, 180, 0, 0}}));
-    EXPECT_LT(gap(c.at(10000).robot(1).pose().values(), {500, 300, 700}), 1e-6);
+    EXPECT_LT(gap(c.where(10000), {500, 300, 700}), 1e-6);
     EXPECT_TRUE(c.alarms().empty());
 }
 
@@ -174,47 +171,41 @@ TEST(SimCell, LinearAndCircularMovesKeepToTheirPath) {
     Cell c;
     c.powerUp();
     // 100 mm/s over 200 mm: two seconds, half way after one, the tool still pointing down.
-    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{500, 200, 850, 180, 0, 0}}));
-    EXPECT_LT(gap(c.at(1000).robot(1).pose().values(), {500, 100, 850}), 0.1);
+    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {level(500, 200)}));
+    EXPECT_LT(gap(c.where(1000), {500, 100, 850}), 0.1);
     EXPECT_LT(c.cell.robot(1).pose().orientation.angleTo(Pose::fromValues(kHome).orientation), 0.1);
-    EXPECT_LT(gap(c.at(2000).robot(1).pose().values(), {500, 200, 850}), 1e-6);
+    EXPECT_LT(gap(c.where(2000), {500, 200, 850}), 1e-6);
 
     // Back home on the arc through (600, 100), ending at (700, 0): centre (600, 0), radius 100.
     ASSERT_TRUE(c.move(Kind::Joint, 1, 100, {kHome}));
     c.at(10000);
-    ASSERT_TRUE(
-        c.move(Kind::Arc, 1, 100, {kHome, {600, 100, 850, 180, 0, 0}, {700, 0, 850, 180, 0, 0}}));
+    ASSERT_TRUE(c.move(Kind::Arc, 1, 100, {kHome, level(600, 100), level(700, 0)}));
     const double halfArcMs = 1000.0 * 3.14159265358979 * 100 / 2 / 100;
     for (const double fraction : {0.25, 0.5, 0.75}) {
-        const PoseValues p =
-            c.at(10000 + static_cast<qint64>(2 * halfArcMs * fraction)).robot(1).pose().values();
+        const PoseValues p = c.where(10000 + static_cast<qint64>(2 * halfArcMs * fraction));
         EXPECT_NEAR(std::hypot(p[0] - 600, p[1]), 100, 0.1) << fraction;
         EXPECT_NEAR(p[2], 850, 0.1);
     }
-    EXPECT_LT(
-        gap(c.at(10000 + static_cast<qint64>(halfArcMs)).robot(1).pose().values(), {600, 100, 850}),
-        0.1);
-    EXPECT_LT(gap(c.at(20000).robot(1).pose().values(), {700, 0, 850}), 1e-6);
-
+    EXPECT_LT(gap(c.where(10000 + static_cast<qint64>(halfArcMs)), {600, 100, 850}), 0.1);
+    EXPECT_LT(gap(c.where(20000), {700, 0, 850}), 1e-6);
     EXPECT_TRUE(c.alarms().empty());
 
-    ASSERT_TRUE(
-        c.move(Kind::Arc, 1, 100, {kHome, {600, 0, 850, 180, 0, 0}, {700, 0, 850, 180, 0, 0}}));
+    ASSERT_TRUE(c.move(Kind::Arc, 1, 100, {kHome, level(600, 0), level(700, 0)}));
     EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::ArcPointsCollinear});
-    EXPECT_FALSE(c.cell.robot(1).busy());
+    EXPECT_FALSE(c.busy());
 }
 
 TEST(SimCell, AnUnreachableTargetRaisesItsAlarmWhenItsTurnComesAndDropsTheMovesBehindIt) {
     Cell c;
     c.powerUp();
     ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{30, 0, 0, 0, 0, 0}}));
-    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{1500, 0, 850, 180, 0, 0}}));
+    ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {level(1500, 0)}));
     ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{-30, 0, 0, 0, 0, 0}}));
     EXPECT_TRUE(c.alarms().empty());  // not yet: the first move is under way
-    EXPECT_NEAR(c.at(10000).robot(1).joints()[0], 30, 1e-9);
+    EXPECT_NEAR(c.joint1(10000), 30, 1e-9);
     EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::TargetUnreachable});
     EXPECT_EQ(c.notices.back().robot, 1);
-    EXPECT_FALSE(c.cell.robot(1).busy());
+    EXPECT_FALSE(c.busy());
 
     // Joint targets beyond a limit, straight lines through the base's axis, absurd targets.
     c.notices.clear();
@@ -222,11 +213,10 @@ TEST(SimCell, AnUnreachableTargetRaisesItsAlarmWhenItsTurnComesAndDropsTheMovesB
     ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{-500, 0, 850, 180, 0, 180}}));
     ASSERT_TRUE(c.move(Kind::Linear, 1, 100, {{1e308, -1e308, 0, 1e300, 0, 0}}));
     EXPECT_EQ(c.alarms().size(), 3u);
-    EXPECT_NEAR(c.at(20000).robot(1).joints()[0], 30, 1e-9);
+    EXPECT_NEAR(c.joint1(20000), 30, 1e-9);
 }
 
 TEST(SimCell, MovesNeedPowerAKnownCoordinateSystemAndAReadableTarget) {
-    using namespace kelvo::sim;
     Cell c;
     ASSERT_TRUE(c.cell.requestServo(1, kServoReady));
     EXPECT_FALSE(c.move(Kind::Joint, 0, 50, {{10, 0, 0, 0, 0, 0}}));  // teach mode: not powered
@@ -250,27 +240,26 @@ TEST(SimCell, MovesNeedPowerAKnownCoordinateSystemAndAReadableTarget) {
     EXPECT_EQ(queued, 64);  // waiting behind the move under way
     EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::MoveQueueFull});
     ASSERT_TRUE(c.cell.setOperationMode(kTeachMode));  // a mode change stops everything
-    EXPECT_FALSE(c.cell.robot(1).busy());
+    EXPECT_FALSE(c.busy());
 }
 
 TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
-    using namespace kelvo::sim;
     Cell c;
     c.powerUp();
     // Joints at 50 % of 30 degrees per second; a stop for another axis does not stop it.
     ASSERT_TRUE(c.cell.setSpeed(1, 50));
     ASSERT_TRUE(c.cell.startJog(1, -1));
     c.cell.stopMove(2);
-    EXPECT_NEAR(c.at(2000).robot(1).joints()[0], -30, 1e-9);
+    EXPECT_NEAR(c.joint1(2000), -30, 1e-9);
     c.cell.stopMove(1);
-    EXPECT_NEAR(c.at(4000).robot(1).joints()[0], -30, 1e-9);
+    EXPECT_NEAR(c.joint1(4000), -30, 1e-9);
     ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{160, 0, 0, 0, 0, 0}}));
     c.at(10000);
 
     // At 100 % the joint reaches its limit of 170 after a third of a second and stops there.
     ASSERT_TRUE(c.cell.setSpeed(1, 100));
     ASSERT_TRUE(c.cell.startJog(1, 1));
-    EXPECT_NEAR(c.at(12000).robot(1).joints()[0], 170, 1e-9);
+    EXPECT_NEAR(c.joint1(12000), 170, 1e-9);
     EXPECT_FALSE(c.cell.robot(1).jogging());
     EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::JogLimit});
     ASSERT_TRUE(c.move(Kind::Joint, 0, 100, {{0, 0, 0, 0, 0, 0}}));
@@ -279,15 +268,15 @@ TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
     // Cartesian: axis 3 moves along z alone, at 100 mm/s.
     ASSERT_TRUE(c.cell.setCoord(1, kCartesianCoord));
     ASSERT_TRUE(c.cell.startJog(3, -1));
-    EXPECT_LT(gap(c.at(21000).robot(1).pose().values(), {500, 0, 750}), 1e-6);
+    EXPECT_LT(gap(c.where(21000), {500, 0, 750}), 1e-6);
     c.cell.stopJogs();
     // Inching: one step per command, 1 mm at 101; 0.01 degrees of a joint at 102.
     ASSERT_TRUE(c.cell.setSpeed(1, 101));
     ASSERT_TRUE(c.cell.startJog(2, 1));
-    EXPECT_LT(gap(c.at(30000).robot(1).pose().values(), {500, 1, 750}), 1e-6);
+    EXPECT_LT(gap(c.where(30000), {500, 1, 750}), 1e-6);
     ASSERT_TRUE(c.cell.setCoord(1, kJointCoord));
     ASSERT_TRUE(c.cell.setSpeed(1, 102));
-    const double joint6 = c.joints()[5];
+    const double joint6 = c.at(30000).robot(1).joints()[5];
     ASSERT_TRUE(c.cell.startJog(6, -1));
     EXPECT_NEAR(c.at(31000).robot(1).joints()[5], joint6 - 0.01, 1e-9);
 
@@ -298,14 +287,14 @@ TEST(SimCell, JoggingFollowsTheCoordinateSystemAndTheSpeedAndStopsAtALimit) {
     ASSERT_TRUE(c.move(Kind::Joint, 0, 1, {{10, 0, 0, 0, 0, 0}}));
     EXPECT_FALSE(c.cell.startJog(1, 1));
     // A stop for any axis ends a move where the robot stands.
-    const double underWay = c.at(31500).robot(1).joints()[0];
+    const double underWay = c.joint1(31500);
     EXPECT_GT(underWay, 0);
     c.cell.stopMove(4);
-    EXPECT_FALSE(c.cell.robot(1).busy());
-    EXPECT_EQ(c.at(32000).robot(1).joints()[0], underWay);
+    EXPECT_FALSE(c.busy());
+    EXPECT_EQ(c.joint1(32000), underWay);
     ASSERT_TRUE(c.move(Kind::Joint, 0, 1, {{10, 0, 0, 0, 0, 0}}));
     ASSERT_TRUE(c.cell.setDeadman(0));
-    EXPECT_FALSE(c.cell.robot(1).busy());
+    EXPECT_FALSE(c.busy());
     EXPECT_FALSE(c.cell.startJog(1, 1));
     EXPECT_EQ(c.alarms(), std::vector<SimAlarm>{SimAlarm::ServoNotReady});
 }
@@ -346,9 +335,9 @@ TEST(SimCell, OutputsAreWiredBackToTheInputsAndBadValuesAreRefused) {
 
     // Selecting robot 2 makes it the one the enabling switch and jogging act on.
     ASSERT_TRUE(c.cell.select(1, 2));
-    ASSERT_TRUE(c.cell.requestServo(2, kelvo::sim::kServoReady));
+    ASSERT_TRUE(c.cell.requestServo(2, kServoReady));
     ASSERT_TRUE(c.cell.setDeadman(1));
     c.at(SimCell::kPowerUpMs);
-    EXPECT_EQ(c.servo(2), kelvo::sim::kServoRunning);
-    EXPECT_EQ(c.servo(1), kelvo::sim::kServoStopped);
+    EXPECT_EQ(c.servo(2), kServoRunning);
+    EXPECT_EQ(c.servo(1), kServoStopped);
 }

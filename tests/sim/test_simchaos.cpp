@@ -5,7 +5,6 @@
 #include "simchaos.h"
 #include "simclient.h"
 #include "simfiles.h"
-#include "simharness.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +12,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
-using kelvo::sim::nowMs;
-using kelvo::sim::SimChaosRates;
-using kelvo::sim::SimHarness;
+using namespace kelvo::sim;
 
 TEST(SimChaos, RatesAreReadByNameAndRefusedWhenUnknownOrOutOfRange) {
     const std::optional<SimChaosRates> rates =
@@ -31,23 +28,19 @@ TEST(SimChaos, RatesAreReadByNameAndRefusedWhenUnknownOrOutOfRange) {
 }
 
 TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonestly) {
-    SimHarness sim;
-    sim.simulateRobots(1);
-    const quint16 port = sim.start();
-    sim.startChaos(
+    Controller c;
+    c.sim.startChaos(
         7, SimChaosRates::parse(
                QStringLiteral("reports=200,garbage=10,drops=0.5,stalls=0.5,stall=600,bytes=1"))
                .value());
 
     QSet<quint16> words;
-    qint64 received = 0;
-    qint64 inFrames = 0;
+    qint64 received = 0, inFrames = 0, longestGap = 0;
     int drops = 0;
-    qint64 longestGap = 0;
     const qint64 start = nowMs();
     while (nowMs() - start < 5000) {
         QTcpSocket socket;
-        socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+        socket.connectToHost(QStringLiteral("127.0.0.1"), c.port);
         if (!socket.waitForConnected(2000))
             continue;
         kelvo::FrameDecoder decoder(kelvo::FrameDecoder::HeadErrors::Silent);
@@ -57,11 +50,9 @@ TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonest
                 continue;
             longestGap = qMax(longestGap, nowMs() - last);
             last = nowMs();
-            const QByteArray bytes = socket.readAll();
-            received += bytes.size();
-            decoder.append(bytes);
-            kelvo::Frame frame;
-            while (decoder.next(&frame)) {
+            received += socket.bytesAvailable();
+            decoder.append(socket.readAll());
+            for (kelvo::Frame frame; decoder.next(&frame);) {
                 words.insert(frame.command);
                 inFrames += frame.payload.size() + kelvo::kFrameOverhead;
             }
@@ -73,25 +64,23 @@ TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonest
     EXPECT_GE(drops, 1);
     EXPECT_GE(longestGap, 450);  // a stall
 
-    sim.stopChaos();
+    c.sim.stopChaos();
     SimClient client;
-    ASSERT_TRUE(client.connectTo(port));
+    ASSERT_TRUE(client.connectTo(c.port));
     EXPECT_EQ(payloadOf(client.ask(0x2102, "", 0x2103)), QByteArray("{\"mode\":0}\n"));
 }
 
 TEST(SimChaos, TransferAnswersAndJobListsTurnHostile) {
     QTemporaryDir jobs;
-    SimHarness sim;
-    sim.simulateRobots(1);
-    const quint16 port = sim.start();
-    kelvo::sim::SimFiles* files = kelvo::sim::SimFiles::start(sim, jobs.path());
+    Controller c;
+    SimFiles* files = SimFiles::start(c.sim, jobs.path());
     ASSERT_TRUE(files);
-    sim.startChaos(3, SimChaosRates::parse(
-                          QStringLiteral("reports=0,drops=0,stalls=0,bytes=0,garbage=0,files=1"))
-                          .value());
+    c.sim.startChaos(3, SimChaosRates::parse(
+                            QStringLiteral("reports=0,drops=0,stalls=0,bytes=0,garbage=0,files=1"))
+                            .value());
 
     SimClient control;
-    ASSERT_TRUE(control.connectTo(port));
+    ASSERT_TRUE(control.connectTo(c.port));
     control.send(0x5532, "");
     int lists = 0;
     for (std::optional<kelvo::Frame> frame = control.next(2000); frame && frame->command != 0x5535;

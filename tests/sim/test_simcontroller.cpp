@@ -3,39 +3,17 @@
 #include "link/frame.h"
 #include "simcell.h"
 #include "simclient.h"
-#include "simharness.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 
 using kelvo::Frame;
-using kelvo::sim::nowMs;
-using kelvo::sim::SimController;
-using kelvo::sim::SimHarness;
+using namespace kelvo::sim;
 
-namespace {
-
-QByteArray json(const char* text) {
+static QByteArray json(const char* text) {
     return QByteArray(text) + '\n';
 }
-
-struct Controller {
-    explicit Controller(int robots = 1) {
-        sim.simulateRobots(robots);
-        port = sim.start();
-    }
-    // A client past the greeting (robot type, count and selection).
-    void connect(SimClient& client) {
-        ASSERT_TRUE(client.connectTo(port));
-        ASSERT_TRUE(client.nextOf(0x5003));
-    }
-
-    SimHarness sim;
-    quint16 port = 0;
-};
-
-}  // namespace
 
 TEST(SimController, GreetsEveryConnectionAndAnswersEachQueryWithItsReport) {
     Controller c(2);
@@ -81,9 +59,8 @@ TEST(SimController, PushesEveryChangeToEveryClientAndAnswersARefusalToTheAskerAl
     c.connect(asker);
     c.connect(watcher);
     asker.send(0x2101, json(R"({"mode":1})"));
-    for (SimClient* client : {&asker, &watcher}) {
+    for (SimClient* client : {&asker, &watcher})
         EXPECT_EQ(payloadOf(client->nextOf(0x2103)), json(R"({"mode":1})"));
-    }
     asker.send(0x3601, json(R"({"port":3,"status":1})"));
     const std::optional<Frame> inputs = watcher.nextOf(0x3606);  // wired back from the output
     ASSERT_TRUE(inputs);
@@ -107,18 +84,19 @@ TEST(SimController, SplitsItsFramesAndJoggingStopsWhenTheLastClientGoes) {
 
     client.send(0x2001, json(R"({"robot":1,"status":1})"));
     client.send(0x2301, json(R"({"deadman":1})"));
-    ASSERT_TRUE(client.nextOf(0x2003));
-    ASSERT_TRUE(client.nextOf(0x2003));
-    ASSERT_TRUE(client.nextOf(0x2003));  // running
+    for (const char* servo : {"ready", "switch pressed", "running"})
+        ASSERT_TRUE(client.nextOf(0x2003)) << servo;
     client.send(0x2901, json(R"({"axis":1,"direction":1})"));
     ASSERT_TRUE(client.nextOf(0x2A03));  // under way
-    bool jogging = false;
-    c.sim.run([&](SimController& sim) { jogging = sim.cell()->robot(1).jogging(); });
-    EXPECT_TRUE(jogging);
+    const auto jogging = [&c] {
+        bool on = false;
+        c.sim.run([&](SimController& sim) { on = sim.cell()->robot(1).jogging(); });
+        return on;
+    };
+    EXPECT_TRUE(jogging());
     client.close();
     ASSERT_TRUE(c.sim.waitForOpen(0, 3000));
-    c.sim.run([&](SimController& sim) { jogging = sim.cell()->robot(1).jogging(); });
-    EXPECT_FALSE(jogging);
+    EXPECT_FALSE(jogging());
 }
 
 TEST(SimController, PushModeReportsPositionAndInputsUnaskedUntilStopped) {

@@ -46,13 +46,35 @@ Outcome kelvoctl(const QStringList& arguments, const QByteArray& input = QByteAr
     return run;
 }
 
-QStringList at(const QString& address, QStringList command) {
-    return QStringList{QStringLiteral("--ip"), address} + command;
+// A command line from its words, aimed at the controller on address.
+QStringList at(const QString& address, const QString& words) {
+    return QStringList{QStringLiteral("--ip"), address} +
+           words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
-// kelvo-sim on address:6000, a controller with state, for the length of a test.
-SimProcess simulator(const QString& address, const std::vector<std::string>& options = {}) {
-    return SimProcess(address.toStdString(), options, SimProcess::Controller::Simulated);
+// What program has written by the time it writes expected, or after ten seconds.
+QString readUntil(QProcess& program, QString& out, const QString& expected) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!out.contains(expected) && timer.elapsed() < 10000) {
+        program.waitForReadyRead(100);
+        out += QString::fromUtf8(program.readAllStandardOutput());
+    }
+    return out;
+}
+
+void writeJobFile(const QString& folder, const QString& robotAndName) {
+    const QString path = folder + QStringLiteral("/robotJob/") + robotAndName;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("NOP\nEND\n");
+}
+
+bool arrives(const QString& path) {
+    for (int waited = 0; waited < 10000 && !QFile::exists(path); waited += 50)
+        QThread::msleep(50);
+    return QFile::exists(path);
 }
 
 }  // namespace
@@ -93,50 +115,46 @@ TEST(Kelvoctl, HelpAndUsageErrorsNeedNoControllerAndAFailedConnectSaysSo) {
 // Each a new process: what one sets, the next reads back from the controller.
 TEST(Kelvoctl, OneShotCommandsChangeTheControllerAndFailuresAreTold) {
     const QString address = QStringLiteral("127.0.8.1");
-    SimProcess sim = simulator(address);
+    SimProcess sim(address.toStdString(), {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     struct Step {
-        QStringList command;
+        const char* command;
         int exitCode;
-        const char* out;  // the start of what it prints
-        const char* error = "";
+        const char* out;                // the start of what it prints
+        const char* error = "";         // a pattern in what it tells
         const char* console = nullptr;  // a line for kelvo-sim's console first
     };
     const Step steps[] = {
-        {{"mode", "remote"}, 0, "mode: remote (1)\n"},
-        {{"mode"}, 0, "mode: remote (1)\n"},
-        {{"dout", "5", "1"}, 0, "dout 5 = 1\n"},
+        {"mode remote", 0, "mode: remote (1)\n"},
+        {"mode", 0, "mode: remote (1)\n"},
+        {"dout 5 1", 0, "dout 5 = 1\n"},
         // The servo state comes from the controller, where every robot starts stopped.
-        {{"status"}, 0, "servo      stopped (0)\nmode       remote (1)\n"},
+        {"status", 0, "servo      stopped (0)\nmode       remote (1)\n"},
         // Outside teach mode the library refuses to release the enabling switch.
-        {{"servo", "off"}, 1, "", "error: kelvo_servo_power_off: refused in the current state"},
+        {"servo off", 1, "", "error: kelvo_servo_power_off: refused in the current state"},
         // The servo is off: the controller refuses the move with a warning naming the robot,
         // which the library logs.
-        {{"movj", "10", "0", "0", "0", "0", "0"}, 1, "", "机器人1: 伺服未就绪"},
-        {{"movj", "10", "0", "0", "0", "0", "0"}, 1, "", "error: the robot did not move"},
+        {"movj 10 0 0 0 0 0", 1, "", "机器人1: 伺服未就绪.*error: the robot did not move"},
         // A controller that keeps its old value: the setting fails.
-        {{"speed", "50"},
-         1,
-         "speed: 10 %",
-         "the controller did not take 50 %",
+        {"speed 50", 1, "speed: 10 %", "the controller did not take 50 %",
          R"(reply 2601 2603 {"robot":1,"speed":10})"},
     };
     for (const Step& step : steps) {
-        SCOPED_TRACE(step.command.join(' ').toStdString());
+        SCOPED_TRACE(step.command);
         ASSERT_TRUE(!step.console || sim.command(step.console));
-        const Outcome run = kelvoctl(at(address, step.command));
+        const Outcome run = kelvoctl(at(address, QString::fromUtf8(step.command)));
         EXPECT_EQ(run.exitCode, step.exitCode);
-        const std::string out = run.out.toStdString();
-        const std::string errors = run.errors.toStdString();
-        EXPECT_EQ(out.rfind(step.out, 0), 0u) << out;
-        EXPECT_NE(errors.find(step.error), std::string::npos) << errors;
+        EXPECT_EQ(run.out.toStdString().rfind(step.out, 0), 0u) << run.out.toStdString();
+        const QRegularExpression error(QString::fromUtf8(step.error),
+                                       QRegularExpression::DotMatchesEverythingOption);
+        EXPECT_TRUE(error.match(run.errors).hasMatch()) << run.errors.toStdString();
     }
     EXPECT_EQ(sim.accepted(), int(std::size(steps)));
 }
 
 TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
     const QString address = QStringLiteral("127.0.8.2");
-    SimProcess sim = simulator(address);
+    SimProcess sim(address.toStdString(), {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     const QByteArray script =
         "# teach mode, servo on, a jog and two moves\n"
@@ -153,7 +171,7 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
         "din\n"
         "movl 2000 0 0 180 0 0\n"
         "status\n";
-    const Outcome run = kelvoctl(at(address, {}), script);
+    const Outcome run = kelvoctl(at(address, ""), script);
     EXPECT_EQ(run.exitCode, 1);
     for (const char* expected :
          {"servo: on", "mode: teach (0)", "coord: joint (0)", "speed: 100 %", "jogged J1 +: J1 15.",
@@ -167,27 +185,12 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
     EXPECT_EQ(sim.accepted(), 1);
 }
 
-namespace {
-
-// What program has written by the time it writes expected, or after ten seconds.
-QString readUntil(QProcess& program, QString& out, const QString& expected) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!out.contains(expected) && timer.elapsed() < 10000) {
-        program.waitForReadyRead(100);
-        out += QString::fromUtf8(program.readAllStandardOutput());
-    }
-    return out;
-}
-
-}  // namespace
-
 TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
     const QString address = QStringLiteral("127.0.8.4");
-    SimProcess sim = simulator(address);
+    SimProcess sim(address.toStdString(), {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     QProcess watch;
-    watch.start(QStringLiteral(KELVOCTL_PROGRAM), at(address, {QStringLiteral("watch")}));
+    watch.start(QStringLiteral(KELVOCTL_PROGRAM), at(address, "watch"));
     QString out;
     // Events are queued from the connection on, its link coming up among the first.
     readUntil(watch, out, QStringLiteral(" link up\n"));
@@ -216,56 +219,36 @@ TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
     // SECONDS bounds it.
     QElapsedTimer timer;
     timer.start();
-    const Outcome run = kelvoctl(at(address, {QStringLiteral("watch"), QStringLiteral("1")}));
+    const Outcome run = kelvoctl(at(address, "watch 1"));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains(" link up\n"));
     EXPECT_LT(timer.elapsed(), 8000);
 }
 
-namespace {
-
-void writeJobFile(const QString& folder, const QString& robotAndName) {
-    const QString path = folder + QStringLiteral("/robotJob/") + robotAndName;
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("NOP\nEND\n");
-}
-
-bool arrives(const QString& path) {
-    for (int waited = 0; waited < 10000 && !QFile::exists(path); waited += 50)
-        QThread::msleep(50);
-    return QFile::exists(path);
-}
-
-}  // namespace
-
 // Installed, kelvoctl's own folder is /usr/bin: job files come from where it is started.
 TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
     const QString address = QStringLiteral("127.0.8.3");
     QTemporaryDir simJobs;
-    SimProcess sim = simulator(address, {"--job-dir", simJobs.path().toStdString()});
+    SimProcess sim(address.toStdString(), {"--job-dir", simJobs.path().toStdString()},
+                   SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     QTemporaryDir here;
     QTemporaryDir there;
     writeJobFile(here.path(), QStringLiteral("R1/HERE.JBR"));
     writeJobFile(there.path(), QStringLiteral("R2/THERE.JBR"));
 
-    Outcome run =
-        kelvoctl(at(address, {QStringLiteral("upload"), QStringLiteral("500")}), {}, here.path());
+    Outcome run = kelvoctl(at(address, "upload 500"), {}, here.path());
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(run.out.contains(QDir(here.path()).canonicalPath() + "/robotJob"))
         << run.out.toStdString();
     EXPECT_TRUE(arrives(simJobs.filePath(QStringLiteral("R1/HERE.JBR"))));
 
-    run = kelvoctl({QStringLiteral("--ip"), address, QStringLiteral("--job-dir"), there.path(),
-                    QStringLiteral("upload"), QStringLiteral("500")},
-                   {}, here.path());
+    run = kelvoctl(at(address, "--job-dir " + there.path() + " upload 500"), {}, here.path());
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(arrives(simJobs.filePath(QStringLiteral("R2/THERE.JBR"))));
 
-    run = kelvoctl({QStringLiteral("--ip"), address, QStringLiteral("--job-dir"),
-                    here.filePath(QStringLiteral("missing")), QStringLiteral("upload")});
+    run =
+        kelvoctl(at(address, "--job-dir " + here.filePath(QStringLiteral("missing")) + " upload"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains("cannot use the job folder")) << run.errors.toStdString();
 }
@@ -287,8 +270,7 @@ TEST(Kelvoctl, TracePrintsAKnownDumpAsExpected) {
 TEST(Demo, RunsToCompletionAndShowsEveryStep) {
     QElapsedTimer timer;
     timer.start();
-    const Outcome run = kelvoctl(
-        {QStringLiteral("demo"), QStringLiteral("--address"), QStringLiteral("127.0.9.2")});
+    const Outcome run = kelvoctl({"demo", "--address", "127.0.9.2"});
     EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.errors.toStdString();
     // Every step shows; the alarm kelvo-sim raises arrives as events, and the number they carry
     // clears it; the sample job files reach the simulator's job directory.
