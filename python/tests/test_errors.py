@@ -8,7 +8,6 @@ import pytest
 import kelvo
 from kelvo import _library
 from kelvo.errors import error_for
-from conftest import address_in
 
 
 @pytest.mark.parametrize("cls", [
@@ -20,18 +19,6 @@ def test_each_code_has_its_exception_with_the_librarys_message(cls):
     assert type(error) is cls and error.message == cls().message != "unknown error"
     assert str(error) == error.message + ": the detail" and error.message == bytes(
         _library.library().kelvo_strerror(cls.code)).decode()
-
-
-def test_connect_errors(robot):
-    with pytest.raises(kelvo.RefusedError, match="refused") as info:
-        robot.start_jogging(1, True)  # the servo is off
-    assert info.value.code == -4
-    with pytest.raises(kelvo.InvalidArgumentError):
-        kelvo.connect("127.0.21.x")
-    started = time.monotonic()
-    with pytest.raises(kelvo.NotConnectedError):
-        kelvo.connect(address_in("127.0.21"), timeout=0.5)  # nothing listens there
-    assert time.monotonic() - started < 3
 
 
 def test_scripted_answers_timeouts_and_close_ending_a_waiting_query(start_sim):
