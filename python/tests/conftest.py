@@ -66,8 +66,8 @@ def sims_in(network):
 
 
 @pytest.fixture
-def start_sim():
-    yield from sims_in("127.0.21")
+def start_sim(request):
+    yield from sims_in(getattr(request.module, "NETWORK", "127.0.21"))
 
 
 @pytest.fixture

@@ -10,14 +10,11 @@ import pytest
 
 import kelvo
 import kelvo.aio
-from conftest import sims_in
 from kelvo import AlarmSeverity, Coord, EventKind, IoKind, Mode, TransferStage
 from kelvo._records import CEvent
 
 
-@pytest.fixture
-def start_sim():
-    yield from sims_in("127.0.30")
+NETWORK = "127.0.30"
 
 
 def run(coroutine, seconds=30.0):

@@ -8,11 +8,10 @@ import pytest
 import kelvo
 from kelvo import _library
 from kelvo.errors import error_for
+from test_layout import ERRORS
 
 
-@pytest.mark.parametrize("cls", [
-    kelvo.InvalidArgumentError, kelvo.NotConnectedError, kelvo.TimedOutError, kelvo.RefusedError,
-    kelvo.BusyError, kelvo.TooLargeError, kelvo.ClosedError, kelvo.JobFileError])
+@pytest.mark.parametrize("cls", ERRORS)
 def test_each_code_has_its_exception_with_the_librarys_message(cls):
     _library.library()
     error = error_for(cls.code, "the detail")

@@ -11,7 +11,7 @@ import shutil
 import subprocess
 import sys
 from pathlib import Path
-from typing import Iterator, List, NamedTuple, Tuple
+from typing import Iterator, List, NamedTuple
 
 import pytest
 
@@ -122,13 +122,6 @@ def test_csharp_snippet(snippet: Snippet, tmp_path: Path, request: pytest.Fixtur
         assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
 
 
-def commands(body: str) -> Iterator[Tuple[str, str]]:
-    """The block's "$ kelvoctl ..." lines, each with the output shown under it."""
-    for part in re.split(r"^\$ ", body, flags=re.M)[1:]:
-        command, _, shown = part.partition("\n")
-        yield command, shown
-
-
 def looks_like(shown: str, printed: str) -> bool:
     lines = []
     for line in shown.rstrip("\n").split("\n"):
@@ -139,8 +132,10 @@ def looks_like(shown: str, printed: str) -> bool:
 
 @pytest.mark.parametrize("snippet", snippets("console"))
 def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
-    shown_commands = list(commands(snippet.body))
-    assert shown_commands, "%s shows no command" % snippet
+    # The block's "$ kelvoctl ..." lines, each with the output shown under it
+    parts = re.split(r"^\$ ", snippet.body, flags=re.M)[1:]
+    shown_commands = [part.partition("\n")[::2] for part in parts]
+    assert shown_commands, "%s shows no command" % (snippet,)
     for command, shown in shown_commands:
         argv = shlex.split(command.replace(SHOWN_ADDRESS, address))
         assert argv[0] == "kelvoctl", "%s: only kelvoctl commands are checked: %s" % (snippet, command)
@@ -150,14 +145,11 @@ def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
 
 
 @pytest.mark.parametrize("shown, printed, alike", [
-    ("dout 1 = 1\n", "dout 1 = 1\n", True),
-    ("dout 1 = 1\n", "dout 1 = 0\n", False),
-    ("dout 1 = 1\n", "dout 1 = 1\nmore\n", False),
+    ("dout 1 = 1\n", "dout 1 = 1\n", True), ("dout 1 = 1\n", "dout 1 = 0\n", False),
+    ("dout 1 = 1\n", "dout 1 = 1\nmore\n", False), ("a.b\n", "axb\n", False),
     ("connected in ... ms\n", "connected in 12 ms\n", True),
-    ("a\n...\nz\n", "a\nb\nc\nz\n", True),
-    ("a\n...\nz\n", "a\nz\n", True),
+    ("a\n...\nz\n", "a\nb\nc\nz\n", True), ("a\n...\nz\n", "a\nz\n", True),
     ("a\n...\nz\n", "a\nb\n", False),
-    ("a.b\n", "axb\n", False),
 ])
 def test_looks_like(shown: str, printed: str, alike: bool) -> None:
     assert looks_like(shown, printed) == alike
