@@ -1,4 +1,4 @@
-"""Every error code as its own exception, and the errors the package's own waits produce."""
+# Every error code as its own exception, and the errors the package's own waits produce.
 
 import time
 from concurrent.futures import ThreadPoolExecutor

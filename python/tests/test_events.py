@@ -1,4 +1,4 @@
-"""Events by push, and by pull once unregistered."""
+# Events by push, and by pull once unregistered.
 
 import queue
 
@@ -10,7 +10,7 @@ from conftest import until
 
 
 def is_output(event, port):
-    """A digital output report with port set."""
+    # A digital output report with port set.
     is_dout = event.kind == EventKind.IO and event.code == IoKind.DOUT
     return is_dout and event.values[port - 1 : port] == (1,)
 

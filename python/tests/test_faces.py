@@ -1,7 +1,8 @@
-"""What a script meets at the edges: arguments refused before C sees them, the controller's reason
-in an exception, Ctrl-C that ends waits and stops the robot, exits that do not hang, no leaks."""
+# What a script meets at the edges: arguments refused before C sees them, the controller's reason in
+# an exception, Ctrl-C that ends waits and stops the robot, exits that do not hang, no leaks.
 
 import gc
+import glob
 import math
 import os
 import signal
@@ -91,7 +92,7 @@ def test_session_calls_refuse_undefined_codes_that_flat_calls_send(robot, name, 
 
 
 def child(script, *arguments):
-    """Debian's Python running "import sys, kelvo" and script, its output read by line."""
+    # Debian's Python running "import sys, kelvo" and script, its output read by line.
     script = "import sys, kelvo\n" + textwrap.dedent(script)
     return subprocess.Popen([sys.executable, "-c", script, *arguments],
                             env=dict(os.environ, PYTHONPATH=str(ROOT / "python")),
@@ -136,8 +137,8 @@ def test_ctrl_c_ends_waits_and_stops_the_robot(start_sim, case):
     process.send_signal(signal.SIGINT)
     started = time.monotonic()
     _, errors = process.communicate(timeout=10)
-    assert time.monotonic() - started < 3  # the slices are 0.2 s; the rest is the exit
-    assert "KeyboardInterrupt" in errors
+    # the slices are 0.2 s; the rest is the exit
+    assert time.monotonic() - started < 3 and "KeyboardInterrupt" in errors, errors
     if case == "move_and_wait":
         with kelvo.connect(sim.address) as robot:
             first = robot.get_current_position(kelvo.Coord.JOINT)
@@ -163,13 +164,9 @@ def test_exit_with_sessions_open_a_callback_set_and_a_thread_on_events_ends_at_o
 
 
 def sockets_and_threads():
-    sockets = 0
-    for fd in os.listdir("/proc/self/fd"):
-        try:
-            sockets += os.readlink("/proc/self/fd/" + fd).startswith("socket:")
-        except OSError:  # closed meanwhile
-            pass
-    return sockets, len(os.listdir("/proc/self/task"))
+    # realpath, unlike readlink, takes an fd closed meanwhile
+    links = [os.path.realpath(fd) for fd in glob.glob("/proc/self/fd/*")]
+    return sum("socket:" in link for link in links), len(os.listdir("/proc/self/task"))
 
 
 def test_callbacks_do_not_keep_their_robots_alive(sim):

@@ -1,4 +1,4 @@
-"""Each group of methods, and each example of examples/python, against kelvo-sim."""
+# Each group of methods, and each example of examples/python, against kelvo-sim.
 
 import time
 

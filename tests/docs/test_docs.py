@@ -1,7 +1,7 @@
-"""The pages of docs/ stay true. Every C block compiles against kelvo.h; C, C# and Python blocks
-marked <!-- runnable --> (the line before the fence) run against a kelvo-sim of their own, on
-127.0.33.N instead of the pages' 127.0.0.1; every kelvoctl command of a console block prints what
-the page shows ("..." stands for any text within a line, or alone for any lines)."""
+# The pages of docs/ stay true. Every C block compiles against kelvo.h; C, C# and Python blocks
+# marked <!-- runnable --> (the line before the fence) run against a kelvo-sim of their own, on
+# 127.0.33.N instead of the pages' 127.0.0.1; every kelvoctl command of a console block prints what
+# the page shows ("..." stands for any text within a line, or alone for any lines).
 
 import itertools
 import os
@@ -21,7 +21,6 @@ DOCS = ROOT / "docs"
 SHOWN_ADDRESS = "127.0.0.1"
 FENCE = re.compile(r"^(?P<marker><!-- runnable -->\n)?```(?P<lang>[\w#]+)[^\n]*\n(?P<body>.*?)^```$",
                    re.M | re.S)
-TIMEOUT = 60
 
 _addresses = itertools.count(1)
 
@@ -56,7 +55,7 @@ def test_pages_have_snippets() -> None:
 
 @pytest.fixture
 def address() -> Iterator[str]:
-    """A kelvo-sim listening on an address of this test's own."""
+    # A kelvo-sim listening on an address of this test's own.
     address = "127.0.33.%d" % (next(_addresses) % 254 + 1)
     sim = subprocess.Popen([str(BUILD / "sim" / "kelvo-sim"), "--listen", address],
                            stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -73,7 +72,7 @@ def address() -> Iterator[str]:
 def run(argv: List[str], **kwargs: object) -> "subprocess.CompletedProcess[str]":
     env = dict(os.environ, PYTHONPATH=str(ROOT / "python"),
                KELVO_LIBRARY=str(BUILD / "src" / "libkelvo_dll.so"))
-    return subprocess.run(argv, capture_output=True, text=True, timeout=TIMEOUT, env=env, cwd=ROOT,
+    return subprocess.run(argv, capture_output=True, text=True, timeout=60, env=env, cwd=ROOT,
                           **kwargs)  # type: ignore[call-overload]
 
 
@@ -165,14 +164,10 @@ def test_log_line_table() -> None:
             if not any(text in row and english in row for row in rows)] == []
 
 
-def raw_links() -> List[object]:
-    # Sphinx checks the Markdown links; links to the generated C reference and man page are HTML.
-    return [pytest.param(page, href, id="%s:%s" % (page.name, href))
-            for page in sorted(DOCS.rglob("*.md"))
-            for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))]
-
-
-@pytest.mark.parametrize("page, href", raw_links())
+# Sphinx checks the Markdown links; links to the generated C reference and man page are HTML.
+@pytest.mark.parametrize("page, href", [
+    pytest.param(page, href, id="%s:%s" % (page.name, href)) for page in sorted(DOCS.rglob("*.md"))
+    for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))])
 def test_raw_link(page: Path, href: str) -> None:
     site = BUILD / "docs"
     assert (site / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
