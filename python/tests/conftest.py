@@ -1,4 +1,4 @@
-"""Fixtures: kelvo-sim on a loopback address of its own per test, and a Robot linked to it."""
+# Fixtures: kelvo-sim on a loopback address of its own per test, and a Robot linked to it.
 
 import itertools
 import os
@@ -23,12 +23,12 @@ _counters = {}
 
 
 def address_in(network):
-    """network.1 to .254 in turn; each file keeps to its own network (127.0.21 by default)."""
+    # network.1 to .254 in turn; each file keeps to its own network (127.0.21 by default).
     return "%s.%d" % (network, next(_counters.setdefault(network, itertools.count(1))) % 254 + 1)
 
 
 class Sim:
-    """kelvo-sim as a child process, driven through its console."""
+    # kelvo-sim as a child process, driven through its console.
 
     def __init__(self, address, *options):
         self.address = address
@@ -41,22 +41,21 @@ class Sim:
             raise RuntimeError("kelvo-sim did not start on %s: %r" % (address, line))
 
     def command(self, line):
-        """One console command; returns once it has taken effect."""
+        # One console command; returns once it has taken effect.
         self.process.stdin.write(line + "\n")
         self.process.stdin.flush()
         answer = self.process.stdout.readline().strip()
         assert answer == "ok " + line, answer
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
+        self.process.kill()  # nothing if it has ended
         self.process.wait()
         self.process.stdin.close()
         self.process.stdout.close()
 
 
 def sims_in(network):
-    """start(*options): a further kelvo-sim on the next address, all stopped after the test."""
+    # start(*options): a further kelvo-sim on the next address, all stopped after the test.
     if not SIM.is_file():
         pytest.fail("%s is missing: build the kelvo-sim target" % SIM)
     sims = []
@@ -66,8 +65,8 @@ def sims_in(network):
 
 
 @pytest.fixture
-def start_sim():
-    yield from sims_in("127.0.21")
+def start_sim(request):
+    yield from sims_in(getattr(request.module, "NETWORK", "127.0.21"))
 
 
 @pytest.fixture
@@ -82,7 +81,7 @@ def robot(sim):
 
 
 def until(check, seconds=5.0, what="the condition"):
-    """Waits until check() is true; fails the test after seconds."""
+    # Waits until check() is true; fails the test after seconds.
     deadline = time.monotonic() + seconds
     while not check():
         if time.monotonic() > deadline:
@@ -91,7 +90,7 @@ def until(check, seconds=5.0, what="the condition"):
 
 
 def run_python(arguments, cwd=ROOT, **env):
-    """Debian's Python (this one) in a child process, with the package on its path."""
+    # Debian's Python (this one) in a child process, with the package on its path.
     environment = {**os.environ, "PYTHONPATH": str(ROOT / "python"), **env}
     return subprocess.run([sys.executable, *arguments], env=environment, cwd=str(cwd),
                           capture_output=True, text=True, timeout=60)

@@ -1,4 +1,4 @@
-"""kelvo.aio against kelvo-sim, move progress in both faces, and the typed events."""
+# kelvo.aio against kelvo-sim, move progress in both faces, and the typed events.
 
 import asyncio
 import ctypes
@@ -10,14 +10,11 @@ import pytest
 
 import kelvo
 import kelvo.aio
-from conftest import sims_in
 from kelvo import AlarmSeverity, Coord, EventKind, IoKind, Mode, TransferStage
 from kelvo._records import CEvent
 
 
-@pytest.fixture
-def start_sim():
-    yield from sims_in("127.0.30")
+NETWORK = "127.0.30"
 
 
 def run(coroutine, seconds=30.0):
@@ -33,7 +30,7 @@ FAR = [90, 0, 0, 0, -30, 0]
 
 
 def test_two_robots_interleaved_on_one_loop(start_sim):
-    """Calls on two robots interleave; a controller slow to answer stalls only its own robot."""
+    # Calls on two robots interleave; a controller slow to answer stalls only its own robot.
     first, second = start_sim(), start_sim()
     first.command("delay 800")
 
@@ -57,17 +54,13 @@ def test_two_robots_interleaved_on_one_loop(start_sim):
             return a_done - b_done, arrived
 
     lead, arrived = run(main())
-    assert [round(p[0]) for p in arrived] == [30, -30]
-    assert lead > 0.5  # the fast robot finished its rounds while the slow one still waited
-
-
-class Halt(Exception):
-    pass
+    # the fast robot finished its rounds while the slow one still waited
+    assert [round(p[0]) for p in arrived] == [30, -30] and lead > 0.5, (arrived, lead)
 
 
 def _halt(position, fraction):
     if fraction > 0.03:
-        raise Halt()
+        raise ArithmeticError("halted")  # nothing kelvo raises
 
 
 @pytest.mark.parametrize("linear, ending", [(False, "cancel"), (True, "progress raises")])
@@ -78,13 +71,12 @@ def test_ending_a_move_early_stops_the_robot(sim, linear, ending):
             target = [600, -300, 500, 180, 0, 0] if linear else FAR
             coord = Coord.CARTESIAN if linear else Coord.JOINT
             on_progress = _halt if ending == "progress raises" else None
-            move = asyncio.create_task(
-                robot.move_and_wait(target, 20, coord, linear=linear, on_progress=on_progress)
-            )
+            move = asyncio.create_task(robot.move_and_wait(target, 20, coord, linear=linear,
+                                                           on_progress=on_progress))
             if not on_progress:
                 await asyncio.sleep(0.8)
                 move.cancel()
-            with pytest.raises(Halt if on_progress else asyncio.CancelledError):
+            with pytest.raises(ArithmeticError if on_progress else asyncio.CancelledError):
                 await move
             stopped = await robot.get_current_position(Coord.JOINT)
             await asyncio.sleep(0.5)
@@ -97,7 +89,7 @@ def test_ending_a_move_early_stops_the_robot(sim, linear, ending):
 
 
 def test_closing_ends_a_waiting_move_with_closed_error(sim):
-    """(A waiting query ends so in the blocking face, which the coroutines run in a thread.)"""
+    # (A waiting query ends so in the blocking face, which the coroutines run in a thread.)
     async def main():
         async with kelvo.aio.connect(sim.address) as robot:
             await ready_to_move(robot)
@@ -123,15 +115,15 @@ def test_event_stream_sees_what_the_controller_reports(sim):
             pytest.fail("no alarm within 5 s")
 
     alarm = run(main())
-    assert (alarm.number, alarm.severity, bool(alarm.text)) == (0x6010, AlarmSeverity.ERROR, True)
+    assert (alarm.number, alarm.severity) == (0x6010, AlarmSeverity.ERROR)
+    assert "servo alarm" in alarm.text and abs(alarm.time - time.time()) < 60
 
 
 @pytest.mark.parametrize("face", ["blocking", "async"])
 def test_progress_rises_to_one_at_most_every_100_ms(sim, face):
     target, calls = [40, 20, 0, 0, -30, 0], []
 
-    def note(position, fraction):
-        calls.append((time.monotonic(), position, fraction))
+    note = lambda position, fraction: calls.append((time.monotonic(), position, fraction))  # noqa
 
     async def main():
         async with kelvo.aio.connect(sim.address) as robot:
@@ -160,10 +152,8 @@ def test_progress_rises_to_one_at_most_every_100_ms(sim, face):
     (EventKind.TRANSFER, 9, [math.inf], None, {"phase": 9, "name": "", "done": 0, "total": 0}),
 ])
 def test_typed_event_fields(kind, code, values, text, expected):
-    raw = (ctypes.c_double * max(1, len(values)))(*values)
-    event = kelvo.Event.from_c(
-        CEvent(kind, 1, code, len(values), ctypes.cast(raw, ctypes.POINTER(ctypes.c_double)), text)
-    )
+    raw = (ctypes.c_double * max(1, len(values)))(*values)  # ctypes takes it as the pointer
+    event = kelvo.Event.from_c(CEvent(kind, 1, code, len(values), raw, text))
     assert {name: getattr(event, name) for name in expected} == expected
     assert all(type(port) is int for port in getattr(event, "ports", ()))
 

@@ -1,7 +1,8 @@
-"""The dashboard: access rules, messages, commands and jogs from hand-made pages, and one walk
-through the page in Chromium."""
+# The dashboard: access rules, messages, commands and jogs from hand-made pages, and one walk
+# through the page in Chromium.
 
 import asyncio
+import contextlib
 import itertools
 import json
 import logging
@@ -21,7 +22,7 @@ import aiohttp  # noqa: E402
 import kelvo  # noqa: E402
 from kelvo import dashboard  # noqa: E402
 from kelvo.dashboard.access import COOKIE, AccessError, check_listen  # noqa: E402
-from conftest import BUILD, ROOT, Sim, until  # noqa: E402
+from conftest import BUILD, ROOT, Sim, run_python, until  # noqa: E402
 
 TOKEN = "s3cret-token-31"
 _hosts = ("127.0.31.%d" % n for n in itertools.count(1))
@@ -29,7 +30,7 @@ _control_hosts = ("127.0.32.%d" % n for n in itertools.count(1))
 
 
 def cell_fixture(token=None, control=False, hosts=_hosts):
-    """One kelvo-sim, the script's session with it and a dashboard serving that session."""
+    # One kelvo-sim, the script's session with it and a dashboard serving that session.
     @pytest.fixture(scope="module")
     def fixture():
         cell = types.SimpleNamespace(sim=Sim(next(hosts)))
@@ -51,7 +52,7 @@ guarded = cell_fixture(token=TOKEN)
 
 
 async def with_pages(base, talk, pages=1):
-    """talk(*sockets) with pages open on the dashboard at base."""
+    # talk(*sockets) with pages open on the dashboard at base.
     async with aiohttp.ClientSession() as session:
         sockets = [await session.ws_connect(base + "/ws") for _ in range(pages)]
         try:
@@ -70,7 +71,7 @@ async def receive_until(socket, wanted, seconds=10.0):
 
 
 def fields(message):
-    """What a message tells of the first robot's state."""
+    # What a message tells of the first robot's state.
     return message.get("fields") or ({} if "robots" not in message else
                                      message["robots"][0]["state"])
 
@@ -83,32 +84,26 @@ def fields(message):
     ("127.0.0.1:99999", None, "malformed"), ("[::1:8080", None, "malformed"),
 ])
 def test_listen_addresses(listen, token, refused):
-    if refused is None:
+    with pytest.raises(AccessError, match=refused) if refused else contextlib.nullcontext():
         check_listen(listen, token)
-    else:
-        with pytest.raises(AccessError, match=refused):
-            check_listen(listen, token)
 
 
 def test_command_line_refuses_an_open_listen_and_serves_its_own_sessions():
-    environment = dict(os.environ, PYTHONPATH=str(ROOT / "python"))
-    plain = "import sys, kelvo; assert 'aiohttp' not in sys.modules"
-    assert subprocess.run([sys.executable, "-c", plain], env=environment).returncode == 0
-    command = [sys.executable, "-m", "kelvo.dashboard"]
-    refused = subprocess.run(command + ["127.0.31.250", "--listen", "0.0.0.0:0"],
-                             capture_output=True, text=True, timeout=30, env=environment)
-    assert refused.returncode == 2 and "--token" in refused.stderr
+    plain = run_python(["-c", "import sys, kelvo; assert 'aiohttp' not in sys.modules"])
+    refused = run_python(["-m", "kelvo.dashboard", "127.0.31.250", "--listen", "0.0.0.0:0"])
+    assert plain.returncode == 0 and refused.returncode == 2 and "--token" in refused.stderr
 
     sim = Sim(next(_hosts))
-    process = subprocess.Popen(command + [sim.address, "--listen", next(_hosts) + ":0"],
-                               stdout=subprocess.PIPE, text=True, stderr=subprocess.DEVNULL,
-                               env=environment)
+    process = subprocess.Popen(
+        [sys.executable, "-m", "kelvo.dashboard", sim.address, "--listen", next(_hosts) + ":0"],
+        env=dict(os.environ, PYTHONPATH=str(ROOT / "python")), stdout=subprocess.PIPE, text=True,
+        stderr=subprocess.DEVNULL)
     try:
         url = process.stdout.readline().split()[-1].rstrip("/")
 
         async def shown(socket):
-            """The servo once the panel has read it, then how many readings of a robot standing
-            still (it pushes nothing: the panel asks) come within a second."""
+            # The servo once the panel has read it, then how many readings of a robot standing still
+            # (it pushes nothing: the panel asks) come within a second.
             servo = fields(await receive_until(socket, lambda m: "servo" in fields(m)))["servo"]
             deadline, readings = time.monotonic() + 1.0, 0
             while time.monotonic() < deadline:
@@ -174,10 +169,8 @@ def test_bad_messages_get_an_error_and_change_nothing(cell):
         for message in BAD_MESSAGES + ['{"type": "ping", "id": 7}']:
             await (socket.send_bytes if isinstance(message, bytes) else socket.send_str)(message)
             replies.append(await receive_until(socket, lambda m: m["type"] in ("error", "pong")))
-        try:
+        with contextlib.suppress(aiohttp.ClientOSError):  # closed before it has all of it
             await socket.send_str("x" * (2 << 20))  # beyond any frame the server reads
-        except aiohttp.ClientOSError:
-            pass  # the server may close before it has all of it
         closed = await socket.receive(timeout=5)
         while closed.type == aiohttp.WSMsgType.TEXT:  # a state pushed meanwhile
             closed = await socket.receive(timeout=5)
@@ -248,7 +241,7 @@ def test_refused_commands_change_nothing(request, case):
     cell = request.getfixturevalue(name)
 
     async def ask(socket, message):
-        """The answer to one message; for a list of them sent at once, the first refusal."""
+        # The answer to one message; for a list of them sent at once, the first refusal.
         messages = message if isinstance(message, list) else [message]
         for one in messages:
             await socket.send_str(json.dumps(one))
@@ -261,13 +254,10 @@ def test_refused_commands_change_nothing(request, case):
 
     replies = asyncio.run(with_pages(cell.base, talk, 2))
     for (_, message, expected), reply in zip(steps, replies):
-        if expected == "done":
-            assert reply["type"] == "done", (message, reply)
-        else:
-            assert reply["type"] == "error" and expected in reply["message"], (message, reply)
-    robot = cell.robot
-    assert (robot.get_dout()[2], robot.get_din()[2]) == (0, 0)
-    assert robot.get_servo_status() != kelvo.ServoStatus.RUNNING
+        assert reply["type"] == ("done" if expected == "done" else "error"), (message, reply)
+        assert expected in reply.get("message", "done"), (message, reply)
+    assert (cell.robot.get_dout()[2], cell.robot.get_din()[2]) == (0, 0)
+    assert cell.robot.get_servo_status() != kelvo.ServoStatus.RUNNING
 
 
 # ---- jogs: they move only while held ----
@@ -291,8 +281,8 @@ def switch_servo_on(press, robot):
 
 
 async def jog_stops(robot, caplog, start, end, reason):
-    """Jogs up Z by start(), ends the hold by end() once Z rises, and checks that the robot
-    stopped soon, for reason; how soon is recorded in the build tree."""
+    # Jogs up Z by start(), ends the hold by end() once Z rises, and checks that the robot stopped
+    # soon, for reason; how soon is recorded in the build tree.
     caplog.set_level(logging.INFO, logger="kelvo.dashboard")
     z = lambda: asyncio.to_thread(  # noqa: E731
         lambda: robot.get_current_position(kelvo.Coord.CARTESIAN)[2])
@@ -366,9 +356,9 @@ def browser(tmp_path_factory):
 
 
 def test_page_walk(cell, controlled, browser, caplog):
-    """Without control the page only shows; with it, it toggles an output, asks before servo on,
-    shows a move, an alarm and an output, yields and takes back control, and a jog stops when its
-    button is released or the page hidden."""
+    # Without control the page only shows; with it, it toggles an output, asks before servo on,
+    # shows a move, an alarm and an output, yields and takes back control, and a jog stops when its
+    # button is released or the page hidden.
     from selenium.webdriver import ActionChains
     from selenium.webdriver.common.by import By
 
@@ -408,8 +398,7 @@ def test_page_walk(cell, controlled, browser, caplog):
     until(lambda: 1.0 < float(shown(".joints td")[0]) < 39.0, 5, "joint 1 moving")
     robot.wait_until_stopped(target, kelvo.Coord.JOINT)
     until(lambda: shown(".joints td")[0] == "40.000", 5, "joint 1 at the target")
-    plotted = page("return [Math.max(...p.plot.data[1]), Math.max(...p.plot.data[5])];")
-    assert plotted == [40.0, 30.0]
+    assert page("return [Math.max(...p.plot.data[1]), Math.max(...p.plot.data[5])];") == [40, 30]
     (BUILD / "dashboard-figures.json").write_text(
         json.dumps(browser.execute_script("return window.kelvoStats();")))
 

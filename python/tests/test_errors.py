@@ -1,4 +1,4 @@
-"""Every error code as its own exception, and the errors the package's own waits produce."""
+# Every error code as its own exception, and the errors the package's own waits produce.
 
 import time
 from concurrent.futures import ThreadPoolExecutor
@@ -8,30 +8,16 @@ import pytest
 import kelvo
 from kelvo import _library
 from kelvo.errors import error_for
-from conftest import address_in
+from test_layout import ERRORS
 
 
-@pytest.mark.parametrize("cls", [
-    kelvo.InvalidArgumentError, kelvo.NotConnectedError, kelvo.TimedOutError, kelvo.RefusedError,
-    kelvo.BusyError, kelvo.TooLargeError, kelvo.ClosedError, kelvo.JobFileError])
+@pytest.mark.parametrize("cls", ERRORS)
 def test_each_code_has_its_exception_with_the_librarys_message(cls):
     _library.library()
     error = error_for(cls.code, "the detail")
     assert type(error) is cls and error.message == cls().message != "unknown error"
     assert str(error) == error.message + ": the detail" and error.message == bytes(
         _library.library().kelvo_strerror(cls.code)).decode()
-
-
-def test_connect_errors(robot):
-    with pytest.raises(kelvo.RefusedError, match="refused") as info:
-        robot.start_jogging(1, True)  # the servo is off
-    assert info.value.code == -4
-    with pytest.raises(kelvo.InvalidArgumentError):
-        kelvo.connect("127.0.21.x")
-    started = time.monotonic()
-    with pytest.raises(kelvo.NotConnectedError):
-        kelvo.connect(address_in("127.0.21"), timeout=0.5)  # nothing listens there
-    assert time.monotonic() - started < 3
 
 
 def test_scripted_answers_timeouts_and_close_ending_a_waiting_query(start_sim):

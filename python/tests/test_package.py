@@ -1,5 +1,5 @@
-"""python3-kelvo: built by CPack beside kelvo, unpacked into a temporary root, imported from there
-with kelvo's unpacked library."""
+# python3-kelvo: built by CPack beside kelvo, unpacked into a temporary root, imported from there
+# with kelvo's unpacked library.
 
 import os
 import subprocess
@@ -14,7 +14,7 @@ DIST_PACKAGES = "usr/lib/python3/dist-packages"
 
 @pytest.fixture(scope="module")
 def unpacked(tmp_path_factory):
-    """(root, python3-kelvo's .deb): the packages python3-kelvo and kelvo, unpacked into root."""
+    # (root, python3-kelvo's .deb): the packages python3-kelvo and kelvo, unpacked into root.
     out = tmp_path_factory.mktemp("debs")
     subprocess.run(["cpack", "-G", "DEB", "-B", str(out), "-D",
                     "CPACK_COMPONENTS_ALL=python;runtime"], cwd=str(BUILD), check=True,

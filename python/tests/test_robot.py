@@ -1,10 +1,10 @@
-"""Each group of methods, and each example of examples/python, against kelvo-sim."""
+# Each group of methods, and each example of examples/python, against kelvo-sim.
 
 import time
 
 import pytest
 
-from kelvo import Coord, Mode, RunningState, ServoStatus
+from kelvo import Coord, EventKind, Mode, RefusedError, RunningState, ServoStatus
 from conftest import ROOT, run_python, until
 
 
@@ -55,6 +55,9 @@ def test_jog_and_move(robot):
     # The controller reports an rx of -180 as 180: there already.
     arrived = robot.move_and_wait((520, 50, 700, -180, 0, 0), 500, Coord.CARTESIAN, True, 10.0)
     assert arrived == pytest.approx((520, 50, 700, 180, 0, 0), abs=0.01)
+    with pytest.raises(RefusedError, match="target out of reach") as info:  # names the alarm
+        robot.move_and_wait((2000.0, 0.0, 0.0, 180.0, 0.0, 0.0), 500, Coord.CARTESIAN, True)
+    assert info.value.alarm.kind == EventKind.ALARM
 
     robot.servo_power_off()  # releases the enabling switch: the motors go off
     until(lambda: robot.get_servo_status() == ServoStatus.READY, 3, "servo ready")

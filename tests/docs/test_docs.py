@@ -1,7 +1,7 @@
-"""The pages of docs/ stay true. Every C block compiles against kelvo.h; C, C# and Python blocks
-marked <!-- runnable --> (the line before the fence) run against a kelvo-sim of their own, on
-127.0.33.N instead of the pages' 127.0.0.1; every kelvoctl command of a console block prints what
-the page shows ("..." stands for any text within a line, or alone for any lines)."""
+# The pages of docs/ stay true. Every C block compiles against kelvo.h; C, C# and Python blocks
+# marked <!-- runnable --> (the line before the fence) run against a kelvo-sim of their own, on
+# 127.0.33.N instead of the pages' 127.0.0.1; every kelvoctl command of a console block prints what
+# the page shows ("..." stands for any text within a line, or alone for any lines).
 
 import itertools
 import os
@@ -11,7 +11,7 @@ import shutil
 import subprocess
 import sys
 from pathlib import Path
-from typing import Iterator, List, NamedTuple, Tuple
+from typing import Iterator, List, NamedTuple
 
 import pytest
 
@@ -21,7 +21,6 @@ DOCS = ROOT / "docs"
 SHOWN_ADDRESS = "127.0.0.1"
 FENCE = re.compile(r"^(?P<marker><!-- runnable -->\n)?```(?P<lang>[\w#]+)[^\n]*\n(?P<body>.*?)^```$",
                    re.M | re.S)
-TIMEOUT = 60
 
 _addresses = itertools.count(1)
 
@@ -56,7 +55,7 @@ def test_pages_have_snippets() -> None:
 
 @pytest.fixture
 def address() -> Iterator[str]:
-    """A kelvo-sim listening on an address of this test's own."""
+    # A kelvo-sim listening on an address of this test's own.
     address = "127.0.33.%d" % (next(_addresses) % 254 + 1)
     sim = subprocess.Popen([str(BUILD / "sim" / "kelvo-sim"), "--listen", address],
                            stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -73,7 +72,7 @@ def address() -> Iterator[str]:
 def run(argv: List[str], **kwargs: object) -> "subprocess.CompletedProcess[str]":
     env = dict(os.environ, PYTHONPATH=str(ROOT / "python"),
                KELVO_LIBRARY=str(BUILD / "src" / "libkelvo_dll.so"))
-    return subprocess.run(argv, capture_output=True, text=True, timeout=TIMEOUT, env=env, cwd=ROOT,
+    return subprocess.run(argv, capture_output=True, text=True, timeout=60, env=env, cwd=ROOT,
                           **kwargs)  # type: ignore[call-overload]
 
 
@@ -122,13 +121,6 @@ def test_csharp_snippet(snippet: Snippet, tmp_path: Path, request: pytest.Fixtur
         assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
 
 
-def commands(body: str) -> Iterator[Tuple[str, str]]:
-    """The block's "$ kelvoctl ..." lines, each with the output shown under it."""
-    for part in re.split(r"^\$ ", body, flags=re.M)[1:]:
-        command, _, shown = part.partition("\n")
-        yield command, shown
-
-
 def looks_like(shown: str, printed: str) -> bool:
     lines = []
     for line in shown.rstrip("\n").split("\n"):
@@ -139,8 +131,10 @@ def looks_like(shown: str, printed: str) -> bool:
 
 @pytest.mark.parametrize("snippet", snippets("console"))
 def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
-    shown_commands = list(commands(snippet.body))
-    assert shown_commands, "%s shows no command" % snippet
+    # The block's "$ kelvoctl ..." lines, each with the output shown under it
+    parts = re.split(r"^\$ ", snippet.body, flags=re.M)[1:]
+    shown_commands = [part.partition("\n")[::2] for part in parts]
+    assert shown_commands, "%s shows no command" % (snippet,)
     for command, shown in shown_commands:
         argv = shlex.split(command.replace(SHOWN_ADDRESS, address))
         assert argv[0] == "kelvoctl", "%s: only kelvoctl commands are checked: %s" % (snippet, command)
@@ -150,14 +144,11 @@ def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
 
 
 @pytest.mark.parametrize("shown, printed, alike", [
-    ("dout 1 = 1\n", "dout 1 = 1\n", True),
-    ("dout 1 = 1\n", "dout 1 = 0\n", False),
-    ("dout 1 = 1\n", "dout 1 = 1\nmore\n", False),
+    ("dout 1 = 1\n", "dout 1 = 1\n", True), ("dout 1 = 1\n", "dout 1 = 0\n", False),
+    ("dout 1 = 1\n", "dout 1 = 1\nmore\n", False), ("a.b\n", "axb\n", False),
     ("connected in ... ms\n", "connected in 12 ms\n", True),
-    ("a\n...\nz\n", "a\nb\nc\nz\n", True),
-    ("a\n...\nz\n", "a\nz\n", True),
+    ("a\n...\nz\n", "a\nb\nc\nz\n", True), ("a\n...\nz\n", "a\nz\n", True),
     ("a\n...\nz\n", "a\nb\n", False),
-    ("a.b\n", "axb\n", False),
 ])
 def test_looks_like(shown: str, printed: str, alike: bool) -> None:
     assert looks_like(shown, printed) == alike
@@ -173,14 +164,10 @@ def test_log_line_table() -> None:
             if not any(text in row and english in row for row in rows)] == []
 
 
-def raw_links() -> List[object]:
-    # Sphinx checks the Markdown links; links to the generated C reference and man page are HTML.
-    return [pytest.param(page, href, id="%s:%s" % (page.name, href))
-            for page in sorted(DOCS.rglob("*.md"))
-            for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))]
-
-
-@pytest.mark.parametrize("page, href", raw_links())
+# Sphinx checks the Markdown links; links to the generated C reference and man page are HTML.
+@pytest.mark.parametrize("page, href", [
+    pytest.param(page, href, id="%s:%s" % (page.name, href)) for page in sorted(DOCS.rglob("*.md"))
+    for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))])
 def test_raw_link(page: Path, href: str) -> None:
     site = BUILD / "docs"
     assert (site / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
