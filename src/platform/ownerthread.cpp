@@ -3,7 +3,6 @@
 #include "platform/handover.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 
 #include <clocale>
 #include <condition_variable>
