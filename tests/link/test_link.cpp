@@ -3,14 +3,17 @@
 #include "logcapture.h"
 
 #include "link/frame.h"
+#include "link/framerecorder.h"
 #include "link/tcpconnectmoduleprivate.h"
 #include "link/tcpsocket.h"
 #include "simharness.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -247,6 +250,8 @@ TEST_F(LinkTest, StopStartChangeIpAndStopFromTheLinkThread) {
 TEST_F(LinkTest, HangingAttemptHoldsUpNothingAndEndsAtItsDeadline) {
     HangingListener hanging;
     createLink(QStringLiteral("127.0.0.1"), hanging.port());
+    const auto recorder = std::make_shared<kelvo::FrameRecorder>();
+    link->setRecorder(recorder);
     link->startNetThread();
     ASSERT_GT(waitForLog(log, kReset, 1, kTickMs + 1500), 0);
     QThread::msleep(500);
@@ -256,6 +261,12 @@ TEST_F(LinkTest, HangingAttemptHoldsUpNothingAndEndsAtItsDeadline) {
     EXPECT_FALSE(link->sendFrame(kReport, numbered(1)));
     link->setLastPingTime(QDateTime::currentDateTime());
     EXPECT_LT(nowMs() - before, 100);
+    // Refused before it is written or recorded: the half-made connection must never carry it.
+    const QTemporaryDir dumps;
+    ASSERT_TRUE(recorder->dump(dumps.filePath(QStringLiteral("trace"))));
+    QFile trace(dumps.filePath(QStringLiteral("trace")));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(trace.readAll().contains("\"dir\":\"out\""));
 
     EXPECT_GT(waitForLog(log, kReset, 2, 5000 + kTickMs + 2000), 0) << "the attempt never ended";
     EXPECT_EQ(probe->count(1), 0);
