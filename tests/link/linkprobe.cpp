@@ -35,46 +35,28 @@ LinkProbe::LinkProbe(TcpConnectModulePrivate& link) {
         Qt::DirectConnection);
 }
 
-int LinkProbe::lastState() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return states_.isEmpty() ? -1 : states_.last().succeed;
-}
-
-QVector<kelvo::Frame> LinkProbe::frames() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return frames_;
-}
-
-int LinkProbe::count(int succeed) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<int>(
-        std::count_if(states_.begin(), states_.end(),
-                      [succeed](const State& s) { return s.succeed == succeed; }));
+int LinkProbe::countOf(int succeed) const {
+    return static_cast<int>(std::count_if(states_.begin(), states_.end(),
+                                          [succeed](const auto& s) { return s.first == succeed; }));
 }
 
 qint64 LinkProbe::waitForState(int succeed, int count, int timeoutMs) {
-    qint64 at = -1;
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-        int seen = 0;
-        for (const State& state : states_) {
-            if (state.succeed == succeed && ++seen == count)
-                at = state.atMs;
-        }
-        return at >= 0;
-    });
-    return at;
+    if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [&] { return countOf(succeed) >= count; }))
+        return -1;
+    int seen = 0;
+    for (const auto& state : states_) {
+        if (state.first == succeed && ++seen == count)
+            return state.second;
+    }
+    return -1;
 }
 
 bool LinkProbe::waitForFrames(int count, int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                              [&] { return frames_.size() >= count; });
-}
-
-bool LinkProbe::deliveredInLinkThread() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return allInLinkThread_;
 }
 
 qint64 waitForLog(const LogCapture& log, const QString& line, int count, int timeoutMs) {

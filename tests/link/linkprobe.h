@@ -12,26 +12,37 @@ class LogCapture;
 
 // Records what a link reports, from whichever thread reports it, for the test thread to wait on.
 class LinkProbe {
+    template <typename F>
+    auto locked(F read) const -> decltype(read()) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return read();
+    }
+
 public:
     explicit LinkProbe(kelvo::TcpConnectModulePrivate& link);
 
-    int lastState() const;
-    QVector<kelvo::Frame> frames() const;
-    int count(int succeed) const;
+    int lastState() const {
+        return locked([&] { return states_.isEmpty() ? -1 : states_.last().first; });
+    }
+    QVector<kelvo::Frame> frames() const {
+        return locked([&] { return frames_; });
+    }
+    bool deliveredInLinkThread() const {
+        return locked([&] { return allInLinkThread_; });
+    }
+    int count(int succeed) const {
+        return locked([&] { return countOf(succeed); });
+    }
     // Waits until connectSucceed(succeed) has arrived count times in all; its time, or -1.
     qint64 waitForState(int succeed, int count, int timeoutMs);
     bool waitForFrames(int count, int timeoutMs);
-    bool deliveredInLinkThread() const;
 
 private:
-    struct State {
-        int succeed;
-        qint64 atMs;
-    };
+    int countOf(int succeed) const;
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    QVector<State> states_;
+    QVector<std::pair<int, qint64>> states_;  // what connectSucceed said, and when
     QVector<kelvo::Frame> frames_;
     bool allInLinkThread_ = true;
 };

@@ -21,13 +21,15 @@ std::vector<Json::Value> readDump(const QString& path) {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     std::vector<Json::Value> lines;
-    while (!file.atEnd()) {
-        const std::optional<Json::Value> line = kelvo::json::parse(file.readLine());
-        EXPECT_TRUE(line.has_value());
-        if (line)
-            lines.push_back(*line);
-    }
+    while (!file.atEnd())
+        lines.push_back(kelvo::json::parse(file.readLine()).value_or(Json::Value("unreadable")));
     return lines;
+}
+
+std::vector<Json::Value> dumped(const FrameRecorder& recorder) {
+    const QTemporaryDir dir;
+    EXPECT_TRUE(recorder.dump(dir.filePath(QStringLiteral("trace.jsonl"))));
+    return readDump(dir.filePath(QStringLiteral("trace.jsonl")));
 }
 
 // The exact bytes a dumped frame carried, whichever form they took.
@@ -42,20 +44,12 @@ void recordNumbered(FrameRecorder& recorder, int from, int to) {
         recorder.recordFrame(Link::Control, Direction::In, 0x2003, QByteArray::number(i));
 }
 
-class FrameRecorderTest : public ::testing::Test {
-protected:
-    QString dumpPath() const { return dir_.filePath(QStringLiteral("trace.jsonl")); }
-
-    QTemporaryDir dir_;
-};
-
 }  // namespace
 
-TEST_F(FrameRecorderTest, KeepsExactlyTheLastFramesAcrossResizes) {
+TEST(FrameRecorder, KeepsExactlyTheLastFramesAcrossResizes) {
     FrameRecorder recorder(3);
     recordNumbered(recorder, 0, 10);
-    ASSERT_TRUE(recorder.dump(dumpPath()));
-    std::vector<Json::Value> lines = readDump(dumpPath());
+    std::vector<Json::Value> lines = dumped(recorder);
     ASSERT_EQ(lines.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(payloadOf(lines[i]), QByteArray::number(7 + i));
@@ -66,20 +60,18 @@ TEST_F(FrameRecorderTest, KeepsExactlyTheLastFramesAcrossResizes) {
     recorder.setCapacity(2);
     recorder.setCapacity(4);
     recordNumbered(recorder, 10, 12);
-    ASSERT_TRUE(recorder.dump(dumpPath()));
-    lines = readDump(dumpPath());
+    lines = dumped(recorder);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(payloadOf(lines.front()), "8");
     EXPECT_EQ(payloadOf(lines.back()), "11");
 
     recorder.setCapacity(0);
     recordNumbered(recorder, 12, 20);
-    ASSERT_TRUE(recorder.dump(dumpPath()));
-    EXPECT_TRUE(readDump(dumpPath()).empty());
+    EXPECT_TRUE(dumped(recorder).empty());
 }
 
 // What the API's trace test does not reach: text cut inside a character, a payload past the limit.
-TEST_F(FrameRecorderTest, PayloadsSurviveAsTheirExactBytes) {
+TEST(FrameRecorder, PayloadsSurviveAsTheirExactBytes) {
     FrameRecorder recorder;
     const QByteArray text = QByteArrayLiteral("{\"t\":\"Gr\xC3\xBC\xC3\x9F\x65 \\\"x\\\"\\n\"}\n");
     const QByteArray cutUtf8 = QByteArrayLiteral("ab\xC3");
@@ -90,8 +82,7 @@ TEST_F(FrameRecorderTest, PayloadsSurviveAsTheirExactBytes) {
     recorder.recordFrame(Link::Transfer, Direction::In, 0x5521, large);
     recorder.recordEvent(Link::Control, FrameRecorder::Event::BytesSkipped, QString(), 17);
 
-    ASSERT_TRUE(recorder.dump(dumpPath()));
-    const std::vector<Json::Value> lines = readDump(dumpPath());
+    const std::vector<Json::Value> lines = dumped(recorder);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0]["payload"].asString(), text.toStdString()) << "UTF-8 goes in as text";
     EXPECT_EQ(payloadOf(lines[1]), cutUtf8);
@@ -105,10 +96,11 @@ TEST_F(FrameRecorderTest, PayloadsSurviveAsTheirExactBytes) {
 }
 
 // A link that keeps dropping leaves at most 20 dumps, the newest, each holding its loss.
-TEST_F(FrameRecorderTest, RepeatedLossesKeepTwentyDumps) {
+TEST(FrameRecorder, RepeatedLossesKeepTwentyDumps) {
+    const QTemporaryDir dir;
     FrameRecorder recorder;
-    recorder.setAutoDumpDir(dir_.path(), QStringLiteral("test"));
-    QFile other(dir_.filePath(QStringLiteral("kelvo-trace-not-ours.jsonl")));
+    recorder.setAutoDumpDir(dir.path(), QStringLiteral("test"));
+    QFile other(dir.filePath(QStringLiteral("kelvo-trace-not-ours.jsonl")));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.close();
     for (int i = 0; i < 25; ++i) {
@@ -116,15 +108,15 @@ TEST_F(FrameRecorderTest, RepeatedLossesKeepTwentyDumps) {
         recorder.recordEvent(Link::Control, FrameRecorder::Event::Lost, QStringLiteral("peer"));
     }
     const QStringList dumps =
-        QDir(dir_.path()).entryList({QStringLiteral("kelvo-trace-test-*.jsonl")}, QDir::Files);
+        QDir(dir.path()).entryList({QStringLiteral("kelvo-trace-test-*.jsonl")}, QDir::Files);
     EXPECT_EQ(dumps.size(), 20);
     EXPECT_TRUE(other.exists()) << "only its own files are replaced";
-    const std::vector<Json::Value> last = readDump(dir_.filePath(dumps.last()));
+    const std::vector<Json::Value> last = readDump(dir.filePath(dumps.last()));
     ASSERT_FALSE(last.empty());
     EXPECT_EQ(last.back()["event"].asString(), "loss");
     EXPECT_EQ(last.back()["detail"].asString(), "peer");
 
     FrameRecorder silent;
     silent.recordEvent(Link::Control, FrameRecorder::Event::Lost);
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 21) << "no folder, no dump";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 21) << "no folder, no dump";
 }

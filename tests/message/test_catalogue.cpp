@@ -56,13 +56,9 @@ bool accepts(DispatchRule rule, const QByteArray& payload) {
     }
 }
 
-class Catalogue : public ::testing::Test {
-protected:
+TEST(Catalogue, EveryWordReachesExactlyItsSignalsByItsRule) {
     // Port 9 on loopback: the link is never started, the dispatcher is called directly.
-    TcpConnectModule module{"127.0.0.1", 9, 300000};
-};
-
-TEST_F(Catalogue, EveryWordReachesExactlyItsSignalsByItsRule) {
+    TcpConnectModule module("127.0.0.1", 9, 300000);
     // One spy per declared signal, so a word routed to the wrong signal shows up as well.
     const QMetaObject* meta = module.metaObject();
     std::map<QByteArray, std::unique_ptr<QSignalSpy>> spies;

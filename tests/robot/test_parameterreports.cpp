@@ -48,8 +48,6 @@ struct ParameterReportsTest : ::testing::Test {
 }  // namespace
 
 TEST_F(ParameterReportsTest, TextsFollowMemberOrderFormatAndPresence) {
-    const char* kTorque = R"({"torq":[1],"theoTorq":[2],"torqSync":[3],"maxTorq":[4],
-        "maxTheoTorq":[5],"maxTorqSync":[6]})";
     // text: nullptr when nothing is announced.
     const struct {
         Slot slot;
@@ -59,31 +57,20 @@ TEST_F(ParameterReportsTest, TextsFollowMemberOrderFormatAndPresence) {
     } cases[] = {
         // f2 against g6, absent values as 0.
         {&DecodedReports::robot_net_slot_jointPara, "robot_joint_para",
-         R"({"Joint":{"AxisNum":2,"PosSWLimit":170,"NegSWLimit":-170,"RatedVel":3000}})",
-         "170 -170 3000.00 0.00 0 0 0.00 0.00 0 0 0 0 0 0 0"},
-        {&DecodedReports::robot_net_slot_jointPara, "robot_joint_para",
          R"({"Joint":{"PosSWLimit":1234567,"DeRatedVel":2.5,"MaxRotSpeed":0.1234567,
              "MaxDecel":-1,"AxisDirection":-1}})",
          "1.23457e+06 0 0.00 2.50 0.123457 0 0.00 -1.00 0 0 0 0 0 0 -1"},
         {&DecodedReports::robot_net_slot_keepToolCheck, "robot_tool_check",
          R"({"pointNum":3,"pos":[1.5,2,-3e-7]})", "1.5 2 -3e-07 0 0 0"},
+        {&DecodedReports::robot_net_slot_keepToolCheck, "robot_tool_check",
+         R"({"pointNum":{},"pos":{"x":1}})", "0 0 0 0 0 0"},
         {&DecodedReports::robot_net_slot_countToolData, "robot_tool_count_check",
          R"({"toolNum":4,"toolDeg":{"x":10,"C":-0.125}})", "10 0 0 0 0 -0.125"},
         // Absent members left out.
-        {&DecodedReports::robot_net_slot_arcsetData, "robot_arcset_data_check",
-         R"({"num":2,"parameter":{"arcOnVol":18.5,"weldingCur":150,"flyArcSwitch":true}})",
-         "18.5 150 1"},
-        {&DecodedReports::robot_net_slot_waveweldData, "robot_waveweld_data_check",
-         R"({"parameter":{"weavingType":2,"weavingFreq":1.5,"isMove":0,"initDirection":1,
-             "verticalAngle":45}})",
-         "2 1.5 0 1 45"},
         {&DecodedReports::robot_net_slot_weldData, "robot_weld_data_check",
          R"({"time":{"arconDetect":0.2},"restart":{"distance":5},
              "equipment":{"arcInterRestart":true,"breakReSwitch":false}})",
          "0.2 5 1 0 "},
-        {&DecodedReports::robot_net_slot_matchData, "robot_match_data_check",
-         R"({"voltage":{"set_A":1,"fact_B":4},"current":{"set_A":2},"IO":{"AO_setcurrent":9}})",
-         "1 2 4 9"},
         // Texts unchanged; the interference range reads inside param.
         {&DecodedReports::robot_net_slot_robotRange, "robot_robotRange_data_check",
          R"({"maxX":"100.50","minX":"-100","minZ":"\u96f6"})", "100.50 -100 零"},
@@ -91,19 +78,11 @@ TEST_F(ParameterReportsTest, TextsFollowMemberOrderFormatAndPresence) {
          R"({"maxX":"9","param":{"maxX":"1","maxZ":"3"}})", "1 3 "},
         // Inching speeds: an axis is required where the signal carries one; %g throughout.
         {&DecodedReports::robot_net_slot_jointInchSpeed, "robot_jointInchSpeed_data_check",
-         R"({"AxisNum":3,"MaxSpeed":12.5,"MaxAcc":100})", "12.5 100"},
-        {&DecodedReports::robot_net_slot_jointInchSpeed, "robot_jointInchSpeed_data_check",
          R"({"MaxSpeed":1,"MaxAcc":2})", nullptr},
         {&DecodedReports::robot_net_slot_jointInchSpeed, "robot_jointInchSpeed_data_check",
          R"({"AxisNum":1,"MaxAcc":0.5})", " 0.5"},
-        {&DecodedReports::robot_net_slot_outInchSpeed, "robot_outInchSpeed_data_check",
-         R"({"AxisNum":1,"MaxSpeed":0.0001234567})", "0.000123457 "},
         {&DecodedReports::robot_net_slot_rectInchSpeed, "robot_rectInchSpeed_data_check",
          R"({"MaxSpeed":1234567,"MaxAcc":12345678})", "1.23457e+06 1.23457e+07"},
-        {&DecodedReports::robot_net_slot_rectInchSpeed, "robot_rectInchSpeed_data_check", "{}",
-         " "},
-        {&DecodedReports::robot_net_slot_sensitivity, "robot_sensitivity_data_check",
-         R"({"Sensitivity":0.1})", "0.1"},
         {&DecodedReports::robot_net_slot_recvInterpolationMode,
          "robot_interpolationMode_data_check",
          R"({"interpolationMethod":1,"absolutePosResolution":0.001,"remoteDefaultSpeed":20,
@@ -117,10 +96,9 @@ TEST_F(ParameterReportsTest, TextsFollowMemberOrderFormatAndPresence) {
          R"({"robot":1,"vel":[1,2,3,4,5,6,7],"velSync":[0.5,1,1.5,2,2.5],
              "maxVel":[10,20,30,40,50,60,70],"maxVelSync":[1,2]})",
          "1 2 3 4 5 6 7 0.5 1 1.5 2 2.5;10 20 30 40 50 60 70 1 2 0 0 0"},
-        {&DecodedReports::robot_net_slot_receiveMotorTorque, "robot_tool_receiveMotorTorque",
-         kTorque, "1 0 0 0 0 0 0 3 0 0 0 0;4 0 0 0 0 0 0 6 0 0 0 0"},
         {&DecodedReports::robot_net_slot_receiveMotorTorque, "robot_tool_receiveMotorTorqueTheo",
-         kTorque, "2 0 0 0 0 0 0 5 0 0 0 0 0 0 "},
+         R"({"torq":[1],"theoTorq":[2],"torqSync":[3],"maxTheoTorq":[5]})",
+         "2 0 0 0 0 0 0 5 0 0 0 0 0 0 "},
         {&DecodedReports::slot_robotNetSlotReceivedMotorLoad, "signal_robotReceivedMotorLoad",
          R"({"motorOverload":[1,2,3,4,5,6,7],"motorOverloadSync":[8,9,10,11,12]})",
          "1 2 3 4 5 6 7 8 9 10 11 12;"}};
@@ -207,7 +185,7 @@ TEST_F(ParameterReportsTest, UserFramesAndKinematicsFollowTheRobotType) {
     }
 }
 
-TEST_F(ParameterReportsTest, RequiredMembersAndHostilePayloads) {
+TEST_F(ParameterReportsTest, ReportsMissingARequiredMemberAreDropped) {
     QSignalSpy count(&reports, &DecodedReports::robot_count_success);
     QSignalSpy count20(&reports, &DecodedReports::robot_count_successFor20);
     QSignalSpy reset(&reports, &DecodedReports::robot_ResetResult_ToZeroPoint);
@@ -226,38 +204,4 @@ TEST_F(ParameterReportsTest, RequiredMembersAndHostilePayloads) {
     ASSERT_EQ(count20.count(), 1);
     EXPECT_EQ(count20.first().at(1).toDouble(), 0.25);
     EXPECT_EQ(count.count() + reset.count(), 2);
-
-    // Wrong types everywhere: every handler survives; only an object is a report.
-    const Slot handlers[] = {&DecodedReports::robot_net_slot_keepToolCheck,
-                             &DecodedReports::slot_receivedAllToolCheck,
-                             &DecodedReports::robot_net_slot_countToolData,
-                             &DecodedReports::robot_net_slot_receive20PointState,
-                             &DecodedReports::robot_net_slot_userCheck,
-                             &DecodedReports::robot_net_slot_userReply,
-                             &DecodedReports::robot_net_slot_arcsetData,
-                             &DecodedReports::robot_net_slot_waveweldData,
-                             &DecodedReports::robot_net_slot_weldData,
-                             &DecodedReports::robot_net_slot_matchData,
-                             &DecodedReports::robot_net_slot_receiveWeldState,
-                             &DecodedReports::robot_net_slot_robotRange,
-                             &DecodedReports::robot_net_slot_interfereRange,
-                             &DecodedReports::robot_net_slot_jointPara,
-                             &DecodedReports::robot_net_slot_dhParaState};
-    const char* hostile[] = {
-        R"({"pos":{"x":1},"status":"on","toolDeg":[1,2],"posDeg":"x","parameter":[1],
-            "time":7,"equipment":{"breakReSwitch":"yes"},"voltage":null,"maxX":5,"param":"p",
-            "Joint":{"AxisNum":"2","PosSWLimit":[1],"RatedVel":1e300},
-            "Link":[1,"x",null,[],{"d":"x"}],"CoupleCoe":[0.5],"dynamicLimit":true,
-            "upsideDown":1e20,"pointNum":{}})",
-        "[1,2,3]", "\"text\"", "{\"pos\":[1,2"};
-    QSignalSpy any(&reports, &DecodedReports::robot_tool_check);
-    for (int type : {1, 3, 7}) {
-        setRobotType(type);
-        for (Slot slot : handlers) {
-            for (const char* payload : hostile)
-                std::invoke(slot, reports, QByteArray(payload));
-        }
-    }
-    EXPECT_EQ(any.count(), 3);
-    EXPECT_EQ(textOf(any.first()), QByteArray("0 0 0 0 0 0"));
 }

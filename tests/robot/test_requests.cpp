@@ -1,14 +1,10 @@
 // The requests the Robot sends, the conditions that hold them back, and its shared helpers.
 
 #include "linkedrobot.h"
-#include "logcapture.h"
 
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
-
 #include <cmath>
-#include <functional>
 #include <limits>
 
 namespace {
@@ -74,21 +70,4 @@ TEST_F(RobotRequests, JoggingAndDeadmanOnlyInTheirServoStatesAndModes) {
 
     EXPECT_EQ(robot.servoOnResult(2), 0);
     EXPECT_EQ(robot.servoOnResult(1), 1);
-}
-
-TEST(RobotUnlinked, SendsFailAndQueriesReturnAtOnce) {
-    QTcpServer unused;
-    ASSERT_TRUE(unused.listen(QHostAddress::LocalHost));
-    const quint16 port = unused.serverPort();
-    unused.close();
-    Robot robot(QStringLiteral("127.0.0.1"), port);
-    EXPECT_FALSE(robot.connected());
-    EXPECT_FALSE(robot.queryDout());
-    const auto ask = [&robot](AnswerKind kind, auto send) {
-        return robot.ask(
-            {kind}, [&] { return (robot.*send)(); }, QDeadlineTimer::Forever);
-    };
-    EXPECT_EQ(ask(AnswerKind::Dout, &Robot::queryDout), Robot::Asked::NotSent);
-    // The first question left the board: a second one does not hang.
-    EXPECT_EQ(ask(AnswerKind::RunningState, &Robot::queryRunningState), Robot::Asked::NotSent);
 }

@@ -189,6 +189,9 @@ TEST_F(RobotStatusReports, CacheFieldsAndShortArrays) {
     link.report(0x2E06, R"({"sum":3})");
     link.report(0x5502, R"({"answer":"ok 好"})");
     link.report(0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})");
+    // Members of the wrong type count as missing: the cache keeps what the good reports wrote.
+    link.report(0x2F08, R"({"pos":"p"})");
+    link.report(0x2603, R"({"speed":"fast"})");
     ASSERT_TRUE(link.flush());
 
     std::array<double, 16> dout{}, din{}, aout{}, ain{};
@@ -216,50 +219,4 @@ TEST_F(RobotStatusReports, CacheFieldsAndShortArrays) {
     EXPECT_EQ(robot.jogSpeed(), 102);
     EXPECT_EQ(robot.robotCount(), 3);
     EXPECT_EQ(robot.uploadAnswer(), QStringLiteral("ok 好"));
-}
-
-TEST_F(RobotStatusReports, HostilePayloadsNeverEndTheProcessNorCorruptTheCache) {
-    link.report(0x2F08, R"({"pos":[1,2,3,4,5,6,7]})");
-    link.report(0x2603, R"({"speed":50})");
-    ASSERT_TRUE(link.flush());
-
-    const quint16 words[] = {0x2003, 0x2103, 0x2106, 0x2203, 0x2303, 0x2306, 0x2406, 0x2603, 0x2606,
-                             0x2609, 0x260C, 0x2803, 0x2A03, 0x2A05, 0x2A07, 0x2A0B, 0x2E03, 0x2E06,
-                             0x2F08, 0x3501, 0x3502, 0x3603, 0x3606, 0x3609, 0x360B, 0x380C, 0x3C04,
-                             0x3C0C, 0x3C0F, 0x3D03, 0x3E03, 0x5003, 0x5013, 0x5033, 0x50B3, 0x5502,
-                             0x5719, 0x7006, 0x700F, 0x7013, 0x7026, 0x9103};
-    const char* payloads[] = {
-        "",
-        "not json",
-        "[1,2,3]",
-        "\"text\"",
-        "12",
-        "null",
-        R"({"mode":"x","robot":{},"status":[],"speed":"fast","coord":null,"pos":"p",)"
-        R"("posDeg":{"a":1},"posSync":7,"value":{"v":1},"num":"7","type":[2],"sum":1e300,)"
-        R"("listnum":2147483647,"nameList":[1,{},null],"AxisNum":-2147483649,"MaxSpeed":"s",)"
-        R"("vel":"v","torq":[[1]],"continueRun":"1","jobname":5,"index":1e20,"open":"yes",)"
-        R"("answer":3,"note":[],"curUserNum":"2","result":"true","Sensitivity":[],)"
-        R"("teachType":1.5e10,"deadman":{},"curToolNum":[],"switch":"on",)"
-        R"("deadmanMode":"1","deadmanPort":[]})",
-        "{\"status\":[1e400,-1e400,1.5,\"3\",true]}"};
-    for (quint16 word : words) {
-        for (const char* payload : payloads)
-            link.report(word, payload);
-    }
-    link.sim.sendReport(0x2003, QByteArray(60000, '['));
-    ASSERT_TRUE(link.flush());
-    EXPECT_TRUE(link.connected());
-
-    // Members of the wrong type count as missing: the cache kept what the good reports wrote.
-    EXPECT_EQ(robot.jogSpeed(), 50);
-    std::array<double, 6> position{};
-    robot.copyCurrentPosition(position.data());
-    EXPECT_EQ(position, (std::array<double, 6>{1, 2, 3, 4, 5, 6}));
-
-    // And the link still answers.
-    link.sim.setReply(0x3602, 0x3603, QByteArray(R"({"status":[1]})"));
-    EXPECT_EQ(robot.ask(
-                  {AnswerKind::Dout}, [&] { return robot.queryDout(); }, QDeadlineTimer(5000)),
-              Robot::Asked::Answered);
 }

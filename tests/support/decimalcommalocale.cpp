@@ -29,13 +29,6 @@ void restore(const char* name, const std::optional<std::string>& value) {
 
 }  // namespace
 
-DecimalCommaLocale::DecimalCommaLocale()
-    : cLocale_(std::setlocale(LC_ALL, nullptr)),
-      locPath_(variable("LOCPATH")),
-      lcAll_(variable("LC_ALL")) {
-    build();
-}
-
 DecimalCommaLocale::~DecimalCommaLocale() {
     std::locale::global(cppLocale_);
     std::setlocale(LC_ALL, cLocale_.c_str());
@@ -46,7 +39,10 @@ DecimalCommaLocale::~DecimalCommaLocale() {
         std::filesystem::remove_all(folder_, ignored);
 }
 
-void DecimalCommaLocale::build() {
+DecimalCommaLocale::DecimalCommaLocale()
+    : cLocale_(std::setlocale(LC_ALL, nullptr)),
+      locPath_(variable("LOCPATH")),
+      lcAll_(variable("LC_ALL")) {
     std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-locale-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         failure_ = std::string("no temporary folder: ") + std::strerror(errno);
@@ -58,23 +54,20 @@ void DecimalCommaLocale::build() {
     pid_t pid = 0;
     const int spawned =
         posix_spawnp(&pid, "localedef", nullptr, nullptr, const_cast<char**>(argv), environ);
+    toolMissing_ = spawned == ENOENT;
     if (spawned != 0) {
-        toolMissing_ = spawned == ENOENT;
-        failure_ = toolMissing_ ? "localedef is missing: no decimal-comma locale to test under"
-                                : std::string("localedef: ") + std::strerror(spawned);
+        failure_ = std::string("localedef: ") + std::strerror(spawned);
         return;
     }
     int status = 0;
     waitpid(pid, &status, 0);
     // localedef also exits with 1 after mere warnings: what counts is a locale that loads.
     setenv("LOCPATH", folder_.c_str(), 1);
-    const locale_t loaded = newlocale(LC_ALL_MASK, kName, nullptr);
-    if (!loaded) {
+    if (const locale_t loaded = newlocale(LC_ALL_MASK, kName, nullptr))
+        freelocale(loaded);
+    else
         failure_ = "localedef gave no loadable " + std::string(kName) + " (exit status " +
                    std::to_string(WEXITSTATUS(status)) + "; is Debian's package locales there?)";
-        return;
-    }
-    freelocale(loaded);
 }
 
 void DecimalCommaLocale::useEverywhere() const {

@@ -28,15 +28,10 @@ public:
     void useEverywhere() const;
 
 private:
-    void build();
-
-    std::string folder_;
-    std::string failure_;
+    std::string folder_, failure_, cLocale_;
     bool toolMissing_ = false;
-    std::string cLocale_;
     std::locale cppLocale_;
-    std::optional<std::string> locPath_;
-    std::optional<std::string> lcAll_;
+    std::optional<std::string> locPath_, lcAll_;
 };
 
 // In a test body: the locale built and held in `name` for the rest of the test. The test is

@@ -113,43 +113,29 @@ TEST(Sync, NothingToDoAnnouncesTheRobotsWithoutOpeningTheTransferConnection) {
     EXPECT_EQ(rig.files->recorder().accepted(), 0);
 }
 
-TEST(Sync, ListsThatDoNotAddUpEndIt) {
-    TransferRig rig;
-    LogCapture log;
-    writeFile(rig.controllerJob(1, "MISSING.JBR"), pattern(100, 1));
-    SimFileFaults faults;
-    faults.listCountOffset = 1;
-    rig.files->setFaults(faults);
-
-    startSync(rig);
-    ASSERT_TRUE(waitFor([&] { return log.count(QStringLiteral("程序发送数目不正确")) == 1; }));
-    pump(300);
-    EXPECT_FALSE(QFile::exists(rig.localJob(1, "MISSING.JBR")));
-    EXPECT_EQ(rig.files->recorder().accepted(), 0);
-    EXPECT_FALSE(rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot, 0));
-}
-
+// A list that does not add up ends the synchronisation before the transfer connection opens; a
+// download that fails ends with its abort (0x5525) or an unfinished result.
 TEST(Sync, AFailedDownloadLeavesNoFileBehind) {
-    struct Case {
-        const char* what;
-        SimFileFaults faults;
-        QString line;  // empty: none expected
-        bool aborted;  // 0x5525 sent
-    };
-    SimFileFaults refuse, wrongName, sizeMismatch, stall;
+    SimFileFaults countOff, refuse, wrongName, sizeMismatch, stall;
+    countOff.listCountOffset = 1;
     refuse.refuseDownloads = true;
     wrongName.wrongName = true;
     sizeMismatch.sizeMismatch = true;
     stall.stall = true;
-    const Case kCases[] = {{"refused", refuse, QStringLiteral("控制器拒绝下载程序"), true},
-                           {"wrong name", wrongName,
-                            QStringLiteral("程序下载失败：/controller/job/R1/MISSING.JBR.other "
-                                           "--/controller/job/R1/MISSING.JBR"),
-                            true},
-                           {"size mismatch", sizeMismatch, QString(), false},
-                           {"stalled", stall, QStringLiteral("等待超时......"), true}};
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.what);
+    const struct {
+        SimFileFaults faults;
+        QString line;  // empty: none expected
+        quint16 end;   // the last transfer frame; 0: the connection never opened
+    } kCases[] = {{countOff, QStringLiteral("程序发送数目不正确"), 0},
+                  {refuse, QStringLiteral("控制器拒绝下载程序"), word::kDownloadAbort},
+                  {wrongName,
+                   QStringLiteral("程序下载失败：/controller/job/R1/MISSING.JBR.other "
+                                  "--/controller/job/R1/MISSING.JBR"),
+                   word::kDownloadAbort},
+                  {sizeMismatch, QString(), word::kDownloadResult},
+                  {stall, QStringLiteral("等待超时......"), word::kDownloadAbort}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.line.toStdString());
         TransferRig rig;
         LogCapture log;
         writeFile(rig.controllerJob(1, "MISSING.JBR"), pattern(5000, 1));
@@ -157,16 +143,22 @@ TEST(Sync, AFailedDownloadLeavesNoFileBehind) {
         rig.files->setFaults(c.faults);
 
         startSync(rig);
-        if (c.aborted) {
-            EXPECT_TRUE(rig.transferFrame(word::kDownloadAbort, 9000));
-            EXPECT_EQ(log.count(c.line), 1);
-        } else {
+        if (c.end == word::kDownloadResult) {
             const auto result = rig.transferFrame(word::kDownloadResult);
             ASSERT_TRUE(result);
             EXPECT_EQ(result->payload, "{\"finish\":false}\n");
+        } else if (c.end == word::kDownloadAbort) {
+            EXPECT_TRUE(rig.transferFrame(word::kDownloadAbort, 9000));
+            EXPECT_EQ(log.count(c.line), 1);
+        } else {
+            EXPECT_TRUE(waitFor([&] { return log.count(c.line) == 1; }));
         }
         pump(200);
         EXPECT_EQ(TransferRig::filesUnder(rig.appDir()), QStringList({"robotJob/R1/OLD.JBR"}));
+        if (c.end == 0) {
+            EXPECT_EQ(rig.files->recorder().accepted(), 0);
+            EXPECT_FALSE(rig.controlFrame(kelvo::cmd::kAnnounceSyncedRobot, 0));
+        }
     }
 }
 

@@ -160,7 +160,9 @@ TEST(Upload, RefusalFailureAndUnreadableFilesEndTheUploadWithTheirLine) {
         QStringList entries;  // empty: the job directories' own
         const char* line;
         qint64 size = 3000;
-    } kCases[] = {{refuse, {}, "控制器拒绝上传程序：%1/robotJob/R1/A.JBR"},
+        quint16 port = 0;  // 0: the simulator's; nothing listens on port 1
+    } kCases[] = {{{}, {}, "socket连接失败.....", 3000, 1},
+                  {refuse, {}, "控制器拒绝上传程序：%1/robotJob/R1/A.JBR"},
                   {fail, {}, "程序:%1/robotJob/R1/A.JBR 上传失败！"},
                   {{}, {"R1GONE.JBR"}, "无法读取上传程序：%1/robotJob/R1/GONE.JBR"},
                   {{}, {"R1../secret.JBR"}, "无法读取上传程序：%1"},
@@ -174,27 +176,19 @@ TEST(Upload, RefusalFailureAndUnreadableFilesEndTheUploadWithTheirLine) {
         QFile(rig.localJob(1, "A.JBR")).resize(c.size);
         writeFile(rig.appDir() + "/robotJob/secret.JBR", "secret");
         rig.files->setFaults(c.faults);
-        rig.transfer->setUpLoadJobFileName(
+        const auto transfer =
+            c.port ? std::make_unique<TcpUpDownFile>(rig.robot.get(), c.port, rig.appDir())
+                   : std::move(rig.transfer);
+        transfer->setUpLoadJobFileName(
             c.entries.isEmpty() ? kelvo::transfer::uploadEntries(rig.appDir()) : c.entries);
-        const QString line = QString::fromUtf8(c.line).arg(rig.appDir());
+        const QString line =
+            c.port ? QString::fromUtf8(c.line) : QString::fromUtf8(c.line).arg(rig.appDir());
         ASSERT_TRUE(waitFor([&] { return log.count(line) == 1; }));
-        EXPECT_FALSE(rig.transfer->isBusy());
+        EXPECT_FALSE(transfer->isBusy());
         EXPECT_EQ(rig.refreshes(), 0);
         EXPECT_TRUE(TransferRig::filesUnder(rig.files->store().root()).isEmpty());
         if (!c.faults.refuseUploads && !c.faults.failUploads) {
             EXPECT_FALSE(rig.transferFrame(word::kFileInfo, 200));
         }
     }
-}
-
-TEST(Upload, AControllerThatCannotBeReachedEndsTheUpload) {
-    TransferRig rig;
-    LogCapture log;
-    writeFile(rig.localJob(1, "A.JBR"), pattern(10, 3));
-    // Nothing listens on port 1.
-    TcpUpDownFile unreachable(rig.robot.get(), 1, rig.appDir());
-    unreachable.setUpLoadJobFileName(kelvo::transfer::uploadEntries(rig.appDir()));
-    EXPECT_TRUE(
-        waitFor([&] { return log.count(QStringLiteral("socket连接失败.....")) == 1; }, 3000));
-    EXPECT_FALSE(unreachable.isBusy());
 }
