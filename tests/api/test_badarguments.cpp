@@ -1,7 +1,6 @@
 // Null pointers and values that are not finite: nothing is sent, nothing crashes.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <cmath>
 #include <functional>

@@ -3,7 +3,6 @@
 // controller that appears later is never contacted.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <algorithm>
 

@@ -3,7 +3,6 @@
 // request tests.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <cmath>
 #include <functional>

@@ -2,7 +2,6 @@
 // and answering, answering only, or never replying to the heartbeats the answers are fenced with.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <atomic>
 #include <cstdlib>
