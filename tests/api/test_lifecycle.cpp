@@ -5,6 +5,7 @@
 #include "apitest.h"
 #include "hanginglistener.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -140,24 +141,18 @@ TEST(Lifecycle, CloseRightAfterAPositionerSwitchReport) {
 // two threads at once get OK or BUSY, nothing else.
 TEST(Lifecycle, SynchronisingWhileAnotherThreadChangesTheJobFolder) {
     const JobFolders folders;
-    SimProcess sim("127.0.27.40", {"--job-dir", folders.controller()});
-    ASSERT_TRUE(sim.listening());
-    KelvoSession* const session = openSession("127.0.27.40");
+    const SimSession sim("127.0.27.40", {"--job-dir", folders.controller()});
+    KelvoSession* const session = sim.session;
     ASSERT_NE(session, nullptr);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
     const auto okOrBusy = [](int status) { return status == KELVO_OK || status == KELVO_ERR_BUSY; };
-    int unexpected = 0;
+    std::atomic<int> unexpected{0};
     std::thread syncing([&] {
-        while (std::chrono::steady_clock::now() < until) {
-            if (!okOrBusy(kelvo_sync_jobs(session)))
-                ++unexpected;
-            sleepMs(1);
-        }
+        for (; std::chrono::steady_clock::now() < until; sleepMs(1))
+            unexpected += !okOrBusy(kelvo_sync_jobs(session));
     });
-    while (std::chrono::steady_clock::now() < until) {
-        if (!okOrBusy(kelvo_set_job_dir(session, folders.path.c_str())))
-            ++unexpected;
-    }
+    while (std::chrono::steady_clock::now() < until)
+        unexpected += !okOrBusy(kelvo_set_job_dir(session, folders.path.c_str()));
     syncing.join();
     EXPECT_EQ(unexpected, 0);
     kelvo_close(session);
