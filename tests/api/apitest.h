@@ -20,7 +20,6 @@
 // Command words as the controller speaks them.
 namespace word {
 constexpr uint16_t kServoReport = 0x2003;
-constexpr uint16_t kModeReport = 0x2103;
 constexpr uint16_t kStopJog = 0x2902;
 constexpr uint16_t kQueryRunStatus = 0x3D02;
 constexpr uint16_t kRunStatusReport = 0x3D03;
@@ -71,6 +70,14 @@ struct TempDir {
     std::filesystem::path path;
 };
 
+inline std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 // A session with the controller at address:port; on failure the test fails with the reason. A
 // link on loopback needs no check tick: the open is quick.
 inline KelvoSession* openSession(const char* address, int port = 6000) {
@@ -115,11 +122,7 @@ public:
 
     std::vector<std::string> lines() const {
         std::fflush(stderr);
-        std::vector<std::string> result;
-        std::ifstream file(path_);
-        for (std::string line; std::getline(file, line);)
-            result.push_back(line);
-        return result;
+        return readLines(path_);
     }
     int count(const std::string& line) const {
         return countIf([&](const std::string& l) { return l == line; });

@@ -18,14 +18,6 @@ std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) 
     return {begin(entries), end(entries)};
 }
 
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // A string member without escapes in a dumped line; empty when missing.
 std::string field(const std::string& line, const std::string& key) {
     const std::string tag = "\"" + key + "\":\"";
