@@ -75,8 +75,8 @@ SimProcess::SimProcess(const std::string& address, const std::vector<std::string
     int out[2];
     if (pipe(in) != 0 || pipe(out) != 0 || (pid_ = fork()) < 0)
         return;  // listening() tells
-    if (pid_ ==
-        0) {  // argv is built before the fork: the child of a threaded process must not allocate
+    // argv is built before the fork: the child of a threaded process must not allocate.
+    if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
