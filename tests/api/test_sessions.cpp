@@ -40,7 +40,7 @@ TEST(Sessions, ThreeControllersFromSeveralThreadsWithoutCrossTalkAndClosedWithou
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 6; ++t) {
-        threads.emplace_back([&wrong, &sessions, t] {
+        threads.emplace_back([&wrong, &sessions] {
             for (int round = 0; round < 30; ++round) {
                 const int i = round % 3;  // all threads on one session at a time
                 double outputs[16] = {};
