@@ -19,13 +19,12 @@ constexpr uint16_t kHeartBeat = 0x7266;
 
 std::string hexWord(uint16_t word) {
     char text[8];
-    std::snprintf(text, sizeof text, "%04x", word);
+    std::snprintf(text, sizeof text, "%04x ", word);
     return text;
 }
 
 void writeAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
+    for (size_t done = 0; done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n <= 0)
             return;
@@ -33,26 +32,7 @@ void writeAll(int fd, const std::string& text) {
     }
 }
 
-// argv is built before the fork: the child of a threaded process must not allocate.
-[[noreturn]] void execSimulator(int stdinFd, int stdoutFd, const std::vector<const char*>& argv) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    dup2(stdinFd, STDIN_FILENO);
-    dup2(stdoutFd, STDOUT_FILENO);
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, STDERR_FILENO);
-    execv(KELVO_SIM_PATH, const_cast<char* const*>(argv.data()));
-    _exit(127);
-}
-
-}  // namespace
-
-std::string consoleEscape(const std::string& bytes) {
-    std::string text;
-    for (const char c : bytes)
-        text += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-    return text;
-}
-
+// The console's escaped text back to bytes.
 std::string consoleUnescape(const std::string& text) {
     std::string bytes;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -62,16 +42,23 @@ std::string consoleUnescape(const std::string& text) {
         }
         const char name = text[++i];
         const size_t named = std::string("nrt").find(name);
-        if (named != std::string::npos) {
-            bytes += "\n\r\t"[named];
-        } else if (name == 'x') {
+        if (name == 'x') {
             bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else {
-            bytes += name;
+            bytes += named != std::string::npos ? "\n\r\t"[named] : name;
         }
     }
     return bytes;
+}
+
+}  // namespace
+
+std::string consoleEscape(const std::string& bytes) {
+    std::string text;
+    for (const char c : bytes)
+        text += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    return text;
 }
 
 SimProcess::SimProcess(const std::string& address, const std::vector<std::string>& extraArguments,
@@ -88,19 +75,27 @@ SimProcess::SimProcess(const std::string& address, const std::vector<std::string
     int out[2];
     if (pipe(in) != 0 || pipe(out) != 0 || (pid_ = fork()) < 0)
         return;  // listening() tells
+    // argv is built before the fork: the child of a threaded process must not allocate.
     if (pid_ == 0) {
-        close(in[1]);
-        close(out[0]);
-        execSimulator(in[0], out[1], argv);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+        execv(KELVO_SIM_PATH, const_cast<char* const*>(argv.data()));
+        _exit(127);
     }
     close(in[0]);
     close(out[1]);
     toSim_ = in[1];
     fromSim_ = out[0];
     reader_ = std::thread([this] { readOutput(); });
+    waitFor([this] { return listening_ || ended_; }, kStartTimeoutMs);
+}
+
+template <typename Condition>
+bool SimProcess::waitFor(Condition condition, int timeoutMs) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(kStartTimeoutMs),
-                      [this] { return listening_ || ended_; });
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), condition);
 }
 
 SimProcess::~SimProcess() {
@@ -120,10 +115,8 @@ void SimProcess::stop() {
     int status = 0;
     for (int i = 0; i < 50 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
         usleep(100 * 1000);
-    if (waitpid(pid_, &status, WNOHANG) == 0) {
-        kill(pid_, SIGKILL);
+    if (waitpid(pid_, &status, WNOHANG) == 0 && kill(pid_, SIGKILL) == 0)
         waitpid(pid_, &status, 0);
-    }
     pid_ = -1;
     reader_.join();
     close(fromSim_);
@@ -140,18 +133,17 @@ bool SimProcess::command(const std::string& line) {
 }
 
 bool SimProcess::report(uint16_t command, const std::string& payload) {
-    return this->command("report " + hexWord(command) + " " + consoleEscape(payload));
+    return this->command("report " + hexWord(command) + consoleEscape(payload));
 }
 
 bool SimProcess::reply(uint16_t command, uint16_t replyCommand, const std::string& payload) {
-    return this->command("reply " + hexWord(command) + " " + hexWord(replyCommand) + " " +
+    return this->command("reply " + hexWord(command) + hexWord(replyCommand) +
                          consoleEscape(payload));
 }
 
 std::optional<WireFrame> SimProcess::nextFrame(int timeoutMs) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                      [this] { return !frames_.empty() || ended_; });
+    waitFor([this] { return !frames_.empty() || ended_; }, timeoutMs);
+    const std::lock_guard<std::mutex> lock(mutex_);
     if (frames_.empty())
         return std::nullopt;
     WireFrame frame = std::move(frames_.front());
@@ -165,9 +157,7 @@ int SimProcess::accepted() const {
 }
 
 bool SimProcess::waitForAccepted(int count, int timeoutMs) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return accepted_ >= count; });
+    return waitFor([&] { return accepted_ >= count; }, timeoutMs);
 }
 
 void SimProcess::readOutput() {
@@ -195,10 +185,8 @@ void SimProcess::handleLine(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (kind == "in") {
         WireFrame frame;
-        std::string word;
         std::string payload;
-        words >> frame.connection >> word;
-        frame.command = static_cast<uint16_t>(std::stoul(word, nullptr, 16));
+        words >> frame.connection >> std::hex >> frame.command;
         if (words.get() == ' ' && std::getline(words, payload))
             frame.payload = consoleUnescape(payload);
         if (frame.command != kHeartBeat)
@@ -206,10 +194,8 @@ void SimProcess::handleLine(const std::string& line) {
     } else if (kind == "ok" || kind == "error") {
         ++answers_;
         lastAnswerOk_ = kind == "ok";
-    } else if (kind == "accepted") {
-        ++accepted_;
-    } else if (kind == "kelvo-sim") {
-        listening_ = true;
     }
+    accepted_ += kind == "accepted";
+    listening_ = listening_ || kind == "kelvo-sim";
     changed_.notify_all();
 }

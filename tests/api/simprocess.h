@@ -59,6 +59,8 @@ public:
 private:
     void readOutput();
     void handleLine(const std::string& line);
+    template <typename Condition>
+    bool waitFor(Condition condition, int timeoutMs);
 
     pid_t pid_ = -1;
     int toSim_ = -1;
@@ -78,5 +80,3 @@ private:
 
 // Payload text for the console: '\' and line ends escaped, everything else as it is.
 std::string consoleEscape(const std::string& bytes);
-// The console's escaped text back to bytes.
-std::string consoleUnescape(const std::string& text);

@@ -2,7 +2,6 @@
 // the link is down; one log line each time.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <algorithm>
 

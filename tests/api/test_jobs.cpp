@@ -3,7 +3,6 @@
 // request tests.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <cmath>
 #include <functional>
@@ -54,8 +53,9 @@ std::vector<ContinuousMotionPoint> points(std::initializer_list<int> types) {
     return list;
 }
 
-void report(SimProcess& sim, uint16_t word, const std::string& payload) {
-    ASSERT_TRUE(sim.report(word, json(payload)));
+void reportServo(SimProcess& sim, int status) {
+    ASSERT_TRUE(sim.report(word::kServoReport, json(R"({"mode":1,"robot":1,"status":)" +
+                                                    std::to_string(status) + "}")));
     settle(sim);
 }
 
@@ -82,7 +82,7 @@ void expectRefused(SimProcess& sim, const std::function<void()>& call, const std
 TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelectedRobot) {
     SimProcess sim("127.0.11.1");
     connectTo(sim, "127.0.11.1");
-    report(sim, word::kServoReport, R"({"mode":1,"robot":1,"status":3})");
+    reportServo(sim, 3);
 
     run_job("JOB1");
     expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"JOB1","line":1,"robot":1})"));
@@ -97,14 +97,15 @@ TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelected
     stop_job();
     expectNextFrame(sim, kStopJob, json(R"({"robot":1,"type":1})"));
 
-    report(sim, word::kServoReport, R"({"mode":1,"robot":1,"status":0})");
+    reportServo(sim, 0);
     setRunningState(sim, 0);
     run_job("JOB1");
     expectNothingSent(sim, "run_job while the servo is stopped");
 
     // A base robot selected: the controller's robot 2, and no robot selected for teaching.
-    report(sim, word::kServoReport, R"({"mode":1,"robot":1,"status":1})");
-    report(sim, word::kChangeRobotReport, R"({"mode":1,"robot":2})");
+    reportServo(sim, 1);
+    ASSERT_TRUE(sim.report(word::kChangeRobotReport, json(R"({"mode":1,"robot":2})")));
+    settle(sim);
     run_job("J");
     expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"J","line":1,"robot":2})"));
     setRunningState(sim, 2);
@@ -148,8 +149,6 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrVal
     }
     send_continuous_motion_queue(nullptr, 0);
     expectNextFrame(sim, kQueue, json(R"({"robot":1})"), "null and empty");
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
 
     // The largest queue of MOVJ points that fits a frame goes out whole; one more is refused.
     const int element = static_cast<int>(instruction(1, 0, 13).size());
@@ -159,8 +158,7 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrVal
     std::vector<ContinuousMotionPoint> path(static_cast<size_t>(fitting), point(1));
     send(path);
     const std::optional<WireFrame> frame = sim.nextFrame();
-    ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->command, kQueue);
+    ASSERT_TRUE(frame && frame->command == kQueue);
     EXPECT_EQ(frame->payload.size(), static_cast<size_t>(overhead + fitting * (element + 1)));
     EXPECT_LE(frame->payload.size(), static_cast<size_t>(kMaxPayload));
     path.push_back(point(1));
@@ -170,12 +168,13 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrVal
             std::to_string(overhead + (fitting + 1) * (element + 1)) +
             " bytes exceeds the frame limit of 65535 bytes, nothing sent");
 
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     std::vector<ContinuousMotionPoint> bad = points({1, 2, 5, 1});
     bad[2].pos[18] = nan;
     expectRefused(
         sim, [&] { send(bad); }, "send_continuous_motion_queue: point 2 not finite, nothing sent");
     bad = points({1, 2});
-    bad[0].velocity = -inf;
+    bad[0].velocity = -std::numeric_limits<double>::infinity();
     expectRefused(
         sim, [&] { send(bad); }, "send_continuous_motion_queue: point 0 not finite, nothing sent");
     expectRefused(
@@ -183,10 +182,10 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrVal
         "send_continuous_motion_queue: no points given, nothing sent");
 
     // Values a point does not carry over may be anything.
-    std::vector<ContinuousMotionPoint> unused = points({1, 9});
-    unused[0].pos[13] = nan;
-    unused[0].spin = -1;
-    unused[1].velocity = inf;
-    send(unused);
+    bad = points({1, 9});
+    bad[0].pos[13] = nan;
+    bad[0].spin = -1;
+    bad[1].velocity = nan;
+    send(bad);
     expectNextFrame(sim, kQueue, queue(instruction(1, 0, 13)));
 }

@@ -5,6 +5,7 @@
 #include "apitest.h"
 #include "hanginglistener.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -27,7 +28,7 @@ struct JobFolders : TempDir {
 // answers; KELVO_ERR_CLOSED expected means the call ended the session.
 struct DuringTransferConnect {
     const char* what;
-    std::function<int(KelvoSession*, const JobFolders&)> call;
+    int (*call)(KelvoSession*, const char* jobDir);
     int expected;
 };
 
@@ -36,22 +37,14 @@ struct DuringTransferConnect {
 TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
     const DuringTransferConnect cases[] = {
         {"a second synchronisation",
-         [](KelvoSession* s, const JobFolders&) { return kelvo_sync_jobs(s); }, KELVO_ERR_BUSY},
-        {"an upload", [](KelvoSession* s, const JobFolders&) { return kelvo_upload_job(s); },
+         [](KelvoSession* s, const char*) { return kelvo_sync_jobs(s); }, KELVO_ERR_BUSY},
+        {"an upload", [](KelvoSession* s, const char*) { return kelvo_upload_job(s); },
          KELVO_ERR_BUSY},
         {"a new transfer port",
-         [](KelvoSession* s, const JobFolders&) { return kelvo_set_transfer_port(s, 5001); },
+         [](KelvoSession* s, const char*) { return kelvo_set_transfer_port(s, 5001); },
          KELVO_ERR_BUSY},
-        {"a new job folder",
-         [](KelvoSession* s, const JobFolders& folders) {
-             return kelvo_set_job_dir(s, folders.path.c_str());
-         },
-         KELVO_ERR_BUSY},
-        {"a close",
-         [](KelvoSession* s, const JobFolders&) {
-             kelvo_close(s);
-             return KELVO_ERR_CLOSED;
-         },
+        {"a new job folder", kelvo_set_job_dir, KELVO_ERR_BUSY},
+        {"a close", [](KelvoSession* s, const char*) { return kelvo_close(s), KELVO_ERR_CLOSED; },
          KELVO_ERR_CLOSED},
     };
     int row = 0;
@@ -71,7 +64,7 @@ TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
         std::thread sync([&] { started = kelvo_sync_jobs(session); });
         sleepMs(400);  // the lists are in; the transfer connect waits for its 1 s deadline
         int result = KELVO_OK;
-        EXPECT_LT(elapsedMs([&] { result = c.call(session, folders); }), 1000);
+        EXPECT_LT(elapsedMs([&] { result = c.call(session, folders.path.c_str()); }), 1000);
         sync.join();
         EXPECT_EQ(started, KELVO_OK);
         EXPECT_EQ(result, c.expected) << kelvo_strerror(result);
@@ -140,24 +133,18 @@ TEST(Lifecycle, CloseRightAfterAPositionerSwitchReport) {
 // two threads at once get OK or BUSY, nothing else.
 TEST(Lifecycle, SynchronisingWhileAnotherThreadChangesTheJobFolder) {
     const JobFolders folders;
-    SimProcess sim("127.0.27.40", {"--job-dir", folders.controller()});
-    ASSERT_TRUE(sim.listening());
-    KelvoSession* const session = openSession("127.0.27.40");
+    const SimSession sim("127.0.27.40", {"--job-dir", folders.controller()});
+    KelvoSession* const session = sim.session;
     ASSERT_NE(session, nullptr);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(4);
     const auto okOrBusy = [](int status) { return status == KELVO_OK || status == KELVO_ERR_BUSY; };
-    int unexpected = 0;
+    std::atomic<int> unexpected{0};
     std::thread syncing([&] {
-        while (std::chrono::steady_clock::now() < until) {
-            if (!okOrBusy(kelvo_sync_jobs(session)))
-                ++unexpected;
-            sleepMs(1);
-        }
+        for (; std::chrono::steady_clock::now() < until; sleepMs(1))
+            unexpected += !okOrBusy(kelvo_sync_jobs(session));
     });
-    while (std::chrono::steady_clock::now() < until) {
-        if (!okOrBusy(kelvo_set_job_dir(session, folders.path.c_str())))
-            ++unexpected;
-    }
+    while (std::chrono::steady_clock::now() < until)
+        unexpected += !okOrBusy(kelvo_set_job_dir(session, folders.path.c_str()));
     syncing.join();
     EXPECT_EQ(unexpected, 0);
     kelvo_close(session);

@@ -2,7 +2,6 @@
 // false frame header and a burst of garbage cost no answer and write no flood of lines.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <iostream>
 

@@ -71,7 +71,7 @@ struct Case {
 // The handler calls in while a host thread waits in kelvo_set_event_handler for that delivery to
 // end. A close from the handler wakes that wait.
 TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
-    SimProcess sim("127.0.28.1", {}, SimProcess::Controller::Simulated);
+    SimProcess sim("127.0.28.1", {}, kSimulated);
     ASSERT_TRUE(sim.listening());
     const Case cases[] = {
         {"close", closing, KELVO_OK, KELVO_ERR_CLOSED},
@@ -87,9 +87,7 @@ TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
         SCOPED_TRACE(c.name);
         KelvoSession* s = openSession("127.0.28.1");
         ASSERT_NE(s, nullptr);
-        Reentry reentry;
-        reentry.session = s;
-        reentry.call = c.call;
+        Reentry reentry{s, c.call};
         ASSERT_EQ(kelvo_set_event_handler(s, callInFromEvent, &reentry), KELVO_OK);
         ASSERT_EQ(kelvo_set_jogging_speed(s, 7), KELVO_OK);
         ASSERT_TRUE(eventually([&] { return reentry.entered.load(); }));
@@ -104,8 +102,7 @@ TEST(Reentry, FromTheEventHandlerACallWorksOrIsBusyAndACloseWakesTheHost) {
 }
 
 TEST(Reentry, FromTheLogHandlerTheLogHandlerMayChangeAndSessionCallsAreBusy) {
-    SimProcess sim("127.0.28.3");
-    ASSERT_TRUE(sim.listening());
+    const SimSession sim("127.0.28.3");
     const Case cases[] = {
         {"restore the default output",
          [](KelvoSession*) { return kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG); },
@@ -124,13 +121,11 @@ TEST(Reentry, FromTheLogHandlerTheLogHandlerMayChangeAndSessionCallsAreBusy) {
          KELVO_ERR_BUSY},
         {"close (ignored)", closing, KELVO_OK},
     };
-    KelvoSession* s = openSession("127.0.28.3");
+    KelvoSession* const s = sim.session;
     ASSERT_NE(s, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Reentry reentry;
-        reentry.session = s;
-        reentry.call = c.call;
+        Reentry reentry{s, c.call};
         ASSERT_EQ(kelvo_set_log_handler(callInFromLog, &reentry, KELVO_LOG_DEBUG), KELVO_OK);
         // A warning in this thread: the handler runs here.
         EXPECT_EQ(withinHangBound<int>("a logging call", [s] { return kelvo_set_aout(s, 1, NAN); }),
@@ -149,9 +144,9 @@ TEST(Reentry, TheEventQueueIsBoundedInBytesAndKeepsAlarmTexts) {
     constexpr int kAlarms = 200;
     constexpr size_t kTextBytes = 32 * 1024;
     constexpr size_t kBound = 4u << 20;
-    SimProcess sim("127.0.28.4");
-    ASSERT_TRUE(sim.listening());
-    KelvoSession* s = openSession("127.0.28.4");
+    SimSession c("127.0.28.4");
+    SimProcess& sim = c.sim;
+    KelvoSession* const s = c.session;
     ASSERT_NE(s, nullptr);
     const std::string text(kTextBytes, 'a');
     kelvo_set_log_handler(ignoreLog, nullptr, KELVO_LOG_ERROR);  // not every alarm's text
@@ -162,18 +157,13 @@ TEST(Reentry, TheEventQueueIsBoundedInBytesAndKeepsAlarmTexts) {
     ASSERT_EQ(kelvo_get_jogging_speed(s, &speed), KELVO_OK);  // every alarm arrived before it
 
     KelvoEvent event;
-    int alarms = 0;
-    int dropped = 0;
-    int taken = 0;
+    int alarms = 0, dropped = 0, taken = 0;
     while (kelvo_next_event(s, &event, 0) == KELVO_OK) {
-        if (event.kind == KELVO_EVENT_OVERFLOW)
-            dropped += event.count;
-        else
-            ++taken;
+        dropped += event.kind == KELVO_EVENT_OVERFLOW ? event.count : 0;
+        taken += event.kind != KELVO_EVENT_OVERFLOW;
         if (event.kind == KELVO_EVENT_ALARM) {
             ++alarms;
-            ASSERT_NE(event.text, nullptr);
-            EXPECT_EQ(std::string(event.text), text);
+            EXPECT_EQ(std::string(event.text ? event.text : "(null)"), text);
         }
     }
     EXPECT_GT(alarms, 0);

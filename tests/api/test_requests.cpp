@@ -1,8 +1,8 @@
-// The flat exports: the exact frame of every request, and the question each getter sends and
-// what it reads back from the answer. The states that hold a request back are the robot's tests'.
+// The flat exports: the exact frame of every request, the question each getter sends and what it
+// reads back from the answer, and all of them before a connect. The states that hold a request
+// back are the robot's tests'.
 
 #include "apitest.h"
-#include "decimalcommalocale.h"
 
 #include <algorithm>
 #include <functional>
@@ -80,15 +80,6 @@ const Request kRequests[] = {
     {"set_current_coord", [] { set_current_coord(2); }, 0x2201, json(R"({"coord":2,"robot":1})")},
 };
 
-void expectEveryRequestFrame(SimProcess& sim) {
-    ASSERT_TRUE(sim.report(word::kServoReport, json(R"({"mode":1,"robot":1,"status":3})")));
-    settle(sim);
-    for (const Request& request : kRequests) {
-        request.call();
-        expectNextFrame(sim, request.command, request.payload, request.what);
-    }
-}
-
 constexpr double kUntouched = -7.5;
 
 struct ArrayQuery {
@@ -150,7 +141,17 @@ const ValueQuery kValueQueries[] = {
     {"get_current_mode", get_current_mode, 0x2102, "", 0x2103, json(R"({"mode":2})"), 2},
 };
 
-void expectEveryGetterToReadItsAnswer(SimProcess& sim) {
+}  // namespace
+
+TEST(Requests, EveryRequestSendsItsExactFrameAndEveryGetterReadsExactlyItsElements) {
+    SimProcess sim("127.0.6.2");
+    connectTo(sim, "127.0.6.2");
+    ASSERT_TRUE(sim.report(word::kServoReport, json(R"({"mode":1,"robot":1,"status":3})")));
+    settle(sim);
+    for (const Request& request : kRequests) {
+        request.call();
+        expectNextFrame(sim, request.command, request.payload, request.what);
+    }
     for (const ArrayQuery& q : kArrayQueries) {
         SCOPED_TRACE(q.what);
         ASSERT_TRUE(sim.reply(q.query, q.reply, q.replyPayload));
@@ -167,15 +168,6 @@ void expectEveryGetterToReadItsAnswer(SimProcess& sim) {
         EXPECT_EQ(q.call(), q.expected);
         expectNextFrame(sim, q.query, q.queryPayload);
     }
-}
-
-}  // namespace
-
-TEST(Requests, EveryRequestSendsItsExactFrameAndEveryGetterReadsExactlyItsElements) {
-    SimProcess sim("127.0.6.2");
-    connectTo(sim, "127.0.6.2");
-    expectEveryRequestFrame(sim);
-    expectEveryGetterToReadItsAnswer(sim);
     // A second connect is refused at once, and the first link stays.
     EXPECT_LT(elapsedMs([] { EXPECT_FALSE(connect_robot("127.0.6.2")); }), 100);
     EXPECT_LT(elapsedMs([] { EXPECT_FALSE(connect_robot(nullptr)); }), 100);
@@ -183,11 +175,43 @@ TEST(Requests, EveryRequestSendsItsExactFrameAndEveryGetterReadsExactlyItsElemen
     EXPECT_EQ(sim.accepted(), 1);
 }
 
-TEST(Requests, UnderADecimalCommaLocaleTheFramesAndValuesAreTheSame) {
-    KELVO_DECIMAL_COMMA_LOCALE(locale);
-    locale.useEverywhere();
-    SimProcess sim("127.0.6.41");
-    connectTo(sim, "127.0.6.41");
-    expectEveryRequestFrame(sim);
-    expectEveryGetterToReadItsAnswer(sim);
+// Before connect_robot every call returns at once, sends nothing and writes nothing. A connect that
+// finds no controller gives false after about five seconds and leaves the link stopped: a
+// controller that appears later is never contacted.
+TEST(FailedConnect, CallsBeforeReturnAtOnceAndAConnectWithoutControllerLeavesTheLinkStopped) {
+    StderrCapture log;
+    std::vector<double> values(16, kUntouched);
+    const LogText text{"not written"};
+    const long long took = elapsedMs([&] {
+        EXPECT_FALSE(is_connected());
+        set_reply_timeout(100);
+        EXPECT_EQ(servo_power_on(), 0);
+        servo_power_off();
+        stop_jogging(1);
+        show_log(&text);
+        for (const Request& request : kRequests)
+            request.call();
+        for (const ArrayQuery& q : kArrayQueries)
+            q.call(values.data());
+        for (const ValueQuery& q : kValueQueries)
+            EXPECT_EQ(q.call(), -1) << q.what;
+    });
+    EXPECT_LT(took, 100);
+    EXPECT_EQ(values, std::vector<double>(16, kUntouched));
+    EXPECT_TRUE(log.lines().empty());
+
+    bool connected = true;
+    const long long failed = elapsedMs([&] { connected = connect_robot("127.0.6.11"); });
+    EXPECT_FALSE(connected);
+    EXPECT_GE(failed, 4500);
+    EXPECT_LT(failed, 9000);
+    EXPECT_FALSE(is_connected());
+
+    SimProcess sim("127.0.6.11");
+    ASSERT_TRUE(sim.listening());
+    EXPECT_FALSE(connect_robot("127.0.6.11"));
+    set_dout(1, 1);
+    sleepMs(4000);  // more than two of the link's check ticks
+    EXPECT_EQ(sim.accepted(), 0);
+    EXPECT_FALSE(is_connected());
 }

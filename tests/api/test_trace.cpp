@@ -13,19 +13,9 @@ namespace {
 
 constexpr uint16_t kTitleReport = 0x2C03;
 
-std::vector<std::string> filesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        files.push_back(entry.path().string());
-    return files;
-}
-
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+    const std::filesystem::directory_iterator entries(folder);
+    return {begin(entries), end(entries)};
 }
 
 // A string member without escapes in a dumped line; empty when missing.
@@ -38,27 +28,23 @@ std::string field(const std::string& line, const std::string& key) {
     return line.substr(begin, line.find('"', begin) - begin);
 }
 
-// The index of the first line from `from` on with this word and direction; lines.size() if none.
-std::size_t findFrame(const std::vector<std::string>& lines, const char* word, const char* dir,
-                      std::size_t from = 0) {
-    for (std::size_t i = from; i < lines.size(); ++i) {
-        if (field(lines[i], "word") == word && field(lines[i], "dir") == dir)
-            return i;
-    }
-    return lines.size();
-}
-
-bool hasEvent(const std::vector<std::string>& lines, const std::string& event) {
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const std::string& line) { return field(line, "event") == event; });
+// The index of the first line from `from` on with these members; lines.size() if none.
+std::size_t find(const std::vector<std::string>& lines,
+                 const std::vector<std::pair<std::string, std::string>>& members,
+                 std::size_t from = 0) {
+    const auto has = [&](const std::string& line) {
+        return std::all_of(members.begin(), members.end(),
+                           [&](const auto& m) { return field(line, m.first) == m.second; });
+    };
+    return std::find_if(lines.begin() + static_cast<long>(from), lines.end(), has) - lines.begin();
 }
 
 }  // namespace
 
 TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
-    SimProcess sim("127.0.14.1", {}, SimProcess::Controller::Simulated);
-    ASSERT_TRUE(sim.listening());
-    KelvoSession* session = openSession("127.0.14.1");
+    SimSession c("127.0.14.1", {}, kSimulated);
+    SimProcess& sim = c.sim;
+    KelvoSession* const session = c.session;
     ASSERT_NE(session, nullptr);
     EXPECT_EQ(kelvo_set_trace_size(session, -1), KELVO_ERR_INVALID);
     EXPECT_EQ(kelvo_dump_trace(session, nullptr), KELVO_ERR_INVALID);
@@ -75,9 +61,9 @@ TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
     std::vector<std::string> lines = readLines(path);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(field(lines.front(), "event"), "connect");
-    const std::size_t sent = findFrame(lines, "0x2602", "out");
-    const std::size_t answer = findFrame(lines, "0x2603", "in", sent);
-    const std::size_t report = findFrame(lines, "0x2C03", "in");
+    const std::size_t sent = find(lines, {{"word", "0x2602"}, {"dir", "out"}});
+    const std::size_t answer = find(lines, {{"word", "0x2603"}, {"dir", "in"}}, sent);
+    const std::size_t report = find(lines, {{"word", "0x2C03"}, {"dir", "in"}});
     ASSERT_LT(answer, lines.size());
     ASSERT_LT(report, lines.size());
     EXPECT_EQ(field(lines[sent], "name"), "QuerySpeed");
@@ -85,8 +71,8 @@ TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
     EXPECT_EQ(field(lines[answer], "link"), "control");
     EXPECT_EQ(field(lines[report], "name"), "receivedRobotProgramTitle");
     EXPECT_EQ(field(lines[report], "payload_base64"), "//4BIG5vdCB0ZXh0");
-    EXPECT_TRUE(hasEvent(lines, "crc_error"));
-    EXPECT_TRUE(hasEvent(lines, "skipped_bytes"));
+    EXPECT_LT(find(lines, {{"event", "crc_error"}}), lines.size());
+    EXPECT_LT(find(lines, {{"event", "skipped_bytes"}}), lines.size());
 
     ASSERT_EQ(kelvo_set_trace_size(session, 50), KELVO_OK);
     ASSERT_EQ(kelvo_set_reply_timeout(session, 10000), KELVO_OK);  // a loaded machine
@@ -125,19 +111,17 @@ TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
 TEST(Trace, LossAndCloseWriteDumpsOnlyWithTheTraceFolderSet) {
     const TempDir folder;
     ASSERT_EQ(setenv("KELVO_TRACE_DIR", folder.path.c_str(), 1), 0);
-    SimProcess sim("127.0.14.2", {}, SimProcess::Controller::Simulated);
-    ASSERT_TRUE(sim.listening());
-    KelvoSession* session = openSession("127.0.14.2");
-    ASSERT_NE(session, nullptr);
-    ASSERT_TRUE(sim.command("drop"));
+    SimSession c("127.0.14.2", {}, kSimulated);
+    ASSERT_NE(c.session, nullptr);
+    ASSERT_TRUE(c.sim.command("drop"));
     ASSERT_TRUE(eventually([&] { return !filesIn(folder.path).empty(); }));
-    const std::vector<std::string> dumps = filesIn(folder.path);
+    const std::vector<std::filesystem::path> dumps = filesIn(folder.path);
     ASSERT_EQ(dumps.size(), 1u) << "one dump for the loss";
     const std::vector<std::string> lines = readLines(dumps.front());
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(field(lines.back(), "event"), "loss");
-    EXPECT_NE(dumps.front().find("127.0.14.2"), std::string::npos) << "named by session";
-    kelvo_close(session);
+    EXPECT_NE(dumps.front().string().find("127.0.14.2"), std::string::npos) << "named by session";
+    kelvo_close(c.session);
     EXPECT_EQ(filesIn(folder.path).size(), 2u) << "and one at close";
 
     ASSERT_EQ(unsetenv("KELVO_TRACE_DIR"), 0);

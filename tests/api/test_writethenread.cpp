@@ -2,7 +2,6 @@
 // and answering, answering only, or never replying to the heartbeats the answers are fenced with.
 
 #include "apitest.h"
-#include "stderrcapture.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -17,10 +16,10 @@ constexpr int kReplyTimeoutMs = 2000;
 constexpr long long kCallBoundMs = kReplyTimeoutMs + 1500;
 constexpr int kDoutThreads = 4;
 
-// 500 in CI; the soak label runs 10,000.
-int cycles() {
-    const char* text = std::getenv("KELVO_WRITE_READ_CYCLES");
-    return text ? std::atoi(text) : 500;
+// The soak label sets more than CI's.
+int fromEnvironment(const char* name, int fallback) {
+    const char* text = std::getenv(name);
+    return text ? std::atoi(text) : fallback;
 }
 
 struct Behaviour {
@@ -74,22 +73,22 @@ void run(KelvoSession* s, const std::vector<Cycle>& kinds, int count, Tally& tal
                 if (c.write(s, value) == KELVO_OK)
                     status = c.read(s, &read);
             });
-            if (ms > tally.slowestMs)
-                tally.slowestMs = ms;
-            if (status != KELVO_OK)
-                ++tally.failed;
-            else if (read != value)
-                ++tally.stale;
+            tally.slowestMs = std::max<long long>(tally.slowestMs, ms);
+            tally.failed += status != KELVO_OK;
+            tally.stale += status == KELVO_OK && read != value;
         }
     }
 }
 
-KelvoSession* openOn(SimProcess& sim, const char* address) {
-    KelvoSession* s = sim.listening() ? openSession(address) : nullptr;
-    if (s)
-        kelvo_set_reply_timeout(s, kReplyTimeoutMs);
-    return s;
-}
+// A simulated controller; its session's replies wait kReplyTimeoutMs.
+struct Controller : SimSession {
+    Controller(const char* address, const std::vector<std::string>& options = {},
+               SimProcess::Controller kind = kSimulated)
+        : SimSession(address, options, kind, SimProcess::Echo::Quiet) {
+        if (session)
+            kelvo_set_reply_timeout(session, kReplyTimeoutMs);
+    }
+};
 
 class WriteThenRead : public ::testing::TestWithParam<Behaviour> {};
 
@@ -97,11 +96,10 @@ class WriteThenRead : public ::testing::TestWithParam<Behaviour> {};
 
 TEST_P(WriteThenRead, EveryReadAfterAWriteGetsTheValueWritten) {
     const Behaviour& b = GetParam();
-    SimProcess sim(b.address, b.options, SimProcess::Controller::Simulated,
-                   SimProcess::Echo::Quiet);
-    KelvoSession* s = openOn(sim, b.address);
+    const Controller c(b.address, b.options);
+    KelvoSession* const s = c.session;
     ASSERT_NE(s, nullptr);
-    const int count = cycles();
+    const int count = fromEnvironment("KELVO_WRITE_READ_CYCLES", 500);
     Tally tally;
     std::vector<std::thread> threads;
     for (int port = 1; port <= kDoutThreads; ++port)
@@ -143,11 +141,10 @@ TEST(WriteThenReadFallback, EchoedOrUnansweredHeartbeatsSwitchFencesOffOnceAndRe
     StderrCapture log;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SimProcess sim(c.address, c.options, SimProcess::Controller::Simulated,
-                       SimProcess::Echo::Quiet);
-        ASSERT_TRUE(!c.command || sim.command(c.command));
-        KelvoSession* s = openOn(sim, c.address);
+        Controller controller(c.address, c.options);
+        KelvoSession* const s = controller.session;
         ASSERT_NE(s, nullptr);
+        ASSERT_TRUE(!c.command || controller.sim.command(c.command));
         Tally tally;
         // Past the 1666 ms a heartbeat may stay unanswered, so the silent one is found.
         for (int round = 0; round < 6; ++round) {
@@ -165,13 +162,11 @@ TEST(WriteThenReadFallback, EchoedOrUnansweredHeartbeatsSwitchFencesOffOnceAndRe
 // After a read left the cached servo status at 0, servo power-on in teach mode still presses the
 // enabling switch once the controller answers 1: the motors come on.
 TEST(WriteThenReadServo, PowerOnAfterAStatusReadAndAModeChangePowersTheMotors) {
-    const char* text = std::getenv("KELVO_POWER_ON_SIMULATORS");
-    const int simulators = text ? std::atoi(text) : 10;
+    const int simulators = fromEnvironment("KELVO_POWER_ON_SIMULATORS", 10);
     int powered = 0;
     for (int n = 0; n < simulators; ++n) {
-        SimProcess sim("127.0.26.20", {}, SimProcess::Controller::Simulated,
-                       SimProcess::Echo::Quiet);
-        KelvoSession* s = openOn(sim, "127.0.26.20");
+        const Controller c("127.0.26.20");
+        KelvoSession* const s = c.session;
         ASSERT_NE(s, nullptr);
         int status = -1;
         EXPECT_EQ(kelvo_get_servo_status(s, &status), KELVO_OK);
@@ -196,8 +191,9 @@ TEST(WriteThenReadBadAnswers, AnUnreadableAnswerKeepsASessionQueryWaitingForTheG
         R"({"coord":1,"robot":1,"pos":{"x":1}})",
     };
     const std::string good = json(R"({"coord":1,"robot":1,"pos":[500,1,850,180,0,0]})");
-    SimProcess sim("127.0.26.30");
-    KelvoSession* s = openOn(sim, "127.0.26.30");
+    Controller c("127.0.26.30", {}, SimProcess::Controller::Scripted);
+    SimProcess& sim = c.sim;
+    KelvoSession* const s = c.session;
     ASSERT_NE(s, nullptr);
     for (const std::string& payload : bad) {
         SCOPED_TRACE(payload);
@@ -231,11 +227,12 @@ TEST(WriteThenReadBadAnswers, AnUnreadableAnswerReturnsAFlatQueryAtOnceWithTheCa
 // After a mode-1 selection of robot 2 the teach selection is empty, so in teach mode the cache
 // keeps no servo report; the answer is still the status the report carries.
 TEST(WriteThenReadBadAnswers, AServoReportTheCacheDoesNotKeepAnswersWithItsOwnStatus) {
-    SimProcess sim("127.0.26.32");
-    KelvoSession* s = openOn(sim, "127.0.26.32");
+    Controller c("127.0.26.32", {}, SimProcess::Controller::Scripted);
+    KelvoSession* const s = c.session;
     ASSERT_NE(s, nullptr);
-    ASSERT_TRUE(sim.report(word::kChangeRobotReport, json(R"({"mode":1,"robot":2})")));
-    ASSERT_TRUE(sim.reply(0x2002, word::kServoReport, json(R"({"mode":1,"robot":2,"status":3})")));
+    ASSERT_TRUE(c.sim.report(word::kChangeRobotReport, json(R"({"mode":1,"robot":2})")));
+    ASSERT_TRUE(
+        c.sim.reply(0x2002, word::kServoReport, json(R"({"mode":1,"robot":2,"status":3})")));
     sleepMs(200);
     int status = -1;
     EXPECT_EQ(kelvo_get_servo_status(s, &status), KELVO_OK);
