@@ -94,9 +94,11 @@ def test_session_calls_refuse_undefined_codes_that_flat_calls_send(robot, name, 
 def child(script, *arguments):
     # Debian's Python running "import sys, kelvo" and script, its output read by line.
     script = "import sys, kelvo\n" + textwrap.dedent(script)
+    # Ctrl-C as at a terminal, though a shell that started these tests in the background ignores it.
     return subprocess.Popen([sys.executable, "-c", script, *arguments],
                             env=dict(os.environ, PYTHONPATH=str(ROOT / "python")),
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                            preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
 
 
 INTERRUPTED = {
