@@ -101,32 +101,32 @@ TEST(JsonWire, RealsAndNumbersAreReadAndWrittenAsJsoncppReadsThemInTheClassicLoc
     }
 }
 
-TEST(JsonWire, CompactObjectsSortedArraysInOrderOneLineFeed) {
-    Json::Value root;
-    root["robot"] = 1;
-    root["pos"].append(1.0);
-    root["pos"].append(-2.5);
-    root["coord"] = 0;
-    root["Zeta"] = true;
-    root["nested"]["b"] = Json::Value();
-    root["nested"]["a"] = Json::Value(Json::arrayValue);
-    root["big"] = Json::Value(Json::UInt64(18446744073709551615ull));
-    root["neg"] = Json::Value(Json::Int64(-9007199254740993ll));
-    EXPECT_EQ(json::write(root).value(),
-              "{\"Zeta\":true,\"big\":18446744073709551615,\"coord\":0,"
-              "\"neg\":-9007199254740993,\"nested\":{\"a\":[],\"b\":null},"
-              "\"pos\":[1.0,-2.50],\"robot\":1}\n");
-    EXPECT_EQ(json::write(Json::Value(Json::objectValue)).value(), "{}\n");
-}
-
-TEST(JsonWire, TextIsRawUtf8WithOnlyRequiredEscapes) {
-    Json::Value root;
-    root["jobname"] = "机器人1 \"q\" \\ / \x01\t\n\x7f";
-    EXPECT_EQ(json::write(root).value(),
-              QByteArray("{\"jobname\":\"机器人1 \\\"q\\\" \\\\ / \\u0001\\t\\n\x7f\"}\n"));
-}
-
-TEST(JsonWire, NonFiniteRealsAreRefused) {
+// Compact, members sorted, arrays in order, raw UTF-8 with only the required escapes, one line
+// feed; a value JSON cannot carry refuses the whole text.
+TEST(JsonWire, WritesCompactSortedRawUtf8AndRefusesNonFiniteReals) {
+    Json::Value object;
+    object["robot"] = 1;
+    object["pos"].append(1.0);
+    object["pos"].append(-2.5);
+    object["coord"] = 0;
+    object["Zeta"] = true;
+    object["nested"]["b"] = Json::Value();
+    object["nested"]["a"] = Json::Value(Json::arrayValue);
+    object["big"] = Json::Value(Json::UInt64(18446744073709551615ull));
+    object["neg"] = Json::Value(Json::Int64(-9007199254740993ll));
+    Json::Value text;
+    text["jobname"] = "机器人1 \"q\" \\ / \x01\t\n\x7f";
+    const struct {
+        Json::Value value;
+        std::optional<QByteArray> written;
+    } cases[] = {{object,
+                  "{\"Zeta\":true,\"big\":18446744073709551615,\"coord\":0,"
+                  "\"neg\":-9007199254740993,\"nested\":{\"a\":[],\"b\":null},"
+                  "\"pos\":[1.0,-2.50],\"robot\":1}\n"},
+                 {Json::Value(Json::objectValue), "{}\n"},
+                 {text, "{\"jobname\":\"机器人1 \\\"q\\\" \\\\ / \\u0001\\t\\n\x7f\"}\n"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(json::write(c.value), c.written);
     for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(),
                        -std::numeric_limits<double>::infinity()}) {
         Json::Value root;
