@@ -16,45 +16,50 @@ protected:
     TcpConnectModule module{"127.0.0.1", 9, 300000};
 };
 
-TEST_F(Dispatch, TestModeTakesExactlyOneSignedByte) {
+// Which of the three signals a payload reaches, and what it carries: test mode takes exactly one
+// signed byte; JSON-checked reports pass only JSON, whose text ends at the first zero byte, with
+// the bytes as received; unknown words come out unchanged (0x5511 belongs to the transfer
+// connection, 0x7266 would be the link's to consume).
+TEST_F(Dispatch, CheckedRulesPassExactlyTheirPayloadsAndUnknownWordsPassUnchanged) {
+    QSignalSpy testMode(&module, &TcpConnectModule::receivedTestMode);
+    QSignalSpy json(&module, &TcpConnectModule::receivedServoStatus);
+    QSignalSpy unknown(&module, &TcpConnectModule::receivedData);
+    const QByteArray raw("\x00\xFFraw", 5);
     const struct {
+        quint16 word;
         QByteArray payload;
-        std::optional<int> expected;
-    } cases[] = {{QByteArray("\x05", 1), 5},
-                 {QByteArray("\xFF", 1), -1},
-                 {QByteArray("\x80", 1), -128},
-                 {QByteArray(), std::nullopt},
-                 {QByteArray("\x01\x02", 2), std::nullopt}};
+        QSignalSpy* reached;  // nullptr: dropped
+        qint8 testModeValue = 0;
+    } cases[] = {{0x2703, QByteArray("\x05", 1), &testMode, 5},
+                 {0x2703, QByteArray("\xFF", 1), &testMode, -1},
+                 {0x2703, QByteArray("\x80", 1), &testMode, -128},
+                 {0x2703, QByteArray(), nullptr},
+                 {0x2703, QByteArray("\x01\x02", 2), nullptr},
+                 {0x2003, "abc", nullptr},
+                 {0x2003, "", nullptr},
+                 {0x2003, "{\"servo\":", nullptr},
+                 {0x2003, "/* comment */{\"servo\":3}\n", &json},
+                 {0x2003, QByteArray("{\"servo\":3}\0\xFFtrailing", 22), &json},
+                 {0x2003, QByteArray("\0{\"servo\":3}", 12), nullptr},
+                 {0x2003, "{\"name\":\"\xFF\xFE\"}", &json},
+                 {0x0000, raw, &unknown},
+                 {0x1234, raw, &unknown},
+                 {0x2004, raw, &unknown},
+                 {0x5511, raw, &unknown},
+                 {0x7266, raw, &unknown},
+                 {0xFFFF, raw, &unknown}};
     for (const auto& c : cases) {
-        QSignalSpy spy(&module, &TcpConnectModule::receivedTestMode);
-        module.onReceivedData(0x2703, c.payload);
-        ASSERT_EQ(spy.count(), c.expected ? 1 : 0) << c.payload.toHex().constData();
-        if (c.expected) {
-            EXPECT_EQ(spy.at(0).at(0).value<qint8>(), *c.expected);
-        }
-    }
-}
-
-TEST_F(Dispatch, JsonCheckedReportsPassOnlyJsonAndForwardTheBytesAsReceived) {
-    const struct {
-        QByteArray payload;
-        bool forwarded;
-    } cases[] = {
-        {"abc", false},
-        {"", false},
-        {"{\"servo\":", false},
-        {"/* comment */{\"servo\":3}\n", true},
-        // The text ends at the first zero byte; what follows still travels with the payload.
-        {QByteArray("{\"servo\":3}\0\xFFtrailing", 22), true},
-        {QByteArray("\0{\"servo\":3}", 12), false},
-        {"{\"name\":\"\xFF\xFE\"}", true}};
-    // Every JSON-checked word follows one rule, which the catalogue test walks for each.
-    for (const auto& c : cases) {
-        QSignalSpy spy(&module, &TcpConnectModule::receivedServoStatus);
-        module.onReceivedData(0x2003, c.payload);
-        ASSERT_EQ(spy.count(), c.forwarded ? 1 : 0) << c.payload.constData();
-        if (c.forwarded) {
-            EXPECT_EQ(spy.at(0).at(0).toByteArray(), c.payload);
+        SCOPED_TRACE((QByteArray::number(c.word, 16) + " " + c.payload.toHex()).constData());
+        module.onReceivedData(c.word, c.payload);
+        const QVariantList carried =
+            c.reached == &testMode ? QVariantList{QVariant::fromValue(c.testModeValue)}
+            : c.reached == &json   ? QVariantList{c.payload}
+                                   : QVariantList{QVariant::fromValue(c.word), c.payload};
+        for (QSignalSpy* spy : {&testMode, &json, &unknown}) {
+            ASSERT_EQ(spy->count(), spy == c.reached ? 1 : 0);
+            if (spy == c.reached) {
+                EXPECT_EQ(spy->takeFirst(), carried);
+            }
         }
     }
 }
@@ -95,18 +100,6 @@ TEST_F(Dispatch, PositionReportIsDecodedOrDroppedWhole) {
         EXPECT_EQ(spy.at(0).at(0).value<QVector<double>>(), *c.position) << c.payload;
         EXPECT_EQ(spy.at(0).at(1).toInt(), c.coord) << c.payload;
         EXPECT_EQ(spy.at(0).at(2).toInt(), c.robot) << c.payload;
-    }
-}
-
-TEST_F(Dispatch, UnknownWordsComeOutAsReceivedDataUnchanged) {
-    // 0x5511 belongs to the transfer connection; 0x7266 would be the link's to consume.
-    for (const quint16 word : {0x0000, 0x1234, 0x2004, 0x5511, 0x7266, 0xFFFF}) {
-        QSignalSpy spy(&module, &TcpConnectModule::receivedData);
-        const QByteArray payload = QByteArray("\x00\xFFraw", 5);
-        module.onReceivedData(word, payload);
-        ASSERT_EQ(spy.count(), 1) << word;
-        EXPECT_EQ(spy.at(0).at(0).value<quint16>(), word);
-        EXPECT_EQ(spy.at(0).at(1).toByteArray(), payload);
     }
 }
 

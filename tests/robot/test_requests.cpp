@@ -7,15 +7,6 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-QByteArray jog(int axis, int direction) {
-    return "{\"axis\":" + QByteArray::number(axis) +
-           ",\"direction\":" + QByteArray::number(direction) + "}\n";
-}
-
-}  // namespace
-
 using RobotRequests = LinkedRobotTest;
 
 // A payload JSON cannot carry is refused whole; a job name is escaped.
@@ -48,7 +39,10 @@ TEST_F(RobotRequests, JoggingAndDeadmanOnlyInTheirServoStatesAndModes) {
             EXPECT_TRUE(robot.jogAxis(axis, direction > 0));
             const auto frame = link.sim.expectFrame(0x2901);
             ASSERT_TRUE(frame);
-            EXPECT_EQ(frame->payload, jog(axis, direction));
+            EXPECT_EQ(frame->payload, QStringLiteral("{\"axis\":%1,\"direction\":%2}\n")
+                                          .arg(axis)
+                                          .arg(direction)
+                                          .toUtf8());
         }
     }
     EXPECT_FALSE(robot.jogAxis(0, true));

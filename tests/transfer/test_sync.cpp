@@ -161,31 +161,3 @@ TEST(Sync, AFailedDownloadLeavesNoFileBehind) {
         }
     }
 }
-
-TEST(Sync, HostileNamesInTheJobListsTouchNothingOutsideTheJobDirectories) {
-    TransferRig rig;
-    LogCapture log;
-    const QString sentinels[] = {rig.appDir() + "/robotJob/x", rig.outsideDir() + "/x",
-                                 rig.localJob(1, "a/b"), rig.appDir() + "/x"};
-    for (const QString& path : sentinels)
-        writeFile(path, "keep me");
-    writeFile(rig.controllerJob(1, "GOOD.JBR"), pattern(100, 1));
-    SimFileFaults faults;
-    faults.extraNames = QStringList{
-        "../x", rig.outsideDir() + "/x", "a/b", "..", ".", "..\\x", "C:x", "", "../../x"};
-    rig.files->setFaults(faults);
-
-    startSync(rig);
-    EXPECT_TRUE(waitFor([&] { return rig.refreshes() == 3; }));
-    pump(200);
-
-    EXPECT_EQ(readFile(rig.localJob(1, "GOOD.JBR")), pattern(100, 1));
-    for (const QString& path : sentinels)
-        EXPECT_EQ(readFile(path), "keep me") << path.toStdString();
-    EXPECT_EQ(TransferRig::filesUnder(rig.outsideDir()), QStringList({"x"}));
-    EXPECT_EQ(requestedNames(rig), QStringList({request("R1/GOOD.JBR")}));
-    int skipped = 0;
-    for (const QString& line : log.lines())
-        skipped += line.startsWith(QStringLiteral("job list: skipped"));
-    EXPECT_EQ(skipped, faults.extraNames.size());
-}

@@ -26,32 +26,22 @@ void upload(TransferRig& rig) {
     rig.transfer->setUpLoadJobFileName(kelvo::transfer::uploadEntries(rig.appDir()));
 }
 
-// One uploaded file as the controller saw it: its file information and its chunk sizes.
-struct Seen {
-    QByteArray info;
-    QVector<int> chunks;
-    bool ended = false;
-    bool operator==(const Seen& o) const {
-        return info == o.info && chunks == o.chunks && ended == o.ended;
-    }
-};
-
-QVector<Seen> uploadsSeen(const QVector<SimFrame>& frames) {
-    QVector<Seen> seen;
+// Each uploaded file as the controller saw it: its file information, chunk sizes and end.
+QStringList uploadsSeen(const QVector<SimFrame>& frames) {
+    QStringList seen;
     for (const SimFrame& frame : frames) {
-        if (frame.command == word::kFileInfo) {
-            seen.append(Seen{frame.payload, {}, false});
-        } else if (frame.command == word::kFileChunk && !seen.isEmpty()) {
-            seen.last().chunks.append(frame.payload.size());
-        } else if (frame.command == word::kFileEnd && !seen.isEmpty()) {
-            seen.last().ended = true;
-        }
+        if (frame.command == word::kFileInfo)
+            seen << QString::fromUtf8(frame.payload);
+        else if (frame.command == word::kFileChunk && !seen.isEmpty())
+            seen.last() += ' ' + QString::number(frame.payload.size());
+        else if (frame.command == word::kFileEnd && !seen.isEmpty())
+            seen.last() += " end";
     }
     return seen;
 }
 
-QByteArray info(const char* name, int size) {
-    return QByteArray(R"({"name":")") + name + R"(","size":)" + QByteArray::number(size) + "}\n";
+QString info(const char* name, int size, const QString& chunks) {
+    return QStringLiteral("{\"name\":\"%1\",\"size\":%2}\n%3 end").arg(name).arg(size).arg(chunks);
 }
 
 }  // namespace
@@ -89,17 +79,13 @@ TEST(Upload, SendsEveryJobFileRobotByRobotNewestFirstInChunksByteForByte) {
     ASSERT_TRUE(waitFor([&] { return rig.refreshes() == 1; }, 20000));
     EXPECT_FALSE(rig.transfer->isBusy());
 
-    const QVector<Seen> expected = {
-        {info("job/R1/ONE.JBR", 2048), {2048}, true},
-        {info("job/R1/NEW.JBR", 4096), {2048, 2048}, true},
-        {info("job/R1/EMPTY.JBR", 0), {}, true},
-        {info("job/R1/OLD.JBR", 5000), {2048, 2048, 904}, true},
-        {info("job/R2/TWO.JBP", 10), {10}, true},
-        {info("job/R3/BIG.JBR", 3 * 1024 * 1024), QVector<int>(1536, 2048), true}};
-    const QVector<Seen> seen = uploadsSeen(rig.files->recorder().frames());
-    ASSERT_EQ(seen.size(), expected.size());
-    for (int i = 0; i < expected.size(); ++i)
-        EXPECT_TRUE(seen[i] == expected[i]) << i << ": " << seen[i].info.toStdString();
+    EXPECT_EQ(
+        uploadsSeen(rig.files->recorder().frames()),
+        QStringList({info("job/R1/ONE.JBR", 2048, " 2048"),
+                     info("job/R1/NEW.JBR", 4096, " 2048 2048"), info("job/R1/EMPTY.JBR", 0, ""),
+                     info("job/R1/OLD.JBR", 5000, " 2048 2048 904"),
+                     info("job/R2/TWO.JBP", 10, " 10"),
+                     info("job/R3/BIG.JBR", 3 * 1024 * 1024, QString(" 2048").repeated(1536))}));
     for (int i = 0; i < int(std::size(kFiles)); ++i) {
         const File& f = kFiles[i];
         EXPECT_EQ(readFile(rig.controllerJob(f.robot, f.name)), pattern(f.size, i)) << f.name;

@@ -72,20 +72,9 @@ std::optional<Json::Value> jsoncppReads(const char* text) {
 
 }  // namespace
 
-TEST(JsonWire, RealsKeepExactlyOneTrailingZero) {
-    for (const auto& row : kReals) {
-        EXPECT_EQ(json::formatReal(row.value), row.text) << row.value;
-    }
-}
-
-TEST(JsonWire, NumbersReadAsTheReaderReadsThemInTheClassicLocale) {
-    for (const char* text : kNumberTexts) {
-        EXPECT_EQ(json::parse(text), jsoncppReads(text)) << text;
-    }
-}
-
-// A host may set either: the C locale (printf, strtod) or the global C++ one (string streams).
-TEST(JsonWire, RealsAreReadAndWrittenAsInTheClassicLocaleUnderADecimalCommaLocale) {
+// Under a decimal comma locale as in the classic one. A host may set either: the C locale (printf,
+// strtod) or the global C++ one (string streams).
+TEST(JsonWire, RealsAndNumbersAreReadAndWrittenAsJsoncppReadsThemInTheClassicLocale) {
     KELVO_DECIMAL_COMMA_LOCALE(locale);
     std::vector<std::optional<Json::Value>> classic;
     for (const char* text : kNumberTexts)
@@ -94,6 +83,7 @@ TEST(JsonWire, RealsAreReadAndWrittenAsInTheClassicLocaleUnderADecimalCommaLocal
         const char* what;
         std::function<void()> set;
     } hosts[] = {
+        {"classic locale", [] {}},
         {"C locale", [] { ASSERT_TRUE(std::setlocale(LC_ALL, DecimalCommaLocale::kName)); }},
         {"global C++ locale only", [] {
              std::locale::global(
@@ -103,42 +93,40 @@ TEST(JsonWire, RealsAreReadAndWrittenAsInTheClassicLocaleUnderADecimalCommaLocal
     for (const auto& host : hosts) {
         SCOPED_TRACE(host.what);
         host.set();
-        for (const auto& row : kReals) {
+        for (const auto& row : kReals)
             EXPECT_EQ(json::formatReal(row.value), row.text) << row.value;
-        }
-        for (std::size_t i = 0; i < classic.size(); ++i) {
+        for (std::size_t i = 0; i < classic.size(); ++i)
             EXPECT_EQ(json::parse(kNumberTexts[i]), classic[i]) << kNumberTexts[i];
-        }
         std::locale::global(std::locale::classic());
     }
 }
 
-TEST(JsonWire, CompactObjectsSortedArraysInOrderOneLineFeed) {
-    Json::Value root;
-    root["robot"] = 1;
-    root["pos"].append(1.0);
-    root["pos"].append(-2.5);
-    root["coord"] = 0;
-    root["Zeta"] = true;
-    root["nested"]["b"] = Json::Value();
-    root["nested"]["a"] = Json::Value(Json::arrayValue);
-    root["big"] = Json::Value(Json::UInt64(18446744073709551615ull));
-    root["neg"] = Json::Value(Json::Int64(-9007199254740993ll));
-    EXPECT_EQ(json::write(root).value(),
-              "{\"Zeta\":true,\"big\":18446744073709551615,\"coord\":0,"
-              "\"neg\":-9007199254740993,\"nested\":{\"a\":[],\"b\":null},"
-              "\"pos\":[1.0,-2.50],\"robot\":1}\n");
-    EXPECT_EQ(json::write(Json::Value(Json::objectValue)).value(), "{}\n");
-}
-
-TEST(JsonWire, TextIsRawUtf8WithOnlyRequiredEscapes) {
-    Json::Value root;
-    root["jobname"] = "机器人1 \"q\" \\ / \x01\t\n\x7f";
-    EXPECT_EQ(json::write(root).value(),
-              QByteArray("{\"jobname\":\"机器人1 \\\"q\\\" \\\\ / \\u0001\\t\\n\x7f\"}\n"));
-}
-
-TEST(JsonWire, NonFiniteRealsAreRefused) {
+// Compact, members sorted, arrays in order, raw UTF-8 with only the required escapes, one line
+// feed; a value JSON cannot carry refuses the whole text.
+TEST(JsonWire, WritesCompactSortedRawUtf8AndRefusesNonFiniteReals) {
+    Json::Value object;
+    object["robot"] = 1;
+    object["pos"].append(1.0);
+    object["pos"].append(-2.5);
+    object["coord"] = 0;
+    object["Zeta"] = true;
+    object["nested"]["b"] = Json::Value();
+    object["nested"]["a"] = Json::Value(Json::arrayValue);
+    object["big"] = Json::Value(Json::UInt64(18446744073709551615ull));
+    object["neg"] = Json::Value(Json::Int64(-9007199254740993ll));
+    Json::Value text;
+    text["jobname"] = "机器人1 \"q\" \\ / \x01\t\n\x7f";
+    const struct {
+        Json::Value value;
+        std::optional<QByteArray> written;
+    } cases[] = {{object,
+                  "{\"Zeta\":true,\"big\":18446744073709551615,\"coord\":0,"
+                  "\"neg\":-9007199254740993,\"nested\":{\"a\":[],\"b\":null},"
+                  "\"pos\":[1.0,-2.50],\"robot\":1}\n"},
+                 {Json::Value(Json::objectValue), "{}\n"},
+                 {text, "{\"jobname\":\"机器人1 \\\"q\\\" \\\\ / \\u0001\\t\\n\x7f\"}\n"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(json::write(c.value), c.written);
     for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(),
                        -std::numeric_limits<double>::infinity()}) {
         Json::Value root;
