@@ -35,42 +35,30 @@ TEST(SimController, AnswersNothingToHostilePayloadsAndGoesOn) {
     ASSERT_TRUE(client.ask(0x2102, "", 0x2103));
 }
 
-TEST(SimController, PushesEveryChangeToEveryClientAndAnswersARefusalToTheAskerAlone) {
+TEST(SimController, EveryClientSeesEachChangeARefusalOnlyItsAskerAndJoggingEndsWithTheLast) {
     Controller c;
     SimClient asker;
     SimClient watcher;
     c.connect(asker);
     c.connect(watcher);
-    asker.send(0x2101, json(R"({"mode":1})"));
-    for (SimClient* client : {&asker, &watcher})
-        EXPECT_EQ(payloadOf(client->nextOf(0x2103)), json(R"({"mode":1})"));
-    asker.send(0x3601, json(R"({"port":3,"status":1})"));
-    const std::optional<Frame> inputs = watcher.nextOf(0x3606);  // wired back from the output
-    ASSERT_TRUE(inputs);
-    EXPECT_TRUE(inputs->payload.startsWith("{\"status\":[0,0,1,0,"));
-
     asker.send(0x2101, json(R"({"mode":7})"));
-    EXPECT_EQ(payloadOf(asker.nextOf(0x2103)), json(R"({"mode":1})"));
+    EXPECT_EQ(payloadOf(asker.nextOf(0x2103)), json(R"({"mode":0})"));
     EXPECT_FALSE(watcher.nextOf(0x2103, 300));
-}
-
-TEST(SimController, JoggingStopsWhenTheLastClientGoes) {
-    Controller c;
-    SimClient client;
-    c.connect(client);
-    client.send(0x2001, json(R"({"robot":1,"status":1})"));
-    client.send(0x2301, json(R"({"deadman":1})"));
+    asker.send(0x2001, json(R"({"robot":1,"status":1})"));
+    asker.send(0x2301, json(R"({"deadman":1})"));
     for (const char* servo : {"ready", "switch pressed", "running"})
-        ASSERT_TRUE(client.nextOf(0x2003)) << servo;
-    client.send(0x2901, json(R"({"axis":1,"direction":1})"));
-    ASSERT_TRUE(client.nextOf(0x2A03));  // under way
+        ASSERT_TRUE(watcher.nextOf(0x2003)) << servo;
+    asker.send(0x2901, json(R"({"axis":1,"direction":1})"));
+    ASSERT_TRUE(asker.nextOf(0x2A03));  // under way
     const auto jogging = [&c] {
         bool on = false;
         c.sim.run([&](SimController& sim) { on = sim.cell()->robot(1).jogging(); });
         return on;
     };
+    asker.close();
+    ASSERT_TRUE(c.sim.waitForOpen(1, 3000));
     EXPECT_TRUE(jogging());
-    client.close();
+    watcher.close();
     ASSERT_TRUE(c.sim.waitForOpen(0, 3000));
     EXPECT_FALSE(jogging());
 }
