@@ -27,8 +27,6 @@ TEST(MoveCommand, ReadingReplacesDefaultsAndPositions) {
     MoveCommand move(2);
     move.fromJson(parseJson(R"({"velocity":30,"RobotPos":{"key":7,"ctype":336,"data":[1,2,3]}})"));
     EXPECT_EQ(move.velocity, 30.0);
-    EXPECT_EQ(move.imovecoord, "");
-    EXPECT_EQ(move.polishID, 0);
     ASSERT_NE(move.robotPos, nullptr);
     EXPECT_EQ(move.robotPos->key, 7u);
     EXPECT_EQ(move.robotPos->ctype, 'P');  // only the low 8 bits of 336 stay
