@@ -1,25 +1,10 @@
-// kelvo-sim as a program: its arguments and its console.
+// kelvo-sim as a program: its console.
 
 #include "simclient.h"
 #include "simframe.h"
 #include "simprocess.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
-
-TEST(SimProgram, RefusesBadArguments) {
-    for (const char* arguments :
-         {"", "--listen nowhere", "--listen 127.0.0.1 --control-port 70000",
-          "--listen 127.0.0.1 --robots 5", "--listen 127.0.0.1 --robots two",
-          "--listen 127.0.0.1 --push 1001", "--listen 127.0.0.1 --scripted --push 5"}) {
-        QProcess bad;
-        bad.start(QStringLiteral(KELVO_SIM_PATH),
-                  QString::fromLatin1(arguments).split(QLatin1Char(' '), Qt::SkipEmptyParts));
-        ASSERT_TRUE(bad.waitForFinished(5000));
-        EXPECT_EQ(bad.exitCode(), 2) << arguments;
-    }
-}
 
 TEST(SimProgram, ConsoleDrivesInputsAlarmsSelectionAndFaults) {
     const QString address = QStringLiteral("127.0.136.1");

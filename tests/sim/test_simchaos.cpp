@@ -4,13 +4,11 @@
 #include "link/framedecoder.h"
 #include "simchaos.h"
 #include "simclient.h"
-#include "simfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
 using namespace kelvo::sim;
 
@@ -68,35 +66,4 @@ TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonest
     SimClient client;
     ASSERT_TRUE(client.connectTo(c.port));
     EXPECT_EQ(payloadOf(client.ask(0x2102, "", 0x2103)), QByteArray("{\"mode\":0}\n"));
-}
-
-TEST(SimChaos, TransferAnswersAndJobListsTurnHostile) {
-    QTemporaryDir jobs;
-    Controller c;
-    SimFiles* files = SimFiles::start(c.sim, jobs.path());
-    ASSERT_TRUE(files);
-    c.sim.startChaos(3, SimChaosRates::parse(
-                            QStringLiteral("reports=0,drops=0,stalls=0,bytes=0,garbage=0,files=1"))
-                            .value());
-
-    SimClient control;
-    ASSERT_TRUE(control.connectTo(c.port));
-    control.send(0x5532, "");
-    int lists = 0;
-    for (std::optional<kelvo::Frame> frame = control.next(2000); frame && frame->command != 0x5535;
-         frame = control.next(2000))
-        lists += frame->command == 0x5534;
-    EXPECT_EQ(lists, 6);  // robots 0 to 5
-
-    SimClient transfer;
-    ASSERT_TRUE(transfer.connectTo(files->port()));
-    const std::optional<kelvo::Frame> download =
-        transfer.ask(0x5504, "{\"name\":\"/controller/job/R1/A.JBR\"}\n", 0x5505);
-    ASSERT_TRUE(download);
-    EXPECT_FALSE(download->payload.contains("/controller/job/R1/A.JBR\""));
-    const std::optional<kelvo::Frame> upload =
-        transfer.ask(0x5501, "{\"name\":\"job/R1/B.JBR\",\"size\":3}\n", 0x5502);
-    ASSERT_TRUE(upload);
-    EXPECT_FALSE(upload->payload.startsWith("{\"answer\":\"yes\"}"));
-    EXPECT_TRUE(QDir(jobs.path() + QStringLiteral("/R1")).isEmpty());
 }

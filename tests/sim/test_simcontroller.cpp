@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-
 using kelvo::Frame;
 using namespace kelvo::sim;
 
@@ -15,28 +13,13 @@ static QByteArray json(const char* text) {
     return QByteArray(text) + '\n';
 }
 
-TEST(SimController, GreetsEveryConnectionAndAnswersEachQueryWithItsReport) {
+// Every query and its report are walked by the library's loopback tests against kelvo-sim; what
+// only this test sends is hostile: no robot 3, no such coordinate, not JSON, wrong types, huge
+// numbers. Nothing is answered to them, and the controller goes on answering.
+TEST(SimController, AnswersNothingToHostilePayloadsAndGoesOn) {
     Controller c(2);
     SimClient client;
-    ASSERT_TRUE(client.connectTo(c.port));
-    // answers.txt: "> WORD [PAYLOAD]" is sent, "< WORD PAYLOAD" must come next of its word: the
-    // greeting (robot type, count and selection), then a query of every kind and its report.
-    QFile transcript(QStringLiteral(KELVO_SIM_TEST_DATA "/answers.txt"));
-    ASSERT_TRUE(transcript.open(QIODevice::ReadOnly));
-    int answers = 0;
-    for (const QByteArray& line : transcript.readAll().split('\n')) {
-        const QByteArray payload = line.mid(7).isEmpty() ? QByteArray() : line.mid(7) + '\n';
-        const quint16 word = static_cast<quint16>(line.mid(2, 4).toUShort(nullptr, 16));
-        if (line.startsWith('>'))
-            client.send(word, payload);
-        answers += line.startsWith('<');
-        EXPECT_TRUE(!line.startsWith('<') || payloadOf(client.nextOf(word)) == payload)
-            << line.toStdString();
-    }
-    EXPECT_EQ(answers, 23);
-
-    // Hostile or wrong payloads: no robot 3, no such coordinate, not JSON, wrong types, huge
-    // numbers. Nothing is answered to them, and the controller goes on answering.
+    c.connect(client);
     for (const QByteArray& bad :
          {json(R"({"robot":3})"), json(R"({"robot":"1","coord":9})"), QByteArray("{\"robot"),
           QByteArray("[1,2]"), json(R"({"robot":1e300,"coord":-1e300})")}) {
@@ -52,49 +35,30 @@ TEST(SimController, GreetsEveryConnectionAndAnswersEachQueryWithItsReport) {
     ASSERT_TRUE(client.ask(0x2102, "", 0x2103));
 }
 
-TEST(SimController, PushesEveryChangeToEveryClientAndAnswersARefusalToTheAskerAlone) {
+TEST(SimController, EveryClientSeesEachChangeARefusalOnlyItsAskerAndJoggingEndsWithTheLast) {
     Controller c;
     SimClient asker;
     SimClient watcher;
     c.connect(asker);
     c.connect(watcher);
-    asker.send(0x2101, json(R"({"mode":1})"));
-    for (SimClient* client : {&asker, &watcher})
-        EXPECT_EQ(payloadOf(client->nextOf(0x2103)), json(R"({"mode":1})"));
-    asker.send(0x3601, json(R"({"port":3,"status":1})"));
-    const std::optional<Frame> inputs = watcher.nextOf(0x3606);  // wired back from the output
-    ASSERT_TRUE(inputs);
-    EXPECT_TRUE(inputs->payload.startsWith("{\"status\":[0,0,1,0,"));
-
     asker.send(0x2101, json(R"({"mode":7})"));
-    EXPECT_EQ(payloadOf(asker.nextOf(0x2103)), json(R"({"mode":1})"));
+    EXPECT_EQ(payloadOf(asker.nextOf(0x2103)), json(R"({"mode":0})"));
     EXPECT_FALSE(watcher.nextOf(0x2103, 300));
-}
-
-TEST(SimController, SplitsItsFramesAndJoggingStopsWhenTheLastClientGoes) {
-    Controller c;
-    SimClient client;
-    c.connect(client);
-
-    c.sim.setSplitFrames(150);
-    const qint64 asked = nowMs();
-    EXPECT_EQ(payloadOf(client.ask(0x2102, "", 0x2103)), json(R"({"mode":0})"));
-    EXPECT_GE(nowMs() - asked, 140);
-    c.sim.setSplitFrames(0);
-
-    client.send(0x2001, json(R"({"robot":1,"status":1})"));
-    client.send(0x2301, json(R"({"deadman":1})"));
+    asker.send(0x2001, json(R"({"robot":1,"status":1})"));
+    asker.send(0x2301, json(R"({"deadman":1})"));
     for (const char* servo : {"ready", "switch pressed", "running"})
-        ASSERT_TRUE(client.nextOf(0x2003)) << servo;
-    client.send(0x2901, json(R"({"axis":1,"direction":1})"));
-    ASSERT_TRUE(client.nextOf(0x2A03));  // under way
+        ASSERT_TRUE(watcher.nextOf(0x2003)) << servo;
+    asker.send(0x2901, json(R"({"axis":1,"direction":1})"));
+    ASSERT_TRUE(asker.nextOf(0x2A03));  // under way
     const auto jogging = [&c] {
         bool on = false;
         c.sim.run([&](SimController& sim) { on = sim.cell()->robot(1).jogging(); });
         return on;
     };
+    asker.close();
+    ASSERT_TRUE(c.sim.waitForOpen(1, 3000));
     EXPECT_TRUE(jogging());
-    client.close();
+    watcher.close();
     ASSERT_TRUE(c.sim.waitForOpen(0, 3000));
     EXPECT_FALSE(jogging());
 }
