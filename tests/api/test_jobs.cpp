@@ -42,15 +42,15 @@ std::string queue(const std::string& data) {
     return json(R"({"data":[)" + data + R"(],"robot":1})");
 }
 
-void send(const std::vector<ContinuousMotionPoint>& points) {
-    send_continuous_motion_queue(points.data(), static_cast<unsigned int>(points.size()));
-}
-
 std::vector<ContinuousMotionPoint> points(std::initializer_list<int> types) {
     std::vector<ContinuousMotionPoint> list;
     for (const int type : types)
         list.push_back(point(type));
     return list;
+}
+
+void send(const std::vector<ContinuousMotionPoint>& points) {
+    send_continuous_motion_queue(points.data(), static_cast<unsigned int>(points.size()));
 }
 
 void reportServo(SimProcess& sim, int status) {
@@ -79,53 +79,10 @@ void expectRefused(SimProcess& sim, const std::function<void()>& call, const std
 
 }  // namespace
 
-TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelectedRobot) {
+// The queue first: the run and stop steps leave robot 2 selected.
+TEST(Jobs, QueuesAndRunStopAndModeSendTheirFramesOnlyWhenWholeValidAndInTheirStates) {
     SimProcess sim("127.0.11.1");
     connectTo(sim, "127.0.11.1");
-    reportServo(sim, 3);
-
-    run_job("JOB1");
-    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"JOB1","line":1,"robot":1})"));
-    expectRefused(
-        sim, [] { run_job(nullptr); }, "run_job: no job name given, nothing sent");
-    stop_job();
-    expectNothingSent(sim, "stop_job while no job runs");
-
-    setRunningState(sim, 2);
-    run_job("JOB1");
-    expectNothingSent(sim, "run_job while a job runs");
-    stop_job();
-    expectNextFrame(sim, kStopJob, json(R"({"robot":1,"type":1})"));
-
-    reportServo(sim, 0);
-    setRunningState(sim, 0);
-    run_job("JOB1");
-    expectNothingSent(sim, "run_job while the servo is stopped");
-
-    // A base robot selected: the controller's robot 2, and no robot selected for teaching.
-    reportServo(sim, 1);
-    ASSERT_TRUE(sim.report(word::kChangeRobotReport, json(R"({"mode":1,"robot":2})")));
-    settle(sim);
-    run_job("J");
-    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"J","line":1,"robot":2})"));
-    setRunningState(sim, 2);
-    stop_job();
-    expectNextFrame(sim, kStopJob, json(R"({"robot":2,"type":1})"));
-
-    continuous_motion_mode(1);
-    expectNextFrame(sim, kMotionMode, json(R"({"open":true,"robot":2})"));
-    expectNothingSent(sim, "continuous_motion_mode(1) sends one frame");
-    for (const int open : {0, 2, -1}) {
-        continuous_motion_mode(open);
-        expectNextFrame(sim, kMotionMode, json(R"({"open":false,"robot":2})"));
-        expectNextFrame(sim, 0x2101, json(R"({"mode":0})"), "then teach mode");
-    }
-}
-
-TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrValidAreRefused) {
-    SimProcess sim("127.0.11.3");
-    connectTo(sim, "127.0.11.3");
-
     struct Type {
         int point, code, spin, values;
     };
@@ -188,4 +145,43 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrVal
     bad[1].velocity = nan;
     send(bad);
     expectNextFrame(sim, kQueue, queue(instruction(1, 0, 13)));
+
+    reportServo(sim, 3);
+
+    run_job("JOB1");
+    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"JOB1","line":1,"robot":1})"));
+    expectRefused(
+        sim, [] { run_job(nullptr); }, "run_job: no job name given, nothing sent");
+    stop_job();
+    expectNothingSent(sim, "stop_job while no job runs");
+
+    setRunningState(sim, 2);
+    run_job("JOB1");
+    expectNothingSent(sim, "run_job while a job runs");
+    stop_job();
+    expectNextFrame(sim, kStopJob, json(R"({"robot":1,"type":1})"));
+
+    reportServo(sim, 0);
+    setRunningState(sim, 0);
+    run_job("JOB1");
+    expectNothingSent(sim, "run_job while the servo is stopped");
+
+    // A base robot selected: the controller's robot 2, and no robot selected for teaching.
+    reportServo(sim, 1);
+    ASSERT_TRUE(sim.report(word::kChangeRobotReport, json(R"({"mode":1,"robot":2})")));
+    settle(sim);
+    run_job("J");
+    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"J","line":1,"robot":2})"));
+    setRunningState(sim, 2);
+    stop_job();
+    expectNextFrame(sim, kStopJob, json(R"({"robot":2,"type":1})"));
+
+    continuous_motion_mode(1);
+    expectNextFrame(sim, kMotionMode, json(R"({"open":true,"robot":2})"));
+    expectNothingSent(sim, "continuous_motion_mode(1) sends one frame");
+    for (const int open : {0, 2, -1}) {
+        continuous_motion_mode(open);
+        expectNextFrame(sim, kMotionMode, json(R"({"open":false,"robot":2})"));
+        expectNextFrame(sim, 0x2101, json(R"({"mode":0})"), "then teach mode");
+    }
 }

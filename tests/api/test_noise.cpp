@@ -3,8 +3,6 @@
 
 #include "apitest.h"
 
-#include <iostream>
-
 namespace {
 
 constexpr uint16_t kQuerySpeed = 0x2602;
@@ -38,22 +36,15 @@ TEST(Noise, AFalseHeaderAndAGarbageBurstLeaveQueriesAnsweredAndTheLogShort) {
     ASSERT_TRUE(sim.reply(kQuerySpeed, kSpeedReport, speed(61)));
     ASSERT_TRUE(sim.command("raw " + consoleEscape("\x4E\x66\xFF\xF0")));
     int answer = 0;
-    const long long afterHeader = elapsedMs([&] { answer = get_jogging_speed(); });
+    EXPECT_LT(elapsedMs([&] { answer = get_jogging_speed(); }), 1000);
     EXPECT_EQ(answer, 61);
-    EXPECT_LT(afterHeader, 1000);
     EXPECT_EQ(log.countContaining("length error, 4 bytes skipped"), 1);
 
     ASSERT_TRUE(sim.reply(kQuerySpeed, kSpeedReport, speed(62)));
-    const long long burst = elapsedMs([&] {
-        for (int i = 0; i < kBurstCommands; ++i)
-            ASSERT_TRUE(sim.command("garbage " + std::to_string(kBytesPerCommand)));
-    });
-    const long long afterBurst = elapsedMs([&] { answer = get_jogging_speed(); });
+    for (int i = 0; i < kBurstCommands; ++i)
+        ASSERT_TRUE(sim.command("garbage " + std::to_string(kBytesPerCommand)));
+    EXPECT_LT(elapsedMs([&] { answer = get_jogging_speed(); }), 1000);
     EXPECT_EQ(answer, 62);
-    EXPECT_LT(afterBurst, 1000);
-    std::cout << "false header: answered after " << afterHeader << " ms; "
-              << kBurstCommands * kBytesPerCommand << " bytes of garbage sent in " << burst
-              << " ms, answered " << afterBurst << " ms later\n";
 
     // Every byte is told, in a few lines: heartbeat answers cut the burst into runs.
     EXPECT_EQ(skippedBytes(log.lines()), 1LL * kBurstCommands * kBytesPerCommand);
