@@ -31,14 +31,6 @@ std::string circle(bool full) {
                 R"(,"robot":1,"vel":30})");
 }
 
-// A queue of one point whose every member carries its own real.
-void sendPointOfReals() {
-    ContinuousMotionPoint p{12.5, 0.25, 100, 0, -3, {}, 6};
-    for (int i = 0; i < 19; ++i)
-        p.pos[i] = i % 2 ? -0.5 * i : 1e-7 * i;
-    send_continuous_motion_queue(&p, 1);
-}
-
 // start_jogging as hosts in other languages call it: true may come as any non-zero byte. Like a
 // foreign-function binding, the call goes through an untyped function pointer.
 void jogWithByte(int axis, unsigned char positive) {
@@ -69,14 +61,6 @@ const Request kRequests[] = {
     {"set_jogging_speed 102", [] { set_jogging_speed(102); }, 0x2601,
      json(R"({"robot":1,"speed":102})")},
     {"set_current_mode", [] { set_current_mode(1); }, 0x2101, json(R"({"mode":1})")},
-    {"a queue of one point", sendPointOfReals, 0x50B4,
-     json(R"({"data":[{"RobotPos":{"ctype":80,"data":[0.0,-0.50,0.00000020,-1.50,0.00000040,)"
-          R"(-2.50,0.00000060,-3.50,0.00000080,-4.50,0.0000010,-5.50,0.00000120,-6.50,)"
-          R"(0.00000140,-7.50,0.00000160,-8.50,0.00000180,0.0,0.0],"key":0},"acc":0.250,)"
-          R"("dec":100.0,"imovecoord":"UF","length":0.0,"logout":false,"margin":0.0,"para":0,)"
-          R"("pl":0.0,"polish":0,"polishAngle":0.0,"polishID":1,"positionId":0,"radius":0.0,)"
-          R"("side":0.0,"spin":-3,"sync":0,"type":33,"vUnit":0,"velocity":12.50,"width":0.0}],)"
-          R"("robot":1})")},
     {"set_current_coord", [] { set_current_coord(2); }, 0x2201, json(R"({"coord":2,"robot":1})")},
 };
 

@@ -32,7 +32,11 @@ std::size_t find(const std::vector<std::string>& lines,
 
 }  // namespace
 
-TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
+// Dumps of a live session, also while other threads query, and automatic ones on a loss and at
+// close, only while the trace folder is set.
+TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQueryAndOnLossAndClose) {
+    const TempDir dir, folder;
+    ASSERT_EQ(setenv("KELVO_TRACE_DIR", folder.path.c_str(), 1), 0);
     SimSession c("127.0.14.1", {}, kSimulated);
     SimProcess& sim = c.sim;
     KelvoSession* const session = c.session;
@@ -46,7 +50,6 @@ TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
     int speed = 0;
     ASSERT_EQ(kelvo_get_jogging_speed(session, &speed), KELVO_OK);  // all of it has come
 
-    const TempDir dir;
     const std::string path = (dir.path / "trace.jsonl").string();
     ASSERT_EQ(kelvo_dump_trace(session, path.c_str()), KELVO_OK);
     std::vector<std::string> lines = readLines(path);
@@ -97,25 +100,18 @@ TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQuery) {
         thread.join();
     EXPECT_EQ(failed, 0);
     EXPECT_EQ(readLines(path).size(), 10u);
-    kelvo_close(session);
-}
 
-TEST(Trace, LossAndCloseWriteDumpsOnlyWithTheTraceFolderSet) {
-    const TempDir folder;
-    ASSERT_EQ(setenv("KELVO_TRACE_DIR", folder.path.c_str(), 1), 0);
-    SimSession c("127.0.14.2", {}, kSimulated);
-    ASSERT_NE(c.session, nullptr);
-    ASSERT_TRUE(c.sim.command("drop"));
+    ASSERT_TRUE(sim.command("drop"));
     ASSERT_TRUE(eventually([&] { return !filesIn(folder.path).empty(); }));
     const std::vector<std::filesystem::path> dumps = filesIn(folder.path);
     ASSERT_EQ(dumps.size(), 1u) << "one dump for the loss";
-    const std::vector<std::string> lines = readLines(dumps.front());
+    lines = readLines(dumps.front());
     EXPECT_EQ(find(lines, {{"event", "loss"}}) + 1, lines.size());
-    EXPECT_NE(dumps.front().string().find("127.0.14.2"), std::string::npos) << "named by session";
-    kelvo_close(c.session);
+    EXPECT_NE(dumps.front().string().find("127.0.14.1"), std::string::npos) << "named by session";
+    kelvo_close(session);
     EXPECT_EQ(filesIn(folder.path).size(), 2u) << "and one at close";
 
     ASSERT_EQ(unsetenv("KELVO_TRACE_DIR"), 0);
-    kelvo_close(openSession("127.0.14.2"));
+    kelvo_close(openSession("127.0.14.1"));
     EXPECT_EQ(filesIn(folder.path).size(), 2u) << "nothing without the variable";
 }
