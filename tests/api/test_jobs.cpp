@@ -1,6 +1,5 @@
 // Jobs and the continuous-motion queue: the exact frames, the states that suppress them and the
-// queues that are refused. A point of reals byte for byte, also under a decimal-comma locale: the
-// request tests.
+// queues that are refused; then the bounded wait of an unanswered query.
 
 #include "apitest.h"
 
@@ -80,7 +79,7 @@ void expectRefused(SimProcess& sim, const std::function<void()>& call, const std
 }  // namespace
 
 // The queue first: the run and stop steps leave robot 2 selected.
-TEST(Jobs, QueuesAndRunStopAndModeSendTheirFramesOnlyWhenWholeValidAndInTheirStates) {
+TEST(Jobs, QueuesRunStopAndModeOnlyWhenWholeValidAndInTheirStatesAndUnansweredQueriesAreBounded) {
     SimProcess sim("127.0.11.1");
     connectTo(sim, "127.0.11.1");
     struct Type {
@@ -184,4 +183,28 @@ TEST(Jobs, QueuesAndRunStopAndModeSendTheirFramesOnlyWhenWholeValidAndInTheirSta
         expectNextFrame(sim, kMotionMode, json(R"({"open":false,"robot":2})"));
         expectNextFrame(sim, 0x2101, json(R"({"mode":0})"), "then teach mode");
     }
+
+    // A query that gets no answer returns the cached values within the reply bound, and at once
+    // while the link is down; one log line each time.
+    StderrCapture log;
+    ASSERT_TRUE(sim.command("mode silent"));
+
+    set_reply_timeout(500);
+    set_reply_timeout(-1);  // ignored
+    double values[16];
+    std::fill(std::begin(values), std::end(values), 7.0);
+    const long long waited = elapsedMs([&] { get_dout(values); });
+    EXPECT_GE(waited, 450);
+    EXPECT_LT(waited, 2500);
+    EXPECT_TRUE(std::all_of(std::begin(values), std::end(values), [](double v) { return v == 0; }));
+    EXPECT_EQ(log.count("kelvo.api: get_dout: no answer within 500 ms, cached values returned"), 1);
+    EXPECT_EQ(get_current_mode(), 0);
+
+    sim.stop();
+    for (int i = 0; i < 100 && is_connected(); ++i)
+        sleepMs(100);
+    ASSERT_FALSE(is_connected());
+    EXPECT_LT(elapsedMs([&] { get_ain(values); }), 200);
+    EXPECT_EQ(log.count("kelvo.api: get_ain: link down, cached values returned"), 1);
+    EXPECT_EQ(servo_power_on(), 0) << "the cached servo status is 1, but nothing was confirmed";
 }
