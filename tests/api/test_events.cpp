@@ -119,7 +119,7 @@ void onLog(int level, const char* category, const char* text, void* user) {
 
 }  // namespace
 
-TEST(Events, PullWaitsAStormOverflowsWithoutLosingAlarmsAndTheLogHandlerGetsItsLevels) {
+TEST(Events, PullWaitsTheQueueIsBoundedInCountAndBytesWithoutLosingAlarmsAndLogLevelsHold) {
     SimSession c("127.0.6.62");
     SimProcess& sim = c.sim;
     KelvoSession* const s = c.session;
@@ -164,5 +164,30 @@ TEST(Events, PullWaitsAStormOverflowsWithoutLosingAlarmsAndTheLogHandlerGetsItsL
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].first, KELVO_LOG_WARNING);
     EXPECT_EQ(log.lines[0].second, "kelvo.api: kelvo_set_aout: value not finite, nothing sent");
+
+    // Large alarms the host does not take: the queue stays near its byte bound, the alarms it
+    // keeps have their whole text, and OVERFLOW counts the rest.
+    constexpr int kAlarms = 200;
+    constexpr size_t kTextBytes = 32 * 1024;
+    const std::string text(kTextBytes, 'a');
+    kelvo_set_log_handler(onLog, &log, KELVO_LOG_ERROR);  // not every alarm's text on stderr
+    for (int i = 0; i < kAlarms; ++i)
+        ASSERT_TRUE(sim.report(0x2B03, json(R"({"data":")" + text + R"(","type":7})")));
+    ASSERT_EQ(kelvo_get_jogging_speed(s, &speed), KELVO_OK);  // every alarm arrived before it
+    int dropped = 0, taken = 0;
+    for (alarms = 0; kelvo_next_event(s, &event, 0) == KELVO_OK;) {
+        dropped += event.kind == KELVO_EVENT_OVERFLOW ? event.count : 0;
+        taken += event.kind != KELVO_EVENT_OVERFLOW;
+        if (event.kind == KELVO_EVENT_ALARM) {
+            ++alarms;
+            EXPECT_EQ(std::string(event.text ? event.text : "(null)"), text);
+        }
+    }
+    EXPECT_GT(alarms, 0);
+    EXPECT_LE(alarms * kTextBytes, 4u << 20);
+    // Nothing unaccounted for: besides the alarms, the speed answer (whose event may trail it).
+    EXPECT_GE(taken + dropped, kAlarms);
+    EXPECT_LE(taken + dropped, kAlarms + 1);
     kelvo_close(s);
+    kelvo_set_log_handler(nullptr, nullptr, KELVO_LOG_DEBUG);
 }
