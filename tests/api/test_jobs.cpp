@@ -1,6 +1,5 @@
 // Jobs and the continuous-motion queue: the exact frames, the states that suppress them and the
-// queues that are refused. A point of reals byte for byte, also under a decimal-comma locale: the
-// request tests.
+// queues that are refused; then the bounded wait of an unanswered query.
 
 #include "apitest.h"
 
@@ -42,15 +41,15 @@ std::string queue(const std::string& data) {
     return json(R"({"data":[)" + data + R"(],"robot":1})");
 }
 
-void send(const std::vector<ContinuousMotionPoint>& points) {
-    send_continuous_motion_queue(points.data(), static_cast<unsigned int>(points.size()));
-}
-
 std::vector<ContinuousMotionPoint> points(std::initializer_list<int> types) {
     std::vector<ContinuousMotionPoint> list;
     for (const int type : types)
         list.push_back(point(type));
     return list;
+}
+
+void send(const std::vector<ContinuousMotionPoint>& points) {
+    send_continuous_motion_queue(points.data(), static_cast<unsigned int>(points.size()));
 }
 
 void reportServo(SimProcess& sim, int status) {
@@ -79,53 +78,10 @@ void expectRefused(SimProcess& sim, const std::function<void()>& call, const std
 
 }  // namespace
 
-TEST(Jobs, RunStopAndModeSendTheirFramesOnlyInTheirStatesAndStopNamesTheSelectedRobot) {
+// The queue first: the run and stop steps leave robot 2 selected.
+TEST(Jobs, QueuesRunStopAndModeOnlyWhenWholeValidAndInTheirStatesAndUnansweredQueriesAreBounded) {
     SimProcess sim("127.0.11.1");
     connectTo(sim, "127.0.11.1");
-    reportServo(sim, 3);
-
-    run_job("JOB1");
-    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"JOB1","line":1,"robot":1})"));
-    expectRefused(
-        sim, [] { run_job(nullptr); }, "run_job: no job name given, nothing sent");
-    stop_job();
-    expectNothingSent(sim, "stop_job while no job runs");
-
-    setRunningState(sim, 2);
-    run_job("JOB1");
-    expectNothingSent(sim, "run_job while a job runs");
-    stop_job();
-    expectNextFrame(sim, kStopJob, json(R"({"robot":1,"type":1})"));
-
-    reportServo(sim, 0);
-    setRunningState(sim, 0);
-    run_job("JOB1");
-    expectNothingSent(sim, "run_job while the servo is stopped");
-
-    // A base robot selected: the controller's robot 2, and no robot selected for teaching.
-    reportServo(sim, 1);
-    ASSERT_TRUE(sim.report(word::kChangeRobotReport, json(R"({"mode":1,"robot":2})")));
-    settle(sim);
-    run_job("J");
-    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"J","line":1,"robot":2})"));
-    setRunningState(sim, 2);
-    stop_job();
-    expectNextFrame(sim, kStopJob, json(R"({"robot":2,"type":1})"));
-
-    continuous_motion_mode(1);
-    expectNextFrame(sim, kMotionMode, json(R"({"open":true,"robot":2})"));
-    expectNothingSent(sim, "continuous_motion_mode(1) sends one frame");
-    for (const int open : {0, 2, -1}) {
-        continuous_motion_mode(open);
-        expectNextFrame(sim, kMotionMode, json(R"({"open":false,"robot":2})"));
-        expectNextFrame(sim, 0x2101, json(R"({"mode":0})"), "then teach mode");
-    }
-}
-
-TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrValidAreRefused) {
-    SimProcess sim("127.0.11.3");
-    connectTo(sim, "127.0.11.3");
-
     struct Type {
         int point, code, spin, values;
     };
@@ -188,4 +144,67 @@ TEST(Jobs, QueueElementsFollowThePointTypesAndTheirIndicesAndQueuesNotWholeOrVal
     bad[1].velocity = nan;
     send(bad);
     expectNextFrame(sim, kQueue, queue(instruction(1, 0, 13)));
+
+    reportServo(sim, 3);
+
+    run_job("JOB1");
+    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"JOB1","line":1,"robot":1})"));
+    expectRefused(
+        sim, [] { run_job(nullptr); }, "run_job: no job name given, nothing sent");
+    stop_job();
+    expectNothingSent(sim, "stop_job while no job runs");
+
+    setRunningState(sim, 2);
+    run_job("JOB1");
+    expectNothingSent(sim, "run_job while a job runs");
+    stop_job();
+    expectNextFrame(sim, kStopJob, json(R"({"robot":1,"type":1})"));
+
+    reportServo(sim, 0);
+    setRunningState(sim, 0);
+    run_job("JOB1");
+    expectNothingSent(sim, "run_job while the servo is stopped");
+
+    // A base robot selected: the controller's robot 2, and no robot selected for teaching.
+    reportServo(sim, 1);
+    ASSERT_TRUE(sim.report(word::kChangeRobotReport, json(R"({"mode":1,"robot":2})")));
+    settle(sim);
+    run_job("J");
+    expectNextFrame(sim, kRunJob, json(R"({"continueRun":0,"jobname":"J","line":1,"robot":2})"));
+    setRunningState(sim, 2);
+    stop_job();
+    expectNextFrame(sim, kStopJob, json(R"({"robot":2,"type":1})"));
+
+    continuous_motion_mode(1);
+    expectNextFrame(sim, kMotionMode, json(R"({"open":true,"robot":2})"));
+    expectNothingSent(sim, "continuous_motion_mode(1) sends one frame");
+    for (const int open : {0, 2, -1}) {
+        continuous_motion_mode(open);
+        expectNextFrame(sim, kMotionMode, json(R"({"open":false,"robot":2})"));
+        expectNextFrame(sim, 0x2101, json(R"({"mode":0})"), "then teach mode");
+    }
+
+    // A query that gets no answer returns the cached values within the reply bound, and at once
+    // while the link is down; one log line each time.
+    StderrCapture log;
+    ASSERT_TRUE(sim.command("mode silent"));
+
+    set_reply_timeout(500);
+    set_reply_timeout(-1);  // ignored
+    double values[16];
+    std::fill(std::begin(values), std::end(values), 7.0);
+    const long long waited = elapsedMs([&] { get_dout(values); });
+    EXPECT_GE(waited, 450);
+    EXPECT_LT(waited, 2500);
+    EXPECT_TRUE(std::all_of(std::begin(values), std::end(values), [](double v) { return v == 0; }));
+    EXPECT_EQ(log.count("kelvo.api: get_dout: no answer within 500 ms, cached values returned"), 1);
+    EXPECT_EQ(get_current_mode(), 0);
+
+    sim.stop();
+    for (int i = 0; i < 100 && is_connected(); ++i)
+        sleepMs(100);
+    ASSERT_FALSE(is_connected());
+    EXPECT_LT(elapsedMs([&] { get_ain(values); }), 200);
+    EXPECT_EQ(log.count("kelvo.api: get_ain: link down, cached values returned"), 1);
+    EXPECT_EQ(servo_power_on(), 0) << "the cached servo status is 1, but nothing was confirmed";
 }

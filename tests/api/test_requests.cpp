@@ -31,14 +31,6 @@ std::string circle(bool full) {
                 R"(,"robot":1,"vel":30})");
 }
 
-// A queue of one point whose every member carries its own real.
-void sendPointOfReals() {
-    ContinuousMotionPoint p{12.5, 0.25, 100, 0, -3, {}, 6};
-    for (int i = 0; i < 19; ++i)
-        p.pos[i] = i % 2 ? -0.5 * i : 1e-7 * i;
-    send_continuous_motion_queue(&p, 1);
-}
-
 // start_jogging as hosts in other languages call it: true may come as any non-zero byte. Like a
 // foreign-function binding, the call goes through an untyped function pointer.
 void jogWithByte(int axis, unsigned char positive) {
@@ -69,14 +61,6 @@ const Request kRequests[] = {
     {"set_jogging_speed 102", [] { set_jogging_speed(102); }, 0x2601,
      json(R"({"robot":1,"speed":102})")},
     {"set_current_mode", [] { set_current_mode(1); }, 0x2101, json(R"({"mode":1})")},
-    {"a queue of one point", sendPointOfReals, 0x50B4,
-     json(R"({"data":[{"RobotPos":{"ctype":80,"data":[0.0,-0.50,0.00000020,-1.50,0.00000040,)"
-          R"(-2.50,0.00000060,-3.50,0.00000080,-4.50,0.0000010,-5.50,0.00000120,-6.50,)"
-          R"(0.00000140,-7.50,0.00000160,-8.50,0.00000180,0.0,0.0],"key":0},"acc":0.250,)"
-          R"("dec":100.0,"imovecoord":"UF","length":0.0,"logout":false,"margin":0.0,"para":0,)"
-          R"("pl":0.0,"polish":0,"polishAngle":0.0,"polishID":1,"positionId":0,"radius":0.0,)"
-          R"("side":0.0,"spin":-3,"sync":0,"type":33,"vUnit":0,"velocity":12.50,"width":0.0}],)"
-          R"("robot":1})")},
     {"set_current_coord", [] { set_current_coord(2); }, 0x2201, json(R"({"coord":2,"robot":1})")},
 };
 
@@ -141,10 +125,71 @@ const ValueQuery kValueQueries[] = {
     {"get_current_mode", get_current_mode, 0x2102, "", 0x2103, json(R"({"mode":2})"), 2},
 };
 
+const double kNan = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+const double kGood[6] = {1, 2, 3, 4, 5, 6};
+const double kNanAt5[6] = {1, 2, 3, 4, 5, kNan};
+const double kInfAt0[6] = {-kInf, 2, 3, 4, 5, 6};
+
+struct Refused {
+    const char* what;
+    std::function<void()> call;
+    const char* logLine;  // "kelvo.api: " logLine ", nothing sent"; null: the call logs nothing
+};
+
+const Refused kRefused[] = {
+    {"null arrays and texts",
+     [] {
+         for (auto get : {get_dout, get_din, get_aout, get_ain, get_current_sync_position})
+             get(nullptr);
+         get_current_position(nullptr, 0);
+         show_log(nullptr);
+         const LogText t{nullptr};
+         show_log(&t);
+     },
+     nullptr},
+    {"robot_movj null", [] { robot_movj(nullptr, 1, 0); }, "robot_movj: no target given"},
+    {"robot_movc null p2", [] { robot_movc(kGood, nullptr, kGood, 1, 0); },
+     "robot_movc: no target given"},
+    {"robot_movj NaN", [] { robot_movj(kNanAt5, 1, 0); }, "robot_movj: target not finite"},
+    {"robot_movl -inf", [] { robot_movl(kInfAt0, 1, 0); }, "robot_movl: target not finite"},
+    {"robot_movc NaN p3", [] { robot_movc(kGood, kGood, kNanAt5, 1, 0); },
+     "robot_movc: target not finite"},
+    {"robot_movca inf p1", [] { robot_movca(kInfAt0, kGood, kGood, 1, 0); },
+     "robot_movca: target not finite"},
+    {"set_aout NaN", [] { set_aout(1, kNan); }, "set_aout: value not finite"},
+    {"set_aout inf", [] { set_aout(1, kInf); }, "set_aout: value not finite"},
+};
+
+constexpr uint16_t kQuerySpeed = 0x2602;
+constexpr uint16_t kSpeedReport = 0x2603;
+constexpr int kBurstCommands = 100;
+constexpr int kBytesPerCommand = 60000;
+
+std::string speed(int value) {
+    return json(R"({"robot":1,"speed":)" + std::to_string(value) + "}");
+}
+
+// Sums "head error, N bytes skipped" over the lines.
+long long skippedBytes(const std::vector<std::string>& lines) {
+    const std::string marker = "head error, ";
+    long long total = 0;
+    for (const std::string& line : lines) {
+        const size_t at = line.find(marker);
+        if (at != std::string::npos)
+            total += std::stoll(line.substr(at + marker.size()));
+    }
+    return total;
+}
+
 }  // namespace
 
-TEST(Requests, EveryRequestSendsItsExactFrameAndEveryGetterReadsExactlyItsElements) {
+// Connected: every request's exact frame and every getter's elements; null pointers and values
+// that are not finite send nothing and log once; a false header and a garbage burst cost no answer
+// and write no flood of lines.
+TEST(Requests, ExactFramesRefusedArgumentsAndNoiseCostNoAnswer) {
     SimProcess sim("127.0.6.2");
+    StderrCapture log;
     connectTo(sim, "127.0.6.2");
     ASSERT_TRUE(sim.report(word::kServoReport, json(R"({"mode":1,"robot":1,"status":3})")));
     settle(sim);
@@ -173,6 +218,39 @@ TEST(Requests, EveryRequestSendsItsExactFrameAndEveryGetterReadsExactlyItsElemen
     EXPECT_LT(elapsedMs([] { EXPECT_FALSE(connect_robot(nullptr)); }), 100);
     EXPECT_TRUE(is_connected());
     EXPECT_EQ(sim.accepted(), 1);
+    for (const Refused& refused : kRefused) {
+        const StderrCapture rowLog;
+        refused.call();
+        expectNothingSent(sim, refused.what);
+        if (refused.logLine) {
+            EXPECT_EQ(rowLog.count("kelvo.api: " + std::string(refused.logLine) + ", nothing sent"),
+                      1)
+                << refused.what;
+        }
+        EXPECT_EQ(rowLog.countContaining("kelvo.api:") + rowLog.countContaining("kelvo.log:"),
+                  refused.logLine ? 1 : 0)
+            << refused.what;
+    }
+
+    const LogText text{"ready \xE2\x9C\x93 \"quoted\""};
+    show_log(&text);
+    EXPECT_EQ(log.count("kelvo.log: \"ready \xE2\x9C\x93 \\\"quoted\\\"\""), 1);
+    ASSERT_TRUE(sim.reply(kQuerySpeed, kSpeedReport, speed(61)));
+    ASSERT_TRUE(sim.command("raw " + consoleEscape("\x4E\x66\xFF\xF0")));
+    int answer = 0;
+    EXPECT_LT(elapsedMs([&] { answer = get_jogging_speed(); }), 1000);
+    EXPECT_EQ(answer, 61);
+    EXPECT_EQ(log.countContaining("length error, 4 bytes skipped"), 1);
+
+    ASSERT_TRUE(sim.reply(kQuerySpeed, kSpeedReport, speed(62)));
+    for (int i = 0; i < kBurstCommands; ++i)
+        ASSERT_TRUE(sim.command("garbage " + std::to_string(kBytesPerCommand)));
+    EXPECT_LT(elapsedMs([&] { answer = get_jogging_speed(); }), 1000);
+    EXPECT_EQ(answer, 62);
+
+    // Every byte is told, in a few lines: heartbeat answers cut the burst into runs.
+    EXPECT_EQ(skippedBytes(log.lines()), 1LL * kBurstCommands * kBytesPerCommand);
+    EXPECT_LE(log.countContaining("head error"), 10);
 }
 
 // Before connect_robot every call returns at once, sends nothing and writes nothing. A connect that

@@ -105,41 +105,6 @@ TEST(Sessions, CloseEndsAWaitingQueryAndFailedOpensSayWhy) {
     kelvo_close(nullptr);
 }
 
-TEST(Sessions, EveryErrorComesFromARealSituation) {
-    const TempDir dir;
-    dir.write("robotJob/R1/big.JBR", std::string(32 << 20, 'x'));
-    SimSession c("127.0.8.46", {"--job-dir", (dir.path / "controller").string()}, kSimulated);
-    KelvoSession* const s = c.session;
-    ASSERT_NE(s, nullptr);
-
-    EXPECT_EQ(kelvo_get_dout(s, nullptr), KELVO_ERR_INVALID);
-    for (const int ms : {-1, -2, -1000})
-        EXPECT_EQ(kelvo_set_reply_timeout(s, ms), KELVO_ERR_INVALID) << ms;
-    const double notFinite[6] = {0, 0, NAN, 0, 0, 0};
-    EXPECT_EQ(kelvo_robot_movj(s, notFinite, 10, 0), KELVO_ERR_INVALID);
-    EXPECT_EQ(kelvo_start_jogging(s, 1, 1), KELVO_ERR_REFUSED);  // servo not running
-    EXPECT_EQ(kelvo_stop_job(s), KELVO_ERR_REFUSED);             // no job runs
-    const std::vector<ContinuousMotionPoint> points(400, {100.5, 50.25, 50.25, 1.125, 0, {}, 5});
-    EXPECT_EQ(kelvo_send_continuous_motion_queue(s, points.data(), 400), KELVO_ERR_TOO_LARGE);
-    EXPECT_EQ(kelvo_set_job_dir(s, "/nonexistent/kelvo"), KELVO_ERR_IO);
-    ASSERT_EQ(kelvo_set_job_dir(s, dir.path.c_str()), KELVO_OK);
-    ASSERT_EQ(kelvo_upload_job(s), KELVO_OK);
-    EXPECT_EQ(kelvo_upload_job(s), KELVO_ERR_BUSY);
-    int servo = -1;
-    EXPECT_EQ(kelvo_get_servo_status(s, &servo), KELVO_OK);
-    EXPECT_EQ(servo, 0);
-
-    c.sim.stop();  // the controller goes: first no answer, then no link
-    ASSERT_EQ(kelvo_set_reply_timeout(s, 300), KELVO_OK);
-    int speed = 0;
-    const int status = kelvo_get_jogging_speed(s, &speed);
-    EXPECT_TRUE(status == KELVO_ERR_TIMEOUT || status == KELVO_ERR_NOT_CONNECTED)
-        << kelvo_strerror(status);
-    EXPECT_TRUE(eventually(
-        [&] { return kelvo_get_jogging_speed(s, &speed) == KELVO_ERR_NOT_CONNECTED; }, 10000));
-    kelvo_close(s);
-}
-
 // Every status has a message of its own, which no other status and no unknown code shares.
 TEST(Sessions, EveryStatusHasItsOwnMessage) {
     std::set<std::string> messages = {kelvo_strerror(12345)};

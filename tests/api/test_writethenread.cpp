@@ -124,23 +124,18 @@ INSTANTIATE_TEST_SUITE_P(Controllers, WriteThenRead, ::testing::ValuesIn(kBehavi
 // answered, with the value written where the controller reports no change unasked.
 TEST(WriteThenReadFallback, EchoedOrUnansweredHeartbeatsSwitchFencesOffOnceAndReadsStayRight) {
     struct Case {
-        const char* what;
         const char* address;
         std::vector<std::string> options;
         const char* command;  // console line, or nothing
         const char* reason;
     };
     const Case cases[] = {
-        {"echoing", "127.0.26.10", {"--quiet-changes"}, "reply 7266 7266", "echoes heartbeats"},
-        {"silent",
-         "127.0.26.11",
-         {"--quiet-changes", "--ignore-heartbeats"},
-         nullptr,
-         "went unanswered"},
+        {"127.0.26.10", {"--quiet-changes"}, "reply 7266 7266", "echoes heartbeats"},
+        {"127.0.26.11", {"--quiet-changes", "--ignore-heartbeats"}, nullptr, "went unanswered"},
     };
     StderrCapture log;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.reason);
         Controller controller(c.address, c.options);
         KelvoSession* const s = controller.session;
         ASSERT_NE(s, nullptr);
