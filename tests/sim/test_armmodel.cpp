@@ -15,13 +15,10 @@ static void expectPose(const PoseValues& actual, const PoseValues& expected,
         EXPECT_LT(std::abs(std::remainder(actual[i] - expected[i], 360.0)), tolerance) << i;
 }
 
-TEST(ArmModel, HomeHasTheToolPointingDownInFrontOfTheBase) {
+TEST(ArmModel, ForwardPutsHomeInFrontAndInverseFindsTheNearestJointsOfEveryReachablePose) {
+    // Home has the tool pointing down; joint 1 swings the arm about the vertical, the tool with it.
     expectPose(ArmModel::forward(Joints{}).values(), {500, 0, 850, 180, 0, 0});
-    // Joint 1 swings the arm about the vertical, the tool with it.
     expectPose(ArmModel::forward(Joints{90, 0, 0, 0, 0, 0}).values(), {0, 500, 850, 180, 0, 90});
-}
-
-TEST(ArmModel, InverseFindsTheJointsOfEveryReachablePoseNearestToTheGivenOnes) {
     const Joints configurations[] = {
         {0, 0, 0, 0, 0, 0},
         {30, 20, -10, 15, -40, 60},

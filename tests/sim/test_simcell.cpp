@@ -59,8 +59,7 @@ public:
         });
     }
 
-    qint64 now = 0;
-    qint64 base = 0;
+    qint64 now = 0, base = 0;
     SimCell cell;
     std::vector<SimNotice> notices;
 };

@@ -16,21 +16,18 @@ TEST(SimChaos, RatesAreReadByNameAndRefusedWhenUnknownOrOutOfRange) {
     const std::optional<SimChaosRates> rates =
         SimChaosRates::parse(QStringLiteral("reports=5,drops=0,stall=4000,files=1"));
     ASSERT_TRUE(rates);
-    EXPECT_EQ(rates->reports, 5);
-    EXPECT_EQ(rates->drops, 0);
-    EXPECT_EQ(rates->stallMs, 4000);
-    EXPECT_EQ(rates->files, 1);
-    EXPECT_EQ(rates->garbage, SimChaosRates().garbage);
+    EXPECT_EQ(
+        std::tuple(rates->reports, rates->drops, rates->stallMs, rates->files, rates->garbage),
+        std::tuple(5, 0, 4000, 1, SimChaosRates().garbage));
     for (const char* bad : {"report=5", "files=2", "drops=-1", "stalls", "stall=x", "drops=1=2"})
         EXPECT_FALSE(SimChaosRates::parse(QString::fromLatin1(bad))) << bad;
 }
 
 TEST(SimChaos, SendsAnyWordMalformedDropsStallsAndBurstsGarbageThenAnswersHonestly) {
     Controller c;
-    c.sim.startChaos(
-        7, SimChaosRates::parse(
-               QStringLiteral("reports=200,garbage=10,drops=0.5,stalls=0.5,stall=600,bytes=1"))
-               .value());
+    const auto rates = SimChaosRates::parse(
+        QStringLiteral("reports=200,garbage=10,drops=0.5,stalls=0.5,stall=600,bytes=1"));
+    c.sim.startChaos(7, rates.value());
 
     QSet<quint16> words;
     qint64 received = 0, inFrames = 0, longestGap = 0;

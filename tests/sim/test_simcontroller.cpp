@@ -37,8 +37,7 @@ TEST(SimController, AnswersNothingToHostilePayloadsAndGoesOn) {
 
 TEST(SimController, EveryClientSeesEachChangeARefusalOnlyItsAskerAndJoggingEndsWithTheLast) {
     Controller c;
-    SimClient asker;
-    SimClient watcher;
+    SimClient asker, watcher;
     c.connect(asker);
     c.connect(watcher);
     asker.send(0x2101, json(R"({"mode":7})"));
