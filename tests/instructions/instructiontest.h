@@ -35,9 +35,8 @@ inline Json::Value varied(const Json::Value& value) {
         case Json::objectValue: {
             Json::Value result = value;
             for (auto it = result.begin(); it != result.end(); ++it) {
-                if (it.name() != "type") {
+                if (it.name() != "type")
                     *it = varied(*it);
-                }
             }
             return result;
         }

@@ -62,9 +62,7 @@ TEST(Factory, EveryTypeCodeRoundTrips) {
     const std::vector<Code> table = codes();
     ASSERT_EQ(table.size(), 156u);
     for (int type = -1; type <= 156; ++type) {
-        Json::Value request;
-        request["type"] = type;
-        const auto made = createCommand(request);
+        const auto made = createCommand(parseJson("{\"type\":" + std::to_string(type) + "}"));
         const bool known = type >= 0 && type < int(table.size()) && table[type].word != "-";
         if (!known) {
             EXPECT_EQ(made, nullptr) << type;
