@@ -23,8 +23,7 @@ namespace {
 
 struct Outcome {
     int exitCode = -1;
-    QString out;
-    QString errors;
+    QString out, errors;
 };
 
 Outcome kelvoctl(const QStringList& arguments, const QByteArray& input = QByteArray(),
@@ -34,41 +33,33 @@ Outcome kelvoctl(const QStringList& arguments, const QByteArray& input = QByteAr
     program.start(QStringLiteral(KELVOCTL_PROGRAM), arguments);
     program.write(input);
     program.closeWriteChannel();
-    Outcome run;
-    if (!program.waitForFinished(90000)) {
-        program.kill();
-        program.waitForFinished();
-        return run;
-    }
-    run.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    run.out = QString::fromUtf8(program.readAllStandardOutput());
-    run.errors = QString::fromUtf8(program.readAllStandardError());
-    return run;
+    if (!program.waitForFinished(90000))
+        return {};  // a hang: QProcess kills it on the way out
+    return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+            QString::fromUtf8(program.readAllStandardOutput()),
+            QString::fromUtf8(program.readAllStandardError())};
 }
 
 // A command line from its words, aimed at the controller on address.
 QStringList at(const QString& address, const QString& words) {
-    return QStringList{QStringLiteral("--ip"), address} +
-           words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return QStringList{"--ip", address} + words.split(' ', Qt::SkipEmptyParts);
 }
 
 // What program has written by the time it writes expected, or after ten seconds.
-QString readUntil(QProcess& program, QString& out, const QString& expected) {
+void readUntil(QProcess& program, QString& out, const QString& expected) {
     QElapsedTimer timer;
     timer.start();
     while (!out.contains(expected) && timer.elapsed() < 10000) {
         program.waitForReadyRead(100);
         out += QString::fromUtf8(program.readAllStandardOutput());
     }
-    return out;
 }
 
 void writeJobFile(const QString& folder, const QString& robotAndName) {
     const QString path = folder + QStringLiteral("/robotJob/") + robotAndName;
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("NOP\nEND\n");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("NOP\nEND\n") == 8);
 }
 
 bool arrives(const QString& path) {
@@ -147,20 +138,9 @@ TEST(Kelvoctl, AScriptRunsOnOneConnectionAndStopsAtItsFirstFailure) {
     SimProcess sim(address.toStdString(), {}, SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
     const QByteArray script =
-        "# teach mode, servo on, a jog and two moves\n"
-        "servo on\n"
-        "mode teach\n"
-        "coord joint\n"
-        "speed 100\n"
-        "\n"
-        "jog 1 + 500\n"
-        "movj --vel 100 0 0 0 0 0 0\n"
-        "movl 600 0 800 180 0 0\n"
-        "pos cartesian\n"
-        "dout 2 1\n"
-        "din\n"
-        "movl 2000 0 0 180 0 0\n"
-        "status\n";
+        "# teach mode, servo on, a jog and two moves\nservo on\nmode teach\ncoord joint\n"
+        "speed 100\n\njog 1 + 500\nmovj --vel 100 0 0 0 0 0 0\nmovl 600 0 800 180 0 0\n"
+        "pos cartesian\ndout 2 1\ndin\nmovl 2000 0 0 180 0 0\nstatus\n";
     const Outcome run = kelvoctl(at(address, ""), script);
     EXPECT_EQ(run.exitCode, 1);
     for (const char* expected :
@@ -195,10 +175,7 @@ TEST(Kelvoctl, WatchPrintsWhatTheControllerPushesAsItComesUntilInterrupted) {
     // Every line time-stamped, the events in the order they came.
     const QString stamp = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ");
     const QString others = "(" + stamp + ".*\n)*";
-    const QStringList events = {
-        QStringLiteral("link up"),
-        QStringLiteral("io din: 0 0 1 0 0 0 0 0   \\(120 more, all 0\\)"),
-    };
+    const QStringList events = {"link up", "io din: 0 0 1 0 0 0 0 0   \\(120 more, all 0\\)"};
     const QRegularExpression lines("^" + others + stamp + events.join("\n" + others + stamp) +
                                    "\n" + others + "$");
     EXPECT_TRUE(lines.match(out).hasMatch()) << out.toStdString();
@@ -219,8 +196,7 @@ TEST(Kelvoctl, UploadTakesTheJobFilesOfTheCurrentDirectoryOrOfJobDir) {
     SimProcess sim(address.toStdString(), {"--job-dir", simJobs.path().toStdString()},
                    SimProcess::Controller::Simulated);
     ASSERT_TRUE(sim.listening());
-    QTemporaryDir here;
-    QTemporaryDir there;
+    QTemporaryDir here, there;
     writeJobFile(here.path(), QStringLiteral("R1/HERE.JBR"));
     writeJobFile(there.path(), QStringLiteral("R2/THERE.JBR"));
 
@@ -269,8 +245,7 @@ TEST(Demo, RunsToCompletionAndShowsEveryStep) {
           ".* servo robot 1: alarm \\(2\\)\n",
           "kelvo> clear 24592\nalarm 24592: cleared\n.* servo robot 1: ready \\(1\\)\n"})
         EXPECT_TRUE(QRegularExpression(QString::fromUtf8(shown)).match(run.out).hasMatch())
-            << shown << "\nin\n"
-            << run.out.toStdString();
+            << shown << "\nin\n" + run.out.toStdString();
     for (const auto& [text, count] :
          {std::pair{"kelvo> ", 21}, {"arrived after", 3}, {"  at kelvo-sim: R", 3}})
         EXPECT_EQ(run.out.count(QString::fromUtf8(text)), count) << text;
