@@ -44,31 +44,21 @@ namespace {
 
 #ifdef KELVO_SOAK_SESSIONS
 constexpr bool kSessionHost = true;
-constexpr int kReplyTimeoutMs = 1000;
 #else
 constexpr bool kSessionHost = false;
-constexpr int kReplyTimeoutMs = 3000;  // the library's default
 #endif
+constexpr int kReplyTimeoutMs = kSessionHost ? 1000 : 3000;  // the flat host keeps the default
 // Generous bounds for a loaded machine: a query waits at most its reply timeout, everything else
 // returns at once (a transfer call once its connection is up, at most about 1 s).
-constexpr int kSlackMs = kSessionHost ? 1000 : 1400;
-constexpr int kQueryMs = kReplyTimeoutMs + 100;
-constexpr int kAtOnce = 0;
-constexpr int kTransferMs = 1000;
-constexpr int kHandlerSleepMs = 150;
-constexpr int kNextEventMaxMs = 200;
-constexpr int kThreads = kSessionHost ? 6 : 1;
-constexpr int kSessions = 2;
-constexpr int kOpenTimeoutMs = 2000;
-constexpr int kHangMs = 30000;
-constexpr int kReconnectMs = 15000;
-constexpr int kSettleMs = 20000;
+constexpr int kSlackMs = kSessionHost ? 1000 : 1400, kQueryMs = kReplyTimeoutMs + 100;
+constexpr int kAtOnce = 0, kTransferMs = 1000, kHandlerSleepMs = 150, kNextEventMaxMs = 200;
+constexpr int kThreads = kSessionHost ? 6 : 1, kSessions = 2, kOpenTimeoutMs = 2000;
+constexpr int kHangMs = 30000, kReconnectMs = 15000, kSettleMs = 20000;
 const std::string kJob = "NOP\nEND\n";
 
 long long monotonicMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 void sleepMs(int ms) {
@@ -83,8 +73,7 @@ void writeFile(const fs::path& path, const std::string& text) {
 // Times every call of a host, one slot per calling thread, against its bound plus a slack for a
 // loaded machine. A watchdog ends the process with a message when a call has not returned after
 // kHangMs, so a hang fails the run instead of stalling it.
-class CallClock {
-public:
+struct CallClock {
     ~CallClock() {
         stopping_ = true;
         watchdog_.join();
@@ -101,15 +90,15 @@ public:
     }
     // A call timed by its caller.
     void record(const char* name, long long tookMs, int boundMs) {
-        ++calls_;
+        ++calls;
         if (tookMs > boundMs + kSlackMs) {
-            ++late_;
+            ++late;
             std::fprintf(stderr, "LATE: %s took %lld ms (bound %d ms)\n", name, tookMs, boundMs);
         }
     }
 
-    long long count() const { return calls_; }
-    int lateCalls() const { return late_; }
+    std::atomic<long long> calls{0};
+    std::atomic<int> late{0};
 
 private:
     struct Slot {
@@ -124,7 +113,6 @@ private:
                 const long long took = monotonicMs() - slot.since;
                 if (name && took > kHangMs) {
                     std::fprintf(stderr, "HANG: %s has not returned after %lld ms\n", name, took);
-                    std::fflush(stderr);
                     std::abort();
                 }
             }
@@ -132,8 +120,6 @@ private:
     }
 
     Slot slots_[kThreads];
-    std::atomic<long long> calls_{0};
-    std::atomic<int> late_{0};
     std::atomic<bool> stopping_{false};
     std::thread watchdog_{[this] { watch(); }};
 };
@@ -148,10 +134,9 @@ void fail(const std::string& what) {
 
 // Each thread's dice, and where its calls write.
 thread_local std::mt19937 dice;
-thread_local double values[16];
+thread_local double values[16], a[6], b[6], c[6];  // a to c: move targets
 thread_local int value;
 thread_local KelvoEvent nextEvent;
-thread_local double a[6], b[6], c[6];  // move targets
 fs::path jobsRoot;
 
 int below(int bound) {
@@ -197,7 +182,6 @@ public:
             ++live_->entering;
         return live_;
     }
-    static void entered(Live& live) { --live.entering; }
 
     // Takes the session (expected, or any) away from new leases; null when another close has it.
     std::shared_ptr<Live> beginClose(const Live* expected = nullptr) {
@@ -409,7 +393,7 @@ void work(int thread, const std::string& address, long long endMs) {
             leasedSlot = &slot;
             const Action& action = anyAction();
             calls.time(thread, action.name, action.boundMs, [&] {
-                Slot::entered(*live);
+                --live->entering;  // inside the call from here
                 action.call(live->session);
             });
         }
@@ -449,28 +433,21 @@ void runSessions(const std::string& address, long long seconds, unsigned seed) {
 
 long residentKiB() {
     std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
+    for (std::string line; std::getline(status, line);)
         if (line.rfind("VmRSS:", 0) == 0)
             return std::strtol(line.c_str() + 6, nullptr, 10);
-    }
     return -1;
 }
 
 bool eventually(const std::function<bool()>& done, int timeoutMs) {
-    const long long deadline = monotonicMs() + timeoutMs;
-    while (!done()) {
+    for (const long long deadline = monotonicMs() + timeoutMs; !done(); sleepMs(50))
         if (monotonicMs() > deadline)
             return false;
-        sleepMs(50);
-    }
     return true;
 }
 
 bool console(SimProcess& sim, const std::string& line) {
-    const bool ok = sim.command(line);
-    if (!ok)
-        fail(line);
-    return ok;
+    return sim.command(line) || (fail(line), false);
 }
 
 void checkFreshValuesAfterOneReconnect(SimProcess& sim, const fs::path& jobs,
@@ -543,10 +520,9 @@ void checkFreshValuesAfterOneReconnect(SimProcess& sim, const fs::path& jobs,
 void checkNothingEscaped(const fs::path& buildTree) {
     const auto walk = [](auto it) {
         std::error_code error;
-        for (decltype(it) end; !error && it != end; it.increment(error)) {
+        for (decltype(it) end; !error && it != end; it.increment(error))
             if (it->path().filename().string().find("kelvo-chaos-escape") != std::string::npos)
                 fail("written under a hostile name: " + it->path().string());
-        }
     };
     const auto options = fs::directory_options::skip_permission_denied;
     walk(fs::recursive_directory_iterator(buildTree, options));
@@ -614,9 +590,9 @@ int main(int argc, char** argv) {
     std::printf("%s: %lld s against %s, seed %u\n", argv[0], seconds, address.c_str(), seed);
     kSessionHost ? runSessions(address, seconds, seed)
                  : runFlat(address, seconds, argc == 4 ? std::atol(argv[3]) : 0, seed);
-    std::printf("calls %lld, late %d\n", calls.count(), calls.lateCalls());
-    if (calls.lateCalls() > 0)
-        fail(std::to_string(calls.lateCalls()) + " calls overran their bound");
+    std::printf("calls %lld, late %d\n", calls.calls.load(), calls.late.load());
+    if (calls.late > 0)
+        fail(std::to_string(calls.late) + " calls overran their bound");
     std::printf("%s\n", failures == 0 ? "PASS" : "FAIL");
     return failures == 0 ? 0 : 1;
 }
