@@ -1,10 +1,13 @@
-# Each group of methods, and each example of examples/python, against kelvo-sim.
+# Each group of methods, events by push and by pull, and each example of examples/python, against
+# kelvo-sim.
 
+import queue
 import time
 
 import pytest
 
-from kelvo import Coord, EventKind, Mode, RefusedError, RunningState, ServoStatus
+from kelvo import (BusyError, ClosedError, Coord, EventKind, IoKind, Mode, RefusedError,
+                   RunningState, ServoStatus)
 from conftest import ROOT, run_python, until
 
 
@@ -71,6 +74,38 @@ def test_jobs(robot):  # a motion queue: the example stream_queue.py
     robot.stop_job()
     until(lambda: robot.get_robot_running_state() == RunningState.STOPPED, 3, "job off")
 
+
+def is_output(event, port):  # a digital output report with port set
+    wanted = (EventKind.IO, IoKind.DOUT, (1,))
+    return (event.kind, event.code, event.values[port - 1 : port]) == wanted
+
+
+def test_events_by_push_with_a_query_inside_and_unregistering(robot):
+    delivered = queue.Queue()
+    robot.set_jogging_speed(42)
+    robot.on_event(lambda e: is_output(e, 4) and delivered.put(robot.get_jogging_speed()))
+    with pytest.raises(BusyError):
+        robot.next_event(0)
+    robot.set_dout(4, 1)
+    assert delivered.get(timeout=5) == 42  # a waiting query, from inside
+
+    robot.on_event(None)
+    while not delivered.empty():
+        delivered.get()
+    robot.set_dout(4, 0)
+    robot.set_dout(4, 1)
+    assert any(is_output(e, 4) for e in robot.events(timeout=5))  # queued for pull instead
+    assert delivered.empty()
+
+
+def test_close_from_inside_a_callback(robot):
+    closed = queue.Queue()
+    robot.on_event(lambda event: (robot.close(), closed.put(event.kind)))
+    robot.set_dout(1, 1)
+    closed.get(timeout=5)
+    until(lambda: robot.closed, 5, "closed")
+    with pytest.raises(ClosedError):
+        robot.get_dout()
 
 
 @pytest.mark.parametrize("example, sims, arguments", [

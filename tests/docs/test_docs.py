@@ -26,14 +26,9 @@ _addresses = itertools.count(1)
 
 
 class Snippet(NamedTuple):
-    page: Path
-    line: int
-    lang: str
+    where: str  # page:line
     runnable: bool
     body: str
-
-    def __str__(self) -> str:
-        return "%s:%d" % (self.page.relative_to(ROOT), self.line)
 
 
 def snippets(*langs: str) -> List[object]:
@@ -42,9 +37,8 @@ def snippets(*langs: str) -> List[object]:
         text = page.read_text(encoding="utf-8")
         for m in FENCE.finditer(text):
             if m["lang"] in langs:
-                snippet = Snippet(page, text.count("\n", 0, m.start("lang")) + 1, m["lang"],
-                                  bool(m["marker"]), m["body"])
-                found.append(pytest.param(snippet, id=str(snippet)))
+                where = "%s:%d" % (page.relative_to(ROOT), text.count("\n", 0, m.start("lang")) + 1)
+                found.append(pytest.param(Snippet(where, bool(m["marker"]), m["body"]), id=where))
     return found
 
 
@@ -76,6 +70,11 @@ def run(argv: List[str], **kwargs: object) -> "subprocess.CompletedProcess[str]"
                           **kwargs)  # type: ignore[call-overload]
 
 
+def succeeds(snippet: Snippet, argv: List[str], fault: str = "failed") -> None:
+    done = run(argv)
+    assert done.returncode == 0, "%s %s:\n%s%s" % (snippet.where, fault, done.stdout, done.stderr)
+
+
 @pytest.mark.parametrize("snippet", snippets("c"))
 def test_c_snippet(snippet: Snippet, tmp_path: Path, request: pytest.FixtureRequest) -> None:
     source = tmp_path / "snippet.c"
@@ -90,17 +89,14 @@ def test_c_snippet(snippet: Snippet, tmp_path: Path, request: pytest.FixtureRequ
     else:
         flags += ["-fsyntax-only"]
     source.write_text(body)
-    compiled = run(["cc", str(source), *flags])
-    assert compiled.returncode == 0, "%s does not compile:\n%s" % (snippet, compiled.stderr)
+    succeeds(snippet, ["cc", str(source), *flags], "does not compile")
     if snippet.runnable:
-        ran = run([str(program)])
-        assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+        succeeds(snippet, [str(program)])
 
 
 @pytest.mark.parametrize("snippet", [s for s in snippets("python") if s.values[0].runnable])
 def test_python_snippet(snippet: Snippet, address: str) -> None:
-    ran = run(["/usr/bin/python3", "-c", snippet.body.replace(SHOWN_ADDRESS, address)])
-    assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+    succeeds(snippet, ["/usr/bin/python3", "-c", snippet.body.replace(SHOWN_ADDRESS, address)])
 
 
 @pytest.mark.parametrize("snippet", snippets("csharp"))
@@ -113,12 +109,11 @@ def test_csharp_snippet(snippet: Snippet, tmp_path: Path, request: pytest.Fixtur
                     tmp_path / "Snippet.exe.config")
         (tmp_path / "libkelvo_dll.so.1").symlink_to(BUILD / "src" / "libkelvo_dll.so.1")
     (tmp_path / "Snippet.cs").write_text(body)
-    compiled = run(["mcs", "-out:" + str(tmp_path / "Snippet.exe"),
-                    str(ROOT / "bindings" / "csharp" / "Kelvo.cs"), str(tmp_path / "Snippet.cs")])
-    assert compiled.returncode == 0, "%s does not compile:\n%s" % (snippet, compiled.stdout)
+    sources = [str(ROOT / "bindings" / "csharp" / "Kelvo.cs"), str(tmp_path / "Snippet.cs")]
+    program = ["mcs", "-out:" + str(tmp_path / "Snippet.exe"), *sources]
+    succeeds(snippet, program, "does not compile")
     if snippet.runnable:
-        ran = run(["mono", str(tmp_path / "Snippet.exe")])
-        assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+        succeeds(snippet, ["mono", str(tmp_path / "Snippet.exe")])
 
 
 def looks_like(shown: str, printed: str) -> bool:
@@ -134,13 +129,13 @@ def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
     # The block's "$ kelvoctl ..." lines, each with the output shown under it
     parts = re.split(r"^\$ ", snippet.body, flags=re.M)[1:]
     shown_commands = [part.partition("\n")[::2] for part in parts]
-    assert shown_commands, "%s shows no command" % (snippet,)
+    assert shown_commands, "%s shows no command" % snippet.where
     for command, shown in shown_commands:
         argv = shlex.split(command.replace(SHOWN_ADDRESS, address))
-        assert argv[0] == "kelvoctl", "%s: only kelvoctl commands are checked: %s" % (snippet, command)
+        assert argv[0] == "kelvoctl", "%s: only kelvoctl commands are checked: %s" % (snippet.where, command)
         ran = run([str(BUILD / "tools" / "kelvoctl"), *argv[1:]])
         assert looks_like(shown, ran.stdout), "%s: $ %s\nprinted:\n%s%s" % (
-            snippet, command, ran.stdout, ran.stderr)
+            snippet.where, command, ran.stdout, ran.stderr)
 
 
 @pytest.mark.parametrize("shown, printed, alike", [
