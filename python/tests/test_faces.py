@@ -25,14 +25,9 @@ NETWORK = "127.0.29"
 @pytest.fixture(scope="module")
 def robot():
     starter = sims_in(NETWORK)
-    sim = next(starter)()
-    with kelvo.connect(sim.address) as robot:
+    with kelvo.connect(next(starter)().address) as robot:
         yield robot
     next(starter, None)
-
-
-def call(robot, code):
-    return eval(code, {"r": robot, "kelvo": kelvo, "HERE": HERE, "inf": math.inf, "nan": math.nan})
 
 
 WRONG_TYPES = [
@@ -73,7 +68,7 @@ UNDEFINED = [
     (c, kelvo.InvalidArgumentError, why) for c, why in NOT_HELD + [(c, "") for c in UNDEFINED]])
 def test_refused_arguments_change_nothing(robot, code, error, reason):
     with pytest.raises(error, match=reason):
-        call(robot, code)
+        eval(code, {"r": robot, "kelvo": kelvo, "HERE": HERE, "inf": math.inf, "nan": math.nan})
     assert robot.get_jogging_speed() == 10 and robot.get_current_mode() == kelvo.Mode.TEACH
 
 

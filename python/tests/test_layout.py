@@ -9,8 +9,7 @@ from concurrent.futures import ThreadPoolExecutor
 import pytest
 
 import kelvo
-from kelvo import _library, _records
-from kelvo.errors import error_for
+from kelvo import _library, _records, errors
 from conftest import BUILD, ROOT
 
 RECORDS = {"ContinuousMotionPoint": _records.CPoint, "KelvoEvent": _records.CEvent}
@@ -46,7 +45,7 @@ def test_records_and_codes_match_the_header(tmp_path):
 @pytest.mark.parametrize("cls", ERRORS)
 def test_each_code_has_its_exception_with_the_librarys_message(cls):
     _library.library()
-    error = error_for(cls.code, "the detail")
+    error = errors.error_for(cls.code, "the detail")
     assert type(error) is cls and error.message == cls().message != "unknown error"
     assert str(error) == error.message + ": the detail" and error.message == bytes(
         _library.library().kelvo_strerror(cls.code)).decode()

@@ -71,11 +71,10 @@ def unpacked(tmp_path_factory):
                     "CPACK_COMPONENTS_ALL=python;runtime"], cwd=str(BUILD), check=True,
                    capture_output=True, timeout=120)
     root = tmp_path_factory.mktemp("root")
-    for deb in ("python3-kelvo_*_all.deb", "kelvo_*.deb"):
-        (found,) = out.glob(deb)
-        subprocess.run(["dpkg-deb", "-x", str(found), str(root)], check=True, timeout=60)
-    (python_deb,) = out.glob("python3-kelvo_*.deb")
-    return root, python_deb
+    debs = [next(out.glob(deb)) for deb in ("python3-kelvo_*_all.deb", "kelvo_*.deb")]
+    for deb in debs:
+        subprocess.run(["dpkg-deb", "-x", str(deb), str(root)], check=True, timeout=60)
+    return root, debs[0]
 
 
 @pytest.mark.parametrize("command, expected", [

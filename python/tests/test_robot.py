@@ -65,9 +65,7 @@ def test_jog_and_move(robot):
     robot.servo_power_off()  # releases the enabling switch: the motors go off
     until(lambda: robot.get_servo_status() == ServoStatus.READY, 3, "servo ready")
 
-
-def test_jobs(robot):  # a motion queue: the example stream_queue.py
-    robot.set_current_mode(Mode.RUN)
+    robot.set_current_mode(Mode.RUN)  # and a job
     robot.servo_power_on()
     robot.run_job("DEMO")
     until(lambda: robot.get_robot_running_state() == RunningState.RUNNING, 3, "job on")
@@ -75,15 +73,11 @@ def test_jobs(robot):  # a motion queue: the example stream_queue.py
     until(lambda: robot.get_robot_running_state() == RunningState.STOPPED, 3, "job off")
 
 
-def is_output(event, port):  # a digital output report with port set
-    wanted = (EventKind.IO, IoKind.DOUT, (1,))
-    return (event.kind, event.code, event.values[port - 1 : port]) == wanted
-
-
 def test_events_by_push_with_a_query_inside_and_unregistering(robot):
     delivered = queue.Queue()
+    out4 = lambda e: (e.kind, e.code, e.values[3:4]) == (EventKind.IO, IoKind.DOUT, (1,))  # noqa
     robot.set_jogging_speed(42)
-    robot.on_event(lambda e: is_output(e, 4) and delivered.put(robot.get_jogging_speed()))
+    robot.on_event(lambda e: out4(e) and delivered.put(robot.get_jogging_speed()))
     with pytest.raises(BusyError):
         robot.next_event(0)
     robot.set_dout(4, 1)
@@ -94,7 +88,7 @@ def test_events_by_push_with_a_query_inside_and_unregistering(robot):
         delivered.get()
     robot.set_dout(4, 0)
     robot.set_dout(4, 1)
-    assert any(is_output(e, 4) for e in robot.events(timeout=5))  # queued for pull instead
+    assert any(out4(e) for e in robot.events(timeout=5))  # queued for pull instead
     assert delivered.empty()
 
 

@@ -77,8 +77,7 @@ def succeeds(snippet: Snippet, argv: List[str], fault: str = "failed") -> None:
 
 @pytest.mark.parametrize("snippet", snippets("c"))
 def test_c_snippet(snippet: Snippet, tmp_path: Path, request: pytest.FixtureRequest) -> None:
-    source = tmp_path / "snippet.c"
-    program = tmp_path / "snippet"
+    source, program = tmp_path / "snippet.c", tmp_path / "snippet"
     flags = ["-std=c11", "-Wall", "-Wextra", "-Werror", "-I", str(ROOT / "src" / "api"),
              "-I", str(BUILD / "include")]
     body = snippet.body
@@ -127,8 +126,7 @@ def looks_like(shown: str, printed: str) -> bool:
 @pytest.mark.parametrize("snippet", snippets("console"))
 def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
     # The block's "$ kelvoctl ..." lines, each with the output shown under it
-    parts = re.split(r"^\$ ", snippet.body, flags=re.M)[1:]
-    shown_commands = [part.partition("\n")[::2] for part in parts]
+    shown_commands = [p.partition("\n")[::2] for p in re.split(r"^\$ ", snippet.body, flags=re.M)[1:]]
     assert shown_commands, "%s shows no command" % snippet.where
     for command, shown in shown_commands:
         argv = shlex.split(command.replace(SHOWN_ADDRESS, address))
@@ -164,6 +162,5 @@ def test_log_line_table() -> None:
     pytest.param(page, href, id="%s:%s" % (page.name, href)) for page in sorted(DOCS.rglob("*.md"))
     for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))])
 def test_raw_link(page: Path, href: str) -> None:
-    site = BUILD / "docs"
-    assert (site / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
+    assert (BUILD / "docs" / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
         "%s links to %s, which the site lacks (scripts/kelvo.sh docs builds it)" % (page.name, href)
