@@ -25,31 +25,21 @@ NETWORK = "127.0.29"
 @pytest.fixture(scope="module")
 def robot():
     starter = sims_in(NETWORK)
-    sim = next(starter)()
-    with kelvo.connect(sim.address) as robot:
+    with kelvo.connect(next(starter)().address) as robot:
         yield robot
     next(starter, None)
 
 
-def call(robot, code):
-    return eval(code, {"r": robot, "kelvo": kelvo, "HERE": HERE, "inf": math.inf, "nan": math.nan})
-
-
-@pytest.mark.parametrize("code", [
+WRONG_TYPES = [
     "r.set_dout(1.0, 1)", 'r.set_aout(1, "5")', 'r.set_jogging_speed("50")',
     'r.robot_movj("abcdef", 10, 0)', "r.robot_movj(HERE, 10.5, 0)", 'r.run_job(b"JOB")',
     "r.set_job_dir(None)", "r.next_event(None)", 'r.on_event("nope")',
     'next(r.events(timeout="1"))', "r.send_continuous_motion_queue([HERE])",
     "kelvo.connect(None)", 'kelvo.connect("127.0.29.1", port="6000")',
     'kelvo.connect("127.0.29.1", timeout=None)', 'kelvo.set_log_handler("nope")',
-])
-def test_wrong_types_raise_type_error(robot, code):
-    with pytest.raises(TypeError):
-        call(robot, code)
-
-
+]
 # (call, part of the reason): the reason shows that the package refused it, not C
-@pytest.mark.parametrize("code, reason", [
+NOT_HELD = [
     ("r.set_dout(2**32 + 5, 1)", "outside"), ("r.set_aout(1, inf)", "not a finite number"),
     ("r.set_reply_timeout(-1)", "outside"), ("r.clear_alarm(-(2**31) - 1)", "outside"),
     ("r.robot_movl((0, 0, nan, 0, 0, 0), 10, 1)", "not a finite number"),
@@ -63,23 +53,22 @@ def test_wrong_types_raise_type_error(robot, code):
     ('kelvo.connect("127.0.29.1", port=2**32 + 6000)', "outside"),
     ('kelvo.connect("127.0.29.1", timeout=nan)', "not a time-out"),
     ('kelvo.connect("127.0.29.1", timeout=-1)', "not a time-out"),
-])
-def test_values_c_cannot_hold_are_invalid(robot, code, reason):
-    with pytest.raises(kelvo.InvalidArgumentError, match=reason):
-        call(robot, code)
-
-
-@pytest.mark.parametrize("code", [
+]
+UNDEFINED = [
     "r.set_jogging_speed(200)", "r.set_jogging_speed(-1)", "r.set_current_mode(3)",
     "r.set_current_coord(4)", "r.get_current_position(7)", "r.robot_movj(HERE, 10, 5)",
     "r.robot_movj(HERE[:5], 10, 0)", "r.robot_movc(HERE, HERE, HERE + (0.0,), 10, 0)",
     "r.start_jogging(13, True)", "r.set_dout(1, 2)", "r.set_transfer_port(0)",
     "r.set_trace_size(-1)",  # refused by C, not by the package
     "kelvo.set_log_handler(None, 7)",
-])
-def test_values_the_api_does_not_define_are_invalid(robot, code):
-    with pytest.raises(kelvo.InvalidArgumentError):
-        call(robot, code)
+]
+
+
+@pytest.mark.parametrize("code, error, reason", [(c, TypeError, "") for c in WRONG_TYPES] + [
+    (c, kelvo.InvalidArgumentError, why) for c, why in NOT_HELD + [(c, "") for c in UNDEFINED]])
+def test_refused_arguments_change_nothing(robot, code, error, reason):
+    with pytest.raises(error, match=reason):
+        eval(code, {"r": robot, "kelvo": kelvo, "HERE": HERE, "inf": math.inf, "nan": math.nan})
     assert robot.get_jogging_speed() == 10 and robot.get_current_mode() == kelvo.Mode.TEACH
 
 

@@ -1,11 +1,14 @@
-# Where the library is looked for, and a process that exits with sessions open.
+# Where the library is looked for, how it logs, and the package installed by pip or unpacked from
+# python3-kelvo, the .deb CPack builds beside kelvo, with kelvo's unpacked library.
 
+import os
 import shutil
 import subprocess
 
 import pytest
 
-from conftest import ROOT, run_python
+import kelvo
+from conftest import BUILD, ROOT, run_python
 
 LOADED = "import kelvo._library as l; print(l.library()._name)"
 
@@ -48,13 +51,47 @@ def test_the_library_logs_through_logging_or_a_handler(sim, configure, shown, hi
 
 def test_pip_installs_the_package_without_an_index(tmp_path, sim):
     venv = tmp_path / "venv"
-    run(["/usr/bin/python3", "-m", "venv", str(venv)])
-    run([str(venv / "bin" / "pip"), "install", "--no-index", "--quiet", str(ROOT / "python")])
     script = "import kelvo\nwith kelvo.connect(%r) as r:\n    print(r.get_jogging_speed())\n"
-    installed = run([str(venv / "bin" / "python"), "-c", script % sim.address], cwd=tmp_path)
-    assert installed.stdout == "10\n"
+    pip = [str(venv / "bin" / "pip"), "install", "--no-index", "--quiet", str(ROOT / "python")]
+    for command in (["/usr/bin/python3", "-m", "venv", str(venv)], pip,
+                    [str(venv / "bin" / "python"), "-c", script % sim.address]):
+        done = subprocess.run(command, cwd=str(tmp_path), check=True, capture_output=True,
+                              text=True, timeout=120)
+    assert done.stdout == "10\n"
 
 
-def run(command, cwd=ROOT):
-    return subprocess.run(command, cwd=str(cwd), check=True, capture_output=True, text=True,
-                          timeout=120)
+DIST_PACKAGES = "usr/lib/python3/dist-packages"
+
+
+@pytest.fixture(scope="module")
+def unpacked(tmp_path_factory):
+    # (root, python3-kelvo's .deb): the packages python3-kelvo and kelvo, unpacked into root.
+    out = tmp_path_factory.mktemp("debs")
+    subprocess.run(["cpack", "-G", "DEB", "-B", str(out), "-D",
+                    "CPACK_COMPONENTS_ALL=python;runtime"], cwd=str(BUILD), check=True,
+                   capture_output=True, timeout=120)
+    root = tmp_path_factory.mktemp("root")
+    debs = [next(out.glob(deb)) for deb in ("python3-kelvo_*_all.deb", "kelvo_*.deb")]
+    for deb in debs:
+        subprocess.run(["dpkg-deb", "-x", str(deb), str(root)], check=True, timeout=60)
+    return root, debs[0]
+
+
+@pytest.mark.parametrize("command, expected", [
+    (["/usr/bin/python3", "-c", "import kelvo; print(kelvo.version())"],
+     lambda root: kelvo.version()),
+    (["/usr/bin/python3", "-c", "import kelvo.aio; print(kelvo.aio.__file__)"],
+     lambda root: str(root / DIST_PACKAGES / "kelvo" / "aio.py")),
+    (["dpkg-deb", "-f", "{deb}", "Depends"],
+     lambda root: "kelvo (= %s), python3" % kelvo.version()),
+])
+def test_unpacked_package(unpacked, tmp_path, command, expected):
+    root, deb = unpacked
+    (library,) = root.glob("usr/lib/**/libkelvo_dll.so.1")
+    environment = {key: value for key, value in os.environ.items()
+                   if key not in ("KELVO_LIBRARY", "PYTHONPATH", "LD_LIBRARY_PATH")}
+    environment.update(PYTHONPATH=str(root / DIST_PACKAGES), LD_LIBRARY_PATH=str(library.parent))
+    finished = subprocess.run([part.format(deb=deb) for part in command], env=environment,
+                              cwd=str(tmp_path), capture_output=True, text=True, timeout=60)
+    assert finished.returncode == 0, finished.stderr[-2000:]
+    assert finished.stdout.strip().startswith(expected(root))

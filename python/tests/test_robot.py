@@ -1,10 +1,13 @@
-# Each group of methods, and each example of examples/python, against kelvo-sim.
+# Each group of methods, events by push and by pull, and each example of examples/python, against
+# kelvo-sim.
 
+import queue
 import time
 
 import pytest
 
-from kelvo import Coord, EventKind, Mode, RefusedError, RunningState, ServoStatus
+from kelvo import (BusyError, ClosedError, Coord, EventKind, IoKind, Mode, RefusedError,
+                   RunningState, ServoStatus)
 from conftest import ROOT, run_python, until
 
 
@@ -62,15 +65,41 @@ def test_jog_and_move(robot):
     robot.servo_power_off()  # releases the enabling switch: the motors go off
     until(lambda: robot.get_servo_status() == ServoStatus.READY, 3, "servo ready")
 
-
-def test_jobs(robot):  # a motion queue: the example stream_queue.py
-    robot.set_current_mode(Mode.RUN)
+    robot.set_current_mode(Mode.RUN)  # and a job
     robot.servo_power_on()
     robot.run_job("DEMO")
     until(lambda: robot.get_robot_running_state() == RunningState.RUNNING, 3, "job on")
     robot.stop_job()
     until(lambda: robot.get_robot_running_state() == RunningState.STOPPED, 3, "job off")
 
+
+def test_events_by_push_with_a_query_inside_and_unregistering(robot):
+    delivered = queue.Queue()
+    out4 = lambda e: (e.kind, e.code, e.values[3:4]) == (EventKind.IO, IoKind.DOUT, (1,))  # noqa
+    robot.set_jogging_speed(42)
+    robot.on_event(lambda e: out4(e) and delivered.put(robot.get_jogging_speed()))
+    with pytest.raises(BusyError):
+        robot.next_event(0)
+    robot.set_dout(4, 1)
+    assert delivered.get(timeout=5) == 42  # a waiting query, from inside
+
+    robot.on_event(None)
+    while not delivered.empty():
+        delivered.get()
+    robot.set_dout(4, 0)
+    robot.set_dout(4, 1)
+    assert any(out4(e) for e in robot.events(timeout=5))  # queued for pull instead
+    assert delivered.empty()
+
+
+def test_close_from_inside_a_callback(robot):
+    closed = queue.Queue()
+    robot.on_event(lambda event: (robot.close(), closed.put(event.kind)))
+    robot.set_dout(1, 1)
+    closed.get(timeout=5)
+    until(lambda: robot.closed, 5, "closed")
+    with pytest.raises(ClosedError):
+        robot.get_dout()
 
 
 @pytest.mark.parametrize("example, sims, arguments", [

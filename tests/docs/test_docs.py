@@ -26,14 +26,9 @@ _addresses = itertools.count(1)
 
 
 class Snippet(NamedTuple):
-    page: Path
-    line: int
-    lang: str
+    where: str  # page:line
     runnable: bool
     body: str
-
-    def __str__(self) -> str:
-        return "%s:%d" % (self.page.relative_to(ROOT), self.line)
 
 
 def snippets(*langs: str) -> List[object]:
@@ -42,9 +37,8 @@ def snippets(*langs: str) -> List[object]:
         text = page.read_text(encoding="utf-8")
         for m in FENCE.finditer(text):
             if m["lang"] in langs:
-                snippet = Snippet(page, text.count("\n", 0, m.start("lang")) + 1, m["lang"],
-                                  bool(m["marker"]), m["body"])
-                found.append(pytest.param(snippet, id=str(snippet)))
+                where = "%s:%d" % (page.relative_to(ROOT), text.count("\n", 0, m.start("lang")) + 1)
+                found.append(pytest.param(Snippet(where, bool(m["marker"]), m["body"]), id=where))
     return found
 
 
@@ -76,10 +70,14 @@ def run(argv: List[str], **kwargs: object) -> "subprocess.CompletedProcess[str]"
                           **kwargs)  # type: ignore[call-overload]
 
 
+def succeeds(snippet: Snippet, argv: List[str], fault: str = "failed") -> None:
+    done = run(argv)
+    assert done.returncode == 0, "%s %s:\n%s%s" % (snippet.where, fault, done.stdout, done.stderr)
+
+
 @pytest.mark.parametrize("snippet", snippets("c"))
 def test_c_snippet(snippet: Snippet, tmp_path: Path, request: pytest.FixtureRequest) -> None:
-    source = tmp_path / "snippet.c"
-    program = tmp_path / "snippet"
+    source, program = tmp_path / "snippet.c", tmp_path / "snippet"
     flags = ["-std=c11", "-Wall", "-Wextra", "-Werror", "-I", str(ROOT / "src" / "api"),
              "-I", str(BUILD / "include")]
     body = snippet.body
@@ -90,17 +88,14 @@ def test_c_snippet(snippet: Snippet, tmp_path: Path, request: pytest.FixtureRequ
     else:
         flags += ["-fsyntax-only"]
     source.write_text(body)
-    compiled = run(["cc", str(source), *flags])
-    assert compiled.returncode == 0, "%s does not compile:\n%s" % (snippet, compiled.stderr)
+    succeeds(snippet, ["cc", str(source), *flags], "does not compile")
     if snippet.runnable:
-        ran = run([str(program)])
-        assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+        succeeds(snippet, [str(program)])
 
 
 @pytest.mark.parametrize("snippet", [s for s in snippets("python") if s.values[0].runnable])
 def test_python_snippet(snippet: Snippet, address: str) -> None:
-    ran = run(["/usr/bin/python3", "-c", snippet.body.replace(SHOWN_ADDRESS, address)])
-    assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+    succeeds(snippet, ["/usr/bin/python3", "-c", snippet.body.replace(SHOWN_ADDRESS, address)])
 
 
 @pytest.mark.parametrize("snippet", snippets("csharp"))
@@ -113,12 +108,11 @@ def test_csharp_snippet(snippet: Snippet, tmp_path: Path, request: pytest.Fixtur
                     tmp_path / "Snippet.exe.config")
         (tmp_path / "libkelvo_dll.so.1").symlink_to(BUILD / "src" / "libkelvo_dll.so.1")
     (tmp_path / "Snippet.cs").write_text(body)
-    compiled = run(["mcs", "-out:" + str(tmp_path / "Snippet.exe"),
-                    str(ROOT / "bindings" / "csharp" / "Kelvo.cs"), str(tmp_path / "Snippet.cs")])
-    assert compiled.returncode == 0, "%s does not compile:\n%s" % (snippet, compiled.stdout)
+    sources = [str(ROOT / "bindings" / "csharp" / "Kelvo.cs"), str(tmp_path / "Snippet.cs")]
+    program = ["mcs", "-out:" + str(tmp_path / "Snippet.exe"), *sources]
+    succeeds(snippet, program, "does not compile")
     if snippet.runnable:
-        ran = run(["mono", str(tmp_path / "Snippet.exe")])
-        assert ran.returncode == 0, "%s failed:\n%s%s" % (snippet, ran.stdout, ran.stderr)
+        succeeds(snippet, ["mono", str(tmp_path / "Snippet.exe")])
 
 
 def looks_like(shown: str, printed: str) -> bool:
@@ -132,15 +126,14 @@ def looks_like(shown: str, printed: str) -> bool:
 @pytest.mark.parametrize("snippet", snippets("console"))
 def test_kelvoctl_commands(snippet: Snippet, address: str) -> None:
     # The block's "$ kelvoctl ..." lines, each with the output shown under it
-    parts = re.split(r"^\$ ", snippet.body, flags=re.M)[1:]
-    shown_commands = [part.partition("\n")[::2] for part in parts]
-    assert shown_commands, "%s shows no command" % (snippet,)
+    shown_commands = [p.partition("\n")[::2] for p in re.split(r"^\$ ", snippet.body, flags=re.M)[1:]]
+    assert shown_commands, "%s shows no command" % snippet.where
     for command, shown in shown_commands:
         argv = shlex.split(command.replace(SHOWN_ADDRESS, address))
-        assert argv[0] == "kelvoctl", "%s: only kelvoctl commands are checked: %s" % (snippet, command)
+        assert argv[0] == "kelvoctl", "%s: only kelvoctl commands are checked: %s" % (snippet.where, command)
         ran = run([str(BUILD / "tools" / "kelvoctl"), *argv[1:]])
         assert looks_like(shown, ran.stdout), "%s: $ %s\nprinted:\n%s%s" % (
-            snippet, command, ran.stdout, ran.stderr)
+            snippet.where, command, ran.stdout, ran.stderr)
 
 
 @pytest.mark.parametrize("shown, printed, alike", [
@@ -169,6 +162,5 @@ def test_log_line_table() -> None:
     pytest.param(page, href, id="%s:%s" % (page.name, href)) for page in sorted(DOCS.rglob("*.md"))
     for href in re.findall(r'<a href="([^"#]+)', page.read_text(encoding="utf-8"))])
 def test_raw_link(page: Path, href: str) -> None:
-    site = BUILD / "docs"
-    assert (site / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
+    assert (BUILD / "docs" / page.relative_to(DOCS)).parent.joinpath(href).is_file(), \
         "%s links to %s, which the site lacks (scripts/kelvo.sh docs builds it)" % (page.name, href)
