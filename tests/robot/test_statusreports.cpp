@@ -124,9 +124,8 @@ TEST_F(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
             }
             link.flush();
             std::string announced;
-            for (const auto& call : modes.calls()) {
+            for (const auto& call : modes.calls())
                 announced += ' ' + std::to_string(static_cast<int>(std::get<0>(call)));
-            }
             std::fprintf(stderr, "announced:%s\n", announced.c_str());
             std::fflush(stderr);
             std::_Exit(0);

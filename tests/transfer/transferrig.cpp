@@ -43,11 +43,6 @@ TransferRig::TransferRig() {
     QObject::connect(transfer.get(), &TcpUpDownFile::reflushprolist, [this] { ++refreshes_; });
 }
 
-TransferRig::~TransferRig() {
-    transfer.reset();
-    robot.reset();
-}
-
 std::optional<kelvo::sim::SimFrame> TransferRig::controlFrame(quint16 word, int timeoutMs) {
     std::optional<kelvo::sim::SimFrame> frame;
     waitFor([&] { return (frame = sim.expectFrame(word, 0)).has_value(); }, timeoutMs);

@@ -29,7 +29,6 @@ void writeFile(const QString& path, const QByteArray& bytes, int ageSecs = 0);
 class TransferRig {
 public:
     TransferRig();
-    ~TransferRig();
 
     QString appDir() const { return temp_.filePath(QStringLiteral("app")); }
     // Outside every job directory: for files that must survive whatever happens.
@@ -51,6 +50,7 @@ public:
     QTemporaryDir temp_;
     kelvo::sim::SimHarness sim;
     kelvo::sim::SimFiles* files = nullptr;
+    // Declared in the order they are built: the transfer goes first, then its robot.
     std::unique_ptr<Robot> robot;
     std::unique_ptr<TcpUpDownFile> transfer;
 
