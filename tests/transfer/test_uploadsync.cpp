@@ -222,7 +222,7 @@ TEST(Sync, DownloadsWhatDiffersDeletesEmptyFilesAndUploadsWhatTheControllerLacks
         return readFile(rig.controllerJob(1, "LOCAL.JBR")) == pattern(2500, 5) &&
                !rig.transfer->isBusy() && rig.refreshes() >= 3;
     }));
-    pump(200);
+    waitFor([] { return false; }, 200);  // late frames have come
 
     EXPECT_EQ(readFile(rig.localJob(1, "SAME.JBR")), pattern(700, 1));
     EXPECT_EQ(readFile(rig.localJob(1, "DIFF.JBR")), pattern(3000, 2));
@@ -316,7 +316,7 @@ TEST(Sync, AFailedDownloadLeavesNoFileBehind) {
         } else {
             EXPECT_TRUE(waitFor([&] { return log.count(c.line) == 1; }));
         }
-        pump(200);
+        waitFor([] { return false; }, 200);  // late frames have come
         EXPECT_EQ(TransferRig::filesUnder(rig.appDir()), QStringList({"robotJob/R1/OLD.JBR"}));
         if (c.end == 0) {
             EXPECT_EQ(rig.files->recorder().accepted(), 0);

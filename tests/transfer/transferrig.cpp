@@ -6,10 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-void pump(int ms) {
-    waitFor([] { return false; }, ms);
-}
-
 QByteArray pattern(qint64 size, int seed) {
     QByteArray bytes(static_cast<int>(size), Qt::Uninitialized);
     for (int i = 0; i < bytes.size(); ++i)

@@ -14,8 +14,6 @@
 
 // Transfers take longer: what these tests wait for by default.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 8000);
-// Processes the test thread's events for ms.
-void pump(int ms);
 
 // Bytes that differ from file to file and from offset to offset.
 QByteArray pattern(qint64 size, int seed);
