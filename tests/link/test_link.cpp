@@ -31,10 +31,8 @@ using kelvo::sim::SimMode;
 
 namespace {
 
-constexpr int kTimeBase = 300000;
-constexpr int kTickMs = 1666;
-constexpr quint16 kHeartBeat = 0x7266;
-constexpr quint16 kReport = 0x2003;
+constexpr int kTimeBase = 300000, kTickMs = 1666;
+constexpr quint16 kHeartBeat = 0x7266, kReport = 0x2003;
 
 const QString kReset = QStringLiteral("重置网络连接");
 const QString kTimedOut = QStringLiteral("连接超时 主动断开");
@@ -186,9 +184,7 @@ TEST_F(LinkTest, OnlyTrafficNotHeartbeatsKeepsAControllerLinkUp) {
 TEST_F(LinkTest, ManyThreadsSendInOrderThenStopStartChangeIpAndStopFromTheLinkThread) {
     ASSERT_GT(connectToSim(), 0);
     std::thread stall([&] { sim.run([](kelvo::sim::SimController&) { QThread::msleep(800); }); });
-    constexpr int kThreads = 4;
-    constexpr int kEach = 250;
-    constexpr int kLarge = 25;
+    constexpr int kThreads = 4, kEach = 250, kLarge = 25;
     constexpr quint16 kCommand = 0x3001;
     std::atomic<int> refused{0};
     std::atomic<bool> sending{true};
