@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kFillers = 3;
-
 sockaddr_in loopback(const char* address, std::uint16_t port) {
     sockaddr_in result{};
     result.sin_family = AF_INET;
@@ -33,29 +31,25 @@ HangingListener::HangingListener(const char* address, Queue queue) : address_(ad
 }
 
 HangingListener::~HangingListener() {
-    for (int filler : fillers_) {
+    for (int filler : fillers_)
         ::close(filler);
-    }
     ::close(listener_);
 }
 
 void HangingListener::dropQueued() {
     const int flags = ::fcntl(listener_, F_GETFL);
     ::fcntl(listener_, F_SETFL, flags | O_NONBLOCK);
-    for (int queued = ::accept(listener_, nullptr, nullptr); queued >= 0;
-         queued = ::accept(listener_, nullptr, nullptr)) {
+    for (int queued; (queued = ::accept(listener_, nullptr, nullptr)) >= 0;)
         ::close(queued);
-    }
     ::fcntl(listener_, F_SETFL, flags);
 }
 
 void HangingListener::fill() {
-    for (int i = 0; i < kFillers; ++i) {
-        const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
-        ::fcntl(filler, F_SETFL, O_NONBLOCK);
-        const sockaddr_in target = loopback(address_, port_);
-        ::connect(filler, reinterpret_cast<const sockaddr*>(&target), sizeof(target));
-        fillers_.push_back(filler);
+    const sockaddr_in target = loopback(address_, port_);
+    for (int i = 0; i < 3; ++i) {
+        fillers_.push_back(::socket(AF_INET, SOCK_STREAM, 0));
+        ::fcntl(fillers_.back(), F_SETFL, O_NONBLOCK);
+        ::connect(fillers_.back(), reinterpret_cast<const sockaddr*>(&target), sizeof(target));
     }
     ::usleep(100 * 1000);
 }

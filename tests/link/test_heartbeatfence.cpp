@@ -19,17 +19,12 @@ struct Step {
     long long expect;
 };
 
-struct Case {
-    const char* what;
-    std::vector<Step> steps;
-};
-
 long long apply(kelvo::HeartbeatFence& fence, const Step& step) {
     switch (step.what) {
         case Step::Own:
-            return static_cast<long long>(fence.written(step.payload, step.atMs, Origin::Own));
         case Step::Echo:
-            return static_cast<long long>(fence.written(step.payload, step.atMs, Origin::Echo));
+            return static_cast<long long>(fence.written(
+                step.payload, step.atMs, step.what == Step::Own ? Origin::Own : Origin::Echo));
         case Step::Reply: {
             const std::optional<quint64> replies = fence.replied();
             return replies ? static_cast<long long>(*replies) : -1;
@@ -48,32 +43,35 @@ long long apply(kelvo::HeartbeatFence& fence, const Step& step) {
 }  // namespace
 
 TEST(HeartbeatFence, CountsRepliesAndTellsEchoesAndSilence) {
-    const Case cases[] = {{"S before each write, R after each reply, one reply too many",
-                           {{Step::Own, "a", 0, 0},
-                            {Step::Echo, "b", 1, 1},
-                            {Step::Reply, "", 2, 1},
-                            {Step::Reply, "", 3, 2},
-                            {Step::Reply, "", 4, -1}}},
-                          {"its own heartbeat coming back within 6 s is an echo",
-                           {{Step::Own, "a", 0, 0},
-                            {Step::Inbound, "a", 6000, true},
-                            {Step::Inbound, "a", 6001, false},
-                            {Step::Inbound, "b", 10, false}}},
-                          {"its echo of the controller's heartbeat is not its own",
-                           {{Step::Echo, "a", 0, 0}, {Step::Inbound, "a", 500, false}}},
-                          {"unanswered for more than 1666 ms, until the reply",
-                           {{Step::Own, "a", 0, 0},
-                            {Step::Overdue, "", 1666, false},
-                            {Step::Overdue, "", 1667, true},
-                            {Step::Reply, "", 1700, 1},
-                            {Step::Overdue, "", 9000, false}}},
-                          {"a new connection counts from zero",
-                           {{Step::Own, "a", 0, 0},
-                            {Step::Reset, "", 1, 0},
-                            {Step::Reply, "", 2, -1},
-                            {Step::Reset, "", 3, 0},
-                            {Step::Own, "a", 4, 0}}}};
-    for (const Case& c : cases) {
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+    } cases[] = {{"S before each write, R after each reply, one reply too many",
+                  {{Step::Own, "a", 0, 0},
+                   {Step::Echo, "b", 1, 1},
+                   {Step::Reply, "", 2, 1},
+                   {Step::Reply, "", 3, 2},
+                   {Step::Reply, "", 4, -1}}},
+                 {"its own heartbeat coming back within 6 s is an echo",
+                  {{Step::Own, "a", 0, 0},
+                   {Step::Inbound, "a", 6000, true},
+                   {Step::Inbound, "a", 6001, false},
+                   {Step::Inbound, "b", 10, false}}},
+                 {"its echo of the controller's heartbeat is not its own",
+                  {{Step::Echo, "a", 0, 0}, {Step::Inbound, "a", 500, false}}},
+                 {"unanswered for more than 1666 ms, until the reply",
+                  {{Step::Own, "a", 0, 0},
+                   {Step::Overdue, "", 1666, false},
+                   {Step::Overdue, "", 1667, true},
+                   {Step::Reply, "", 1700, 1},
+                   {Step::Overdue, "", 9000, false}}},
+                 {"a new connection counts from zero",
+                  {{Step::Own, "a", 0, 0},
+                   {Step::Reset, "", 1, 0},
+                   {Step::Reply, "", 2, -1},
+                   {Step::Reset, "", 3, 0},
+                   {Step::Own, "a", 4, 0}}}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         kelvo::HeartbeatFence fence;
         for (const Step& step : c.steps)

@@ -1,15 +1,23 @@
 // The checked dispatch rules, with the inputs that tell a right rule from a near miss.
 #include "logcapture.h"
+#include "message/reportcatalogue.h"
 #include "message/tcpconnectmodule.h"
 
+#include <QMetaMethod>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <memory>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace {
+
+using kelvo::DispatchRule;
 
 class Dispatch : public ::testing::Test {
 protected:
@@ -18,8 +26,8 @@ protected:
 
 // Which of the three signals a payload reaches, and what it carries: test mode takes exactly one
 // signed byte; JSON-checked reports pass only JSON, whose text ends at the first zero byte, with
-// the bytes as received; unknown words come out unchanged (0x5511 belongs to the transfer
-// connection, 0x7266 would be the link's to consume).
+// the bytes as received; unknown words come out unchanged (0x7266 would be the link's to consume;
+// a transfer-connection word is the loopback test's).
 TEST_F(Dispatch, CheckedRulesPassExactlyTheirPayloadsAndUnknownWordsPassUnchanged) {
     QSignalSpy testMode(&module, &TcpConnectModule::receivedTestMode);
     QSignalSpy json(&module, &TcpConnectModule::receivedServoStatus);
@@ -43,9 +51,7 @@ TEST_F(Dispatch, CheckedRulesPassExactlyTheirPayloadsAndUnknownWordsPassUnchange
                  {0x2003, QByteArray("\0{\"servo\":3}", 12), nullptr},
                  {0x2003, "{\"name\":\"\xFF\xFE\"}", &json},
                  {0x0000, raw, &unknown},
-                 {0x1234, raw, &unknown},
                  {0x2004, raw, &unknown},
-                 {0x5511, raw, &unknown},
                  {0x7266, raw, &unknown},
                  {0xFFFF, raw, &unknown}};
     for (const auto& c : cases) {
@@ -62,6 +68,60 @@ TEST_F(Dispatch, CheckedRulesPassExactlyTheirPayloadsAndUnknownWordsPassUnchange
             }
         }
     }
+}
+
+// Every word of the inbound catalogue reaches its signals, and only those, by its rule: a payload
+// that passes, an empty one and one non-JSON byte.
+TEST_F(Dispatch, EveryCatalogueWordReachesExactlyItsSignalsByItsRule) {
+    // One spy per declared signal, so a word routed to the wrong signal shows up as well.
+    const QMetaObject* meta = module.metaObject();
+    std::map<QByteArray, std::unique_ptr<QSignalSpy>> spies;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        if (meta->method(i).methodType() == QMetaMethod::Signal)
+            spies[meta->method(i).name()] = std::make_unique<QSignalSpy>(&module, meta->method(i));
+    }
+    int words = 0;
+    for (int word = 0; word <= 0xFFFF; ++word) {
+        const kelvo::Report* report = kelvo::findReport(static_cast<quint16>(word));
+        if (!report)
+            continue;
+        ++words;
+        const DispatchRule rule = report->rule;
+        const QByteArray name = std::visit(
+            [](auto signal) { return QMetaMethod::fromSignal(signal).name(); }, report->signal);
+        const QByteArray passing =
+            rule == DispatchRule::OneByte ? QByteArray(1, '\x05')
+            : rule == DispatchRule::Position
+                ? QByteArray("{\"coord\":1,\"posDeg\":[1,2,3,4,5,6,7],\"robot\":2}\n")
+                : "{\"robot\":1,\"x\":[0.50]}\n";
+        const bool checked = rule == DispatchRule::ForwardIfJson || rule == DispatchRule::Position;
+        for (const QByteArray& payload : {passing, QByteArray(), QByteArray("x")}) {
+            SCOPED_TRACE(
+                (QByteArray::number(word, 16) + " " + name + " " + payload.toHex()).data());
+            module.onReceivedData(report->word, payload);
+            const bool passes = payload == passing ||
+                                (rule == DispatchRule::OneByte             ? payload.size() == 1
+                                 : rule == DispatchRule::ForwardIfNotEmpty ? !payload.isEmpty()
+                                                                           : !checked);
+            std::vector<QByteArray> expected, fired;
+            if (passes)
+                expected.push_back(name);
+            if (passes && rule == DispatchRule::TwoSignals)
+                expected.push_back("receivedJobStatus");
+            for (auto& [signal, spy] : spies)
+                fired.insert(fired.end(), spy->count(), signal);
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(fired, expected);
+            QSignalSpy& spy = *spies.at(name);
+            if (std::holds_alternative<kelvo::Report::PayloadSignal>(report->signal) &&
+                spy.count() == 1) {
+                EXPECT_EQ(spy.at(0).at(0).toByteArray(), payload);
+            }
+            for (auto& named : spies)
+                named.second->clear();
+        }
+    }
+    EXPECT_GT(words, 0);
 }
 
 TEST_F(Dispatch, PositionReportIsDecodedOrDroppedWhole) {

@@ -5,8 +5,6 @@ LinkedRobot::LinkedRobot() {
     robot = linkRobot(sim);
 }
 
-LinkedRobot::~LinkedRobot() {}
-
 bool LinkedRobot::flush() {
     const QByteArray mark = "barrier " + QByteArray::number(++barriers_);
     bool seen = false;

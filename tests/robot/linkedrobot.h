@@ -20,7 +20,6 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 class LinkedRobot {
 public:
     LinkedRobot();
-    ~LinkedRobot();
 
     bool connected() const { return robot->connected(); }
     void report(quint16 command, const char* json) { sim.sendReport(command, QByteArray(json)); }

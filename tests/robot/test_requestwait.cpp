@@ -58,29 +58,6 @@ private:
 // a heartbeat reply count, or the fences lifted.
 using Step = std::function<void(QuestionBoard&)>;
 
-struct FenceCase {
-    const char* what;
-    quint64 repliesBefore;  // heartbeat replies the board saw before the question was sent
-    Unreadable unreadable;
-    std::vector<Step> steps;
-    int answer;  // the value it is answered with; -1 while still waiting
-    int deadlineMs = kLongMs;
-};
-
-Answer valued(int value) {
-    Answer a;
-    a.value = value;
-    return a;
-}
-
-struct AnswerCase {
-    const char* what;
-    AnswerTag question;
-    quint16 word;
-    const char* payload;
-    bool answers;
-};
-
 }  // namespace
 
 using RobotRequestWait = LinkedRobotTest;
@@ -91,7 +68,13 @@ TEST_F(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
     const AnswerTag joints{AnswerKind::Position, 1, 0};
     const AnswerTag sync{AnswerKind::SyncPosition, 1};
     const AnswerTag running{AnswerKind::RunningState, 1};
-    const AnswerCase cases[] = {
+    const struct {
+        const char* what;
+        AnswerTag question;
+        quint16 word;
+        const char* payload;
+        bool answers;
+    } cases[] = {
         {"servo", servo, 0x2003, R"({"mode":1,"robot":1,"status":1})", true},
         {"servo of another robot", servo, 0x2003, R"({"mode":1,"robot":2,"status":1})", false},
         {"mode", {AnswerKind::Mode}, 0x2103, R"({"mode":2})", true},
@@ -110,7 +93,7 @@ TEST_F(RobotRequestWait, OnlyTheMatchingReportAnswersAQuestion) {
         {"external axes, coord 0", sync, 0x7013, R"({"coord":0,"posSync":[1,2,3,4,5]})", true},
         {"external axes, coord 1", sync, 0x7013, R"({"coord":1,"posSync":[9,9,9,9,9]})", false},
         {"socket state answers nothing", {AnswerKind::Dout}, 0x50B3, R"({"open":true})", false}};
-    for (const AnswerCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Asker asker(robot.questions(), c.question);
         link.report(c.word, c.payload);
@@ -134,17 +117,24 @@ TEST_F(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
     constexpr int kCached = 99;
     const AnswerTag dout{AnswerKind::Dout};
     const auto report = [&](int v) {
-        return [&, v](QuestionBoard& b) { b.answer(dout, valued(v)); };
+        return [&, v](QuestionBoard& b) { b.answer(dout, Answer{{}, v}); };
     };
     const Step report1 = report(1);
     const Step report2 = report(2);
     const auto replied = [](quint64 r) { return [r](QuestionBoard& b) { b.heartbeatReplied(r); }; };
     const Step unreadable = [&](QuestionBoard& b) {
-        b.unreadable(dout, [] { return valued(kCached); });
+        b.unreadable(dout, [] { return Answer{{}, kCached}; });
     };
     const Step lift = [](QuestionBoard& b) { b.liftFences(); };
     constexpr Unreadable kWaits = Unreadable::Waits;
-    const FenceCase cases[] = {
+    const struct {
+        const char* what;
+        quint64 repliesBefore;  // heartbeat replies the board saw before the question was sent
+        Unreadable unreadable;
+        std::vector<Step> steps;
+        int answer;  // the value it is answered with; -1 while still waiting
+        int deadlineMs = kLongMs;
+    } cases[] = {
         {"an earlier heartbeat's reply releases nothing", 0, kWaits, {report1, replied(2)}, -1},
         {"its fence's reply releases the newest", 0, kWaits, {report1, report2, replied(3)}, 2},
         {"no report by its reply: the next answers", 0, kWaits, {replied(3), report2}, 2},
@@ -154,7 +144,7 @@ TEST_F(RobotRequestWait, AFencedQuestionTakesTheLastReportBeforeItsFenceReply) {
         {"lifted fences release with the report held", 0, kWaits, {report1, lift}, 1},
         {"lifted fences, no report: the next answers", 0, kWaits, {lift, report2}, 2},
         {"no fence reply by the deadline: the newest", 0, kWaits, {report1, report2}, 2, 300}};
-    for (const FenceCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QuestionBoard board;
         board.heartbeatReplied(c.repliesBefore);

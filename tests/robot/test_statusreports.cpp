@@ -10,13 +10,6 @@
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values)
-        out += static_cast<char>(v);
-    return out;
-}
-
 // The payload of the next frame with this word, or "(none)".
 QByteArray sent(LinkedRobot& link, quint16 word) {
     const auto frame = link.sim.expectFrame(word);
@@ -42,7 +35,7 @@ TEST_F(RobotStatusReports, ServoReportInRunAndTeachMode) {
     EXPECT_EQ(r2.count(), 1);
     EXPECT_EQ(r1.count(), 0);
     ASSERT_EQ(servoChanged.count(), 1);
-    EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, 2, 3}));
+    EXPECT_EQ(std::get<0>(servoChanged.last()), QByteArray("\x01\x02\x03", 3));
     ASSERT_EQ(axisWidget.count(), 1);
     EXPECT_EQ(std::get<0>(axisWidget.last()), 0);
 
@@ -62,7 +55,7 @@ TEST_F(RobotStatusReports, ServoReportInRunAndTeachMode) {
     EXPECT_EQ(robot.robotServoStatus(1), 0);
     EXPECT_EQ(r1.count(), 0);
     EXPECT_EQ(axisWidget.count(), 2);
-    EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({0, 1, 3}));
+    EXPECT_EQ(std::get<0>(servoChanged.last()), QByteArray("\x00\x01\x03", 3));
 
     // Robots past the fourth are truncated into the three bytes, never used as an index.
     for (int number : {5, 260}) {
@@ -70,7 +63,8 @@ TEST_F(RobotStatusReports, ServoReportInRunAndTeachMode) {
             0x2003,
             ("{\"mode\":1,\"robot\":" + std::to_string(number) + ",\"status\":-1}").c_str());
         ASSERT_TRUE(link.flush());
-        EXPECT_EQ(std::get<0>(servoChanged.last()), bytes({1, number & 0xFF, 255}));
+        EXPECT_EQ(std::get<0>(servoChanged.last()),
+                  QByteArray("\x01") + static_cast<char>(number & 0xFF) + '\xFF');
         EXPECT_EQ(robot.robotServoStatus(4), 0);
         EXPECT_EQ(robot.operationMode(), 0);
         EXPECT_EQ(r2.count(), 2);
@@ -119,14 +113,12 @@ TEST_F(RobotStatusReports, FirstValidModeReportIsAnnouncedEvenWhenUnchanged) {
         {
             SignalLog<OperationMode> modes(&robot, &Robot::robot_mode_changed);
             for (const char* mode : {R"({"mode":7})", R"({"mode":0})", R"({"mode":0})",
-                                     R"({"mode":2})", R"({"mode":2})", R"({"mode":1})"}) {
+                                     R"({"mode":2})", R"({"mode":2})", R"({"mode":1})"})
                 link.report(0x2103, mode);
-            }
             link.flush();
             std::string announced;
-            for (const auto& call : modes.calls()) {
+            for (const auto& call : modes.calls())
                 announced += ' ' + std::to_string(static_cast<int>(std::get<0>(call)));
-            }
             std::fprintf(stderr, "announced:%s\n", announced.c_str());
             std::fflush(stderr);
             std::_Exit(0);

@@ -27,8 +27,7 @@ QStringList LogCapture::lines() const {
 }
 
 int LogCapture::count(const QString& line) const {
-    QMutexLocker lock(&mutex_);
-    return static_cast<int>(lines_.count(line));
+    return static_cast<int>(lines().count(line));
 }
 
 void LogCapture::clear() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMutex>
-
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -11,8 +10,6 @@ class LogCapture {
 public:
     LogCapture();
     ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
 
     QStringList lines() const;
     int count(const QString& line) const;

@@ -6,10 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-void pump(int ms) {
-    waitFor([] { return false; }, ms);
-}
-
 QByteArray pattern(qint64 size, int seed) {
     QByteArray bytes(static_cast<int>(size), Qt::Uninitialized);
     for (int i = 0; i < bytes.size(); ++i)
@@ -41,11 +37,6 @@ TransferRig::TransferRig() {
     robot = linkRobot(sim);
     transfer = std::make_unique<TcpUpDownFile>(robot.get(), files ? files->port() : 0, appDir());
     QObject::connect(transfer.get(), &TcpUpDownFile::reflushprolist, [this] { ++refreshes_; });
-}
-
-TransferRig::~TransferRig() {
-    transfer.reset();
-    robot.reset();
 }
 
 std::optional<kelvo::sim::SimFrame> TransferRig::controlFrame(quint16 word, int timeoutMs) {

@@ -14,8 +14,6 @@
 
 // Transfers take longer: what these tests wait for by default.
 bool waitFor(const std::function<bool()>& done, int timeoutMs = 8000);
-// Processes the test thread's events for ms.
-void pump(int ms);
 
 // Bytes that differ from file to file and from offset to offset.
 QByteArray pattern(qint64 size, int seed);
@@ -29,7 +27,6 @@ void writeFile(const QString& path, const QByteArray& bytes, int ageSecs = 0);
 class TransferRig {
 public:
     TransferRig();
-    ~TransferRig();
 
     QString appDir() const { return temp_.filePath(QStringLiteral("app")); }
     // Outside every job directory: for files that must survive whatever happens.
@@ -51,6 +48,7 @@ public:
     QTemporaryDir temp_;
     kelvo::sim::SimHarness sim;
     kelvo::sim::SimFiles* files = nullptr;
+    // Declared in the order they are built: the transfer goes first, then its robot.
     std::unique_ptr<Robot> robot;
     std::unique_ptr<TcpUpDownFile> transfer;
 
