@@ -20,7 +20,6 @@
 // Command words as the controller speaks them.
 namespace word {
 constexpr uint16_t kServoReport = 0x2003;
-constexpr uint16_t kStopJog = 0x2902;
 constexpr uint16_t kQueryRunStatus = 0x3D02;
 constexpr uint16_t kRunStatusReport = 0x3D03;
 constexpr uint16_t kChangeRobotReport = 0x5003;
@@ -151,7 +150,7 @@ inline void expectNextFrame(SimProcess& sim, uint16_t command, const std::string
 // Nothing was sent since the last frame looked at: the next frame is a marker sent now.
 inline void expectNothingSent(SimProcess& sim, const std::string& what) {
     stop_jogging(9999);
-    expectNextFrame(sim, word::kStopJog, json(R"({"axis":9999})"), what + ": sent something");
+    expectNextFrame(sim, 0x2902, json(R"({"axis":9999})"), what + ": sent something");
 }
 
 // call sends nothing and logs line and ", nothing sent" once (a queue's size line may come beside),

@@ -11,7 +11,6 @@
 namespace {
 
 struct Request {
-    const char* what;
     std::function<void()> call;
     uint16_t command;
     std::string payload;
@@ -40,28 +39,22 @@ void jogWithByte(int axis, unsigned char positive) {
 
 // With servo status 3 (running, jogging allowed) in teach mode.
 const Request kRequests[] = {
-    {"set_dout", [] { set_dout(3, 1); }, 0x3601, json(R"({"port":3,"status":1})")},
-    {"set_aout", [] { set_aout(1, 2.5); }, 0x3607, json(R"({"port":1,"value":2.50})")},
-    {"robot_movj", [] { robot_movj(kP1, 50, 0); }, 0x4501,
+    {[] { set_dout(3, 1); }, 0x3601, json(R"({"port":3,"status":1})")},
+    {[] { set_aout(1, 2.5); }, 0x3607, json(R"({"port":1,"value":2.50})")},
+    {[] { robot_movj(kP1, 50, 0); }, 0x4501,
      json(R"({"coord":0,"pos":)" + kP1Text + R"(,"robot":1,"vel":50})")},
-    {"robot_movl", [] { robot_movl(kP1, 50, 0); }, 0x4502,
+    {[] { robot_movl(kP1, 50, 0); }, 0x4502,
      json(R"({"coord":0,"pos":)" + kP1Text + R"(,"robot":1,"vel":50})")},
-    {"robot_movc", [] { robot_movc(kP1, kP2, kP3, 30, 1); }, 0x4503, circle(false)},
-    {"robot_movca", [] { robot_movca(kP1, kP2, kP3, 30, 1); }, 0x4503, circle(true)},
-    {"start_jogging +", [] { start_jogging(8, true); }, 0x2901,
-     json(R"({"axis":8,"direction":1})")},
-    {"start_jogging byte 2", [] { jogWithByte(3, 2); }, 0x2901,
-     json(R"({"axis":3,"direction":1})")},
-    {"start_jogging byte 255", [] { jogWithByte(3, 255); }, 0x2901,
-     json(R"({"axis":3,"direction":1})")},
-    {"set_jogging_speed 150", [] { set_jogging_speed(150); }, 0x2601,
-     json(R"({"robot":1,"speed":103})")},
-    {"set_jogging_speed -5", [] { set_jogging_speed(-5); }, 0x2601,
-     json(R"({"robot":1,"speed":0})")},
-    {"set_jogging_speed 102", [] { set_jogging_speed(102); }, 0x2601,
-     json(R"({"robot":1,"speed":102})")},
-    {"set_current_mode", [] { set_current_mode(1); }, 0x2101, json(R"({"mode":1})")},
-    {"set_current_coord", [] { set_current_coord(2); }, 0x2201, json(R"({"coord":2,"robot":1})")},
+    {[] { robot_movc(kP1, kP2, kP3, 30, 1); }, 0x4503, circle(false)},
+    {[] { robot_movca(kP1, kP2, kP3, 30, 1); }, 0x4503, circle(true)},
+    {[] { start_jogging(8, true); }, 0x2901, json(R"({"axis":8,"direction":1})")},
+    {[] { jogWithByte(3, 2); }, 0x2901, json(R"({"axis":3,"direction":1})")},
+    {[] { jogWithByte(3, 255); }, 0x2901, json(R"({"axis":3,"direction":1})")},
+    {[] { set_jogging_speed(150); }, 0x2601, json(R"({"robot":1,"speed":103})")},
+    {[] { set_jogging_speed(-5); }, 0x2601, json(R"({"robot":1,"speed":0})")},
+    {[] { set_jogging_speed(102); }, 0x2601, json(R"({"robot":1,"speed":102})")},
+    {[] { set_current_mode(1); }, 0x2101, json(R"({"mode":1})")},
+    {[] { set_current_coord(2); }, 0x2201, json(R"({"coord":2,"robot":1})")},
 };
 
 constexpr double kUntouched = -7.5;
@@ -83,26 +76,20 @@ const std::string k20Reals =
     "[0.50,1.250,-2.50,10.0,0.00000010,3.1250,0.0,7,-0.250,4.750,1e3,1.5e2,2.0,9.50,0.10,6.0,"
     "1.0,2.0,3.0,4.0]";
 const std::vector<double> kFirst16Cut = {0, 1, -2, 10, 0, 3, 0, 7, 0, 4, 1000, 150, 2, 9, 0, 6};
+const std::vector<double> kPosition = {1.5, -2, 3, 4, 5, 6.25};
+const std::vector<double> kSync = {9, 8, 7, 6, 5};
 
 const ArrayQuery kArrayQueries[] = {
     {"get_dout", get_dout, 0x3602, "", 0x3603, json(R"({"status":)" + k20Ints + "}"), kFirst16},
     {"get_din", get_din, 0x3605, "", 0x3606, json(R"({"status":)" + k20Ints + "}"), kFirst16},
     {"get_aout", get_aout, 0x3608, "", 0x3609, json(R"({"value":)" + k20Reals + "}"), kFirst16Cut},
     {"get_ain", get_ain, 0x360A, "", 0x360B, json(R"({"value":)" + k20Reals + "}"), kFirst16Cut},
-    {"get_current_position",
-     [](double* out) { get_current_position(out, 1); },
-     0x2F07,
-     json(R"({"coord":1,"robot":1})"),
-     0x2F08,
-     json(R"({"coord":1,"pos":[1.5,-2,3,4,5,6.25,7],"robot":1})"),
-     {1.5, -2, 3, 4, 5, 6.25}},
-    {"get_current_sync_position",
-     get_current_sync_position,
-     0x7012,
-     json(R"({"coord":0,"robot":1})"),
-     0x7013,
-     json(R"({"coord":0,"posSync":[9,8,7,6,5,4],"robot":1})"),
-     {9, 8, 7, 6, 5}},
+    {"get_current_position", [](double* out) { get_current_position(out, 1); }, 0x2F07,
+     json(R"({"coord":1,"robot":1})"), 0x2F08,
+     json(R"({"coord":1,"pos":[1.5,-2,3,4,5,6.25,7],"robot":1})"), kPosition},
+    {"get_current_sync_position", get_current_sync_position, 0x7012,
+     json(R"({"coord":0,"robot":1})"), 0x7013,
+     json(R"({"coord":0,"posSync":[9,8,7,6,5,4],"robot":1})"), kSync},
 };
 
 struct ValueQuery {
@@ -180,7 +167,8 @@ TEST(Requests, ExactFramesRefusedArgumentsAndNoiseCostNoAnswer) {
     settle(sim);
     for (const Request& request : kRequests) {
         request.call();
-        expectNextFrame(sim, request.command, request.payload, request.what);
+        expectNextFrame(sim, request.command, request.payload,
+                        "request " + std::to_string(&request - kRequests));
     }
     for (const ArrayQuery& q : kArrayQueries) {
         SCOPED_TRACE(q.what);

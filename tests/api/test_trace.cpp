@@ -38,15 +38,14 @@ TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQueryAndOnLossAn
     const TempDir dir, folder;
     ASSERT_EQ(setenv("KELVO_TRACE_DIR", folder.path.c_str(), 1), 0);
     SimSession c("127.0.14.1", {}, kSimulated);
-    SimProcess& sim = c.sim;
     KelvoSession* const session = c.session;
     ASSERT_NE(session, nullptr);
     EXPECT_EQ(kelvo_set_trace_size(session, -1), KELVO_ERR_INVALID);
     EXPECT_EQ(kelvo_dump_trace(session, nullptr), KELVO_ERR_INVALID);
     EXPECT_EQ(kelvo_dump_trace(session, "/nonexistent-folder/trace.jsonl"), KELVO_ERR_IO);
-    ASSERT_TRUE(sim.report(kTitleReport, "\xFF\xFE\x01 not text"));
-    ASSERT_TRUE(sim.command("badcrc 0x2C03 x"));
-    ASSERT_TRUE(sim.command("garbage 40"));
+    ASSERT_TRUE(c.sim.report(kTitleReport, "\xFF\xFE\x01 not text"));
+    ASSERT_TRUE(c.sim.command("badcrc 0x2C03 x"));
+    ASSERT_TRUE(c.sim.command("garbage 40"));
     int speed = 0;
     ASSERT_EQ(kelvo_get_jogging_speed(session, &speed), KELVO_OK);  // all of it has come
 
@@ -99,7 +98,7 @@ TEST(Trace, DumpsFramesAndLinkEventsInOrderAlsoWhileOtherThreadsQueryAndOnLossAn
     EXPECT_EQ(failed, 0);
     EXPECT_EQ(readLines(path).size(), 10u);
 
-    ASSERT_TRUE(sim.command("drop"));
+    ASSERT_TRUE(c.sim.command("drop"));
     ASSERT_TRUE(eventually([&] { return !filesIn(folder.path).empty(); }));
     const std::vector<std::filesystem::path> dumps = filesIn(folder.path);
     ASSERT_EQ(dumps.size(), 1u) << "one dump for the loss";

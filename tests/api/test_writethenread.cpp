@@ -58,8 +58,7 @@ const Cycle kSpeed{kelvo_set_jogging_speed, kelvo_get_jogging_speed,
                    [](int i) { return 1 + i % 100; }};
 
 struct Tally {
-    std::atomic<int> stale{0};
-    std::atomic<int> failed{0};
+    std::atomic<int> stale{0}, failed{0};
     std::atomic<long long> slowestMs{0};
 };
 
@@ -183,15 +182,14 @@ TEST(WriteThenReadBadAnswers, AnUnreadableAnswerKeepsASessionQueryWaitingForTheG
     };
     const std::string good = json(R"({"coord":1,"robot":1,"pos":[500,1,850,180,0,0]})");
     Controller c("127.0.26.30", {}, SimProcess::Controller::Scripted);
-    SimProcess& sim = c.sim;
     KelvoSession* const s = c.session;
     ASSERT_NE(s, nullptr);
     for (const std::string& payload : bad) {
         SCOPED_TRACE(payload);
-        ASSERT_TRUE(sim.reply(0x2F07, 0x2F08, json(payload)));
+        ASSERT_TRUE(c.sim.reply(0x2F07, 0x2F08, json(payload)));
         std::thread later([&] {
             sleepMs(300);
-            sim.report(0x2F08, good);
+            c.sim.report(0x2F08, good);
         });
         double out[6] = {};
         int status = KELVO_ERR_INVALID;
