@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,7 +20,6 @@
 // Command words as the controller speaks them.
 namespace word {
 constexpr uint16_t kServoReport = 0x2003;
-constexpr uint16_t kStopJog = 0x2902;
 constexpr uint16_t kQueryRunStatus = 0x3D02;
 constexpr uint16_t kRunStatusReport = 0x3D03;
 constexpr uint16_t kChangeRobotReport = 0x5003;
@@ -124,19 +123,15 @@ public:
         std::fflush(stderr);
         return readLines(path_);
     }
-    int count(const std::string& line) const {
-        return countIf([&](const std::string& l) { return l == line; });
-    }
-    int countContaining(const std::string& part) const {
-        return countIf([&](const std::string& l) { return l.find(part) != std::string::npos; });
+    // Lines equal to text; with part, lines that contain it.
+    int count(const std::string& text, bool part = false) const {
+        int n = 0;
+        for (const std::string& line : lines())
+            n += part ? line.find(text) != std::string::npos : line == text;
+        return n;
     }
 
 private:
-    template <typename Predicate>
-    int countIf(Predicate predicate) const {
-        const std::vector<std::string> all = lines();
-        return static_cast<int>(std::count_if(all.begin(), all.end(), predicate));
-    }
     char path_[32] = "/tmp/kelvo-api-stderr-XXXXXX";
     const int file_ = mkstemp(path_);
     const int saved_ = dup(STDERR_FILENO);
@@ -155,7 +150,20 @@ inline void expectNextFrame(SimProcess& sim, uint16_t command, const std::string
 // Nothing was sent since the last frame looked at: the next frame is a marker sent now.
 inline void expectNothingSent(SimProcess& sim, const std::string& what) {
     stop_jogging(9999);
-    expectNextFrame(sim, word::kStopJog, json(R"({"axis":9999})"), what + ": sent something");
+    expectNextFrame(sim, 0x2902, json(R"({"axis":9999})"), what + ": sent something");
+}
+
+// call sends nothing and logs line and ", nothing sent" once (a queue's size line may come beside),
+// or logs nothing when line is empty.
+inline void expectRefused(SimProcess& sim, const std::string& line,
+                          const std::function<void()>& call) {
+    const StderrCapture log;
+    call();
+    expectNothingSent(sim, line);
+    const int lines = line.empty() ? 0 : 1;
+    EXPECT_EQ(log.count("kelvo.api: " + line + ", nothing sent"), lines) << line;
+    EXPECT_EQ(log.count("nothing sent", true), lines) << line;
+    EXPECT_TRUE(lines || log.count("kelvo.api:", true) + log.count("kelvo.log:", true) == 0);
 }
 
 // Connects the library to the simulator listening on address:6000; once it returns, reports

@@ -121,7 +121,6 @@ void onLog(int level, const char* category, const char* text, void* user) {
 
 TEST(Events, PullWaitsTheQueueIsBoundedInCountAndBytesWithoutLosingAlarmsAndLogLevelsHold) {
     SimSession c("127.0.6.62");
-    SimProcess& sim = c.sim;
     KelvoSession* const s = c.session;
     ASSERT_NE(s, nullptr);
     KelvoEvent event;
@@ -132,12 +131,12 @@ TEST(Events, PullWaitsTheQueueIsBoundedInCountAndBytesWithoutLosingAlarmsAndLogL
     EXPECT_EQ(kelvo_next_event(s, nullptr, 0), KELVO_ERR_INVALID);
 
     for (int i = 0; i < 3000; ++i) {
-        ASSERT_TRUE(sim.report(0x3606, json(R"({"status":[1,0,1]})")));
+        ASSERT_TRUE(c.sim.report(0x3606, json(R"({"status":[1,0,1]})")));
         if (i % 1000 == 500) {
-            ASSERT_TRUE(sim.report(0x2B03, json(R"({"data":"storm alarm","type":7})")));
+            ASSERT_TRUE(c.sim.report(0x2B03, json(R"({"data":"storm alarm","type":7})")));
         }
     }
-    ASSERT_TRUE(sim.reply(0x2602, 0x2603, json(R"({"robot":1,"speed":5})")));
+    ASSERT_TRUE(c.sim.reply(0x2602, 0x2603, json(R"({"robot":1,"speed":5})")));
     int speed = 0;
     ASSERT_EQ(kelvo_get_jogging_speed(s, &speed), KELVO_OK);  // everything before it arrived
     int overflow = 0, alarms = 0, pulled = 0;
@@ -172,7 +171,7 @@ TEST(Events, PullWaitsTheQueueIsBoundedInCountAndBytesWithoutLosingAlarmsAndLogL
     const std::string text(kTextBytes, 'a');
     kelvo_set_log_handler(onLog, &log, KELVO_LOG_ERROR);  // not every alarm's text on stderr
     for (int i = 0; i < kAlarms; ++i)
-        ASSERT_TRUE(sim.report(0x2B03, json(R"({"data":")" + text + R"(","type":7})")));
+        ASSERT_TRUE(c.sim.report(0x2B03, json(R"({"data":")" + text + R"(","type":7})")));
     ASSERT_EQ(kelvo_get_jogging_speed(s, &speed), KELVO_OK);  // every alarm arrived before it
     int dropped = 0, taken = 0;
     for (alarms = 0; kelvo_next_event(s, &event, 0) == KELVO_OK;) {

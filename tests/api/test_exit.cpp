@@ -18,10 +18,7 @@ TEST(Exit, AHostExitsWithStatusZeroAfterAConnectedSession) {
         _exit(127);
     }
     int status = 0;
-    pid_t done = 0;
-    for (int i = 0; i < 300 && (done = waitpid(child, &status, WNOHANG)) == 0; ++i)
-        sleepMs(100);
-    if (done == 0) {
+    if (!eventually([&] { return waitpid(child, &status, WNOHANG) != 0; }, 30000)) {
         kill(child, SIGKILL);
         waitpid(child, &status, 0);
         FAIL() << "the host hung at exit";

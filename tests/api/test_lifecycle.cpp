@@ -47,10 +47,9 @@ TEST(Lifecycle, CallsDuringATransferConnectAreRefusedOrCloseWithinTheBound) {
         {"a close", [](KelvoSession* s, const char*) { return kelvo_close(s), KELVO_ERR_CLOSED; },
          KELVO_ERR_CLOSED},
     };
-    int row = 0;
     for (const DuringTransferConnect& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string address = "127.0.27." + std::to_string(10 + row++);
+        const std::string address = "127.0.27." + std::to_string(10 + (&c - cases));
         const JobFolders folders;
         SimProcess sim(address, {"--job-dir", folders.controller()});
         ASSERT_TRUE(sim.listening());

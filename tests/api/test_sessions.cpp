@@ -71,7 +71,7 @@ TEST(Sessions, ThreeControllersFromSeveralThreadsWithoutCrossTalkAndClosedWithou
     EXPECT_EQ(countEntries("/proc/self/fd"), descriptors);
 }
 
-TEST(Sessions, CloseEndsAWaitingQueryAndFailedOpensSayWhy) {
+TEST(Sessions, CloseEndsAWaitingQueryFailedOpensSayWhyAndEveryStatusHasItsOwnMessage) {
     SimSession c("127.0.8.44");  // scripted: questions stay unanswered
     ASSERT_NE(c.session, nullptr);
     ASSERT_EQ(kelvo_set_reply_timeout(c.session, 0), KELVO_OK);  // wait for ever
@@ -103,10 +103,8 @@ TEST(Sessions, CloseEndsAWaitingQueryAndFailedOpensSayWhy) {
         EXPECT_LT(ms, f.maxMs);
     }
     kelvo_close(nullptr);
-}
 
-// Every status has a message of its own, which no other status and no unknown code shares.
-TEST(Sessions, EveryStatusHasItsOwnMessage) {
+    // Every status has a message of its own, which no other status and no unknown code shares.
     std::set<std::string> messages = {kelvo_strerror(12345)};
     for (int status = KELVO_OK; status >= KELVO_ERR_IO; --status)
         EXPECT_TRUE(messages.insert(kelvo_strerror(status)).second) << kelvo_strerror(status);
