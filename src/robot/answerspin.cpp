@@ -12,8 +12,8 @@ constexpr std::chrono::microseconds kSpinLimit{100};
 constexpr int kEmptySpinsBeforeRest = 4;
 constexpr int kQuestionsAtRest = 256;
 
-const int kSpinnersAllowed = std::max(0, static_cast<int>(std::thread::hardware_concurrency()) - 1);
-std::atomic<int> spinners{0};
+const bool kCoreToSpare = std::thread::hardware_concurrency() > 1;
+std::atomic<int> askers{0};
 std::atomic<int> emptySpins{0};
 std::atomic<int> questionsAtRest{0};
 
@@ -23,16 +23,16 @@ void relax() {
 #endif
 }
 
-// Claims a spinner's place, unless the spins are resting or every spare core has a spinner.
-bool claim() {
+bool maySpin() {
     if (questionsAtRest.load(std::memory_order_relaxed) > 0) {
         questionsAtRest.fetch_sub(1, std::memory_order_relaxed);
         return false;
     }
-    if (spinners.fetch_add(1, std::memory_order_relaxed) < kSpinnersAllowed)
-        return true;
-    spinners.fetch_sub(1, std::memory_order_relaxed);
-    return false;
+    return kCoreToSpare && askers.load(std::memory_order_relaxed) == 1;
+}
+
+void rest() {
+    questionsAtRest.store(kQuestionsAtRest, std::memory_order_relaxed);
 }
 
 void tally(bool paid) {
@@ -40,14 +40,23 @@ void tally(bool paid) {
         emptySpins.store(0, std::memory_order_relaxed);
     } else if (emptySpins.fetch_add(1, std::memory_order_relaxed) + 1 >= kEmptySpinsBeforeRest) {
         emptySpins.store(0, std::memory_order_relaxed);
-        questionsAtRest.store(kQuestionsAtRest, std::memory_order_relaxed);
+        rest();
     }
 }
 
 }  // namespace
 
-bool AnswerSpin::until(const std::atomic<bool>& done, QDeadlineTimer deadline) {
-    if (!claim())
+AnswerSpin::AnswerSpin() {
+    if (askers.fetch_add(1, std::memory_order_relaxed) > 0)
+        rest();
+}
+
+AnswerSpin::~AnswerSpin() {
+    askers.fetch_sub(1, std::memory_order_relaxed);
+}
+
+bool AnswerSpin::until(const std::atomic<bool>& done, QDeadlineTimer deadline) const {
+    if (!maySpin())
         return done.load(std::memory_order_acquire);
     const auto limit =
         Clock::now() + std::min<Clock::duration>(
@@ -57,7 +66,6 @@ bool AnswerSpin::until(const std::atomic<bool>& done, QDeadlineTimer deadline) {
         relax();
         paid = done.load(std::memory_order_acquire);
     }
-    spinners.fetch_sub(1, std::memory_order_relaxed);
     tally(paid);
     return paid;
 }

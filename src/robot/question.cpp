@@ -44,7 +44,7 @@ void Question::wake() {
 }
 
 void Question::sleep(QDeadlineTimer deadline) {
-    if (AnswerSpin::until(woken_, deadline))
+    if (spin_.until(woken_, deadline))
         return;
     std::unique_lock<std::mutex> lock(wakeMutex_);
     const auto woken = [this] { return woken_.load(); };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "robot/answerspin.h"
+
 #include <QDeadlineTimer>
 
 #include <QtGlobal>
@@ -86,6 +88,7 @@ private:
     void wake();
     void sleep(QDeadlineTimer deadline);
 
+    const AnswerSpin spin_;
     QuestionBoard& board_;
     const AnswerTag expected_;
     const Unreadable unreadable_;
