@@ -3,7 +3,6 @@
 # 127.0.33.N instead of the pages' 127.0.0.1; every kelvoctl command of a console block prints what
 # the page shows ("..." stands for any text within a line, or alone for any lines).
 
-import itertools
 import os
 import re
 import shlex
@@ -16,13 +15,13 @@ from typing import Iterator, List, NamedTuple
 import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
-BUILD = Path(os.environ.get("KELVO_BUILD_DIR", ROOT / "build"))
+sys.path[:0] = [str(ROOT / "python" / "tests"), str(ROOT / "python")]
+from conftest import BUILD, Sim, address_in  # noqa: E402  (kelvo-sim as the Python tests drive it)
+
 DOCS = ROOT / "docs"
 SHOWN_ADDRESS = "127.0.0.1"
 FENCE = re.compile(r"^(?P<marker><!-- runnable -->\n)?```(?P<lang>[\w#]+)[^\n]*\n(?P<body>.*?)^```$",
                    re.M | re.S)
-
-_addresses = itertools.count(1)
 
 
 class Snippet(NamedTuple):
@@ -50,24 +49,15 @@ def test_pages_have_snippets() -> None:
 @pytest.fixture
 def address() -> Iterator[str]:
     # A kelvo-sim listening on an address of this test's own.
-    address = "127.0.33.%d" % (next(_addresses) % 254 + 1)
-    sim = subprocess.Popen([str(BUILD / "sim" / "kelvo-sim"), "--listen", address],
-                           stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL, text=True)
-    line = sim.stdout.readline() if sim.stdout else ""
-    try:
-        assert "listening" in line, "kelvo-sim did not start on %s: %r" % (address, line)
-        yield address
-    finally:
-        sim.kill()
-        sim.wait()
+    sim = Sim(address_in("127.0.33"))
+    yield sim.address
+    sim.stop()
 
 
-def run(argv: List[str], **kwargs: object) -> "subprocess.CompletedProcess[str]":
-    env = dict(os.environ, PYTHONPATH=str(ROOT / "python"),
-               KELVO_LIBRARY=str(BUILD / "src" / "libkelvo_dll.so"))
-    return subprocess.run(argv, capture_output=True, text=True, timeout=60, env=env, cwd=ROOT,
-                          **kwargs)  # type: ignore[call-overload]
+def run(argv: List[str]) -> "subprocess.CompletedProcess[str]":
+    # KELVO_LIBRARY comes from conftest.
+    return subprocess.run(argv, capture_output=True, text=True, timeout=60, cwd=ROOT,
+                          env=dict(os.environ, PYTHONPATH=str(ROOT / "python")))
 
 
 def succeeds(snippet: Snippet, argv: List[str], fault: str = "failed") -> None:
@@ -116,11 +106,10 @@ def test_csharp_snippet(snippet: Snippet, tmp_path: Path, request: pytest.Fixtur
 
 
 def looks_like(shown: str, printed: str) -> bool:
-    lines = []
-    for line in shown.rstrip("\n").split("\n"):
-        lines.append("(?:.*\n)*?" if line == "..." else
-                     ".*".join(map(re.escape, line.rstrip().split("..."))) + " *\n")
-    return re.fullmatch("".join(lines), printed) is not None
+    pattern = "".join("(?:.*\n)*?" if line == "..." else
+                      ".*".join(map(re.escape, line.rstrip().split("..."))) + " *\n"
+                      for line in shown.rstrip("\n").split("\n"))
+    return re.fullmatch(pattern, printed) is not None
 
 
 @pytest.mark.parametrize("snippet", snippets("console"))
@@ -149,7 +138,6 @@ def test_looks_like(shown: str, printed: str, alike: bool) -> None:
 
 def test_log_line_table() -> None:
     # Python's rendering of each fixed log text and the page's must be the same.
-    sys.path.insert(0, str(ROOT / "python"))
     from kelvo import log
     rows = [row for row in (DOCS / "troubleshooting.md").read_text(encoding="utf-8").splitlines()
             if row.startswith("|")]
