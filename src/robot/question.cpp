@@ -1,6 +1,5 @@
 #include "robot/question.h"
 
-#include "robot/answerspin.h"
 #include "robot/questionboard.h"
 
 #include <chrono>
