@@ -4,6 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -12,7 +16,6 @@ constexpr std::chrono::microseconds kSpinLimit{100};
 constexpr int kEmptySpinsBeforeRest = 4;
 constexpr int kQuestionsAtRest = 256;
 
-const bool kCoreToSpare = std::thread::hardware_concurrency() > 1;
 std::atomic<int> askers{0};
 std::atomic<int> emptySpins{0};
 std::atomic<int> questionsAtRest{0};
@@ -23,12 +26,28 @@ void relax() {
 #endif
 }
 
+// The cores this thread may run on: a host pinned to one core leaves none to the connection
+// thread while it spins, and a spin there only delays the answer it waits for.
+int coresOfThisThread() {
+#ifdef __linux__
+    cpu_set_t cores;
+    if (::sched_getaffinity(0, sizeof(cores), &cores) == 0)
+        return CPU_COUNT(&cores);
+#endif
+    return static_cast<int>(std::thread::hardware_concurrency());
+}
+
+bool coreToSpare() {
+    thread_local const bool spare = coresOfThisThread() > 1;
+    return spare;
+}
+
 bool maySpin() {
     if (questionsAtRest.load(std::memory_order_relaxed) > 0) {
         questionsAtRest.fetch_sub(1, std::memory_order_relaxed);
         return false;
     }
-    return kCoreToSpare && askers.load(std::memory_order_relaxed) == 1;
+    return coreToSpare() && askers.load(std::memory_order_relaxed) == 1;
 }
 
 void rest() {
