@@ -11,6 +11,9 @@
 // N calls per thread and round; --threads runs that many threads only, instead of one and four;
 // --trace-size sets the flight recorder's size (0: off) to measure what it costs; --queries N
 // makes N session calls from one thread and nothing else (for callgrind).
+// Which core wakes which shapes the figures: on a VM, an answer whose wake-up crosses to an idle
+// core takes tens of microseconds longer. `taskset -c 0 bench_api --threads 1` puts the host and
+// the simulator on one core, where no wake-up crosses and only the work per call shows.
 #include "hostbench.h"
 #include "kelvo.h"
 #include "link/frame.h"
