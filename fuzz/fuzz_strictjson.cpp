@@ -23,12 +23,32 @@ std::optional<Json::Value> jsoncppReads(const char* text, size_t size) {
     return root;
 }
 
+// A quick reading gives, member by member, what the wire helpers give on parse()'s value.
+void checkQuickReading(const QByteArray& payload) {
+    kelvo::json::readQuick(payload, [&payload](const kelvo::json::QuickReport& quick) {
+        const std::optional<Json::Value> value = kelvo::json::parse(payload);
+        check(value.has_value());
+        for (const char* key : {"robot", "coord", "pos", "posDeg", "a", ""}) {
+            const Json::Value& member = kelvo::json::member(*value, key);
+            int asInt = 0;
+            const bool isInt = kelvo::json::has(*value, key) && kelvo::json::toInt(member, &asInt);
+            check(quick.intMember(key) == (isInt ? std::optional<int>(asInt) : std::nullopt));
+            check(quick.hasArray(key) == member.isArray());
+            for (Json::ArrayIndex i = 0; i < 9; ++i) {
+                const double number = kelvo::json::doubleOr(kelvo::json::element(member, i));
+                check(quick.number(key, static_cast<int>(i)) == number);
+            }
+        }
+    });
+}
+
 }  // namespace
 
 // Whatever the quick reader takes, jsoncpp takes too and reads as the same value, and the wire
-// reader gives that value.
+// reader gives that value; the quick reading of report members agrees with it.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* const text = reinterpret_cast<const char*>(data);
+    checkQuickReading(QByteArray(text, static_cast<int>(size)));
     const std::optional<Json::Value> quick = kelvo::json::readStrict(text, size);
     if (!quick)
         return 0;

@@ -53,8 +53,11 @@ faults=$(cat <<'LIST'
 -     return !unanswered_.empty() && nowMs - unanswered_.front().atMs > kReplyLimitMs;
 +     return !unanswered_.empty() && nowMs - unanswered_.front().atMs > 100 * kReplyLimitMs;
 @ json-depth-bound src/link/strictjsonreader.cpp wire|link|message
--     if (++depth > kMaxDepth)
-+     if (++depth > 1000 * kMaxDepth)
+-         reader.allocate(simdjson::SIMDJSON_PADDING, kMaxDepth) != simdjson::SUCCESS)
++         reader.allocate(simdjson::SIMDJSON_PADDING, 1000 * kMaxDepth) != simdjson::SUCCESS)
+@ quick-first-duplicate src/link/strictjsonreader.cpp fuzz
+-                     last = field.value;
++                     last = last ? last : field.value;
 @ json-fallback-stack-limit src/link/jsonwire.cpp wire|link|message
 -         builder["stackLimit"] = kMaxNesting;
 +         builder["stackLimit"] = 1000 * kMaxNesting;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/jsonwire.h"
+#include "link/strictjsonreader.h"
 
 #include <optional>
 
@@ -20,6 +21,14 @@ inline std::optional<int> intMember(const Json::Value& report, const char* key) 
 // member of another type counts as missing rather than as all zeros.
 inline bool hasArray(const Json::Value& report, const char* key) {
     return json::member(report, key).isArray();
+}
+
+inline std::optional<int> intMember(const json::QuickReport& report, const char* key) {
+    return report.intMember(key);
+}
+
+inline bool hasArray(const json::QuickReport& report, const char* key) {
+    return report.hasArray(key);
 }
 
 }  // namespace kelvo

@@ -258,8 +258,10 @@ private:
     // answered, with the cache.
     void answerUnreadable(const AnswerTag& tag);
     Answer snapshotOf(AnswerKind kind) const;
-    // A current-position report into the cache, answering the question it answers.
-    void cacheCurrentPosition(const std::optional<Json::Value>& report);
+    // A current-position report, its value or its quick reading, into the cache, answering the
+    // question it answers.
+    template <typename Report>
+    void cacheCurrentPosition(const Report& report);
     void routeFences();
     void copyOut(const double* from, int count, double* out) const;
     // An I/O report: the first 16 entries of its array into cache, after showing all 128 as bytes

@@ -38,6 +38,10 @@ double elementAt(const Json::Value& report, const char* key, int index) {
     return json::doubleOr(json::element(json::member(report, key), index));
 }
 
+double elementAt(const json::QuickReport& report, const char* key, int index) {
+    return report.number(key, index);
+}
+
 // Element i of an integer array member; missing, short or wrong-typed entries read as 0.
 int intElementAt(const Json::Value& report, const char* key, int index) {
     return json::intOr(json::element(json::member(report, key), index));
@@ -67,7 +71,8 @@ QByteArray positionText(const Json::Value& report, const char* key) {
 }
 
 // An answer of kind naming the robot its report names, if any.
-AnswerTag tagOf(AnswerKind kind, const Json::Value& report) {
+template <typename Report>
+AnswerTag tagOf(AnswerKind kind, const Report& report) {
     return {kind, intMember(report, "robot").value_or(AnswerTag::kAny)};
 }
 
@@ -284,12 +289,22 @@ void Robot::robot_net_slot_prorunstatus(QByteArray data) {
     answer(tag, a);
 }
 
+// Every query of a position waits for this report: without a listener for its texts, it is read
+// without building its value (a third of the instructions of a query).
 void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
+    const bool listened =
+        isSignalConnected(QMetaMethod::fromSignal(&Robot::receive_moreRobot_CurPosition));
+    if (!listened && json::readQuick(data, [this](const json::QuickReport& report) {
+            cacheCurrentPosition(report);
+        }))
+        return;
     const std::optional<Json::Value> report = json::parse(data);
-    cacheCurrentPosition(report);
-    // The texts after the answer, so the asker is not kept waiting for them, and only for a
-    // listener: they cost as much again as the rest of the report.
-    if (!isSignalConnected(QMetaMethod::fromSignal(&Robot::receive_moreRobot_CurPosition)))
+    if (report)
+        cacheCurrentPosition(*report);
+    else
+        answerUnreadable({AnswerKind::Position});
+    // The texts after the answer, so the asker is not kept waiting for them.
+    if (!listened)
         return;
     QByteArray posText;
     QByteArray posDegText;
@@ -300,20 +315,17 @@ void Robot::robot_net_slot_MoreRobotCurPosition(QByteArray data) {
     emit receive_moreRobot_CurPosition(posText, posDegText);
 }
 
-void Robot::cacheCurrentPosition(const std::optional<Json::Value>& report) {
-    if (!report) {
-        answerUnreadable({AnswerKind::Position});
-        return;
-    }
-    AnswerTag tag = tagOf(AnswerKind::Position, *report);
-    tag.coord = intMember(*report, "coord").value_or(AnswerTag::kAny);
-    if (!hasArray(*report, "pos")) {
+template <typename Report>
+void Robot::cacheCurrentPosition(const Report& report) {
+    AnswerTag tag = tagOf(AnswerKind::Position, report);
+    tag.coord = intMember(report, "coord").value_or(AnswerTag::kAny);
+    if (!hasArray(report, "pos")) {
         answerUnreadable(tag);
         return;
     }
     Answer a;
     for (int i = 0; i < kCachedPositionValues; ++i)
-        a.values[i] = elementAt(*report, "pos", i);
+        a.values[i] = elementAt(report, "pos", i);
     cacheAndAnswer(tag, a, currentPosition_, kCachedPositionValues);
 }
 
