@@ -147,25 +147,30 @@ private:
 };
 
 // The quick reading's root, or nothing where jsoncpp must decide. Deeper text is left to jsoncpp,
-// whose own bound is higher, so that what the quick reading takes, jsoncpp takes too.
+// whose own bound is higher, so that what the quick reading takes, jsoncpp takes too. Never
+// throws: a failed allocation leaves the text to jsoncpp as well.
 std::optional<simdjson::dom::element> quickRoot(const char* data, std::size_t size) {
-    simdjson::dom::parser& reader = parser();
-    if (reader.max_depth() != kMaxDepth &&
-        reader.allocate(simdjson::SIMDJSON_PADDING, kMaxDepth) != simdjson::SUCCESS)
+    try {
+        simdjson::dom::parser& reader = parser();
+        if (reader.max_depth() != kMaxDepth &&
+            reader.allocate(simdjson::SIMDJSON_PADDING, kMaxDepth) != simdjson::SUCCESS)
+            return std::nullopt;
+        simdjson::dom::element root;
+        if (reader.parse(padded(data, size)).get(root) != simdjson::SUCCESS)
+            return std::nullopt;
+        return root;
+    } catch (const std::exception&) {
         return std::nullopt;
-    simdjson::dom::element root;
-    if (reader.parse(padded(data, size)).get(root) != simdjson::SUCCESS)
-        return std::nullopt;
-    return root;
+    }
 }
 
 }  // namespace
 
 std::optional<Json::Value> readStrict(const char* data, std::size_t size) {
+    const std::optional<simdjson::dom::element> root = quickRoot(data, size);
+    if (!root)
+        return std::nullopt;
     try {
-        const std::optional<simdjson::dom::element> root = quickRoot(data, size);
-        if (!root)
-            return std::nullopt;
         Json::Value value;
         convert(*root, &value);
         return value;
@@ -177,12 +182,8 @@ std::optional<Json::Value> readStrict(const char* data, std::size_t size) {
 bool readQuick(const QByteArray& payload, const std::function<void(const QuickReport&)>& use) {
     if (payload.contains('\0'))
         return false;
-    std::optional<simdjson::dom::element> root;
-    try {
-        root = quickRoot(payload.constData(), static_cast<std::size_t>(payload.size()));
-    } catch (const std::exception&) {
-        return false;
-    }
+    const std::optional<simdjson::dom::element> root =
+        quickRoot(payload.constData(), static_cast<std::size_t>(payload.size()));
     if (!root)
         return false;
     use(DomReport(*root));
